@@ -1,0 +1,107 @@
+// One correction run: six field texts and three unit selections in, one error
+// message or four result texts out. Touches no window.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "number_text.h"
+#include "units.h"
+
+namespace kestrane {
+
+// The six inputs in the order the run reads and checks them.
+enum class Field : int { target_gas, target_pressure, barometric_pressure, temperature, altitude, relative_humidity };
+inline constexpr std::size_t field_count = 6;
+
+// Labels of the input fields as the form shows them, in field order.
+inline constexpr std::array<std::string_view, field_count> field_labels = {
+    "Target Gas (% Vol)", "Target Pressure", "Barometric Pressure",
+    "Temperature",        "Altitude",        "Relative Humidity (%)"};
+
+// The six input values, each in the unit the user chose until the run converts them.
+struct CorrectionInputs {
+    double gas_pct = 0.0;
+    double target_pressure = 0.0;
+    double barometric_pressure = 0.0;
+    double temperature = 0.0;
+    double altitude = 0.0;
+    double relative_humidity = 0.0;
+};
+
+// The current indices of the temperature, pressure and distance lists.
+struct UnitSelection {
+    int temperature = 0;
+    int pressure = 0;
+    int distance = 0;
+};
+
+// The four computed values, before formatting.
+struct CorrectionResults {
+    double calculated_gas_pct = 0.0;
+    double calculated_gas_pressure = 0.0;
+    double vapor_pressure_pct = 0.0;
+    double corrected_barometer = 0.0;
+};
+
+// The four result texts, in the order the dialog writes them: 1013, 1014, 1011, 1012.
+struct ResultTexts {
+    std::string vapor_pressure_pct;
+    std::string corrected_barometer;
+    std::string calculated_gas_pct;
+    std::string calculated_gas_pressure;
+
+    friend bool operator==(const ResultTexts&, const ResultTexts&) = default;
+};
+
+// Labels of the results as the form shows them, and their formats.
+inline constexpr std::string_view calculated_gas_pct_label = "Calculated Gas (% Vol)";
+inline constexpr std::string_view calculated_gas_pressure_label = "Calculated Gas Pressure";
+inline constexpr std::string_view vapor_pressure_pct_label = "Vapor Pressure (%)";
+inline constexpr std::string_view corrected_barometer_label = "Corrected Barometer";
+inline constexpr FixedFormat vapor_pressure_pct_format = "%3.1f";
+inline constexpr FixedFormat corrected_barometer_format = "%3.2f";
+inline constexpr FixedFormat calculated_gas_pct_format = "%3.2f";
+inline constexpr FixedFormat calculated_gas_pressure_format = "%3.2f";
+
+// The messages of a refused field, in field order.
+inline constexpr std::array<std::string_view, field_count> field_messages = {
+    "Error: Gas Percent Outside of Range",       "Error: Target Pressure Outside of Range",
+    "Error: Barometric Pressure Outside of Range", "Error: Temperature Outside of Range",
+    "Error: Altitude Outside of Range",          "Error: Relative Humidity Outside of Range"};
+
+// What one run gives: exactly one message, or four result texts.
+class RunOutcome {
+public:
+    explicit RunOutcome(Field refused) : value_(refused) {}
+    explicit RunOutcome(ResultTexts texts) : value_(std::move(texts)) {}
+
+    bool refused() const { return std::holds_alternative<Field>(value_); }
+    // The field that ended the run; only when refused().
+    Field refused_field() const { return std::get<Field>(value_); }
+    // The message of the refused field; only when refused().
+    std::string_view message() const { return field_messages[static_cast<std::size_t>(refused_field())]; }
+    // The four texts; only when !refused().
+    const ResultTexts& texts() const { return std::get<ResultTexts>(value_); }
+
+private:
+    std::variant<Field, ResultTexts> value_;
+};
+
+// The six whole field texts, in field order.
+using FieldTexts = std::array<std::string_view, field_count>;
+
+// Scans and checks the fields in order (the first refused field ends the run,
+// and no later field is scanned), brings the values into internal units,
+// computes, and formats the four results.
+RunOutcome run_correction(const FieldTexts& texts, UnitSelection selection);
+
+// The computation alone, on values in the units of selection that passed their checks.
+CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection);
+
+// The four texts of computed results.
+ResultTexts format_results(const CorrectionResults& results);
+
+}  // namespace kestrane

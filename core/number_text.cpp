@@ -1,0 +1,331 @@
+#include "number_text.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <system_error>
+#include <vector>
+
+namespace kestrane {
+
+void detail::invalid_format_literal() {}
+
+// ---------------------------------------------------------------- scanning
+
+namespace {
+
+constexpr bool is_c_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Where the parts of the number at the start of a text lie.
+struct NumberSpan {
+    std::size_t sign = 0;       // index of the sign, or of the first digit/point
+    std::size_t digits = 0;     // first character after the sign
+    std::size_t end = 0;        // one past the number (0 when there is none)
+    std::size_t mantissa_end = 0;
+    bool negative = false;
+};
+
+NumberSpan find_number(std::string_view text) {
+    NumberSpan span;
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && is_c_space(text[i])) ++i;
+    span.sign = i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        span.negative = text[i] == '-';
+        ++i;
+    }
+    span.digits = i;
+    std::size_t digit_count = 0;
+    while (i < n && is_digit(text[i])) ++i, ++digit_count;
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && is_digit(text[i])) ++i, ++digit_count;
+    }
+    if (digit_count == 0) return NumberSpan{};
+    span.mantissa_end = i;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < n && is_digit(text[j])) {
+            while (j < n && is_digit(text[j])) ++j;
+            i = j;
+        }
+    }
+    span.end = i;
+    return span;
+}
+
+// Decimal exponent of the leading non-zero digit of a number that does not fit
+// in a float: non-negative means too large, negative means too small.
+// Saturates instead of overflowing for absurd exponents.
+long long leading_digit_exponent(std::string_view text, const NumberSpan& span) {
+    std::size_t i = span.digits;
+    while (i < span.mantissa_end && text[i] != '.') ++i;
+    const std::size_t point = i;
+    long long lead = std::numeric_limits<long long>::min();
+    for (std::size_t k = span.digits; k < span.mantissa_end; ++k) {
+        if (k == point) continue;
+        if (text[k] != '0') {
+            lead = k < point ? static_cast<long long>(point - k) - 1 : -static_cast<long long>(k - point);
+            break;
+        }
+    }
+    if (lead == std::numeric_limits<long long>::min()) return -1;  // all zeros: cannot be out of range
+    long long exponent = 0;
+    bool exponent_negative = false;
+    std::size_t k = span.mantissa_end;
+    if (k < span.end) {
+        ++k;  // the 'e'
+        if (text[k] == '+' || text[k] == '-') exponent_negative = text[k++] == '-';
+        for (; k < span.end; ++k) {
+            if (exponent < 1'000'000'000'000LL) exponent = exponent * 10 + (text[k] - '0');
+        }
+    }
+    return lead + (exponent_negative ? -exponent : exponent);
+}
+
+}  // namespace
+
+std::size_t number_prefix_length(std::string_view text) { return find_number(text).end; }
+
+std::optional<double> scan_field(std::string_view text) {
+    const NumberSpan span = find_number(text);
+    if (span.end == 0) return std::nullopt;
+    // from_chars rounds correctly; it only ever sees the unsigned decimal
+    // number found above, never the raw text (which could say "inf" or "nan").
+    float value = 0.0f;
+    const auto [ptr, ec] = std::from_chars(text.data() + span.digits, text.data() + span.end, value,
+                                           std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        if (leading_digit_exponent(text, span) >= 0) return std::nullopt;  // would be infinite
+        value = 0.0f;                                                      // rounds to zero
+    } else if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    const double widened = static_cast<double>(value);
+    return span.negative ? -widened : widened;
+}
+
+// ---------------------------------------------------------------- formatting
+
+namespace {
+
+// Unsigned integer of any size, little-endian base 2^32: just enough arithmetic
+// for the exact decimal expansion of a double.
+class BigUnsigned {
+public:
+    explicit BigUnsigned(std::uint64_t v) {
+        while (v != 0) {
+            limbs_.push_back(static_cast<std::uint32_t>(v));
+            v >>= 32;
+        }
+    }
+
+    void multiply(std::uint32_t factor) {
+        std::uint64_t carry = 0;
+        for (auto& limb : limbs_) {
+            const std::uint64_t product = static_cast<std::uint64_t>(limb) * factor + carry;
+            limb = static_cast<std::uint32_t>(product);
+            carry = product >> 32;
+        }
+        if (carry != 0) limbs_.push_back(static_cast<std::uint32_t>(carry));
+    }
+
+    void shift_left(unsigned bits) {
+        if (limbs_.empty()) return;
+        const unsigned whole = bits / 32, part = bits % 32;
+        if (part != 0) {
+            std::uint32_t carry = 0;
+            for (auto& limb : limbs_) {
+                const std::uint32_t next = limb >> (32 - part);
+                limb = (limb << part) | carry;
+                carry = next;
+            }
+            if (carry != 0) limbs_.push_back(carry);
+        }
+        limbs_.insert(limbs_.begin(), whole, 0u);
+    }
+
+    // Divides by 2^bits, rounding a remainder of at least half away from zero.
+    void shift_right_rounding(unsigned bits) {
+        const bool round_up = bit(bits - 1);
+        const unsigned whole = bits / 32, part = bits % 32;
+        if (whole >= limbs_.size()) {
+            limbs_.clear();
+        } else {
+            limbs_.erase(limbs_.begin(), limbs_.begin() + whole);
+            if (part != 0) {
+                for (std::size_t k = 0; k < limbs_.size(); ++k) {
+                    const std::uint32_t high = k + 1 < limbs_.size() ? limbs_[k + 1] : 0u;
+                    limbs_[k] = (limbs_[k] >> part) | (high << (32 - part));
+                }
+            }
+            trim();
+        }
+        if (round_up) add_one();
+    }
+
+    // Decimal digits, most significant first; "0" for zero.
+    std::string decimal() const {
+        std::vector<std::uint32_t> n = limbs_;
+        std::string chunks;  // base 10^9 chunks, least significant first, 9 digits each
+        while (!n.empty()) {
+            std::uint64_t remainder = 0;
+            for (std::size_t k = n.size(); k-- > 0;) {
+                const std::uint64_t current = (remainder << 32) | n[k];
+                n[k] = static_cast<std::uint32_t>(current / 1'000'000'000u);
+                remainder = current % 1'000'000'000u;
+            }
+            while (!n.empty() && n.back() == 0) n.pop_back();
+            for (int d = 0; d < 9; ++d) {
+                chunks.push_back(static_cast<char>('0' + remainder % 10));
+                remainder /= 10;
+            }
+        }
+        while (chunks.size() > 1 && chunks.back() == '0') chunks.pop_back();
+        if (chunks.empty()) chunks.push_back('0');
+        return {chunks.rbegin(), chunks.rend()};
+    }
+
+private:
+    bool bit(unsigned index) const {
+        const unsigned limb = index / 32;
+        return limb < limbs_.size() && ((limbs_[limb] >> (index % 32)) & 1u) != 0;
+    }
+    void add_one() {
+        for (auto& limb : limbs_) {
+            if (++limb != 0) return;
+        }
+        limbs_.push_back(1);
+    }
+    void trim() {
+        while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
+    }
+
+    std::vector<std::uint32_t> limbs_;
+};
+
+constexpr std::uint64_t powers_of_ten[] = {1, 10, 100, 1000};
+
+// The decimal digits of round(|value| * 10^precision), ties away from zero,
+// computed exactly. Small results live in a fixed buffer; the rare long ones
+// (huge values, long precisions) in a string.
+class ScaledDigits {
+public:
+    ScaledDigits(double magnitude, int precision) {
+        const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+        const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+        std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+        int exponent = -1074;  // subnormal: mantissa * 2^-1074
+        if (biased != 0) {
+            mantissa |= std::uint64_t{1} << 52;
+            exponent = biased - 1075;
+        }
+        if (mantissa == 0) {
+            set_fast(0);
+        } else if (precision <= 3 && exponent <= 0) {
+            // mantissa * 10^precision < 2^63, so the scaled value fits in 64 bits.
+            const std::uint64_t scaled = mantissa * powers_of_ten[precision];
+            const auto shift = static_cast<unsigned>(-exponent);
+            if (shift == 0) {
+                set_fast(scaled);
+            } else if (shift >= 64) {
+                set_fast(0);  // scaled < 2^63 <= half of 2^shift
+            } else {
+                const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
+                const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+                set_fast((scaled >> shift) + (remainder >= half ? 1 : 0));
+            }
+        } else {
+            BigUnsigned n(mantissa);
+            for (int p = 0; p < precision; ++p) n.multiply(10);
+            if (exponent > 0) n.shift_left(static_cast<unsigned>(exponent));
+            if (exponent < 0) n.shift_right_rounding(static_cast<unsigned>(-exponent));
+            slow_ = n.decimal();
+            digits_ = slow_;
+        }
+    }
+    ScaledDigits(const ScaledDigits&) = delete;
+    ScaledDigits& operator=(const ScaledDigits&) = delete;
+
+    std::string_view digits() const { return digits_; }
+
+private:
+    void set_fast(std::uint64_t n) {
+        char* p = fast_ + sizeof fast_;
+        do {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
+        } while (n != 0);
+        digits_ = std::string_view(p, static_cast<std::size_t>(fast_ + sizeof fast_ - p));
+    }
+
+    char fast_[20];
+    std::string slow_;
+    std::string_view digits_;
+};
+
+}  // namespace
+
+void append_formatted(std::string& out, double value, FixedFormat format) {
+    const bool negative = std::signbit(value) && !std::isnan(value);
+    const char sign = negative ? '-' : format.plus_sign ? '+' : format.space_sign ? ' ' : '\0';
+    const std::size_t sign_length = sign != '\0' ? 1 : 0;
+    const auto width = static_cast<std::size_t>(format.width);
+
+    if (!std::isfinite(value)) {
+        const std::string_view word = std::isnan(value) ? "nan" : "inf";
+        const std::size_t length = sign_length + word.size();
+        const std::size_t fill = width > length ? width - length : 0;
+        if (!format.left_justify) out.append(fill, ' ');  // C never pads a word with zeros
+        if (sign_length != 0) out.push_back(sign);
+        out += word;
+        if (format.left_justify) out.append(fill, ' ');
+        return;
+    }
+
+    // The number is its integer digits, then the point and precision digits;
+    // a value below 1 gets a leading zero.
+    const ScaledDigits scaled(std::fabs(value), format.precision);
+    const std::string_view digits = scaled.digits();
+    const auto precision = static_cast<std::size_t>(format.precision);
+    const std::size_t integer_length = digits.size() > precision ? digits.size() - precision : 1;
+    const std::size_t leading_zeros = digits.size() > precision ? 0 : precision + 1 - digits.size();
+    const bool point = precision > 0 || format.keep_point;
+    const std::size_t length = sign_length + integer_length + (point ? 1 : 0) + precision;
+    const std::size_t fill = width > length ? width - length : 0;
+
+    out.reserve(out.size() + length + fill);
+    if (!format.left_justify && !format.zero_pad) out.append(fill, ' ');
+    if (sign_length != 0) out.push_back(sign);
+    if (!format.left_justify && format.zero_pad) out.append(fill, '0');
+    // All digits in order, with zeros in front where the value is below 1, and
+    // the point before the last precision digits.
+    if (leading_zeros > 0) {
+        out.push_back('0');
+        if (point) out.push_back('.');
+        out.append(leading_zeros - 1, '0');
+        out += digits;
+    } else {
+        out += digits.substr(0, integer_length);
+        if (point) out.push_back('.');
+        out += digits.substr(integer_length);
+    }
+    if (format.left_justify) out.append(fill, ' ');
+}
+
+std::string format_value(double value, FixedFormat format) {
+    std::string out;
+    append_formatted(out, value, format);
+    return out;
+}
+
+}  // namespace kestrane

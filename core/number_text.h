@@ -1,0 +1,107 @@
+// Number text of the correction: reading a field the way the C "%f" scan does,
+// and writing a value under a printf-style "%W.Pf" format. Both give the same
+// text on every platform and runtime.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+// Reads the number at the start of a field's text: C white space, an optional
+// sign, digits with an optional point, and an optional exponent ("e" with no
+// digits after it is not part of the number). The rest of the text is ignored.
+// The number is rounded once, correctly, to single precision and widened to
+// double. Returns nothing when the text holds no number at its start ("", "abc",
+// "inf", "-") or when the number is too large for single precision.
+std::optional<double> scan_field(std::string_view text);
+
+// Length of the number at the start of text, as scan_field reads it, counting
+// the leading white space and sign; 0 when the text holds no number.
+std::size_t number_prefix_length(std::string_view text);
+
+// A printf-style fixed-point conversion: "%" flags width "." precision "f".
+// Flags are "-" (left-justify), "+" and " " (sign of positive values), "0"
+// (pad with zeros) and "#" (keep the point at precision 0).
+struct FixedFormat {
+    int width = 0;
+    int precision = 6;
+    bool left_justify = false;
+    bool plus_sign = false;
+    bool space_sign = false;
+    bool zero_pad = false;
+    bool keep_point = false;
+
+    // Width and precision are capped; beyond the cap a format is refused.
+    static constexpr int max_width = 9999;
+    static constexpr int max_precision = 9999;
+
+    // Parses a format at run time; nothing for a text that is not one such conversion.
+    static constexpr std::optional<FixedFormat> parse(std::string_view text);
+
+    constexpr FixedFormat() = default;
+    // A format literal, checked at compile time: FixedFormat("%3.2f").
+    consteval FixedFormat(const char* literal);  // NOLINT(google-explicit-constructor): literals read best inline
+};
+
+// The text of value under format, as the C conversion writes it in the "C"
+// locale, whole however long: the exact decimal expansion of the double, a tie
+// rounded away from zero, the sign of a negative value kept even when it
+// rounds to zero ("-0.0"), and "inf", "-inf" or "nan" for values that are not finite.
+std::string format_value(double value, FixedFormat format);
+
+// As format_value, appending to out (no allocation when out has room).
+void append_formatted(std::string& out, double value, FixedFormat format);
+
+// ---- implementation of the constexpr members ----
+
+constexpr std::optional<FixedFormat> FixedFormat::parse(std::string_view text) {
+    FixedFormat f;
+    std::size_t i = 0;
+    if (i == text.size() || text[i] != '%') return std::nullopt;
+    ++i;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '-') f.left_justify = true;
+        else if (c == '+') f.plus_sign = true;
+        else if (c == ' ') f.space_sign = true;
+        else if (c == '0') f.zero_pad = true;
+        else if (c == '#') f.keep_point = true;
+        else break;
+    }
+    auto read_number = [&](int limit) -> std::optional<int> {
+        int n = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            n = n * 10 + (text[i] - '0');
+            if (n > limit) return std::nullopt;
+            ++i;
+        }
+        return n;
+    };
+    const auto width = read_number(max_width);
+    if (!width) return std::nullopt;
+    f.width = *width;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        const auto precision = read_number(max_precision);  // "%.f" is precision 0, as in C
+        if (!precision) return std::nullopt;
+        f.precision = *precision;
+    }
+    if (i + 1 != text.size() || text[i] != 'f') return std::nullopt;
+    return f;
+}
+
+namespace detail {
+// Not constexpr: calling it in a constant expression makes a bad literal a compile error.
+void invalid_format_literal();
+}  // namespace detail
+
+consteval FixedFormat::FixedFormat(const char* literal) {
+    const auto parsed = parse(literal);
+    if (!parsed) detail::invalid_format_literal();
+    *this = *parsed;
+}
+
+}  // namespace kestrane

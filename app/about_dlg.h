@@ -1,0 +1,17 @@
+// The About box: the program's name, version and copyright.
+#pragma once
+
+#include "framework/afxwin.h"
+
+// A modal dialog on template 100 that OK or Esc closes. With no parent, the
+// running main dialog owns it.
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+
+    // Runs an About box to its end, for the main dialog's system menu.
+    static void Run();
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,22 @@
+#include "app/correction_app.h"
+
+#include "app/about_dlg.h"
+#include "ui/correction_dlg.h"
+
+BEGIN_MESSAGE_MAP(CCorrectionApp, CWinApp)
+    ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+// The one application object of the process.
+CCorrectionApp theApp;
+
+BOOL CCorrectionApp::InitInstance() {
+    AfxEnableControlContainer();
+    Enable3dControls();
+
+    CCorrectionDlg dlg(&CAboutDlg::Run);
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    // The dialog has closed: end the application rather than start a message loop.
+    return FALSE;
+}

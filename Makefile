@@ -1,6 +1,6 @@
 # The two commands of the README: `make run` and `make test`. Each installs what
 # it needs (Debian packages), configures and builds.
-.PHONY: run test deps native sanitize windows windows-i686 bench clean
+.PHONY: run test deps native sanitize windows windows-i686 fuzz-build fuzz exhaustive bench clean
 
 SHELL := /bin/bash
 WINE_RUN := scripts/wine-run.sh
@@ -20,12 +20,26 @@ windows: deps
 windows-i686: deps
 	@cmake --preset mingw-i686 >/dev/null && cmake --build --preset mingw-i686
 
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz
+
+# Each fuzz target for a bounded time (FUZZ_SECONDS each), from the committed seeds.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Every float and every midpoint between floats through the field scan (minutes).
+exhaustive: native
+	cmake --build --preset native --target exhaustive_scan
+	build/native/exhaustive/exhaustive_scan
+
 run: windows
 	@scripts/run-kestrane.sh
 
-test: native sanitize windows windows-i686
+test: native sanitize fuzz-build windows windows-i686
 	ctest --preset native
 	ctest --preset sanitize
+	ctest --preset fuzz
 	scripts/with-display.sh ctest --preset mingw-x64
 	ctest --test-dir build/mingw-i686 --output-on-failure
 

@@ -150,6 +150,9 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
         "refused). In grid, a field may also take a range start:stop:step or a list a,b,c.\n"
         "Exit status: 0 done, 1 reading refused, 2 command line not understood, 3 bad file, log or grid.");
     app.set_version_flag("--version", std::string(program_name) + " " + KESTRANE_VERSION);
+    // One command line on every platform: on Windows CLI11 would otherwise take
+    // "/logs/today.csv" for an option "/logs".
+    app.allow_windows_style_options(false);
     // Options of the reading may follow a command: "kestrane-cli grid --humidity 0:100:25".
     app.fallthrough();
     app.require_subcommand(0, 1);

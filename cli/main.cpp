@@ -11,10 +11,11 @@
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    // Byte for byte the same output as on Linux: no CRLF translation, and a log's
-    // own line endings reach the reader untouched.
+    // Byte for byte the same output and messages as on Linux: no CRLF
+    // translation, and a log's own line endings reach the reader untouched.
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     std::ios::sync_with_stdio(false);
     return kestrane::cli::run_cli(argc, argv, std::cin, std::cout, std::cerr);

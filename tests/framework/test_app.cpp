@@ -1,0 +1,18 @@
+#include "tests/framework/test_app.h"
+
+BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
+    ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+namespace {
+CTestApp theApp;
+
+// Prepares the application as the framework's start-up would, before any test runs.
+struct AppSetUp {
+    AppSetUp() { AfxWinInit(::GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT); }
+} setUp;
+}  // namespace
+
+CTestApp& TestApp() {
+    return theApp;
+}

@@ -1,0 +1,197 @@
+// The main dialog run in-process on the program's own resources: what another
+// process cannot see under Wine (the system menu), and the dialog manager's part
+// in it (Enter in a field, the About box's owner, icons).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/about_dlg.h"
+#include "res/resource.h"
+#include "tests/framework/scripted_dialog.h"
+#include "tests/framework/test_app.h"
+#include "ui/correction_dlg.h"
+
+namespace {
+
+constexpr UINT kNextStep = WM_APP + 0x200;
+// The code a test ends the dialog with, to tell its own end from the dialog's.
+constexpr int kStillRunning = 77;
+
+int g_aboutRuns = 0;
+SeenWindow* g_aboutSeen = nullptr;
+
+// Runs the real About box, watching it open and closing it with OK.
+void RunWatchedAbout() {
+    ++g_aboutRuns;
+    CWnd* main = AfxGetMainWnd();
+    g_aboutSeen = WatchForModal(main != nullptr ? main->m_hWnd : nullptr, IDOK);
+    CAboutDlg::Run();
+}
+
+// The main dialog with test steps, one per posted message, once it is up.
+class TestedCorrectionDlg : public CCorrectionDlg {
+public:
+    using Step = std::function<void(TestedCorrectionDlg&)>;
+    TestedCorrectionDlg() : CCorrectionDlg(&RunWatchedAbout) {}
+    std::vector<Step> steps;
+
+    using CCorrectionDlg::SendMessage;
+    // The text of control id.
+    std::string Text(int id) const {
+        CString text;
+        GetDlgItem(id)->GetWindowText(text);
+        return std::string(text.View());
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CCorrectionDlg::OnInitDialog();
+        PostMessage(kNextStep);
+        return result;
+    }
+    LRESULT OnNextStep(WPARAM, LPARAM) {
+        if (m_next < steps.size()) steps[m_next++](*this);
+        if (m_next < steps.size()) PostMessage(kNextStep);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::size_t m_next = 0;
+};
+
+BEGIN_MESSAGE_MAP(TestedCorrectionDlg, CCorrectionDlg)
+    ON_MESSAGE(kNextStep, OnNextStep)
+END_MESSAGE_MAP()
+
+// Runs the dialog as the application does, as its main window.
+INT_PTR RunMain(TestedCorrectionDlg& dlg) {
+    TestApp().m_pMainWnd = &dlg;
+    return dlg.DoModal();
+}
+
+TEST(CorrectionDialog, SystemMenuEndsWithTheAboutEntry) {
+    TestedCorrectionDlg dlg;
+    int count = 0;
+    UINT separatorState = 0;
+    UINT lastId = 0;
+    char lastText[64] = {};
+    dlg.steps = {[&](TestedCorrectionDlg& d) {
+        HMENU menu = ::GetSystemMenu(d.m_hWnd, FALSE);
+        count = ::GetMenuItemCount(menu);
+        separatorState = ::GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION);
+        lastId = ::GetMenuItemID(menu, count - 1);
+        ::GetMenuStringA(menu, static_cast<UINT>(count - 1), lastText, sizeof lastText, MF_BYPOSITION);
+        d.EndDialog(IDOK);
+    }};
+    ASSERT_EQ(RunMain(dlg), IDOK);
+    ASSERT_GE(count, 2);
+    EXPECT_NE(separatorState & MF_SEPARATOR, 0u) << "item " << count - 2 << " of " << count;
+    EXPECT_EQ(lastId, 0x0010u) << "item " << count - 1 << " of " << count;
+    EXPECT_STREQ(lastText, "&About Kestrane...");
+}
+
+TEST(CorrectionDialog, IconsAreTheProgramsIcon) {
+    TestedCorrectionDlg dlg;
+    LRESULT big = 0, small = 0, drag = 0;
+    dlg.steps = {[&](TestedCorrectionDlg& d) {
+        big = d.SendMessage(WM_GETICON, ICON_BIG);
+        small = d.SendMessage(WM_GETICON, ICON_SMALL);
+        drag = d.SendMessage(WM_QUERYDRAGICON);
+        d.EndDialog(IDOK);
+    }};
+    ASSERT_EQ(RunMain(dlg), IDOK);
+    EXPECT_NE(drag, 0) << "WM_QUERYDRAGICON";
+    EXPECT_EQ(big, drag) << "WM_GETICON ICON_BIG";
+    EXPECT_EQ(small, drag) << "WM_GETICON ICON_SMALL";
+}
+
+struct AboutCase {
+    const char* name;
+    WPARAM command;
+};
+
+TEST(CorrectionDialog, AboutEntryOpensTheAboutBoxOwnedByTheDialog) {
+    const AboutCase cases[] = {{"the menu's id", 0x0010}, {"low four bits set", 0x0013}};
+    for (const AboutCase& c : cases) {
+        TestedCorrectionDlg dlg;
+        g_aboutRuns = 0;
+        g_aboutSeen = nullptr;
+        bool enabledAfter = false;
+        dlg.steps = {[&](TestedCorrectionDlg& d) {
+            d.SendMessage(WM_SYSCOMMAND, c.command);
+            enabledAfter = ::IsWindowEnabled(d.m_hWnd) != FALSE;
+            d.EndDialog(IDOK);
+        }};
+        ASSERT_EQ(RunMain(dlg), IDOK) << c.name;
+        EXPECT_EQ(g_aboutRuns, 1) << c.name << ": command " << c.command;
+        ASSERT_TRUE(g_aboutSeen != nullptr && g_aboutSeen->found) << c.name << ": no About box owned by the dialog";
+        EXPECT_EQ(g_aboutSeen->caption, "About Kestrane") << c.name;
+        EXPECT_FALSE(g_aboutSeen->ownerEnabled) << c.name << ": the dialog is disabled while the About box runs";
+        EXPECT_TRUE(enabledAfter) << c.name;
+    }
+}
+
+TEST(CorrectionDialog, EnterInAFieldRunsTheCalculation) {
+    TestedCorrectionDlg dlg;
+    std::string gas, gasPressure, vapor, barometer;
+    dlg.steps = {
+        [](TestedCorrectionDlg& d) {
+            HWND field = ::GetDlgItem(d.m_hWnd, IDC_HUMIDITY);
+            d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+            ::PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
+            ::PostMessageA(field, WM_KEYUP, VK_RETURN, 0);
+        },
+        [&](TestedCorrectionDlg& d) {
+            gas = d.Text(IDC_CALC_GAS);
+            gasPressure = d.Text(IDC_CALC_GAS_PRESSURE);
+            vapor = d.Text(IDC_VAPOR_PRESSURE);
+            barometer = d.Text(IDC_CORRECTED_BAROMETER);
+            d.EndDialog(kStillRunning);
+        }};
+    ASSERT_EQ(RunMain(dlg), kStillRunning) << "Enter ended the dialog instead of pressing Execute Calculation";
+    EXPECT_EQ(gas, "20.64");
+    EXPECT_EQ(gasPressure, "6.19");
+    EXPECT_EQ(vapor, "1.5");
+    EXPECT_EQ(barometer, "29.56");
+}
+
+TEST(CorrectionDialog, WholeFieldTextIsRead) {
+    TestedCorrectionDlg dlg;
+    std::string gas;
+    dlg.steps = {[&](TestedCorrectionDlg& d) {
+        // Cut short anywhere, this text would hold no number at all.
+        const std::string text = std::string(29995, ' ') + "20.95";
+        ::SetDlgItemTextA(d.m_hWnd, IDC_TARGET_GAS, text.c_str());
+        ::SendMessageA(::GetDlgItem(d.m_hWnd, IDC_EXECUTE), BM_CLICK, 0, 0);
+        gas = d.Text(IDC_CALC_GAS);
+        d.EndDialog(IDOK);
+    }};
+    ASSERT_EQ(RunMain(dlg), IDOK);
+    EXPECT_EQ(gas, "20.64") << "target gas: 29,995 spaces then 20.95";
+}
+
+TEST(CorrectionDialog, RefusedRunShowsItsMessageAndKeepsResults) {
+    TestedCorrectionDlg dlg;
+    SeenWindow* seen = nullptr;
+    std::string before, after;
+    dlg.steps = {[&](TestedCorrectionDlg& d) {
+        ::SendMessageA(::GetDlgItem(d.m_hWnd, IDC_EXECUTE), BM_CLICK, 0, 0);
+        before = d.Text(IDC_CALC_GAS) + "|" + d.Text(IDC_CALC_GAS_PRESSURE) + "|" + d.Text(IDC_VAPOR_PRESSURE) + "|" +
+                 d.Text(IDC_CORRECTED_BAROMETER);
+        ::SetDlgItemTextA(d.m_hWnd, IDC_HUMIDITY, "101");
+        seen = WatchForModal(d.m_hWnd, IDOK);
+        ::SendMessageA(::GetDlgItem(d.m_hWnd, IDC_EXECUTE), BM_CLICK, 0, 0);
+        after = d.Text(IDC_CALC_GAS) + "|" + d.Text(IDC_CALC_GAS_PRESSURE) + "|" + d.Text(IDC_VAPOR_PRESSURE) + "|" +
+                d.Text(IDC_CORRECTED_BAROMETER);
+        d.EndDialog(IDOK);
+    }};
+    ASSERT_EQ(RunMain(dlg), IDOK);
+    EXPECT_EQ(before, "20.64|6.19|1.5|29.56");
+    EXPECT_EQ(after, before) << "relative humidity 101";
+    ASSERT_TRUE(seen != nullptr && seen->found) << "no message box owned by the dialog";
+    EXPECT_EQ(seen->text, "Error: Relative Humidity Outside of Range");
+    EXPECT_EQ(seen->caption, "correction_dialog_tests") << "the application's name";
+}
+
+}  // namespace

@@ -51,9 +51,8 @@ std::string make_log(bool quote_every_cell) {
     std::string log = "time,gas,target_pressure,barometer,temperature,altitude,humidity\n";
     for (int i = 0; i < log_rows; ++i) {
         const std::uint32_t humidity = next(50) == 0 ? 101 : next(101);
-        log += cell("08:" + std::to_string(i / 60 % 60) + ":" + std::to_string(i % 60)) + ',' +
-               cell("20.95") + ',' + cell("30.00") + ',' + cell("2" + std::to_string(8 + next(3)) + "." +
-                                                             std::to_string(10 + next(90))) +
+        log += cell("08:" + std::to_string(i / 60 % 60) + ":" + std::to_string(i % 60)) + ',' + cell("20.95") + ',' +
+               cell("30.00") + ',' + cell("2" + std::to_string(8 + next(3)) + "." + std::to_string(10 + next(90))) +
                ',' + cell(std::to_string(30 + next(70)) + "." + std::to_string(next(10))) + ',' +
                cell(std::to_string(next(9000))) + ',' + cell(std::to_string(humidity)) + '\n';
     }
@@ -62,7 +61,8 @@ std::string make_log(bool quote_every_cell) {
 
 cli::BatchOptions dialog_defaults() {
     cli::BatchOptions options;
-    for (std::size_t f = 0; f < field_count; ++f) options.field_texts[f] = std::string(cli::default_field_texts[f]);
+    for (std::size_t f = 0; f < field_count; ++f)
+        options.field_texts[f] = std::string(cli::default_field_texts[f]);
     return options;
 }
 
@@ -74,7 +74,8 @@ void correct_log(benchmark::State& state, const std::string& log) {
         CountingBuffer counter;
         std::ostream out(&counter);
         const cli::BatchReport report = cli::correct_csv_log(in, out, options);
-        if (!report.ok() || report.rows != log_rows) state.SkipWithError("the log was not corrected whole");
+        if (!report.ok() || report.rows != log_rows)
+            state.SkipWithError("the log was not corrected whole");
         written = counter.count;
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(log.size()));
@@ -102,7 +103,8 @@ void BM_read_cells_only(benchmark::State& state) {
         std::istringstream in(log);
         cli::CsvReader reader(in, ',');
         std::size_t rows = 0;
-        while (reader.next(cells)) ++rows;
+        while (reader.next(cells))
+            ++rows;
         benchmark::DoNotOptimize(rows);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(log.size()));
@@ -119,7 +121,8 @@ void BM_runs_only(benchmark::State& state) {
         cli::CsvReader reader(in, ',');
         std::vector<std::string> cells;
         reader.next(cells);  // headings
-        while (reader.next(cells)) rows.push_back(cells);
+        while (reader.next(cells))
+            rows.push_back(cells);
     }
     for (auto _ : state) {
         for (const auto& row : rows) {
@@ -147,7 +150,8 @@ void BM_naive_getline_split(benchmark::State& state) {
             std::vector<std::string> cells;
             std::stringstream split(line);
             std::string cell;
-            while (std::getline(split, cell, ',')) cells.push_back(cell);
+            while (std::getline(split, cell, ','))
+                cells.push_back(cell);
             const FieldTexts texts = {cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]};
             const RunOutcome outcome = run_correction(texts, UnitSelection{});
             out << line;

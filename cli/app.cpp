@@ -34,7 +34,8 @@ struct Settings {
     std::string grid_format = "text";
 
     Settings() {
-        for (std::size_t f = 0; f < field_count; ++f) fields[f] = std::string(default_field_texts[f]);
+        for (std::size_t f = 0; f < field_count; ++f)
+            fields[f] = std::string(default_field_texts[f]);
     }
 };
 
@@ -56,16 +57,22 @@ std::optional<UnitSelection> resolve_units(const Settings& s, std::string& error
     const auto t = temperature_unit_index(s.temperature_unit);
     const auto p = pressure_unit_index(s.pressure_unit);
     const auto d = distance_unit_index(s.distance_unit);
-    if (!t) error = "unknown temperature unit \"" + s.temperature_unit + "\" (F or C)";
-    else if (!p) error = "unknown pressure unit \"" + s.pressure_unit + "\" (inHg, mmHg, bar or kPa)";
-    else if (!d) error = "unknown distance unit \"" + s.distance_unit + "\" (ft or m)";
-    else return UnitSelection{*t, *p, *d};
+    if (!t)
+        error = "unknown temperature unit \"" + s.temperature_unit + "\" (F or C)";
+    else if (!p)
+        error = "unknown pressure unit \"" + s.pressure_unit + "\" (inHg, mmHg, bar or kPa)";
+    else if (!d)
+        error = "unknown distance unit \"" + s.distance_unit + "\" (ft or m)";
+    else
+        return UnitSelection{*t, *p, *d};
     return std::nullopt;
 }
 
 std::optional<char> resolve_delimiter(std::string_view text) {
-    if (text == "tab" || text == "\\t" || text == "\t") return '\t';
-    if (text.size() == 1 && text[0] != '"' && text[0] != '\n' && text[0] != '\r') return text[0];
+    if (text == "tab" || text == "\\t" || text == "\t")
+        return '\t';
+    if (text.size() == 1 && text[0] != '"' && text[0] != '\n' && text[0] != '\r')
+        return text[0];
     return std::nullopt;
 }
 
@@ -76,7 +83,8 @@ int report_error(std::ostream& err, const std::string& message, int status) {
 
 int run_reading(const Settings& s, UnitSelection units, std::ostream& out, std::ostream& err) {
     FieldTexts texts;
-    for (std::size_t f = 0; f < field_count; ++f) texts[f] = s.fields[f];
+    for (std::size_t f = 0; f < field_count; ++f)
+        texts[f] = s.fields[f];
     const RunOutcome outcome = run_correction(texts, units);
     if (outcome.refused()) {
         err << outcome.message() << '\n';
@@ -93,7 +101,8 @@ int run_reading(const Settings& s, UnitSelection units, std::ostream& out, std::
 
 // Opens path for writing unless it is "-"; the stream to write to, or nothing.
 std::ostream* open_output(const std::string& path, std::ofstream& file, std::ostream& standard) {
-    if (path == "-") return &standard;
+    if (path == "-")
+        return &standard;
     file.open(path, std::ios::binary | std::ios::trunc);
     return file ? &file : nullptr;
 }
@@ -103,19 +112,22 @@ int run_csv(const Settings& s, UnitSelection units, std::istream& in, std::ostre
     options.units = units;
     options.field_texts = s.fields;
     const auto delimiter = resolve_delimiter(s.delimiter);
-    if (!delimiter) return report_error(err, "the delimiter is one character, or \"tab\"", exit_usage);
+    if (!delimiter)
+        return report_error(err, "the delimiter is one character, or \"tab\"", exit_usage);
     options.delimiter = *delimiter;
 
     std::ifstream input_file;
     std::istream* input = &in;
     if (s.csv_input != "-") {
         input_file.open(s.csv_input, std::ios::binary);
-        if (!input_file) return report_error(err, "cannot read " + s.csv_input, exit_data);
+        if (!input_file)
+            return report_error(err, "cannot read " + s.csv_input, exit_data);
         input = &input_file;
     }
     std::ofstream output_file;
     std::ostream* output = open_output(s.csv_output, output_file, out);
-    if (!output) return report_error(err, "cannot write " + s.csv_output, exit_data);
+    if (!output)
+        return report_error(err, "cannot write " + s.csv_output, exit_data);
 
     const BatchReport report = correct_csv_log(*input, *output, options);
     if (!report.ok()) {
@@ -132,9 +144,11 @@ int run_grid(const Settings& s, UnitSelection units, std::ostream& out, std::ost
     options.format = s.grid_format == "csv" ? GridFormat::csv : GridFormat::text;
     std::ofstream output_file;
     std::ostream* output = open_output(s.grid_output, output_file, out);
-    if (!output) return report_error(err, "cannot write " + s.grid_output, exit_data);
+    if (!output)
+        return report_error(err, "cannot write " + s.grid_output, exit_data);
     std::string error;
-    if (!write_grid(options, *output, error)) return report_error(err, error, exit_data);
+    if (!write_grid(options, *output, error))
+        return report_error(err, error, exit_data);
     return 0;
 }
 
@@ -175,8 +189,7 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     grid->add_option("--format", s.grid_format, "text or csv")
         ->capture_default_str()
         ->check(CLI::IsMember({"text", "csv"}));
-    grid->add_option("-o,--output", s.grid_output, "where to write, or - for standard output")
-        ->capture_default_str();
+    grid->add_option("-o,--output", s.grid_output, "where to write, or - for standard output")->capture_default_str();
 
     try {
         app.parse(argc, argv);
@@ -187,9 +200,12 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
 
     std::string error;
     const std::optional<UnitSelection> units = resolve_units(s, error);
-    if (!units) return report_error(err, error, exit_usage);
-    if (csv->parsed()) return run_csv(s, *units, in, out, err);
-    if (grid->parsed()) return run_grid(s, *units, out, err);
+    if (!units)
+        return report_error(err, error, exit_usage);
+    if (csv->parsed())
+        return run_csv(s, *units, in, out, err);
+    if (grid->parsed())
+        return run_grid(s, *units, out, err);
     return run_reading(s, *units, out, err);
 }
 

@@ -18,7 +18,8 @@ using ColumnOfField = std::array<std::optional<std::size_t>, field_count>;
 std::string map_columns(const std::vector<std::string>& headings, ColumnOfField& columns) {
     for (std::size_t i = 0; i < headings.size(); ++i) {
         const std::optional<Field> field = field_from_heading(headings[i]);
-        if (!field) continue;
+        if (!field)
+            continue;
         auto& column = columns[static_cast<std::size_t>(*field)];
         if (column) {
             return "columns " + std::to_string(*column + 1) + " (\"" + headings[*column] + "\") and " +
@@ -28,7 +29,8 @@ std::string map_columns(const std::vector<std::string>& headings, ColumnOfField&
         column = i;
     }
     for (const auto& column : columns) {
-        if (column) return {};
+        if (column)
+            return {};
     }
     std::string names;
     for (std::size_t f = 0; f < field_count; ++f) {
@@ -68,17 +70,20 @@ BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOpti
     }
     ColumnOfField columns;
     report.error = map_columns(cells, columns);
-    if (!report.ok()) return report;
+    if (!report.ok())
+        return report;
     const std::size_t width = cells.size();
 
     // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
-    if (reader.had_byte_order_mark()) pending += "\xEF\xBB\xBF";
+    if (reader.had_byte_order_mark())
+        pending += "\xEF\xBB\xBF";
     for (std::size_t i = 0; i < width; ++i) {
         append_csv_cell(pending, cells[i], delimiter);
         pending += delimiter;
     }
     for (std::size_t i = 0; i < result_column_names.size(); ++i) {
-        if (i != 0) pending += delimiter;
+        if (i != 0)
+            pending += delimiter;
         pending += result_column_names[i];
     }
     pending += '\n';
@@ -96,10 +101,12 @@ BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOpti
         }
         const RunOutcome outcome = run_correction(texts, options.units);
         ++report.rows;
-        if (outcome.refused()) ++report.refused;
+        if (outcome.refused())
+            ++report.refused;
 
         for (std::size_t i = 0; i < width; ++i) {
-            if (i != 0) pending += delimiter;
+            if (i != 0)
+                pending += delimiter;
             append_csv_cell(pending, cells[i], delimiter);
         }
         append_outcome(pending, outcome, delimiter);
@@ -109,10 +116,12 @@ BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOpti
             pending.clear();
         }
     }
-    if (report.ok() && !reader.error().empty()) report.error = reader.error();
+    if (report.ok() && !reader.error().empty())
+        report.error = reader.error();
     out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
     out.flush();
-    if (report.ok() && !out) report.error = "the output could not be written";
+    if (report.ok() && !out)
+        report.error = "the output could not be written";
     return report;
 }
 

@@ -10,8 +10,10 @@ constexpr std::size_t chunk_size = std::size_t{1} << 16;
 CsvReader::CsvReader(std::istream& in, char delimiter) : in_(in), delimiter_(delimiter), buffer_(chunk_size) {}
 
 bool CsvReader::fill() {
-    if (pos_ < end_) return true;
-    if (!in_) return false;
+    if (pos_ < end_)
+        return true;
+    if (!in_)
+        return false;
     in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     pos_ = 0;
     end_ = static_cast<std::size_t>(in_.gcount());
@@ -36,12 +38,14 @@ bool CsvReader::read_quoted(std::string& cell) {
         const char* const data = buffer_.data();
         std::size_t i = pos_;
         while (i < end_ && data[i] != '"') {
-            if (data[i] == '\n') ++line_;
+            if (data[i] == '\n')
+                ++line_;
             ++i;
         }
         cell.append(data + pos_, i - pos_);
         pos_ = i;
-        if (i == end_) continue;
+        if (i == end_)
+            continue;
         ++pos_;  // the quote
         // A doubled quote is a quote in the text; any other character closes the cell.
         if (fill() && buffer_[pos_] == '"') {
@@ -55,19 +59,22 @@ bool CsvReader::read_quoted(std::string& cell) {
 
 bool CsvReader::next(std::vector<std::string>& cells) {
     for (;;) {
-        if (!error_.empty() || !fill()) return false;
+        if (!error_.empty() || !fill())
+            return false;
         record_line_ = line_;
         std::size_t count = 0;
         bool quoted = false;
         bool record_done = false;
         while (!record_done) {
-            if (count == cells.size()) cells.emplace_back();
+            if (count == cells.size())
+                cells.emplace_back();
             std::string& cell = cells[count++];
             cell.clear();
             if (fill() && buffer_[pos_] == '"') {
                 ++pos_;
                 quoted = true;
-                if (!read_quoted(cell)) return false;
+                if (!read_quoted(cell))
+                    return false;
             }
             // The unquoted text of the cell, or what follows a closing quote:
             // taken as it stands up to the delimiter or the end of the line.
@@ -78,22 +85,27 @@ bool CsvReader::next(std::vector<std::string>& cells) {
                 }
                 const char* const data = buffer_.data();
                 std::size_t i = pos_;
-                while (i < end_ && data[i] != delimiter_ && data[i] != '\n' && data[i] != '\r') ++i;
+                while (i < end_ && data[i] != delimiter_ && data[i] != '\n' && data[i] != '\r')
+                    ++i;
                 cell.append(data + pos_, i - pos_);
                 pos_ = i;
-                if (i == end_) continue;
+                if (i == end_)
+                    continue;
                 const char stop = data[i];
                 ++pos_;
-                if (stop == delimiter_) break;
+                if (stop == delimiter_)
+                    break;
                 ++line_;
-                if (stop == '\r' && fill() && buffer_[pos_] == '\n') ++pos_;
+                if (stop == '\r' && fill() && buffer_[pos_] == '\n')
+                    ++pos_;
                 record_done = true;
                 break;
             }
         }
         cells.resize(count);
         const bool blank_line = count == 1 && !quoted && cells[0].empty();
-        if (!blank_line) return true;
+        if (!blank_line)
+            return true;
     }
 }
 
@@ -111,7 +123,8 @@ void append_csv_cell(std::string& out, std::string_view text, char delimiter) {
     }
     out += '"';
     for (const char c : text) {
-        if (c == '"') out += '"';
+        if (c == '"')
+            out += '"';
         out += c;
     }
     out += '"';

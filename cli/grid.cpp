@@ -25,27 +25,31 @@ struct RangeNumber {
 
 std::optional<RangeNumber> parse_range_number(std::string_view text) {
     std::size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
     std::size_t digits = 0;
     int decimals = 0;
     bool point = false;
     for (; i < text.size(); ++i) {
         if (text[i] >= '0' && text[i] <= '9') {
             ++digits;
-            if (point) ++decimals;
+            if (point)
+                ++decimals;
         } else if (text[i] == '.' && !point) {
             point = true;
         } else {
             return std::nullopt;
         }
     }
-    if (digits == 0) return std::nullopt;
+    if (digits == 0)
+        return std::nullopt;
     // from_chars takes no leading "+".
     const std::string_view number = text[0] == '+' ? text.substr(1) : text;
     RangeNumber n;
     n.decimals = decimals;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n.value);
-    if (ec != std::errc() || end != number.data() + number.size()) return std::nullopt;
+    if (ec != std::errc() || end != number.data() + number.size())
+        return std::nullopt;
     return n;
 }
 
@@ -67,7 +71,8 @@ std::optional<std::vector<std::string>> range_texts(std::string_view spec, std::
         error = "range \"" + std::string(spec) + "\" has a step of zero";
         return std::nullopt;
     }
-    // A small allowance, so that 0:1:0.1 reaches 1 although 10 x 0.1 lands just past it in binary.
+    // A small allowance below, so that 0:0.3:0.1 reaches 0.3 although 0.3 / 0.1 is
+    // 2.9999999999999996 in binary.
     const double steps = (stop->value - start->value) / step->value;
     if (steps < -1e-9) {
         error = "range \"" + std::string(spec) + "\" steps away from its stop";
@@ -94,7 +99,8 @@ std::vector<std::string> list_texts(std::string_view spec) {
     for (;;) {
         const std::size_t comma = spec.find(',');
         texts.emplace_back(spec.substr(0, comma));
-        if (comma == std::string_view::npos) return texts;
+        if (comma == std::string_view::npos)
+            return texts;
         spec.remove_prefix(comma + 1);
     }
 }
@@ -103,7 +109,7 @@ std::vector<std::string> list_texts(std::string_view spec) {
 std::string_view field_unit(Field field, UnitSelection units) {
     auto pick = [](const auto& table, int index) -> std::string_view {
         return index >= 0 && static_cast<std::size_t>(index) < table.size() ? table[static_cast<std::size_t>(index)]
-                                                                             : table[0];
+                                                                            : table[0];
     };
     switch (field) {
         case Field::target_pressure:
@@ -118,7 +124,8 @@ std::string_view field_unit(Field field, UnitSelection units) {
 
 std::string with_unit(std::string_view label, std::string_view unit) {
     std::string text(label);
-    if (!unit.empty()) text.append(" (").append(unit).append(")");
+    if (!unit.empty())
+        text.append(" (").append(unit).append(")");
     return text;
 }
 
@@ -126,7 +133,8 @@ std::string with_unit(std::string_view label, std::string_view unit) {
 template <typename Visit>
 void for_each_row(const std::vector<Axis>& axes, const GridOptions& options, Visit&& visit) {
     FieldTexts texts;
-    for (std::size_t f = 0; f < field_count; ++f) texts[f] = options.field_specs[f];
+    for (std::size_t f = 0; f < field_count; ++f)
+        texts[f] = options.field_specs[f];
     std::vector<std::size_t> at(axes.size(), 0);
     for (;;) {
         for (std::size_t a = 0; a < axes.size(); ++a) {
@@ -134,22 +142,27 @@ void for_each_row(const std::vector<Axis>& axes, const GridOptions& options, Vis
         }
         visit(texts, run_correction(texts, options.units));
         std::size_t a = axes.size();
-        while (a > 0 && ++at[a - 1] == axes[a - 1].texts.size()) at[--a] = 0;
-        if (a == 0) return;
+        while (a > 0 && ++at[a - 1] == axes[a - 1].texts.size())
+            at[--a] = 0;
+        if (a == 0)
+            return;
     }
 }
 
 std::array<std::string_view, 4> result_texts(const RunOutcome& outcome) {
-    if (outcome.refused()) return {};
+    if (outcome.refused())
+        return {};
     const ResultTexts& t = outcome.texts();
     return {t.calculated_gas_pct, t.calculated_gas_pressure, t.vapor_pressure_pct, t.corrected_barometer};
 }
 
 void write_csv(const std::vector<Axis>& axes, const GridOptions& options, std::ostream& out) {
     std::string line;
-    for (const Axis& axis : axes) line.append(field_column_name(axis.field)) += ',';
+    for (const Axis& axis : axes)
+        line.append(field_column_name(axis.field)) += ',';
     for (std::size_t i = 0; i < result_column_names.size(); ++i) {
-        if (i != 0) line += ',';
+        if (i != 0)
+            line += ',';
         line += result_column_names[i];
     }
     line += '\n';
@@ -162,7 +175,8 @@ void write_csv(const std::vector<Axis>& axes, const GridOptions& options, std::o
             append_csv_cell(line, text, ',');
             line += ',';
         }
-        if (outcome.refused()) append_csv_cell(line, outcome.message(), ',');
+        if (outcome.refused())
+            append_csv_cell(line, outcome.message(), ',');
         line += '\n';
         if (line.size() >= 65536) {
             out << line;
@@ -175,8 +189,8 @@ void write_csv(const std::vector<Axis>& axes, const GridOptions& options, std::o
 void write_text(const std::vector<Axis>& axes, const GridOptions& options, std::ostream& out) {
     std::vector<std::string> headings;
     for (const Axis& axis : axes) {
-        headings.push_back(with_unit(field_labels[static_cast<std::size_t>(axis.field)],
-                                     field_unit(axis.field, options.units)));
+        headings.push_back(
+            with_unit(field_labels[static_cast<std::size_t>(axis.field)], field_unit(axis.field, options.units)));
     }
     const std::string_view pressure_unit = field_unit(Field::target_pressure, options.units);
     headings.push_back(std::string(calculated_gas_pct_label));
@@ -186,7 +200,8 @@ void write_text(const std::vector<Axis>& axes, const GridOptions& options, std::
 
     // A first pass finds each column's width, so the table needs no memory of its rows.
     std::vector<std::size_t> widths;
-    for (const std::string& heading : headings) widths.push_back(heading.size());
+    for (const std::string& heading : headings)
+        widths.push_back(heading.size());
     bool any_refused = false;
     for_each_row(axes, options, [&](const FieldTexts& texts, const RunOutcome& outcome) {
         std::size_t c = 0;
@@ -203,17 +218,23 @@ void write_text(const std::vector<Axis>& axes, const GridOptions& options, std::
 
     std::string line;
     auto cell = [&](std::size_t column, std::string_view text) {
-        if (column != 0) line += "  ";
+        if (column != 0)
+            line += "  ";
         line.append(widths[column] - text.size(), ' ').append(text);
     };
-    for (std::size_t c = 0; c < headings.size(); ++c) cell(c, headings[c]);
-    if (any_refused) line += "  Message";
+    for (std::size_t c = 0; c < headings.size(); ++c)
+        cell(c, headings[c]);
+    if (any_refused)
+        line += "  Message";
     line += '\n';
     for_each_row(axes, options, [&](const FieldTexts& texts, const RunOutcome& outcome) {
         std::size_t c = 0;
-        for (const Axis& axis : axes) cell(c++, texts[static_cast<std::size_t>(axis.field)]);
-        for (const std::string_view text : result_texts(outcome)) cell(c++, text);
-        if (outcome.refused()) line.append("  ").append(outcome.message());
+        for (const Axis& axis : axes)
+            cell(c++, texts[static_cast<std::size_t>(axis.field)]);
+        for (const std::string_view text : result_texts(outcome))
+            cell(c++, text);
+        if (outcome.refused())
+            line.append("  ").append(outcome.message());
         line += '\n';
         if (line.size() >= 65536) {
             out << line;
@@ -230,7 +251,8 @@ bool is_axis_spec(std::string_view spec) {
 }
 
 std::optional<std::vector<std::string>> axis_texts(std::string_view spec, std::string& error) {
-    if (spec.find(':') != std::string_view::npos) return range_texts(spec, error);
+    if (spec.find(':') != std::string_view::npos)
+        return range_texts(spec, error);
     return list_texts(spec);
 }
 
@@ -239,7 +261,8 @@ bool write_grid(const GridOptions& options, std::ostream& out, std::string& erro
     std::size_t rows = 1;
     for (std::size_t f = 0; f < field_count; ++f) {
         const std::string& spec = options.field_specs[f];
-        if (!is_axis_spec(spec)) continue;
+        if (!is_axis_spec(spec))
+            continue;
         auto texts = axis_texts(spec, error);
         if (!texts) {
             error = std::string(field_column_name(static_cast<Field>(f))) + ": " + error;
@@ -257,8 +280,10 @@ bool write_grid(const GridOptions& options, std::ostream& out, std::string& erro
         error = "no field varies: give one a range (start:stop:step) or a list (a,b,c)";
         return false;
     }
-    if (options.format == GridFormat::csv) write_csv(axes, options, out);
-    else write_text(axes, options, out);
+    if (options.format == GridFormat::csv)
+        write_csv(axes, options, out);
+    else
+        write_text(axes, options, out);
     out.flush();
     return true;
 }

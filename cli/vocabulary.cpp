@@ -15,7 +15,8 @@ template <typename T>
 std::optional<T> look_up(std::string_view name, NameTable<T> table) {
     const std::string key = name_key(name);
     for (const auto& [known, value] : table) {
-        if (key == known) return value;
+        if (key == known)
+            return value;
     }
     return std::nullopt;
 }
@@ -29,27 +30,43 @@ std::string name_key(std::string_view text) {
     std::string key;
     key.reserve(text.size());
     for (const char c : text) {
-        if (c >= 'a' && c <= 'z') key += c;
-        else if (c >= '0' && c <= '9') key += c;
-        else if (c >= 'A' && c <= 'Z') key += static_cast<char>(c - 'A' + 'a');
+        if (c >= 'a' && c <= 'z')
+            key += c;
+        else if (c >= '0' && c <= '9')
+            key += c;
+        else if (c >= 'A' && c <= 'Z')
+            key += static_cast<char>(c - 'A' + 'a');
     }
     return key;
 }
 
 std::optional<int> temperature_unit_index(std::string_view name) {
-    return look_up<int>(name, {{"f", 0}, {"degreesf", 0}, {"degf", 0}, {"fahrenheit", 0},
-                               {"c", 1}, {"degreesc", 1}, {"degc", 1}, {"celsius", 1}});
+    return look_up<int>(name, {{"f", 0},
+                               {"degreesf", 0},
+                               {"degf", 0},
+                               {"fahrenheit", 0},
+                               {"c", 1},
+                               {"degreesc", 1},
+                               {"degc", 1},
+                               {"celsius", 1}});
 }
 
 std::optional<int> pressure_unit_index(std::string_view name) {
-    return look_up<int>(name, {{"inhg", 0}, {"inchesofmercury", 0}, {"mmhg", 1}, {"millimetresofmercury", 1},
-                               {"millimetersofmercury", 1}, {"bar", 2}, {"kpa", 3}, {"kilopascal", 3},
+    return look_up<int>(name, {{"inhg", 0},
+                               {"inchesofmercury", 0},
+                               {"mmhg", 1},
+                               {"millimetresofmercury", 1},
+                               {"millimetersofmercury", 1},
+                               {"bar", 2},
+                               {"kpa", 3},
+                               {"kilopascal", 3},
                                {"kilopascals", 3}});
 }
 
 std::optional<int> distance_unit_index(std::string_view name) {
-    return look_up<int>(name, {{"ft", 0}, {"foot", 0}, {"feet", 0}, {"m", 1}, {"meter", 1}, {"meters", 1},
-                               {"metre", 1}, {"metres", 1}});
+    return look_up<int>(
+        name,
+        {{"ft", 0}, {"foot", 0}, {"feet", 0}, {"m", 1}, {"meter", 1}, {"meters", 1}, {"metre", 1}, {"metres", 1}});
 }
 
 std::optional<Field> field_from_heading(std::string_view heading) {

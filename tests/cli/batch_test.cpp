@@ -13,7 +13,8 @@ namespace {
 
 BatchOptions dialog_defaults() {
     BatchOptions options;
-    for (std::size_t f = 0; f < field_count; ++f) options.field_texts[f] = std::string(default_field_texts[f]);
+    for (std::size_t f = 0; f < field_count; ++f)
+        options.field_texts[f] = std::string(default_field_texts[f]);
     return options;
 }
 
@@ -26,7 +27,11 @@ struct LogCase {
     std::size_t refused;
 };
 
-LogCase with(const char* name, std::string log, std::string corrected, std::size_t rows, std::size_t refused,
+LogCase with(const char* name,
+             std::string log,
+             std::string corrected,
+             std::size_t rows,
+             std::size_t refused,
              BatchOptions options = dialog_defaults()) {
     return {name, std::move(log), std::move(options), std::move(corrected), rows, refused};
 }
@@ -87,8 +92,7 @@ TEST(CorrectCsvLog, CorrectsEveryRow) {
              "rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n"
              "50,20.64,156.89,1.5,29.48,\n",
              1, 0, mm_hg),
-        with("QuotedCellsRequotedOnlyWhenNeeded",
-             "\"note, free\",gas\n\"say \"\"hi\"\"\",20.95\n\"plain\",20.95\n",
+        with("QuotedCellsRequotedOnlyWhenNeeded", "\"note, free\",gas\n\"say \"\"hi\"\"\",20.95\n\"plain\",20.95\n",
              "\"note, free\",gas,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
              "error\n"
              "\"say \"\"hi\"\"\",20.95,20.64,6.19,1.5,29.56,\n"
@@ -104,8 +108,7 @@ TEST(CorrectCsvLog, CorrectsEveryRow) {
              "20.95,20.64,6.19,1.5,29.56,\n",
              1, 0),
         with("HeadingsOnly", "gas,rh\n",
-             "gas,rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n", 0,
-             0),
+             "gas,rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n", 0, 0),
     };
     for (const auto& c : cases) {
         std::istringstream in(c.log);

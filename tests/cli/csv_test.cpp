@@ -38,10 +38,14 @@ ReadAll read_all(const std::string& input, char delimiter = ',') {
 std::string shown(const std::string& text) {
     std::string out;
     for (const char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
     }
     return out;
 }
@@ -170,7 +174,8 @@ TEST(CsvCell, WrittenCellsReadBackWhole) {
     const std::vector<std::string> texts = {"plain", "a,b", "\"q\"", "line\nbreak", " spaced ", ""};
     std::string line;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i != 0) line += ',';
+        if (i != 0)
+            line += ',';
         append_csv_cell(line, texts[i], ',');
     }
     const ReadAll got = read_all(line + "\n");

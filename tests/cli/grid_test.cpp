@@ -22,9 +22,9 @@ struct AxisCase {
 TEST(AxisTexts, RangesAndLists) {
     const AxisCase cases[] = {
         {"WholeSteps", "0:100:25", {"0", "25", "50", "75", "100"}},
-        // Ten steps of 0.1 land just past 1 in binary; the stop is still reached.
-        {"TenthsReachTheStop", "0:1:0.1",
-         {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},
+        // 0.3 / 0.1 is 2.9999999999999996 in binary; the stop is still reached.
+        {"TenthsReachTheStop", "0:0.3:0.1", {"0.0", "0.1", "0.2", "0.3"}},
+        {"TenthsToOne", "0:1:0.1", {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},
         {"StopBetweenSteps", "0:1:0.3", {"0.0", "0.3", "0.6", "0.9"}},
         {"Descending", "10:0:-5", {"10", "5", "0"}},
         {"AcrossZero", "-1:1:0.5", {"-1.0", "-0.5", "0.0", "0.5", "1.0"}},
@@ -68,7 +68,8 @@ TEST(AxisTexts, BadRangesSayWhy) {
 
 GridOptions dialog_defaults() {
     GridOptions options;
-    for (std::size_t f = 0; f < field_count; ++f) options.field_specs[f] = std::string(default_field_texts[f]);
+    for (std::size_t f = 0; f < field_count; ++f)
+        options.field_specs[f] = std::string(default_field_texts[f]);
     return options;
 }
 

@@ -74,22 +74,24 @@ TEST(CString, LoadString) {
     }
 }
 
+// What DialogOnlyIn looks for, and what it found.
+struct DialogSearch {
+    HMODULE exe;
+    LPCSTR found;
+};
+
+BOOL CALLBACK TakeDialogOnlyInModule(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    if (!IS_INTRESOURCE(name) || ::FindResourceA(search->exe, name, RT_DIALOG) != nullptr) return TRUE;
+    search->found = name;
+    return FALSE;
+}
+
 // A dialog id that module holds and the test program does not, to look for one
 // that only that module has; null when there is none.
 LPCSTR DialogOnlyIn(HMODULE module) {
-    struct Search {
-        HMODULE exe;
-        LPCSTR found;
-    } search{::GetModuleHandleA(nullptr), nullptr};
-    ::EnumResourceNamesA(
-        module, RT_DIALOG,
-        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (!IS_INTRESOURCE(name) || ::FindResourceA(s->exe, name, RT_DIALOG) != nullptr) return TRUE;
-            s->found = name;
-            return FALSE;
-        },
-        reinterpret_cast<LONG_PTR>(&search));
+    DialogSearch search{::GetModuleHandleA(nullptr), nullptr};
+    ::EnumResourceNamesA(module, RT_DIALOG, &TakeDialogOnlyInModule, reinterpret_cast<LONG_PTR>(&search));
     return search.found;
 }
 

@@ -3,9 +3,11 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "batch.h"
 #include "core/correction_run.h"
@@ -123,6 +125,12 @@ int run_csv(const Settings& s, UnitSelection units, std::istream& in, std::ostre
         if (!input_file)
             return report_error(err, "cannot read " + s.csv_input, exit_data);
         input = &input_file;
+    }
+    // Opening the output truncates it, so writing onto the log itself would lose it unread.
+    std::error_code ec;
+    if (s.csv_input != "-" && s.csv_output != "-" && std::filesystem::equivalent(s.csv_input, s.csv_output, ec)) {
+        return report_error(err, "the output " + s.csv_output + " is the log being read; write it elsewhere",
+                            exit_usage);
     }
     std::ofstream output_file;
     std::ostream* output = open_output(s.csv_output, output_file, out);

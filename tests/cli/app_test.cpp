@@ -189,6 +189,13 @@ TEST(RunCli, LogFileInOutputFileOut) {
               "                      30.00\n"
               "                  100                   20.34                             6.10                 2.9  "
               "                      29.13\n");
+    // The log itself as the output: refused before anything is truncated.
+    const CliRun onto_itself = run({"csv", log_path, "-d", ";", "-o", log_path});
+    EXPECT_EQ(onto_itself.status, exit_usage);
+    EXPECT_EQ(onto_itself.err,
+              "kestrane-cli: the output run_cli_test_log.csv is the log being read; write it elsewhere\n");
+    EXPECT_EQ(read_file(log_path), "altitude;rh\r\n5000;50\r\n");
+
     std::remove(log_path);
     std::remove(out_path);
 

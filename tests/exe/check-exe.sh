@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Inspects a built Kestrane.exe without running it: the PE format and subsystem,
+# Checks a built Kestrane.exe without running it: the PE format and subsystem,
 # the DLLs it imports (Windows' own only: it is linked statically), and its main
 # form, string table and version block as the resource decompiler reads them back.
 # Usage: check-exe.sh EXE OBJDUMP WINDRES FORMAT EXPECTED_RESOURCES

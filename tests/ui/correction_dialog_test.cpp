@@ -132,28 +132,45 @@ TEST(CorrectionDialog, AboutEntryOpensTheAboutBoxOwnedByTheDialog) {
     }
 }
 
+struct EnterCase {
+    const char* name;
+    void (*focus)(TestedCorrectionDlg& dlg, HWND field);
+};
+
 TEST(CorrectionDialog, EnterInAFieldRunsTheCalculation) {
-    TestedCorrectionDlg dlg;
-    std::string gas, gasPressure, vapor, barometer;
-    dlg.steps = {
-        [](TestedCorrectionDlg& d) {
-            HWND field = ::GetDlgItem(d.m_hWnd, IDC_HUMIDITY);
-            d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-            ::PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
-            ::PostMessageA(field, WM_KEYUP, VK_RETURN, 0);
-        },
-        [&](TestedCorrectionDlg& d) {
-            gas = d.Text(IDC_CALC_GAS);
-            gasPressure = d.Text(IDC_CALC_GAS_PRESSURE);
-            vapor = d.Text(IDC_VAPOR_PRESSURE);
-            barometer = d.Text(IDC_CORRECTED_BAROMETER);
-            d.EndDialog(kStillRunning);
-        }};
-    ASSERT_EQ(RunMain(dlg), kStillRunning) << "Enter ended the dialog instead of pressing Execute Calculation";
-    EXPECT_EQ(gas, "20.64");
-    EXPECT_EQ(gasPressure, "6.19");
-    EXPECT_EQ(vapor, "1.5");
-    EXPECT_EQ(barometer, "29.56");
+    const EnterCase cases[] = {
+        {"field reached with the keyboard",
+         [](TestedCorrectionDlg& d, HWND field) { d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE); }},
+        {"field clicked into", [](TestedCorrectionDlg&, HWND field) { ::SetFocus(field); }},
+        {"keyboard to Exit Program, then a field clicked into",
+         [](TestedCorrectionDlg& d, HWND field) {
+             d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(d.m_hWnd, IDOK)), TRUE);
+             ::SetFocus(field);
+         }},
+    };
+    for (const EnterCase& c : cases) {
+        TestedCorrectionDlg dlg;
+        std::string gas, gasPressure, vapor, barometer;
+        dlg.steps = {
+            [&](TestedCorrectionDlg& d) {
+                HWND field = ::GetDlgItem(d.m_hWnd, IDC_HUMIDITY);
+                c.focus(d, field);
+                ::PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
+                ::PostMessageA(field, WM_KEYUP, VK_RETURN, 0);
+            },
+            [&](TestedCorrectionDlg& d) {
+                gas = d.Text(IDC_CALC_GAS);
+                gasPressure = d.Text(IDC_CALC_GAS_PRESSURE);
+                vapor = d.Text(IDC_VAPOR_PRESSURE);
+                barometer = d.Text(IDC_CORRECTED_BAROMETER);
+                d.EndDialog(kStillRunning);
+            }};
+        ASSERT_EQ(RunMain(dlg), kStillRunning) << c.name << ": Enter ended the dialog instead of calculating";
+        EXPECT_EQ(gas, "20.64") << c.name;
+        EXPECT_EQ(gasPressure, "6.19") << c.name;
+        EXPECT_EQ(vapor, "1.5") << c.name;
+        EXPECT_EQ(barometer, "29.56") << c.name;
+    }
 }
 
 TEST(CorrectionDialog, WholeFieldTextIsRead) {

@@ -34,6 +34,8 @@ public:
     using Step = std::function<void(TestedCorrectionDlg&)>;
     TestedCorrectionDlg() : CCorrectionDlg(&RunWatchedAbout) {}
     std::vector<Step> steps;
+    // The device contexts WM_ICONERASEBKGND came with.
+    std::vector<WPARAM> iconErases;
 
     using CCorrectionDlg::SendMessage;
     // The text of control id.
@@ -54,6 +56,10 @@ protected:
         if (m_next < steps.size()) PostMessage(kNextStep);
         return 0;
     }
+    LRESULT OnIconEraseBackground(WPARAM wParam, LPARAM) {
+        iconErases.push_back(wParam);
+        return Default();
+    }
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -62,6 +68,7 @@ private:
 
 BEGIN_MESSAGE_MAP(TestedCorrectionDlg, CCorrectionDlg)
     ON_MESSAGE(kNextStep, OnNextStep)
+    ON_MESSAGE(WM_ICONERASEBKGND, OnIconEraseBackground)
 END_MESSAGE_MAP()
 
 // Runs the dialog as the application does, as its main window.
@@ -104,6 +111,26 @@ TEST(CorrectionDialog, IconsAreTheProgramsIcon) {
     EXPECT_NE(drag, 0) << "WM_QUERYDRAGICON";
     EXPECT_EQ(big, drag) << "WM_GETICON ICON_BIG";
     EXPECT_EQ(small, drag) << "WM_GETICON ICON_SMALL";
+}
+
+TEST(CorrectionDialog, PaintsItsIconOnlyWhileMinimised) {
+    TestedCorrectionDlg dlg;
+    std::size_t erasesWhileNormal = 99;
+    bool minimised = false;
+    dlg.steps = {[&](TestedCorrectionDlg& d) {
+        ::RedrawWindow(d.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        erasesWhileNormal = d.iconErases.size();
+        ::ShowWindow(d.m_hWnd, SW_MINIMIZE);
+        minimised = d.IsIconic() != FALSE;
+        ::InvalidateRect(d.m_hWnd, nullptr, TRUE);
+        d.SendMessage(WM_PAINT);
+        d.EndDialog(IDOK);
+    }};
+    ASSERT_EQ(RunMain(dlg), IDOK);
+    EXPECT_EQ(erasesWhileNormal, 0u) << "painted while not minimised";
+    ASSERT_TRUE(minimised);
+    ASSERT_EQ(dlg.iconErases.size(), 1u) << "WM_PAINT while minimised";
+    EXPECT_NE(dlg.iconErases[0], 0u) << "the paint context's device is the first parameter";
 }
 
 struct AboutCase {

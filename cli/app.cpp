@@ -148,7 +148,7 @@ int run_csv(const Settings& s, UnitSelection units, std::istream& in, std::ostre
 int run_grid(const Settings& s, UnitSelection units, std::ostream& out, std::ostream& err) {
     GridOptions options;
     options.units = units;
-    options.field_specs = s.fields;
+    options.field_values = s.fields;
     options.format = s.grid_format == "csv" ? GridFormat::csv : GridFormat::text;
     std::ofstream output_file;
     std::ostream* output = open_output(s.grid_output, output_file, out);

@@ -53,33 +53,33 @@ std::optional<RangeNumber> parse_range_number(std::string_view text) {
     return n;
 }
 
-std::optional<std::vector<std::string>> range_texts(std::string_view spec, std::string& error) {
-    const std::size_t first = spec.find(':');
-    const std::size_t second = spec.find(':', first + 1);
-    if (second == std::string_view::npos || spec.find(':', second + 1) != std::string_view::npos) {
-        error = "range \"" + std::string(spec) + "\" is not start:stop:step";
+std::optional<std::vector<std::string>> range_texts(std::string_view axis, std::string& error) {
+    const std::size_t first = axis.find(':');
+    const std::size_t second = axis.find(':', first + 1);
+    if (second == std::string_view::npos || axis.find(':', second + 1) != std::string_view::npos) {
+        error = "range \"" + std::string(axis) + "\" is not start:stop:step";
         return std::nullopt;
     }
-    const auto start = parse_range_number(spec.substr(0, first));
-    const auto stop = parse_range_number(spec.substr(first + 1, second - first - 1));
-    const auto step = parse_range_number(spec.substr(second + 1));
+    const auto start = parse_range_number(axis.substr(0, first));
+    const auto stop = parse_range_number(axis.substr(first + 1, second - first - 1));
+    const auto step = parse_range_number(axis.substr(second + 1));
     if (!start || !stop || !step) {
-        error = "range \"" + std::string(spec) + "\" takes plain decimal numbers (such as -12.5)";
+        error = "range \"" + std::string(axis) + "\" takes plain decimal numbers (such as -12.5)";
         return std::nullopt;
     }
     if (step->value == 0.0) {
-        error = "range \"" + std::string(spec) + "\" has a step of zero";
+        error = "range \"" + std::string(axis) + "\" has a step of zero";
         return std::nullopt;
     }
     // A small allowance below, so that 0:0.3:0.1 reaches 0.3 although 0.3 / 0.1 is
     // 2.9999999999999996 in binary.
     const double steps = (stop->value - start->value) / step->value;
     if (steps < -1e-9) {
-        error = "range \"" + std::string(spec) + "\" steps away from its stop";
+        error = "range \"" + std::string(axis) + "\" steps away from its stop";
         return std::nullopt;
     }
     if (steps + 1.0 > static_cast<double>(max_axis_points)) {
-        error = "range \"" + std::string(spec) + "\" has more than " + std::to_string(max_axis_points) + " points";
+        error = "range \"" + std::string(axis) + "\" has more than " + std::to_string(max_axis_points) + " points";
         return std::nullopt;
     }
     const auto count = static_cast<std::size_t>(std::floor(steps + 1e-9)) + 1;
@@ -94,14 +94,14 @@ std::optional<std::vector<std::string>> range_texts(std::string_view spec, std::
     return texts;
 }
 
-std::vector<std::string> list_texts(std::string_view spec) {
+std::vector<std::string> list_texts(std::string_view axis) {
     std::vector<std::string> texts;
     for (;;) {
-        const std::size_t comma = spec.find(',');
-        texts.emplace_back(spec.substr(0, comma));
+        const std::size_t comma = axis.find(',');
+        texts.emplace_back(axis.substr(0, comma));
         if (comma == std::string_view::npos)
             return texts;
-        spec.remove_prefix(comma + 1);
+        axis.remove_prefix(comma + 1);
     }
 }
 
@@ -134,7 +134,7 @@ template <typename Visit>
 void for_each_row(const std::vector<Axis>& axes, const GridOptions& options, Visit&& visit) {
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
-        texts[f] = options.field_specs[f];
+        texts[f] = options.field_values[f];
     std::vector<std::size_t> at(axes.size(), 0);
     for (;;) {
         for (std::size_t a = 0; a < axes.size(); ++a) {
@@ -246,24 +246,24 @@ void write_text(const std::vector<Axis>& axes, const GridOptions& options, std::
 
 }  // namespace
 
-bool is_axis_spec(std::string_view spec) {
-    return spec.find_first_of(":,") != std::string_view::npos;
+bool is_axis(std::string_view text) {
+    return text.find_first_of(":,") != std::string_view::npos;
 }
 
-std::optional<std::vector<std::string>> axis_texts(std::string_view spec, std::string& error) {
-    if (spec.find(':') != std::string_view::npos)
-        return range_texts(spec, error);
-    return list_texts(spec);
+std::optional<std::vector<std::string>> axis_texts(std::string_view axis, std::string& error) {
+    if (axis.find(':') != std::string_view::npos)
+        return range_texts(axis, error);
+    return list_texts(axis);
 }
 
 bool write_grid(const GridOptions& options, std::ostream& out, std::string& error) {
     std::vector<Axis> axes;
     std::size_t rows = 1;
     for (std::size_t f = 0; f < field_count; ++f) {
-        const std::string& spec = options.field_specs[f];
-        if (!is_axis_spec(spec))
+        const std::string& value = options.field_values[f];
+        if (!is_axis(value))
             continue;
-        auto texts = axis_texts(spec, error);
+        auto texts = axis_texts(value, error);
         if (!texts) {
             error = std::string(field_column_name(static_cast<Field>(f))) + ": " + error;
             return false;

@@ -1,4 +1,4 @@
-// Axis specs (ranges and lists) and the tables written over a grid.
+// Axes (ranges and lists) and the tables written over a grid.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -15,7 +15,7 @@ using Texts = std::vector<std::string>;
 
 struct AxisCase {
     const char* name;
-    std::string spec;
+    std::string axis;
     Texts texts;
 };
 
@@ -36,9 +36,9 @@ TEST(AxisTexts, RangesAndLists) {
     };
     for (const auto& c : cases) {
         std::string error;
-        const auto texts = axis_texts(c.spec, error);
-        ASSERT_TRUE(texts.has_value()) << c.name << ": spec \"" << c.spec << "\": " << error;
-        EXPECT_EQ(*texts, c.texts) << c.name << ": spec \"" << c.spec << "\"";
+        const auto texts = axis_texts(c.axis, error);
+        ASSERT_TRUE(texts.has_value()) << c.name << ": axis \"" << c.axis << "\": " << error;
+        EXPECT_EQ(*texts, c.texts) << c.name << ": axis \"" << c.axis << "\"";
     }
 }
 
@@ -55,10 +55,10 @@ TEST(AxisTexts, BadRangesSayWhy) {
         {"0:1:.", "range \"0:1:.\" takes plain decimal numbers (such as -12.5)"},
         {"0:10000:1", "range \"0:10000:1\" has more than 10000 points"},
     };
-    for (const auto& [spec, message] : cases) {
+    for (const auto& [axis, message] : cases) {
         std::string error;
-        EXPECT_FALSE(axis_texts(spec, error).has_value()) << "spec \"" << spec << "\"";
-        EXPECT_EQ(error, message) << "spec \"" << spec << "\"";
+        EXPECT_FALSE(axis_texts(axis, error).has_value()) << "axis \"" << axis << "\"";
+        EXPECT_EQ(error, message) << "axis \"" << axis << "\"";
     }
     std::string error;
     const auto largest = axis_texts("1:10000:1", error);
@@ -69,7 +69,7 @@ TEST(AxisTexts, BadRangesSayWhy) {
 GridOptions dialog_defaults() {
     GridOptions options;
     for (std::size_t f = 0; f < field_count; ++f)
-        options.field_specs[f] = std::string(default_field_texts[f]);
+        options.field_values[f] = std::string(default_field_texts[f]);
     return options;
 }
 
@@ -81,22 +81,22 @@ struct GridCase {
 
 TEST(WriteGrid, Tables) {
     GridOptions altitude_humidity = dialog_defaults();
-    altitude_humidity.field_specs[4] = "0,5000";
-    altitude_humidity.field_specs[5] = "0:100:50";
+    altitude_humidity.field_values[4] = "0,5000";
+    altitude_humidity.field_values[5] = "0:100:50";
 
     GridOptions gas_csv = dialog_defaults();
-    gas_csv.field_specs[0] = "99:101:0.5";
+    gas_csv.field_values[0] = "99:101:0.5";
     gas_csv.format = GridFormat::csv;
 
     GridOptions celsius_mm_hg = dialog_defaults();
     celsius_mm_hg.units = {1, 1, 0};
-    celsius_mm_hg.field_specs[1] = "760";
-    celsius_mm_hg.field_specs[2] = "760";
-    celsius_mm_hg.field_specs[3] = "20:30:5";
+    celsius_mm_hg.field_values[1] = "760";
+    celsius_mm_hg.field_values[2] = "760";
+    celsius_mm_hg.field_values[3] = "20:30:5";
 
     GridOptions refused_text = dialog_defaults();
-    refused_text.field_specs[1] = "0,30";
-    refused_text.field_specs[5] = "50,\"x\"";
+    refused_text.field_values[1] = "0,30";
+    refused_text.field_values[5] = "50,\"x\"";
 
     const GridCase cases[] = {
         {"TextLastAxisFastest", altitude_humidity,
@@ -154,11 +154,11 @@ TEST(WriteGrid, Tables) {
 TEST(WriteGrid, RefusedGridsWriteNothing) {
     GridOptions no_axis = dialog_defaults();
     GridOptions bad_range = dialog_defaults();
-    bad_range.field_specs[3] = "0:10:0";
+    bad_range.field_values[3] = "0:10:0";
     GridOptions too_large = dialog_defaults();
-    too_large.field_specs[0] = "0:99:1";
-    too_large.field_specs[3] = "0:99:1";
-    too_large.field_specs[5] = "0:100:1";  // 100 x 100 x 101 rows
+    too_large.field_values[0] = "0:99:1";
+    too_large.field_values[3] = "0:99:1";
+    too_large.field_values[5] = "0:100:1";  // 100 x 100 x 101 rows
 
     const std::pair<GridOptions, std::string> cases[] = {
         {no_axis, "no field varies: give one a range (start:stop:step) or a list (a,b,c)"},

@@ -11,7 +11,6 @@
 
 #include "cli/batch.h"
 #include "cli/csv.h"
-#include "cli/vocabulary.h"
 #include "core/correction_run.h"
 
 namespace {
@@ -59,15 +58,8 @@ std::string make_log(bool quote_every_cell) {
     return log;
 }
 
-cli::BatchOptions dialog_defaults() {
-    cli::BatchOptions options;
-    for (std::size_t f = 0; f < field_count; ++f)
-        options.field_texts[f] = std::string(cli::default_field_texts[f]);
-    return options;
-}
-
 void correct_log(benchmark::State& state, const std::string& log) {
-    const cli::BatchOptions options = dialog_defaults();
+    const cli::BatchOptions options;
     std::size_t written = 0;
     for (auto _ : state) {
         std::istringstream in(log);

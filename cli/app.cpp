@@ -25,7 +25,7 @@ constexpr const char* program_name = "kestrane-cli";
 
 // Everything the command line can set, with the dialog's defaults.
 struct Settings {
-    std::array<std::string, field_count> fields;
+    std::array<std::string, field_count> fields = default_field_values();
     std::string temperature_unit = "F";
     std::string pressure_unit = "inHg";
     std::string distance_unit = "ft";
@@ -34,11 +34,6 @@ struct Settings {
     std::string delimiter = ",";
     std::string grid_output = "-";
     std::string grid_format = "text";
-
-    Settings() {
-        for (std::size_t f = 0; f < field_count; ++f)
-            fields[f] = std::string(default_field_texts[f]);
-    }
 };
 
 void add_reading_options(CLI::App& app, Settings& s) {

@@ -10,8 +10,6 @@
 namespace kestrane::cli {
 namespace {
 
-constexpr std::size_t flush_threshold = std::size_t{1} << 16;
-
 using ColumnOfField = std::array<std::optional<std::size_t>, field_count>;
 
 // Finds which column gives each field; an error text when two columns give the same one.
@@ -40,22 +38,38 @@ std::string map_columns(const std::vector<std::string>& headings, ColumnOfField&
     return "no column heading names an input field (" + names + "); is the delimiter right?";
 }
 
-void append_outcome(std::string& line, const RunOutcome& outcome, char delimiter) {
-    if (outcome.refused()) {
-        line.append(5, delimiter);  // four empty results, then the message
-        append_csv_cell(line, outcome.message(), delimiter);
-        return;
-    }
-    const ResultTexts& texts = outcome.texts();
-    for (const std::string* text : {&texts.calculated_gas_pct, &texts.calculated_gas_pressure,
-                                    &texts.vapor_pressure_pct, &texts.corrected_barometer}) {
-        line += delimiter;
-        append_csv_cell(line, *text, delimiter);
-    }
-    line += delimiter;
+}  // namespace
+
+std::array<std::string_view, 4> shown_results(const RunOutcome& outcome) {
+    if (outcome.refused())
+        return {};
+    const ResultTexts& t = outcome.texts();
+    return {t.calculated_gas_pct, t.calculated_gas_pressure, t.vapor_pressure_pct, t.corrected_barometer};
 }
 
-}  // namespace
+void append_result_headings(std::string& line, char delimiter) {
+    for (const std::string_view heading :
+         {"calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct", "corrected_barometer"}) {
+        line.append(heading) += delimiter;
+    }
+    line += "error";
+}
+
+void append_result_cells(std::string& line, const RunOutcome& outcome, char delimiter) {
+    for (const std::string_view text : shown_results(outcome)) {
+        append_csv_cell(line, text, delimiter);
+        line += delimiter;
+    }
+    if (outcome.refused())
+        append_csv_cell(line, outcome.message(), delimiter);
+}
+
+void write_when_full(std::string& line, std::ostream& out) {
+    if (line.size() < (std::size_t{1} << 16))
+        return;
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    line.clear();
+}
 
 BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOptions& options) {
     BatchReport report;
@@ -77,15 +91,11 @@ BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOpti
     // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
     if (reader.had_byte_order_mark())
         pending += "\xEF\xBB\xBF";
-    for (std::size_t i = 0; i < width; ++i) {
-        append_csv_cell(pending, cells[i], delimiter);
+    for (const std::string& heading : cells) {
+        append_csv_cell(pending, heading, delimiter);
         pending += delimiter;
     }
-    for (std::size_t i = 0; i < result_column_names.size(); ++i) {
-        if (i != 0)
-            pending += delimiter;
-        pending += result_column_names[i];
-    }
+    append_result_headings(pending, delimiter);
     pending += '\n';
 
     FieldTexts texts;
@@ -104,17 +114,13 @@ BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOpti
         if (outcome.refused())
             ++report.refused;
 
-        for (std::size_t i = 0; i < width; ++i) {
-            if (i != 0)
-                pending += delimiter;
-            append_csv_cell(pending, cells[i], delimiter);
+        for (const std::string& cell : cells) {
+            append_csv_cell(pending, cell, delimiter);
+            pending += delimiter;
         }
-        append_outcome(pending, outcome, delimiter);
+        append_result_cells(pending, outcome, delimiter);
         pending += '\n';
-        if (pending.size() >= flush_threshold) {
-            out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
-            pending.clear();
-        }
+        write_when_full(pending, out);
     }
     if (report.ok() && !reader.error().empty())
         report.error = reader.error();

@@ -7,20 +7,18 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "core/correction_run.h"
+#include "vocabulary.h"
 
 namespace kestrane::cli {
-
-// The headings of the columns added to each row, in order.
-inline constexpr std::array<std::string_view, 5> result_column_names = {
-    "calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct", "corrected_barometer", "error"};
 
 struct BatchOptions {
     char delimiter = ',';
     UnitSelection units{};
     // The text of each field that no column of the log gives.
-    std::array<std::string, field_count> field_texts;
+    std::array<std::string, field_count> field_texts = default_field_values();
 };
 
 // What a pass over a log did.
@@ -37,5 +35,21 @@ struct BatchReport {
 // order, are copied through. Rows are written as they are corrected, so on an
 // error the output holds every row before it.
 BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOptions& options);
+
+// The four result texts of a run in the form's reading order (gas per cent, gas
+// pressure, vapour per cent, corrected barometer); all empty when it was refused.
+std::array<std::string_view, 4> shown_results(const RunOutcome& outcome);
+
+// Appends the headings of the five columns a corrected row gains, delimited:
+// calculated_gas_pct, calculated_gas_pressure, vapor_pressure_pct, corrected_barometer, error.
+void append_result_headings(std::string& line, char delimiter);
+
+// Appends the five cells a corrected row gains: its four results and an empty
+// message, or four empty results and its message.
+void append_result_cells(std::string& line, const RunOutcome& outcome, char delimiter);
+
+// Writes out what line holds and empties it once it has grown past 64 KiB, so
+// long outputs go out in large writes without growing without bound.
+void write_when_full(std::string& line, std::ostream& out);
 
 }  // namespace kestrane::cli

@@ -149,39 +149,20 @@ void for_each_row(const std::vector<Axis>& axes, const GridOptions& options, Vis
     }
 }
 
-std::array<std::string_view, 4> result_texts(const RunOutcome& outcome) {
-    if (outcome.refused())
-        return {};
-    const ResultTexts& t = outcome.texts();
-    return {t.calculated_gas_pct, t.calculated_gas_pressure, t.vapor_pressure_pct, t.corrected_barometer};
-}
-
 void write_csv(const std::vector<Axis>& axes, const GridOptions& options, std::ostream& out) {
     std::string line;
     for (const Axis& axis : axes)
         line.append(field_column_name(axis.field)) += ',';
-    for (std::size_t i = 0; i < result_column_names.size(); ++i) {
-        if (i != 0)
-            line += ',';
-        line += result_column_names[i];
-    }
+    append_result_headings(line, ',');
     line += '\n';
     for_each_row(axes, options, [&](const FieldTexts& texts, const RunOutcome& outcome) {
         for (const Axis& axis : axes) {
             append_csv_cell(line, texts[static_cast<std::size_t>(axis.field)], ',');
             line += ',';
         }
-        for (const std::string_view text : result_texts(outcome)) {
-            append_csv_cell(line, text, ',');
-            line += ',';
-        }
-        if (outcome.refused())
-            append_csv_cell(line, outcome.message(), ',');
+        append_result_cells(line, outcome, ',');
         line += '\n';
-        if (line.size() >= 65536) {
-            out << line;
-            line.clear();
-        }
+        write_when_full(line, out);
     });
     out << line;
 }
@@ -209,7 +190,7 @@ void write_text(const std::vector<Axis>& axes, const GridOptions& options, std::
             widths[c] = std::max(widths[c], texts[static_cast<std::size_t>(axis.field)].size());
             ++c;
         }
-        for (const std::string_view text : result_texts(outcome)) {
+        for (const std::string_view text : shown_results(outcome)) {
             widths[c] = std::max(widths[c], text.size());
             ++c;
         }
@@ -231,15 +212,12 @@ void write_text(const std::vector<Axis>& axes, const GridOptions& options, std::
         std::size_t c = 0;
         for (const Axis& axis : axes)
             cell(c++, texts[static_cast<std::size_t>(axis.field)]);
-        for (const std::string_view text : result_texts(outcome))
+        for (const std::string_view text : shown_results(outcome))
             cell(c++, text);
         if (outcome.refused())
             line.append("  ").append(outcome.message());
         line += '\n';
-        if (line.size() >= 65536) {
-            out << line;
-            line.clear();
-        }
+        write_when_full(line, out);
     });
     out << line;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/correction_run.h"
+#include "vocabulary.h"
 
 namespace kestrane::cli {
 
@@ -33,7 +34,7 @@ enum class GridFormat { text, csv };
 struct GridOptions {
     UnitSelection units{};
     // Each field's text, or its range or list, in field order.
-    std::array<std::string, field_count> field_values;
+    std::array<std::string, field_count> field_values = default_field_values();
     GridFormat format = GridFormat::text;
 };
 

@@ -26,6 +26,13 @@ constexpr std::array<std::string_view, field_count> column_names = {
 
 }  // namespace
 
+std::array<std::string, field_count> default_field_values() {
+    std::array<std::string, field_count> values;
+    for (std::size_t f = 0; f < field_count; ++f)
+        values[f] = std::string(default_field_texts[f]);
+    return values;
+}
+
 std::string name_key(std::string_view text) {
     std::string key;
     key.reserve(text.size());

@@ -3,6 +3,7 @@
 // dialog's default field texts.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ namespace kestrane::cli {
 // The texts the dialog shows in its six fields when it starts; a field the user
 // does not give keeps its text, so every mode corrects the same default reading.
 inline constexpr FieldTexts default_field_texts = {"20.95", "30.00", "30.00", "75", "   0", " 50"};
+
+// The default texts as strings, for options that hold texts of their own.
+std::array<std::string, field_count> default_field_values();
 
 // The lower-case letters and digits of text, everything else dropped: "Degrees F",
 // "degrees-f" and "DEGREES_F" all become "degreesf".

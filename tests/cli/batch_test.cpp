@@ -6,17 +6,9 @@
 #include <string>
 
 #include "cli/batch.h"
-#include "cli/vocabulary.h"
 
 namespace kestrane::cli {
 namespace {
-
-BatchOptions dialog_defaults() {
-    BatchOptions options;
-    for (std::size_t f = 0; f < field_count; ++f)
-        options.field_texts[f] = std::string(default_field_texts[f]);
-    return options;
-}
 
 struct LogCase {
     const char* name;
@@ -32,12 +24,12 @@ LogCase with(const char* name,
              std::string corrected,
              std::size_t rows,
              std::size_t refused,
-             BatchOptions options = dialog_defaults()) {
+             BatchOptions options = {}) {
     return {name, std::move(log), std::move(options), std::move(corrected), rows, refused};
 }
 
 BatchOptions with_units(int temperature, int pressure, int distance) {
-    BatchOptions options = dialog_defaults();
+    BatchOptions options;
     options.units = {temperature, pressure, distance};
     return options;
 }
@@ -46,7 +38,7 @@ TEST(CorrectCsvLog, CorrectsEveryRow) {
     BatchOptions mm_hg = with_units(0, 1, 0);
     mm_hg.field_texts[1] = "760";
     mm_hg.field_texts[2] = "760";
-    BatchOptions semicolons = dialog_defaults();
+    BatchOptions semicolons;
     semicolons.delimiter = ';';
 
     const LogCase cases[] = {
@@ -151,7 +143,7 @@ TEST(CorrectCsvLog, BadLogsStopWithTheReason) {
     for (const auto& c : cases) {
         std::istringstream in(c.log);
         std::ostringstream out;
-        const BatchReport report = correct_csv_log(in, out, dialog_defaults());
+        const BatchReport report = correct_csv_log(in, out, BatchOptions{});
         EXPECT_EQ(report.error, c.error) << c.name << ": log\n" << c.log;
         EXPECT_EQ(out.str(), c.written) << c.name << ": log\n" << c.log;
     }
@@ -170,7 +162,7 @@ TEST(CorrectCsvLog, LongLogKeepsEveryRowInOrder) {
     }
     std::istringstream in(log);
     std::ostringstream out;
-    const BatchReport report = correct_csv_log(in, out, dialog_defaults());
+    const BatchReport report = correct_csv_log(in, out, BatchOptions{});
     EXPECT_EQ(report.error, "");
     EXPECT_EQ(report.rows, static_cast<std::size_t>(rows));
     EXPECT_TRUE(out.str() == expected) << "the corrected log of " << rows << " alternating rows differs";

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "cli/grid.h"
-#include "cli/vocabulary.h"
 
 namespace kestrane::cli {
 namespace {
@@ -66,13 +65,6 @@ TEST(AxisTexts, BadRangesSayWhy) {
     EXPECT_EQ(largest->size(), max_axis_points);
 }
 
-GridOptions dialog_defaults() {
-    GridOptions options;
-    for (std::size_t f = 0; f < field_count; ++f)
-        options.field_values[f] = std::string(default_field_texts[f]);
-    return options;
-}
-
 struct GridCase {
     const char* name;
     GridOptions options;
@@ -80,21 +72,21 @@ struct GridCase {
 };
 
 TEST(WriteGrid, Tables) {
-    GridOptions altitude_humidity = dialog_defaults();
+    GridOptions altitude_humidity;
     altitude_humidity.field_values[4] = "0,5000";
     altitude_humidity.field_values[5] = "0:100:50";
 
-    GridOptions gas_csv = dialog_defaults();
+    GridOptions gas_csv;
     gas_csv.field_values[0] = "99:101:0.5";
     gas_csv.format = GridFormat::csv;
 
-    GridOptions celsius_mm_hg = dialog_defaults();
+    GridOptions celsius_mm_hg;
     celsius_mm_hg.units = {1, 1, 0};
     celsius_mm_hg.field_values[1] = "760";
     celsius_mm_hg.field_values[2] = "760";
     celsius_mm_hg.field_values[3] = "20:30:5";
 
-    GridOptions refused_text = dialog_defaults();
+    GridOptions refused_text;
     refused_text.field_values[1] = "0,30";
     refused_text.field_values[5] = "50,\"x\"";
 
@@ -152,10 +144,10 @@ TEST(WriteGrid, Tables) {
 }
 
 TEST(WriteGrid, RefusedGridsWriteNothing) {
-    GridOptions no_axis = dialog_defaults();
-    GridOptions bad_range = dialog_defaults();
+    GridOptions no_axis;
+    GridOptions bad_range;
     bad_range.field_values[3] = "0:10:0";
-    GridOptions too_large = dialog_defaults();
+    GridOptions too_large;
     too_large.field_values[0] = "0:99:1";
     too_large.field_values[3] = "0:99:1";
     too_large.field_values[5] = "0:100:1";  // 100 x 100 x 101 rows

@@ -30,9 +30,8 @@ struct Settings {
     std::string pressure_unit = "inHg";
     std::string distance_unit = "ft";
     std::string csv_input = "-";
-    std::string csv_output = "-";
+    std::string output = "-";  // of either command
     std::string delimiter = ",";
-    std::string grid_output = "-";
     std::string grid_format = "text";
 };
 
@@ -123,14 +122,13 @@ int run_csv(const Settings& s, UnitSelection units, std::istream& in, std::ostre
     }
     // Opening the output truncates it, so writing onto the log itself would lose it unread.
     std::error_code ec;
-    if (s.csv_input != "-" && s.csv_output != "-" && std::filesystem::equivalent(s.csv_input, s.csv_output, ec)) {
-        return report_error(err, "the output " + s.csv_output + " is the log being read; write it elsewhere",
-                            exit_usage);
+    if (s.csv_input != "-" && s.output != "-" && std::filesystem::equivalent(s.csv_input, s.output, ec)) {
+        return report_error(err, "the output " + s.output + " is the log being read; write it elsewhere", exit_usage);
     }
     std::ofstream output_file;
-    std::ostream* output = open_output(s.csv_output, output_file, out);
+    std::ostream* output = open_output(s.output, output_file, out);
     if (!output)
-        return report_error(err, "cannot write " + s.csv_output, exit_data);
+        return report_error(err, "cannot write " + s.output, exit_data);
 
     const BatchReport report = correct_csv_log(*input, *output, options);
     if (!report.ok()) {
@@ -146,9 +144,9 @@ int run_grid(const Settings& s, UnitSelection units, std::ostream& out, std::ost
     options.field_values = s.fields;
     options.format = s.grid_format == "csv" ? GridFormat::csv : GridFormat::text;
     std::ofstream output_file;
-    std::ostream* output = open_output(s.grid_output, output_file, out);
+    std::ostream* output = open_output(s.output, output_file, out);
     if (!output)
-        return report_error(err, "cannot write " + s.grid_output, exit_data);
+        return report_error(err, "cannot write " + s.output, exit_data);
     std::string error;
     if (!write_grid(options, *output, error))
         return report_error(err, error, exit_data);
@@ -184,7 +182,7 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
         "rest. Each row is written back with calculated_gas_pct, calculated_gas_pressure, vapor_pressure_pct, "
         "corrected_barometer and error added.");
     csv->add_option("input", s.csv_input, "the log, or - for standard input")->capture_default_str();
-    csv->add_option("-o,--output", s.csv_output, "where to write, or - for standard output")->capture_default_str();
+    csv->add_option("-o,--output", s.output, "where to write, or - for standard output")->capture_default_str();
     csv->add_option("-d,--delimiter", s.delimiter, "one character, or tab")->capture_default_str();
 
     CLI::App* grid = app.add_subcommand(
@@ -192,7 +190,7 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     grid->add_option("--format", s.grid_format, "text or csv")
         ->capture_default_str()
         ->check(CLI::IsMember({"text", "csv"}));
-    grid->add_option("-o,--output", s.grid_output, "where to write, or - for standard output")->capture_default_str();
+    grid->add_option("-o,--output", s.output, "where to write, or - for standard output")->capture_default_str();
 
     try {
         app.parse(argc, argv);

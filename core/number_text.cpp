@@ -161,7 +161,7 @@ public:
         if (whole >= limbs_.size()) {
             limbs_.clear();
         } else {
-            limbs_.erase(limbs_.begin(), limbs_.begin() + whole);
+            limbs_.erase(limbs_.begin(), limbs_.begin() + static_cast<std::ptrdiff_t>(whole));
             if (part != 0) {
                 for (std::size_t k = 0; k < limbs_.size(); ++k) {
                     const std::uint32_t high = k + 1 < limbs_.size() ? limbs_[k + 1] : 0u;

@@ -13,7 +13,7 @@ build/native/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggr
     if (run > 0) printf "run_correction: %.1f ns median; sscanf/snprintf baseline: %.1f ns; speed-up %.2fx\n", run, base, base/run }'
 
 if [ -x bench/csv_throughput.sh ]; then
-  echo "== kestrane-cli --csv throughput"
+  echo "== kestrane-cli CSV throughput"
   bench/csv_throughput.sh
 fi
 

@@ -3,9 +3,11 @@
 #include "app/about_dlg.h"
 #include "ui/correction_dlg.h"
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CCorrectionApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)
 END_MESSAGE_MAP()
+// clang-format on
 
 // The one application object of the process.
 CCorrectionApp theApp;

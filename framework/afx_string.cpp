@@ -10,9 +10,11 @@ BOOL CString::LoadString(UINT nID) {
     // resource itself, so a string of any length is read whole.
     const wchar_t* text = nullptr;
     const int length = ::LoadStringW(module, nID, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || text == nullptr) return FALSE;
+    if (length <= 0 || text == nullptr)
+        return FALSE;
     const int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return FALSE;
+    if (size <= 0)
+        return FALSE;
     m_text.resize(static_cast<std::size_t>(size));
     ::WideCharToMultiByte(CP_ACP, 0, text, length, m_text.data(), size, nullptr, nullptr);
     return TRUE;

@@ -10,7 +10,8 @@
 class CString {
 public:
     CString() = default;
-    CString(LPCSTR lpsz) : m_text(lpsz != nullptr ? lpsz : "") {}  // NOLINT(google-explicit-constructor): as text literals
+    CString(LPCSTR lpsz)
+        : m_text(lpsz != nullptr ? lpsz : "") {}  // NOLINT(google-explicit-constructor): as text literals
     explicit CString(std::string_view text) : m_text(text) {}
 
     // Loads string nID from the module that holds it; FALSE, and empty, when

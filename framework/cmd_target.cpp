@@ -13,9 +13,12 @@ const afx::MessageMap* CCmdTarget::GetThisMessageMap() {
 const afx::MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT nCode, UINT nID) const {
     for (const afx::MessageMap* map = GetMessageMap(); map != nullptr; map = map->base ? map->base() : nullptr) {
         for (const afx::MessageMapEntry* entry = map->entries; entry->adapter != nullptr; ++entry) {
-            if (entry->message != message) continue;
-            if (message != WM_COMMAND) return entry;
-            if (entry->code == nCode && entry->firstId <= nID && nID <= entry->lastId) return entry;
+            if (entry->message != message)
+                continue;
+            if (message != WM_COMMAND)
+                return entry;
+            if (entry->code == nCode && entry->firstId <= nID && nID <= entry->lastId)
+                return entry;
         }
     }
     return nullptr;
@@ -23,7 +26,8 @@ const afx::MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT nCode, UINT
 
 bool CCmdTarget::OnCmdMsg(UINT nID, UINT nCode) {
     const afx::MessageMapEntry* entry = FindEntry(WM_COMMAND, nCode, nID);
-    if (entry == nullptr) return false;
+    if (entry == nullptr)
+        return false;
     entry->adapter(*this, MAKEWPARAM(nID, nCode), 0);
     return true;
 }

@@ -3,10 +3,12 @@
 #include "framework/resource_handle.h"
 #include "framework/win_app.h"
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
     ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
+// clang-format on
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
@@ -46,10 +48,12 @@ void CDialog::OnCancel() {
 }
 
 bool CDialog::OnCmdMsg(UINT nID, UINT nCode) {
-    if (CWnd::OnCmdMsg(nID, nCode)) return true;
+    if (CWnd::OnCmdMsg(nID, nCode))
+        return true;
     // Commands such as ID_HELP belong to the application when the dialog has no
     // handler; notifications and system command ids are not routed further.
-    if (nCode != 0 || nID >= 0xF000) return false;
+    if (nCode != 0 || nID >= 0xF000)
+        return false;
     CWinApp* app = AfxGetApp();
     return app != nullptr && app->OnCmdMsg(nID, nCode);
 }
@@ -58,14 +62,16 @@ HWND CDialog::GetSafeOwner() {
     CWnd* main = AfxGetMainWnd();
     HWND owner = main != nullptr ? main->GetSafeHwnd() : nullptr;
     // A pop-up cannot be owned by a child window.
-    while (owner != nullptr && (::GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD) != 0) owner = ::GetParent(owner);
+    while (owner != nullptr && (::GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD) != 0)
+        owner = ::GetParent(owner);
     return owner != nullptr ? ::GetLastActivePopup(owner) : nullptr;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {
     // WM_SETFONT comes before WM_INITDIALOG and is left to the dialog manager:
     // the object is only known from WM_INITDIALOG's parameter.
-    if (message != WM_INITDIALOG) return FALSE;
+    if (message != WM_INITDIALOG)
+        return FALSE;
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->SubclassDialog(hWnd);
 

@@ -4,11 +4,13 @@
 #include <memory>
 
 CMenu* CMenu::FromHandle(HMENU hMenu) {
-    if (hMenu == nullptr) return nullptr;
+    if (hMenu == nullptr)
+        return nullptr;
     // One wrapper per handle; a program has only a few menus.
     static std::map<HMENU, std::unique_ptr<CMenu>> menus;
     auto& menu = menus[hMenu];
-    if (!menu) menu = std::make_unique<CMenu>(hMenu);
+    if (!menu)
+        menu = std::make_unique<CMenu>(hMenu);
     return menu.get();
 }
 

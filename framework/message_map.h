@@ -84,6 +84,7 @@ LRESULT call_message(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace afx
 
+// clang-format off
 // In a class derived from CCmdTarget: declares the class's message map.
 #define DECLARE_MESSAGE_MAP()                            \
 protected:                                               \
@@ -121,3 +122,4 @@ protected:                                               \
 #define ON_CONTROL(code, id, memberFxn) {WM_COMMAND, code, id, id, &::afx::call_void<&ThisClass::memberFxn>},
 // void memberFxn(): a click on button id
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+// clang-format on

@@ -23,8 +23,10 @@ void AfxSetResourceHandle(HINSTANCE hResource) {
 
 HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType) {
     HINSTANCE resource = AfxGetResourceHandle();
-    if (::FindResourceA(resource, lpszName, lpszType) != nullptr) return resource;
+    if (::FindResourceA(resource, lpszName, lpszType) != nullptr)
+        return resource;
     HINSTANCE instance = AfxGetInstanceHandle();
-    if (instance != resource && ::FindResourceA(instance, lpszName, lpszType) != nullptr) return instance;
+    if (instance != resource && ::FindResourceA(instance, lpszName, lpszType) != nullptr)
+        return instance;
     return resource;
 }

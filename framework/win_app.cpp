@@ -24,16 +24,21 @@ std::string ModulePath(HINSTANCE hInstance) {
 }
 }  // namespace
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
+// clang-format on
 
 CWinApp::CWinApp(LPCSTR lpszAppName) {
-    if (lpszAppName != nullptr) m_appName = lpszAppName;
-    if (g_app == nullptr) g_app = this;
+    if (lpszAppName != nullptr)
+        m_appName = lpszAppName;
+    if (g_app == nullptr)
+        g_app = this;
 }
 
 CWinApp::~CWinApp() {
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this)
+        g_app = nullptr;
 }
 
 void CWinApp::InitModule(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow) {
@@ -47,7 +52,8 @@ void CWinApp::InitModule(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow) {
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::size_t dot = file.find_last_of('.');
     m_exeName = dot == std::string::npos ? file : file.substr(0, dot);
-    if (m_appName.empty()) m_appName = m_exeName;
+    if (m_appName.empty())
+        m_appName = m_exeName;
     const std::size_t pathDot = path.find_last_of('.');
     m_helpFilePath = (pathDot == std::string::npos || pathDot < slash + 1 ? path : path.substr(0, pathDot)) + ".HLP";
 }
@@ -91,18 +97,22 @@ LPCSTR AfxGetAppName() {
 }
 
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
-    if (g_app == nullptr) return FALSE;
+    if (g_app == nullptr)
+        return FALSE;
     g_app->InitModule(hInstance, lpCmdLine, nCmdShow);
     return TRUE;
 }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
     CWinApp* app = AfxGetApp();
-    if (!AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow)) return -1;
-    if (!app->InitApplication()) return -1;
+    if (!AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow))
+        return -1;
+    if (!app->InitApplication())
+        return -1;
     // InitInstance returning FALSE means the application has done its work (a
     // dialog-based program runs its dialog there): no message loop follows.
-    if (!app->InitInstance()) return app->ExitInstance();
+    if (!app->InitInstance())
+        return app->ExitInstance();
     return app->Run();
 }
 

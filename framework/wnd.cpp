@@ -11,7 +11,8 @@ CWnd::~CWnd() {
         ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
     }
     CWinApp* app = AfxGetApp();
-    if (app != nullptr && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
+    if (app != nullptr && app->m_pMainWnd == this)
+        app->m_pMainWnd = nullptr;
 }
 
 HWND CWnd::Detach() {
@@ -24,9 +25,11 @@ HWND CWnd::Detach() {
 
 CWnd* CWnd::GetDlgItem(int nID) const {
     HWND item = ::GetDlgItem(m_hWnd, nID);
-    if (item == nullptr) return nullptr;
+    if (item == nullptr)
+        return nullptr;
     for (const auto& wnd : m_items) {
-        if (wnd->m_hWnd == item) return wnd.get();
+        if (wnd->m_hWnd == item)
+            return wnd.get();
     }
     m_items.push_back(std::make_unique<CWnd>());
     m_items.back()->Attach(item);
@@ -55,7 +58,8 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
 }
 
 int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
-    if (lpszCaption == nullptr) lpszCaption = AfxGetAppName();
+    if (lpszCaption == nullptr)
+        lpszCaption = AfxGetAppName();
     return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);
 }
 
@@ -72,15 +76,18 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     HWND center = pAlternateOwner != nullptr ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
     // A pop-up is centred over the top-level window that owns it, and only when
     // that can be seen; otherwise over the screen.
-    while (center != nullptr && (::GetWindowLongPtrA(center, GWL_STYLE) & WS_CHILD) != 0) center = ::GetParent(center);
-    if (center != nullptr && (!::IsWindowVisible(center) || ::IsIconic(center))) center = nullptr;
+    while (center != nullptr && (::GetWindowLongPtrA(center, GWL_STYLE) & WS_CHILD) != 0)
+        center = ::GetParent(center);
+    if (center != nullptr && (!::IsWindowVisible(center) || ::IsIconic(center)))
+        center = nullptr;
 
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     ::GetMonitorInfoA(::MonitorFromWindow(center != nullptr ? center : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT area = monitor.rcWork;
     RECT target = area;
-    if (center != nullptr) ::GetWindowRect(center, &target);
+    if (center != nullptr)
+        ::GetWindowRect(center, &target);
 
     RECT window{};
     ::GetWindowRect(m_hWnd, &window);
@@ -88,21 +95,27 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     const int height = window.bottom - window.top;
     int left = (target.left + target.right) / 2 - width / 2;
     int top = (target.top + target.bottom) / 2 - height / 2;
-    if (left + width > area.right) left = area.right - width;
-    if (left < area.left) left = area.left;
-    if (top + height > area.bottom) top = area.bottom - height;
-    if (top < area.top) top = area.top;
+    if (left + width > area.right)
+        left = area.right - width;
+    if (left < area.left)
+        left = area.left;
+    if (top + height > area.bottom)
+        top = area.bottom - height;
+    if (top < area.top)
+        top = area.top;
     ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = DefWindowProc(message, wParam, lParam);
     return result;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (m_pfnSuper != nullptr) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
@@ -114,12 +127,14 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (message == WM_COMMAND) {
-        if (!OnCommand(wParam, lParam)) return false;
+        if (!OnCommand(wParam, lParam))
+            return false;
         *pResult = 0;
         return true;
     }
     const afx::MessageMapEntry* entry = FindEntry(message, 0, 0);
-    if (entry == nullptr) return false;
+    if (entry == nullptr)
+        return false;
     *pResult = entry->adapter(*this, wParam, lParam);
     return true;
 }
@@ -137,7 +152,8 @@ void CWnd::SubclassDialog(HWND hWnd) {
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* wnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
-    if (wnd == nullptr) return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    if (wnd == nullptr)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
     const CurrentMessage saved = wnd->m_current;
     wnd->m_current = {message, wParam, lParam};
     const LRESULT result = wnd->WindowProc(message, wParam, lParam);
@@ -148,7 +164,8 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
         ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
         wnd->Detach();
         CWinApp* app = AfxGetApp();
-        if (app != nullptr && app->m_pMainWnd == wnd) app->m_pMainWnd = nullptr;
+        if (app != nullptr && app->m_pMainWnd == wnd)
+            app->m_pMainWnd = nullptr;
     }
     return result;
 }

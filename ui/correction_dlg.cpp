@@ -7,10 +7,9 @@
 namespace {
 
 // Field ids in the order the fields are kept: inputs 1005 to 1010, results 1011 to 1014.
-constexpr std::array<int, 10> kFieldIds = {IDC_TARGET_GAS,      IDC_TARGET_PRESSURE,     IDC_BAROMETRIC,
-                                           IDC_TEMPERATURE,     IDC_ALTITUDE,            IDC_HUMIDITY,
-                                           IDC_CALC_GAS,        IDC_CALC_GAS_PRESSURE,   IDC_VAPOR_PRESSURE,
-                                           IDC_CORRECTED_BAROMETER};
+constexpr std::array<int, 10> kFieldIds = {
+    IDC_TARGET_GAS, IDC_TARGET_PRESSURE, IDC_BAROMETRIC,        IDC_TEMPERATURE,    IDC_ALTITUDE,
+    IDC_HUMIDITY,   IDC_CALC_GAS,        IDC_CALC_GAS_PRESSURE, IDC_VAPOR_PRESSURE, IDC_CORRECTED_BAROMETER};
 constexpr std::size_t kCalcGas = 6;
 constexpr std::size_t kCalcGasPressure = 7;
 constexpr std::size_t kVaporPressure = 8;
@@ -21,12 +20,8 @@ struct DefaultValue {
     double value;
     kestrane::FixedFormat format;
 };
-constexpr std::array<DefaultValue, 6> kDefaults = {{{20.95, "%2.2f"},
-                                                    {30.0, "%3.2f"},
-                                                    {30.0, "%3.2f"},
-                                                    {75.0, "%2.0f"},
-                                                    {0.0, "%4.0f"},
-                                                    {50.0, "%3.0f"}}};
+constexpr std::array<DefaultValue, 6> kDefaults = {
+    {{20.95, "%2.2f"}, {30.0, "%3.2f"}, {30.0, "%3.2f"}, {75.0, "%2.0f"}, {0.0, "%4.0f"}, {50.0, "%3.0f"}}};
 
 // The current selection of a unit list (-1 when none).
 int Selection(const CWnd* list) {
@@ -35,12 +30,14 @@ int Selection(const CWnd* list) {
 
 }  // namespace
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CCorrectionDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_BN_CLICKED(IDC_EXECUTE, OnExecuteCalculation)
 END_MESSAGE_MAP()
+// clang-format on
 
 CCorrectionDlg::CCorrectionDlg(AboutBoxRunner runAboutBox, CWnd* pParent)
     : CDialog(IDD_CORRECTION_DIALOG, pParent), m_runAboutBox(runAboutBox) {
@@ -62,7 +59,8 @@ BOOL CCorrectionDlg::OnInitDialog() {
     m_distanceUnits = GetDlgItem(IDC_DISTANCE_UNITS);
     FillUnitList(m_distanceUnits, kestrane::distance_unit_texts);
 
-    for (std::size_t i = 0; i < m_fields.size(); ++i) m_fields[i] = GetDlgItem(kFieldIds[i]);
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        m_fields[i] = GetDlgItem(kFieldIds[i]);
 
     m_inputs = {kDefaults[0].value, kDefaults[1].value, kDefaults[2].value,
                 kDefaults[3].value, kDefaults[4].value, kDefaults[5].value};
@@ -77,10 +75,12 @@ BOOL CCorrectionDlg::OnInitDialog() {
 
 void CCorrectionDlg::AddAboutEntry() {
     CMenu* menu = GetSystemMenu(FALSE);
-    if (menu == nullptr) return;
+    if (menu == nullptr)
+        return;
     CString text;
     text.LoadString(IDS_ABOUTBOX);
-    if (text.IsEmpty()) return;
+    if (text.IsEmpty())
+        return;
     menu->AppendMenu(MF_SEPARATOR);
     menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, text);
 }

@@ -59,7 +59,8 @@ struct StringCase {
 
 TEST(CString, LoadString) {
     std::string digits;
-    for (int i = 0; i < 60; ++i) digits += "0123456789";
+    for (int i = 0; i < 60; ++i)
+        digits += "0123456789";
     const StringCase cases[] = {
         {"a short string", IDS_GREETING, TRUE, "Hello from the string table"},
         {"600 characters, read whole", IDS_LONG, TRUE, digits},
@@ -82,7 +83,8 @@ struct DialogSearch {
 
 BOOL CALLBACK TakeDialogOnlyInModule(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
     auto* search = reinterpret_cast<DialogSearch*>(param);
-    if (!IS_INTRESOURCE(name) || ::FindResourceA(search->exe, name, RT_DIALOG) != nullptr) return TRUE;
+    if (!IS_INTRESOURCE(name) || ::FindResourceA(search->exe, name, RT_DIALOG) != nullptr)
+        return TRUE;
     search->found = name;
     return FALSE;
 }
@@ -101,7 +103,8 @@ TEST(Resources, FindResourceHandle) {
     ASSERT_NE(other, nullptr);
     LPCSTR otherDialog = DialogOnlyIn(other);
     ASSERT_NE(otherDialog, nullptr) << "comctl32.dll holds no dialog that the test program lacks";
-    ASSERT_EQ(::FindResourceA(other, MAKEINTRESOURCEA(IDD_PLAIN), RT_DIALOG), nullptr) << "comctl32.dll has dialog " << IDD_PLAIN;
+    ASSERT_EQ(::FindResourceA(other, MAKEINTRESOURCEA(IDD_PLAIN), RT_DIALOG), nullptr)
+        << "comctl32.dll has dialog " << IDD_PLAIN;
     ASSERT_EQ(::FindResourceA(other, MAKEINTRESOURCEA(4321), RT_DIALOG), nullptr) << "comctl32.dll has dialog 4321";
 
     struct Case {

@@ -80,14 +80,17 @@ public:
 protected:
     void OnSysCommand(UINT nID, LPARAM lParam) {
         seen.push_back(nID);
-        if (nID != 0x0010) ScriptedDialog::OnSysCommand(nID, lParam);
+        if (nID != 0x0010)
+            ScriptedDialog::OnSysCommand(nID, lParam);
     }
     DECLARE_MESSAGE_MAP()
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(SysCommandDialog, ScriptedDialog)
     ON_WM_SYSCOMMAND()
 END_MESSAGE_MAP()
+// clang-format on
 
 TEST(Dialog, DefaultProcessing) {
     SysCommandDialog dlg;

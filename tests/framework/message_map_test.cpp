@@ -30,19 +30,23 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(BaseWnd, CWnd)
     ON_WM_PAINT()
     ON_COMMAND(100, OnBaseCommand)
     ON_COMMAND_RANGE(200, 209, OnRange)
     ON_MESSAGE(kBaseMessage, OnBaseMessage)
 END_MESSAGE_MAP()
+// clang-format on
 
 class DerivedWnd : public BaseWnd {
 protected:
     void OnPaint() { log += "derived paint"; }
     void OnClicked() { log += "clicked"; }
     void OnEditChange() { log += "edit change"; }
-    void OnSysCommand(UINT nID, LPARAM lParam) { log += "sys command " + std::to_string(nID) + " " + std::to_string(lParam); }
+    void OnSysCommand(UINT nID, LPARAM lParam) {
+        log += "sys command " + std::to_string(nID) + " " + std::to_string(lParam);
+    }
     HCURSOR OnQueryDragIcon() {
         log += "drag icon";
         return kDragIcon;
@@ -54,6 +58,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(DerivedWnd, BaseWnd)
     ON_WM_PAINT()
     ON_BN_CLICKED(300, OnClicked)
@@ -62,6 +67,7 @@ BEGIN_MESSAGE_MAP(DerivedWnd, BaseWnd)
     ON_WM_QUERYDRAGICON()
     ON_MESSAGE(kDerivedMessage, OnDerivedMessage)
 END_MESSAGE_MAP()
+// clang-format on
 
 struct DispatchCase {
     const char* name;

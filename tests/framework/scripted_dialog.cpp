@@ -25,7 +25,8 @@ BOOL CALLBACK FindModal(HWND hWnd, LPARAM found) {
 void CALLBACK LookForModal(HWND, UINT, UINT_PTR, DWORD) {
     HWND modal = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), &FindModal, reinterpret_cast<LPARAM>(&modal));
-    if (modal == nullptr) return;
+    if (modal == nullptr)
+        return;
     ::KillTimer(nullptr, g_watch.timer);
     SeenWindow& seen = g_watch.seen;
     seen.found = true;
@@ -41,32 +42,39 @@ void CALLBACK LookForModal(HWND, UINT, UINT_PTR, DWORD) {
 }
 }  // namespace
 
+// clang-format off
 BEGIN_MESSAGE_MAP(ScriptedDialog, CDialog)
     ON_MESSAGE(kNextStep, OnNextStep)
     ON_MESSAGE(WM_TIMER, OnTimer)
 END_MESSAGE_MAP()
+// clang-format on
 
 BOOL ScriptedDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    if (onInit) onInit(*this);
+    if (onInit)
+        onInit(*this);
     ::SetTimer(m_hWnd, kWatchdog, 20000, nullptr);
     PostMessage(kNextStep);
     return TRUE;
 }
 
 LRESULT ScriptedDialog::OnNextStep(WPARAM, LPARAM) {
-    if (m_next < steps.size()) steps[m_next++](*this);
-    if (m_hWnd != nullptr && m_next < steps.size()) PostMessage(kNextStep);
+    if (m_next < steps.size())
+        steps[m_next++](*this);
+    if (m_hWnd != nullptr && m_next < steps.size())
+        PostMessage(kNextStep);
     return 0;
 }
 
 LRESULT ScriptedDialog::OnTimer(WPARAM wParam, LPARAM) {
-    if (wParam == kWatchdog) EndDialog(kTimedOut);
+    if (wParam == kWatchdog)
+        EndDialog(kTimedOut);
     return 0;
 }
 
 SeenWindow* WatchForModal(HWND owner, int closeId) {
-    if (g_watch.timer != 0) ::KillTimer(nullptr, g_watch.timer);
+    if (g_watch.timer != 0)
+        ::KillTimer(nullptr, g_watch.timer);
     g_watch = Watch{};
     g_watch.owner = owner;
     g_watch.closeId = closeId;

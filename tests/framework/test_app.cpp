@@ -1,8 +1,10 @@
 #include "tests/framework/test_app.h"
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)
 END_MESSAGE_MAP()
+// clang-format on
 
 namespace {
 CTestApp theApp;

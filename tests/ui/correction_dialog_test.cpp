@@ -52,8 +52,10 @@ protected:
         return result;
     }
     LRESULT OnNextStep(WPARAM, LPARAM) {
-        if (m_next < steps.size()) steps[m_next++](*this);
-        if (m_next < steps.size()) PostMessage(kNextStep);
+        if (m_next < steps.size())
+            steps[m_next++](*this);
+        if (m_next < steps.size())
+            PostMessage(kNextStep);
         return 0;
     }
     LRESULT OnIconEraseBackground(WPARAM wParam, LPARAM) {
@@ -66,10 +68,12 @@ private:
     std::size_t m_next = 0;
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(TestedCorrectionDlg, CCorrectionDlg)
     ON_MESSAGE(kNextStep, OnNextStep)
     ON_MESSAGE(WM_ICONERASEBKGND, OnIconEraseBackground)
 END_MESSAGE_MAP()
+// clang-format on
 
 // Runs the dialog as the application does, as its main window.
 INT_PTR RunMain(TestedCorrectionDlg& dlg) {
@@ -167,7 +171,9 @@ struct EnterCase {
 TEST(CorrectionDialog, EnterInAFieldRunsTheCalculation) {
     const EnterCase cases[] = {
         {"field reached with the keyboard",
-         [](TestedCorrectionDlg& d, HWND field) { d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE); }},
+         [](TestedCorrectionDlg& d, HWND field) {
+             d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+         }},
         {"field clicked into", [](TestedCorrectionDlg&, HWND field) { ::SetFocus(field); }},
         {"keyboard to Exit Program, then a field clicked into",
          [](TestedCorrectionDlg& d, HWND field) {
@@ -178,20 +184,19 @@ TEST(CorrectionDialog, EnterInAFieldRunsTheCalculation) {
     for (const EnterCase& c : cases) {
         TestedCorrectionDlg dlg;
         std::string gas, gasPressure, vapor, barometer;
-        dlg.steps = {
-            [&](TestedCorrectionDlg& d) {
-                HWND field = ::GetDlgItem(d.m_hWnd, IDC_HUMIDITY);
-                c.focus(d, field);
-                ::PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
-                ::PostMessageA(field, WM_KEYUP, VK_RETURN, 0);
-            },
-            [&](TestedCorrectionDlg& d) {
-                gas = d.Text(IDC_CALC_GAS);
-                gasPressure = d.Text(IDC_CALC_GAS_PRESSURE);
-                vapor = d.Text(IDC_VAPOR_PRESSURE);
-                barometer = d.Text(IDC_CORRECTED_BAROMETER);
-                d.EndDialog(kStillRunning);
-            }};
+        dlg.steps = {[&](TestedCorrectionDlg& d) {
+                         HWND field = ::GetDlgItem(d.m_hWnd, IDC_HUMIDITY);
+                         c.focus(d, field);
+                         ::PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
+                         ::PostMessageA(field, WM_KEYUP, VK_RETURN, 0);
+                     },
+                     [&](TestedCorrectionDlg& d) {
+                         gas = d.Text(IDC_CALC_GAS);
+                         gasPressure = d.Text(IDC_CALC_GAS_PRESSURE);
+                         vapor = d.Text(IDC_VAPOR_PRESSURE);
+                         barometer = d.Text(IDC_CORRECTED_BAROMETER);
+                         d.EndDialog(kStillRunning);
+                     }};
         ASSERT_EQ(RunMain(dlg), kStillRunning) << c.name << ": Enter ended the dialog instead of calculating";
         EXPECT_EQ(gas, "20.64") << c.name;
         EXPECT_EQ(gasPressure, "6.19") << c.name;

@@ -17,7 +17,8 @@ const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 std::vector<unsigned char> ResourceBytes(LPCSTR type, LPCSTR name) {
     HMODULE exe = ::GetModuleHandleA(nullptr);
     HRSRC found = ::FindResourceExA(exe, type, name, kEnglishUs);
-    if (found == nullptr) return {};
+    if (found == nullptr)
+        return {};
     const auto* data = static_cast<const unsigned char*>(::LockResource(::LoadResource(exe, found)));
     return std::vector<unsigned char>(data, data + ::SizeofResource(exe, found));
 }
@@ -37,10 +38,14 @@ struct ResourceCase {
 
 TEST(ProgramResources, AllInEnglishUs) {
     const ResourceCase cases[] = {
-        {"icon group 128", RT_GROUP_ICON, 128}, {"icon 1", RT_ICON, 1},
-        {"icon 2", RT_ICON, 2},                 {"About dialog 100", RT_DIALOG, 100},
-        {"main form 102", RT_DIALOG, 102},      {"string block of 101", RT_STRING, 101 / 16 + 1},
-        {"version 1", RT_VERSION, 1},           {"manifest 1", RT_MANIFEST, 1},
+        {"icon group 128", RT_GROUP_ICON, 128},
+        {"icon 1", RT_ICON, 1},
+        {"icon 2", RT_ICON, 2},
+        {"About dialog 100", RT_DIALOG, 100},
+        {"main form 102", RT_DIALOG, 102},
+        {"string block of 101", RT_STRING, 101 / 16 + 1},
+        {"version 1", RT_VERSION, 1},
+        {"manifest 1", RT_MANIFEST, 1},
     };
     for (const ResourceCase& c : cases) {
         EXPECT_FALSE(ResourceBytes(c.type, MAKEINTRESOURCEA(c.id)).empty()) << c.name << " in language 0x0409";
@@ -100,7 +105,8 @@ TEST(ProgramResources, MainFormHeaderAndFont) {
     // The caption, then the font: point size, weight, italic, character set, face.
     std::size_t at = 30;
     std::wstring caption;
-    for (wchar_t c; (c = Read<wchar_t>(form, at)) != 0; at += 2) caption += c;
+    for (wchar_t c; (c = Read<wchar_t>(form, at)) != 0; at += 2)
+        caption += c;
     at += 2;
     EXPECT_FALSE(caption.empty()) << "caption";
     EXPECT_EQ(Read<WORD>(form, at), 8) << "point size";
@@ -108,7 +114,8 @@ TEST(ProgramResources, MainFormHeaderAndFont) {
     EXPECT_EQ(form[at + 4], 0) << "italic";
     EXPECT_EQ(form[at + 5], 1) << "character set";
     std::wstring face;
-    for (std::size_t i = at + 6; Read<wchar_t>(form, i) != 0; i += 2) face += Read<wchar_t>(form, i);
+    for (std::size_t i = at + 6; Read<wchar_t>(form, i) != 0; i += 2)
+        face += Read<wchar_t>(form, i);
     EXPECT_TRUE(face == L"MS Sans Serif") << "font face";
 }
 
@@ -117,7 +124,8 @@ std::string VersionString(const std::vector<char>& block, const char* key) {
     char* value = nullptr;
     UINT length = 0;
     const std::string path = std::string("\\StringFileInfo\\040904B0\\") + key;
-    if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length)) return "<missing>";
+    if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        return "<missing>";
     return length == 0 || value == nullptr ? std::string() : std::string(value);
 }
 
@@ -159,11 +167,12 @@ TEST(ProgramResources, VersionBlock) {
         {"ProductName", "Kestrane Application"},
         {"ProductVersion", "1, 0, 0, 1"},
     };
-    for (const StringCase& s : strings) EXPECT_EQ(VersionString(block, s.key), s.expected) << s.key;
+    for (const StringCase& s : strings)
+        EXPECT_EQ(VersionString(block, s.key), s.expected) << s.key;
 
     WORD* translation = nullptr;
-    ASSERT_TRUE(::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                                 &length));
+    ASSERT_TRUE(
+        ::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 1200);

@@ -128,21 +128,21 @@ TEST(Resources, FindResourceHandle) {
 }
 
 TEST(CMenu, FromHandleAndAppend) {
-    EXPECT_EQ(CMenu::FromHandle(nullptr), nullptr);
+    EXPECT_EQ(CMenu::FromHandle(nullptr), nullptr) << "null handle";
     HMENU handle = ::CreatePopupMenu();
     CMenu* menu = CMenu::FromHandle(handle);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->GetSafeHmenu(), handle);
     EXPECT_EQ(CMenu::FromHandle(handle), menu) << "one wrapper per handle";
 
-    EXPECT_TRUE(menu->AppendMenu(MF_SEPARATOR));
-    EXPECT_TRUE(menu->AppendMenu(MF_STRING, 0x0010, "&Item"));
-    ASSERT_EQ(::GetMenuItemCount(handle), 2);
-    EXPECT_NE(::GetMenuState(handle, 0, MF_BYPOSITION) & MF_SEPARATOR, 0u);
-    EXPECT_EQ(::GetMenuItemID(handle, 1), 0x0010u);
+    EXPECT_TRUE(menu->AppendMenu(MF_SEPARATOR)) << "separator";
+    EXPECT_TRUE(menu->AppendMenu(MF_STRING, 0x0010, "&Item")) << "text item 0x0010";
+    ASSERT_EQ(::GetMenuItemCount(handle), 2) << "after a separator and a text item";
+    EXPECT_NE(::GetMenuState(handle, 0, MF_BYPOSITION) & MF_SEPARATOR, 0u) << "item 0";
+    EXPECT_EQ(::GetMenuItemID(handle, 1), 0x0010u) << "item 1";
     char text[32] = {};
     ::GetMenuStringA(handle, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "&Item");
+    EXPECT_STREQ(text, "&Item") << "item 1";
     ::DestroyMenu(handle);
 }
 

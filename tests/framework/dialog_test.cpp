@@ -144,8 +144,8 @@ TEST(Dialog, NotCentredWhenInitialisationPlacedIt) {
         d.EndDialog(IDOK);
     }};
     ASSERT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(window.left, 7);
-    EXPECT_EQ(window.top, 9);
+    EXPECT_EQ(window.left, 7) << "placed at 7, 9 by OnInitDialog";
+    EXPECT_EQ(window.top, 9) << "placed at 7, 9 by OnInitDialog";
 }
 
 struct CaptionCase {
@@ -200,7 +200,7 @@ TEST(Dialog, RunningMainDialogOwnsADialogWithNoParent) {
     TestApp().m_pMainWnd = &outer;
     EXPECT_EQ(outer.DoModal(), IDOK);
     EXPECT_EQ(TestApp().m_pMainWnd, nullptr) << "the main window is forgotten when it goes";
-    EXPECT_EQ(innerOwner, outerWindow);
+    EXPECT_EQ(innerOwner, outerWindow) << "owner of a dialog run with no parent inside the main dialog";
     EXPECT_FALSE(outerEnabledDuringInner) << "the owner is disabled while the inner dialog runs";
 }
 
@@ -213,7 +213,7 @@ TEST(Dialog, NoMainWindowMeansNoOwner) {
         d.EndDialog(IDOK);
     }};
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(owner, nullptr);
+    EXPECT_EQ(owner, nullptr) << "owner of a dialog run with no parent and no main window";
 }
 
 TEST(Dialog, HelpCommandGoesToTheApplication) {
@@ -226,9 +226,9 @@ TEST(Dialog, HelpCommandGoesToTheApplication) {
         d.EndDialog(IDOK);
     }};
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    ASSERT_EQ(TestApp().helpCalls.size(), 1u);
-    EXPECT_EQ(TestApp().helpCalls[0].command, static_cast<UINT>(HELP_FINDER));
-    EXPECT_EQ(TestApp().helpCalls[0].data, 0u);
+    ASSERT_EQ(TestApp().helpCalls.size(), 1u) << "ID_HELP and an unhandled command 0xE147";
+    EXPECT_EQ(TestApp().helpCalls[0].command, static_cast<UINT>(HELP_FINDER)) << "ID_HELP";
+    EXPECT_EQ(TestApp().helpCalls[0].data, 0u) << "ID_HELP";
 }
 
 TEST(Dialog, ControlsAndTheirText) {
@@ -250,7 +250,7 @@ TEST(Dialog, ControlsAndTheirText) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second) << "control " << IDC_EDIT << " looked up twice";
     EXPECT_EQ(missing, nullptr) << "control 999";
-    EXPECT_EQ(read.GetLength(), 30000);
+    EXPECT_EQ(read.GetLength(), 30000) << "29,995 spaces then 20.95";
     EXPECT_EQ(read.View(), longText) << "a 30,000-character text read back";
 }
 

@@ -99,7 +99,7 @@ TEST(CorrectionDialog, SystemMenuEndsWithTheAboutEntry) {
     ASSERT_GE(count, 2);
     EXPECT_NE(separatorState & MF_SEPARATOR, 0u) << "item " << count - 2 << " of " << count;
     EXPECT_EQ(lastId, 0x0010u) << "item " << count - 1 << " of " << count;
-    EXPECT_STREQ(lastText, "&About Kestrane...");
+    EXPECT_STREQ(lastText, "&About Kestrane...") << "item " << count - 1 << " of " << count;
 }
 
 TEST(CorrectionDialog, IconsAreTheProgramsIcon) {
@@ -236,10 +236,10 @@ TEST(CorrectionDialog, RefusedRunShowsItsMessageAndKeepsResults) {
         d.EndDialog(IDOK);
     }};
     ASSERT_EQ(RunMain(dlg), IDOK);
-    EXPECT_EQ(before, "20.64|6.19|1.5|29.56");
+    EXPECT_EQ(before, "20.64|6.19|1.5|29.56") << "the default inputs";
     EXPECT_EQ(after, before) << "relative humidity 101";
     ASSERT_TRUE(seen != nullptr && seen->found) << "no message box owned by the dialog";
-    EXPECT_EQ(seen->text, "Error: Relative Humidity Outside of Range");
+    EXPECT_EQ(seen->text, "Error: Relative Humidity Outside of Range") << "relative humidity 101";
     EXPECT_EQ(seen->caption, "correction_dialog_tests") << "the application's name";
 }
 

@@ -86,7 +86,7 @@ protected:
     // Presses "Execute Calculation" where a message box must open, and returns it.
     HWND press_for_message() {
         s().post_click(execute_button);
-        return s().wait_owned_dialog(gui::wait_ms);
+        return s().wait_other_dialog(gui::wait_ms);
     }
 
     // Dismisses a message box with its OK button and waits until the dialog is back.
@@ -221,7 +221,7 @@ TEST_F(KestraneDialog, CalculatesInEveryUnit) {
         enter(s(), c.inputs, c.units);
         ASSERT_TRUE(s().click(execute_button)) << "Execute Calculation did not return (a message box?)";
         EXPECT_EQ(read_results(s()), c.results) << "results of " << c.name << "; screen: " << narrow(describe(read_screen(s())));
-        EXPECT_TRUE(s().owned_dialogs().empty()) << "a window opened for " << c.name;
+        EXPECT_TRUE(s().other_dialogs().empty()) << "a window opened for " << c.name;
     }
 }
 
@@ -273,7 +273,7 @@ TEST_F(KestraneDialog, ShowsEachMessageInAnOkOnlyBoxOwnedByTheDialog) {
         EXPECT_FALSE(IsWindowEnabled(s().dialog())) << "main dialog enabled while its message box is open";
         ASSERT_NO_FATAL_FAILURE(dismiss(box));
         EXPECT_TRUE(IsWindowEnabled(s().dialog())) << "main dialog still disabled after the message box";
-        EXPECT_TRUE(s().owned_dialogs().empty()) << "a second window opened after the message";
+        EXPECT_TRUE(s().other_dialogs().empty()) << "a second window opened after the message";
         EXPECT_EQ(read_results(s()), (std::array<std::wstring, 4>{L"", L"", L"", L""})) << "a refused run wrote results";
     }
 }
@@ -305,7 +305,7 @@ TEST_F(KestraneDialog, FirstRefusedFieldGivesTheOnlyMessage) {
     EXPECT_EQ(gui::view_dialog(box).text, L"Error: Target Pressure Outside of Range");
     ASSERT_NO_FATAL_FAILURE(dismiss(box));
     Sleep(200);
-    const auto owned = s().owned_dialogs();
+    const auto owned = s().other_dialogs();
     EXPECT_TRUE(owned.empty()) << "a second message followed: "
                                << (owned.empty() ? std::string() : narrow(gui::view_dialog(owned.front()).text));
 }
@@ -331,7 +331,7 @@ TEST_F(KestraneDialog, EnterInAFieldShowsAMessageForRefusedInput) {
     ASSERT_EQ(s().focus(), s().item(altitude)) << "Tab did not reach field 1009, stopped at id "
                                               << (visited.empty() ? 0 : visited.back());
     Session::post_key(s().focus(), VK_RETURN);
-    HWND box = s().wait_owned_dialog(gui::wait_ms);
+    HWND box = s().wait_other_dialog(gui::wait_ms);
     ASSERT_NE(box, nullptr) << "Enter in field 1009 opened no message box";
     EXPECT_EQ(gui::view_dialog(box).text, L"Error: Altitude Outside of Range");
     ASSERT_NO_FATAL_FAILURE(dismiss(box));
@@ -352,7 +352,7 @@ TEST_F(KestraneDialog, AboutOpensModallyFromTheSystemMenu) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PostMessageW(s().dialog(), WM_SYSCOMMAND, c.command, 0);
-        HWND about = s().wait_owned_dialog(gui::wait_ms);
+        HWND about = s().wait_other_dialog(gui::wait_ms);
         ASSERT_NE(about, nullptr) << "no About dialog for system command " << std::hex << c.command;
         EXPECT_EQ(GetWindow(about, GW_OWNER), s().dialog()) << "owner of the About dialog";
         EXPECT_FALSE(IsWindowEnabled(s().dialog())) << "main dialog enabled while About is open";
@@ -372,7 +372,7 @@ TEST_F(KestraneDialog, OtherSystemCommandsOpenNoAbout) {
     DWORD_PTR ignored = 0;
     ASSERT_TRUE(SendMessageTimeoutW(s().dialog(), WM_SYSCOMMAND, 0x0020, 0, SMTO_NORMAL, 2000, &ignored))
         << "system command 0x0020 did not return";
-    EXPECT_TRUE(s().owned_dialogs().empty()) << "system command 0x0020 opened a window";
+    EXPECT_TRUE(s().other_dialogs().empty()) << "system command 0x0020 opened a window";
     EXPECT_TRUE(s().running());
 }
 
@@ -465,14 +465,14 @@ TEST(KestraneSession, CalculatesRefusesShowsAboutAndExits) {
 
     s.set_text(barometric, L"0");
     s.post_click(execute_button);
-    HWND box = s.wait_owned_dialog(gui::wait_ms);
+    HWND box = s.wait_other_dialog(gui::wait_ms);
     ASSERT_NE(box, nullptr) << "no message box for barometric pressure 0";
     EXPECT_EQ(gui::view_dialog(box).text, L"Error: Barometric Pressure Outside of Range");
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(Session::wait_gone(box, gui::wait_ms));
 
     PostMessageW(s.dialog(), WM_SYSCOMMAND, 0x0010, 0);
-    HWND about = s.wait_owned_dialog(gui::wait_ms);
+    HWND about = s.wait_other_dialog(gui::wait_ms);
     ASSERT_NE(about, nullptr) << "no About dialog";
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Session::wait_gone(about, gui::wait_ms));

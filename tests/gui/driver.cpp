@@ -189,18 +189,18 @@ std::vector<int> Session::tab_to(int id) const {
     return visited;
 }
 
-std::vector<HWND> Session::owned_dialogs() const {
+std::vector<HWND> Session::other_dialogs() const {
     std::vector<HWND> owned;
     for (HWND hwnd : dialogs_of(process_.dwProcessId)) {
-        if (hwnd != dialog_ && GetWindow(hwnd, GW_OWNER) == dialog_ && IsWindowVisible(hwnd)) owned.push_back(hwnd);
+        if (hwnd != dialog_ && IsWindowVisible(hwnd)) owned.push_back(hwnd);
     }
     return owned;
 }
 
-HWND Session::wait_owned_dialog(DWORD ms) const {
+HWND Session::wait_other_dialog(DWORD ms) const {
     const ULONGLONG deadline = GetTickCount64() + ms;
     do {
-        const auto owned = owned_dialogs();
+        const auto owned = other_dialogs();
         if (!owned.empty()) {
             // Its creation is over once its thread answers.
             DWORD_PTR ignored = 0;

@@ -71,11 +71,11 @@ public:
     // for each press to move it; returns the ids the focus passed through.
     std::vector<int> tab_to(int id) const;
 
-    // Waits for a dialog of this process, other than the main one, that the main
-    // dialog owns; nullptr when none appears within ms.
-    HWND wait_owned_dialog(DWORD ms) const;
-    // The dialogs of this process that the main dialog owns, now.
-    std::vector<HWND> owned_dialogs() const;
+    // Waits for a visible dialog of this process other than the main one (a message
+    // box, the About dialog); nullptr when none appears within ms.
+    HWND wait_other_dialog(DWORD ms) const;
+    // The visible dialogs of this process other than the main one, now.
+    std::vector<HWND> other_dialogs() const;
     // Waits until a window is gone.
     static bool wait_gone(HWND hwnd, DWORD ms);
     // Waits until the dialog's thread has handled everything sent so far.

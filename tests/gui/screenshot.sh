@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot.png: Kestrane.exe on a virtual display, inside Wine's own
+# desktop window so that Wine draws the frame and caption (there is no window
+# manager), cut to the dialog.
+#   tests/gui/screenshot.sh [KESTRANE_EXE] [OUTPUT_PNG]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+exe=${1:-$root/build/mingw-x64/app/Kestrane.exe}
+out=${2:-$root/docs/screenshot.png}
+export WINEPREFIX=${WINEPREFIX:-$root/build/screenshot-wineprefix}
+mkdir -p "$(dirname "$out")"
+
+inner=$(mktemp)
+trap 'rm -f "$inner"' EXIT
+cat >"$inner" <<INNER
+set -euo pipefail
+"$root/scripts/wine-run.sh" explorer /desktop=kestrane,800x800 "$exe" >/dev/null 2>&1 &
+sleep \${SCREENSHOT_WAIT:-6}
+import -window root -crop 800x800+0+0 +repage "$out.full.png"
+/usr/bin/wineserver -k 2>/dev/null || true
+INNER
+"$root/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
+xvfb-run -a -s "-screen 0 1024x900x24" bash "$inner"
+# Wine's desktop is one flat colour around the dialog: trimming it leaves the window.
+convert "$out.full.png" -trim +repage -bordercolor white -border 0 "$out"
+rm -f "$out.full.png"
+identify "$out"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -265,8 +266,11 @@ DialogTemplate parse_dialog(const std::vector<std::uint8_t>& bytes) {
     return t;
 }
 
+// The i686 build is looked for beside this one, or where KESTRANE_I686_EXE says.
 std::wstring executable(bool i686) {
-    return gui::windows_path(i686 ? KESTRANE_I686_EXE : KESTRANE_EXE);
+    if (!i686) return gui::windows_path(KESTRANE_EXE);
+    const char* other = std::getenv("KESTRANE_I686_EXE");
+    return gui::windows_path(other && *other ? other : KESTRANE_I686_EXE);
 }
 
 // Both builds carry the same resources; the i686 one is checked when it has been built.

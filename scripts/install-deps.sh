@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 wine xvfb xauth x11-utils imagemagick
+  wine64 wine fonts-wine xvfb xauth x11-utils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do

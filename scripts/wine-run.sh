@@ -13,4 +13,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
   /usr/bin/wineserver -w || true
 fi
+# Wine's own fonts (Debian's fonts-wine), where this Wine build looks for them:
+# the bitmap MS Sans Serif gives dialogs the metrics they were laid out for
+# (with a substitute the labels clip), and Marlett draws the caption buttons.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/sserife.fon" ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$fonts/" 2>/dev/null || true
+fi
 exec "$wine" "$@"

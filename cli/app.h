@@ -8,13 +8,13 @@
 namespace kestrane::cli {
 
 // Exit statuses besides 0 (success).
-inline constexpr int exit_refused = 1;  // the reading was refused with one of the run's messages
-inline constexpr int exit_usage = 2;    // the command line was not understood
-inline constexpr int exit_data = 3;     // a file could not be read or written, or a log or grid was bad
+inline constexpr int exit_refused = 1;  // a reading, or a row of a log, was refused or could not be read
+inline constexpr int exit_usage = 2;    // the command line, a log's header or a table's ranges were not understood
+inline constexpr int exit_io = 3;       // a log could not be read, or the output could not be written
 
 // Runs the command line argv (argv[0] the program's name), reading a log from
-// in when it is given as "-" or not at all, writing results to out and
-// messages to err. Returns the exit status.
+// in when it is given as "-", writing results to out and messages to err.
+// Returns the exit status.
 int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrane::cli

@@ -1,41 +1,105 @@
 #include "batch.h"
 
 #include <optional>
-#include <string_view>
 #include <vector>
 
-#include "csv.h"
 #include "vocabulary.h"
 
 namespace kestrane::cli {
 namespace {
 
-using ColumnOfField = std::array<std::optional<std::size_t>, field_count>;
+constexpr std::size_t output_chunk = std::size_t{1} << 16;
+constexpr std::array<UnitKind, 3> unit_kinds = {UnitKind::temperature, UnitKind::pressure, UnitKind::distance};
 
-// Finds which column gives each field; an error text when two columns give the same one.
-std::string map_columns(const std::vector<std::string>& headings, ColumnOfField& columns) {
-    for (std::size_t i = 0; i < headings.size(); ++i) {
-        const std::optional<Field> field = field_from_heading(headings[i]);
-        if (!field)
-            continue;
-        auto& column = columns[static_cast<std::size_t>(*field)];
-        if (column) {
-            return "columns " + std::to_string(*column + 1) + " (\"" + headings[*column] + "\") and " +
-                   std::to_string(i + 1) + " (\"" + headings[i] + "\") both give the " +
-                   std::string(field_column_name(*field));
+// Where each named column sits in the header.
+struct Columns {
+    std::array<std::size_t, field_count> fields{};
+    std::array<std::optional<std::size_t>, 3> units;
+    std::size_t width = 0;
+};
+
+std::string line_prefix(std::size_t line) {
+    return "line " + std::to_string(line) + ": ";
+}
+
+// Finds the columns in a header; an error text when one is missing or doubled.
+std::string map_header(const std::vector<std::string_view>& header, std::size_t line, Columns& columns) {
+    std::array<std::optional<std::size_t>, field_count> found;
+    auto place = [&](std::optional<std::size_t>& slot, std::string_view name, std::size_t i) -> std::string {
+        if (slot) {
+            return line_prefix(line) + "column " + std::string(name) + " appears twice (columns " +
+                   std::to_string(*slot + 1) + " and " + std::to_string(i + 1) + ")";
         }
-        column = i;
+        slot = i;
+        return {};
+    };
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        std::string error;
+        if (const auto field = field_from_column_name(header[i])) {
+            error = place(found[static_cast<std::size_t>(*field)], header[i], i);
+        } else {
+            for (std::size_t k = 0; k < unit_column_names.size(); ++k) {
+                if (header[i] == unit_column_names[k])
+                    error = place(columns.units[k], header[i], i);
+            }
+        }
+        if (!error.empty())
+            return error;
     }
-    for (const auto& column : columns) {
-        if (column)
-            return {};
-    }
-    std::string names;
+    std::string missing;
+    std::size_t missing_count = 0;
     for (std::size_t f = 0; f < field_count; ++f) {
-        names += f == 0 ? "" : ", ";
-        names += field_column_name(static_cast<Field>(f));
+        if (found[f]) {
+            columns.fields[f] = *found[f];
+            continue;
+        }
+        missing += missing_count++ == 0 ? "" : ", ";
+        missing += field_column_names[f];
     }
-    return "no column heading names an input field (" + names + "); is the delimiter right?";
+    if (missing_count == 0) {
+        columns.width = header.size();
+        return {};
+    }
+    std::string all;
+    for (std::size_t f = 0; f < field_count; ++f)
+        all.append(f == 0 ? "" : ", ").append(field_column_names[f]);
+    return line_prefix(line) + (missing_count == 1 ? "missing column " : "missing columns ") + missing +
+           " (a log needs the columns " + all + ")";
+}
+
+void append_result_headings(std::string& out) {
+    out += "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+}
+
+// The row's fields, padded with empty ones or cut to the header's width.
+void append_fields(std::string& out, const std::vector<std::string_view>& fields, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i) {
+        if (i < fields.size())
+            append_csv_field(out, fields[i]);
+        out += ',';
+    }
+}
+
+// Why a row that read whole is still no reading, or empty; sets units from its unit cells.
+std::string row_units(const std::vector<std::string_view>& fields,
+                      const Columns& columns,
+                      std::size_t line,
+                      UnitSelection& units) {
+    std::array<int*, 3> slots = {&units.temperature, &units.pressure, &units.distance};
+    for (std::size_t k = 0; k < unit_kinds.size(); ++k) {
+        if (!columns.units[k])
+            continue;
+        const std::string_view cell = fields[*columns.units[k]];
+        if (cell.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
+        const auto index = unit_index(unit_kinds[k], cell);
+        if (!index) {
+            return line_prefix(line) + "unknown " + std::string(unit_kind_name(unit_kinds[k])) + " unit \"" +
+                   std::string(cell) + "\"";
+        }
+        *slots[k] = *index;
+    }
+    return {};
 }
 
 }  // namespace
@@ -47,87 +111,93 @@ std::array<std::string_view, 4> shown_results(const RunOutcome& outcome) {
     return {t.calculated_gas_pct, t.calculated_gas_pressure, t.vapor_pressure_pct, t.corrected_barometer};
 }
 
-void append_result_headings(std::string& line, char delimiter) {
-    for (const std::string_view heading :
-         {"calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct", "corrected_barometer"}) {
-        line.append(heading) += delimiter;
+LogReport correct_log(std::istream& in, std::ostream& out, const LogOptions& options) {
+    LogReport report;
+    CsvReader reader(in, options.max_line);
+    std::vector<std::string_view> fields;
+
+    if (!reader.next(fields)) {
+        if (reader.read_failed()) {
+            report.failure = LogFailure::read_failed;
+            report.message = "the input could not be read";
+        } else {
+            report.failure = LogFailure::bad_header;
+            report.message = "the input is empty: a log starts with a header row naming its columns";
+        }
+        return report;
     }
-    line += "error";
-}
-
-void append_result_cells(std::string& line, const RunOutcome& outcome, char delimiter) {
-    for (const std::string_view text : shown_results(outcome)) {
-        append_csv_cell(line, text, delimiter);
-        line += delimiter;
+    if (reader.fault() != LineFault::none) {
+        report.failure = LogFailure::bad_header;
+        report.message = line_prefix(reader.line_number()) + describe(reader.fault(), reader.max_line());
+        return report;
     }
-    if (outcome.refused())
-        append_csv_cell(line, outcome.message(), delimiter);
-}
+    Columns columns;
+    report.message = map_header(fields, reader.line_number(), columns);
+    if (!report.message.empty()) {
+        report.failure = LogFailure::bad_header;
+        return report;
+    }
 
-void write_when_full(std::string& line, std::ostream& out) {
-    if (line.size() < (std::size_t{1} << 16))
-        return;
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    line.clear();
-}
-
-BatchReport correct_csv_log(std::istream& in, std::ostream& out, const BatchOptions& options) {
-    BatchReport report;
-    const char delimiter = options.delimiter;
-    CsvReader reader(in, delimiter);
-    std::vector<std::string> cells;
     std::string pending;
-
-    if (!reader.next(cells)) {
-        report.error = reader.error().empty() ? "the log is empty: it needs a row of column headings" : reader.error();
-        return report;
-    }
-    ColumnOfField columns;
-    report.error = map_columns(cells, columns);
-    if (!report.ok())
-        return report;
-    const std::size_t width = cells.size();
-
+    pending.reserve(output_chunk * 2);
     // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
     if (reader.had_byte_order_mark())
         pending += "\xEF\xBB\xBF";
-    for (const std::string& heading : cells) {
-        append_csv_cell(pending, heading, delimiter);
-        pending += delimiter;
-    }
-    append_result_headings(pending, delimiter);
-    pending += '\n';
+    append_fields(pending, fields, columns.width);
+    append_result_headings(pending);
 
     FieldTexts texts;
-    while (reader.next(cells)) {
-        if (cells.size() != width) {
-            report.error = "line " + std::to_string(reader.record_line()) + ": " + std::to_string(cells.size()) +
-                           (cells.size() == 1 ? " cell" : " cells") + ", but the heading row has " +
-                           std::to_string(width);
-            break;
-        }
-        for (std::size_t f = 0; f < field_count; ++f) {
-            texts[f] = columns[f] ? std::string_view(cells[*columns[f]]) : std::string_view(options.field_texts[f]);
-        }
-        const RunOutcome outcome = run_correction(texts, options.units);
+    std::string error;
+    while (reader.next(fields)) {
         ++report.rows;
-        if (outcome.refused())
-            ++report.refused;
-
-        for (const std::string& cell : cells) {
-            append_csv_cell(pending, cell, delimiter);
-            pending += delimiter;
+        error.clear();
+        UnitSelection units = options.units;
+        if (reader.fault() != LineFault::none) {
+            error = line_prefix(reader.line_number()) + describe(reader.fault(), reader.max_line());
+        } else if (fields.size() != columns.width) {
+            error = line_prefix(reader.line_number()) + "expected " + std::to_string(columns.width) +
+                    " fields, found " + std::to_string(fields.size());
+        } else {
+            error = row_units(fields, columns, reader.line_number(), units);
         }
-        append_result_cells(pending, outcome, delimiter);
+        append_fields(pending, fields, columns.width);
+        if (!error.empty()) {
+            ++report.malformed;
+            pending += ",,,,";
+            append_csv_field(pending, error);
+        } else {
+            for (std::size_t f = 0; f < field_count; ++f)
+                texts[f] = fields[columns.fields[f]];
+            const RunOutcome outcome = run_correction(texts, units);
+            if (outcome.refused()) {
+                ++report.refused;
+                pending += ",,,,";
+                append_csv_field(pending, outcome.message());
+            } else {
+                ++report.corrected;
+                for (const std::string_view text : shown_results(outcome)) {
+                    append_csv_field(pending, text);
+                    pending += ',';
+                }
+            }
+        }
         pending += '\n';
-        write_when_full(pending, out);
+        if (pending.size() >= output_chunk) {
+            out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+            pending.clear();
+            if (!out)
+                break;
+        }
     }
-    if (report.ok() && !reader.error().empty())
-        report.error = reader.error();
     out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
     out.flush();
-    if (report.ok() && !out)
-        report.error = "the output could not be written";
+    if (!out) {
+        report.failure = LogFailure::write_failed;
+        report.message = "the output could not be written";
+    } else if (reader.read_failed()) {
+        report.failure = LogFailure::read_failed;
+        report.message = "the input could not be read to its end";
+    }
     return report;
 }
 

@@ -1,4 +1,4 @@
-// Comma-separated text: a streaming reader of records and the writer of one cell.
+// Comma-separated text: a streaming reader of lines as records, and the writer of one field.
 #pragma once
 
 #include <cstddef>
@@ -9,49 +9,73 @@
 
 namespace kestrane::cli {
 
-// Reads records of delimited text with the usual quoting: a cell in double
-// quotes may hold the delimiter, line breaks and doubled quotes (""). Lines end
-// in LF, CRLF or CR. Cell texts are kept whole, spaces included. Reads the
-// stream in large chunks, so it suits logs of any length.
+// What kept a line from reading cleanly as one record.
+enum class LineFault {
+    none,
+    too_long,            // longer than the reader's bound; only its first part was read
+    unterminated_quote,  // a quoted field not closed before the end of its line
+    text_after_quote,    // a closing quote followed by more text before the comma
+    stray_quote,         // a quote inside a field that does not start with one
+};
+
+// The words for a fault in a line's error: "unterminated quoted field", ...
+std::string describe(LineFault fault, std::size_t max_line);
+
+// Reads comma-separated records with RFC 4180 quoting (a field in double quotes
+// may hold commas and doubled quotes, and keeps its spaces). Each physical line
+// is one record: lines end in LF, CRLF or CR, and a quote left open ends with its
+// line, so one stray quote spoils only its own line and not the rest of the log.
+// Blank lines are skipped. The input is read in fixed chunks and a line is kept
+// up to a bound, so memory does not grow with the length of the log.
 class CsvReader {
 public:
-    CsvReader(std::istream& in, char delimiter);
+    static constexpr std::size_t default_max_line = std::size_t{1} << 20;
+
+    explicit CsvReader(std::istream& in, std::size_t max_line = default_max_line);
 
     CsvReader(const CsvReader&) = delete;
     CsvReader& operator=(const CsvReader&) = delete;
 
-    // Reads the next record into cells, reusing their storage; blank lines are
-    // skipped. False at the end of the input, or when it is malformed (then
-    // error() says why).
-    bool next(std::vector<std::string>& cells);
+    // Reads the next non-blank line into fields, which stay valid until the
+    // next call. A faulty line still gives the fields that could be read (see
+    // fault()). False at the end of the input.
+    bool next(std::vector<std::string_view>& fields);
 
-    // The line, counting from 1, on which the record last read starts.
-    std::size_t record_line() const { return record_line_; }
-    // Why reading stopped early; empty after a clean end.
-    const std::string& error() const { return error_; }
-    // Whether the input began with a UTF-8 byte order mark, which no cell keeps.
+    // The physical line, counting from 1, that the last record was read from.
+    std::size_t line_number() const { return line_number_; }
+    // Why the last record did not read cleanly, or LineFault::none.
+    LineFault fault() const { return fault_; }
+    // Whether the input began with a UTF-8 byte order mark, which no field keeps.
     bool had_byte_order_mark() const { return byte_order_mark_; }
+    // Whether reading stopped because the stream failed, not at its end.
+    bool read_failed() const { return in_.bad(); }
+    std::size_t max_line() const { return max_line_; }
 
 private:
     // Makes at least one unread byte available; false at the end of the input.
     bool fill();
-    // Appends the quoted part of a cell (its opening quote already read) to cell.
-    bool read_quoted(std::string& cell);
+    // Reads one physical line, up to the bound, into line_; false at the end of the input.
+    bool read_line();
+    // Splits line_ in place into fields (unquoting shortens a field, never lengthens it).
+    void split(std::vector<std::string_view>& fields);
+    void note(LineFault fault);
 
     std::istream& in_;
-    char delimiter_;
+    std::size_t max_line_;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool started_ = false;
     bool byte_order_mark_ = false;
-    std::size_t line_ = 1;
-    std::size_t record_line_ = 0;
-    std::string error_;
+    std::string line_;
+    bool line_too_long_ = false;
+    std::size_t line_number_ = 0;
+    LineFault fault_ = LineFault::none;
 };
 
-// Appends text as one cell, quoted only when it holds the delimiter, a double
-// quote or a line break.
-void append_csv_cell(std::string& out, std::string_view text, char delimiter);
+// Appends text as one field, in quotes when it holds a comma, a quote, a line
+// break, or starts or ends with a blank, so that reading it back gives the text
+// unchanged.
+void append_csv_field(std::string& out, std::string_view text);
 
 }  // namespace kestrane::cli

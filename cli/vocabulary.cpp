@@ -1,28 +1,54 @@
 #include "vocabulary.h"
 
-#include <array>
-#include <initializer_list>
-#include <utility>
+#include <span>
 
 namespace kestrane::cli {
 namespace {
 
-// A name key and the value it stands for.
-template <typename T>
-using NameTable = std::initializer_list<std::pair<std::string_view, T>>;
+// Each unit's short name, in list order, beside the list texts of core/units.h.
+constexpr std::array<std::string_view, 2> temperature_short_names = {"F", "C"};
+constexpr std::array<std::string_view, 4> pressure_short_names = {"inHg", "mmHg", "bar", "kPa"};
+constexpr std::array<std::string_view, 2> distance_short_names = {"ft", "m"};
 
-template <typename T>
-std::optional<T> look_up(std::string_view name, NameTable<T> table) {
-    const std::string key = name_key(name);
-    for (const auto& [known, value] : table) {
-        if (key == known)
-            return value;
+struct UnitNames {
+    std::span<const std::string_view> texts;
+    std::span<const std::string_view> short_names;
+};
+
+UnitNames names_of(UnitKind kind) {
+    switch (kind) {
+        case UnitKind::temperature: return {temperature_unit_texts, temperature_short_names};
+        case UnitKind::pressure: return {pressure_unit_texts, pressure_short_names};
+        case UnitKind::distance: return {distance_unit_texts, distance_short_names};
     }
-    return std::nullopt;
+    return {temperature_unit_texts, temperature_short_names};
 }
 
-constexpr std::array<std::string_view, field_count> column_names = {
-    "target_gas", "target_pressure", "barometric_pressure", "temperature", "altitude", "relative_humidity"};
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string_view trim_blanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The options' names of the fields without their dashes, in field order.
+constexpr std::array<std::string_view, field_count> option_names = {
+    "gas", "target-pressure", "barometric-pressure", "temperature", "altitude", "humidity"};
 
 }  // namespace
 
@@ -33,68 +59,72 @@ std::array<std::string, field_count> default_field_values() {
     return values;
 }
 
-std::string name_key(std::string_view text) {
-    std::string key;
-    key.reserve(text.size());
-    for (const char c : text) {
-        if (c >= 'a' && c <= 'z')
-            key += c;
-        else if (c >= '0' && c <= '9')
-            key += c;
-        else if (c >= 'A' && c <= 'Z')
-            key += static_cast<char>(c - 'A' + 'a');
+std::optional<Field> field_from_column_name(std::string_view name) {
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (name == field_column_names[f])
+            return static_cast<Field>(f);
     }
-    return key;
+    return std::nullopt;
 }
 
-std::optional<int> temperature_unit_index(std::string_view name) {
-    return look_up<int>(name, {{"f", 0},
-                               {"degreesf", 0},
-                               {"degf", 0},
-                               {"fahrenheit", 0},
-                               {"c", 1},
-                               {"degreesc", 1},
-                               {"degc", 1},
-                               {"celsius", 1}});
+std::optional<Field> field_from_axis_name(std::string_view name) {
+    if (const auto field = field_from_column_name(name))
+        return field;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (name == option_names[f])
+            return static_cast<Field>(f);
+    }
+    if (name == "barometer")
+        return Field::barometric_pressure;
+    return std::nullopt;
 }
 
-std::optional<int> pressure_unit_index(std::string_view name) {
-    return look_up<int>(name, {{"inhg", 0},
-                               {"inchesofmercury", 0},
-                               {"mmhg", 1},
-                               {"millimetresofmercury", 1},
-                               {"millimetersofmercury", 1},
-                               {"bar", 2},
-                               {"kpa", 3},
-                               {"kilopascal", 3},
-                               {"kilopascals", 3}});
+std::string field_words(Field field) {
+    std::string words(field_column_names[static_cast<std::size_t>(field)]);
+    for (char& c : words) {
+        if (c == '_')
+            c = ' ';
+    }
+    return words;
 }
 
-std::optional<int> distance_unit_index(std::string_view name) {
-    return look_up<int>(
-        name,
-        {{"ft", 0}, {"foot", 0}, {"feet", 0}, {"m", 1}, {"meter", 1}, {"meters", 1}, {"metre", 1}, {"metres", 1}});
+std::string_view unit_kind_name(UnitKind kind) {
+    switch (kind) {
+        case UnitKind::temperature: return "temperature";
+        case UnitKind::pressure: return "pressure";
+        case UnitKind::distance: return "distance";
+    }
+    return "temperature";
 }
 
-std::optional<Field> field_from_heading(std::string_view heading) {
-    // "Target Gas (% Vol)" keys to "targetgasvol" and "Relative Humidity (%)" to
-    // "relativehumidity", so the form's own labels are among these.
-    return look_up<Field>(heading, {{"gas", Field::target_gas},
-                                    {"targetgas", Field::target_gas},
-                                    {"targetgasvol", Field::target_gas},
-                                    {"targetpressure", Field::target_pressure},
-                                    {"barometer", Field::barometric_pressure},
-                                    {"barometricpressure", Field::barometric_pressure},
-                                    {"temperature", Field::temperature},
-                                    {"temp", Field::temperature},
-                                    {"altitude", Field::altitude},
-                                    {"humidity", Field::relative_humidity},
-                                    {"relativehumidity", Field::relative_humidity},
-                                    {"rh", Field::relative_humidity}});
+std::optional<int> unit_index(UnitKind kind, std::string_view name) {
+    const UnitNames names = names_of(kind);
+    name = trim_blanks(name);
+    for (std::size_t i = 0; i < names.texts.size(); ++i) {
+        if (same_ignoring_case(name, names.texts[i]) || same_ignoring_case(name, names.short_names[i]))
+            return static_cast<int>(i);
+    }
+    return std::nullopt;
 }
 
-std::string_view field_column_name(Field field) {
-    return column_names[static_cast<std::size_t>(field)];
+std::string accepted_unit_names(UnitKind kind) {
+    const UnitNames names = names_of(kind);
+    std::string text;
+    for (std::size_t i = 0; i < names.texts.size(); ++i) {
+        if (i != 0)
+            text += ", ";
+        text += names.texts[i];
+        if (!same_ignoring_case(names.texts[i], names.short_names[i]))
+            text.append(" or ").append(names.short_names[i]);
+    }
+    return text;
+}
+
+std::string_view unit_text(UnitKind kind, int index) {
+    const UnitNames names = names_of(kind);
+    if (index < 0 || static_cast<std::size_t>(index) >= names.texts.size())
+        return names.texts[0];
+    return names.texts[static_cast<std::size_t>(index)];
 }
 
 }  // namespace kestrane::cli

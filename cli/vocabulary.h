@@ -1,6 +1,5 @@
-// The words of the command line: the names it accepts for the three unit lists
-// and the six input fields (forgiving of case, spaces and punctuation), and the
-// dialog's default field texts.
+// The words of the command line and of a log's header: the names of the six
+// input fields and of the three units, and the dialog's default field texts.
 #pragma once
 
 #include <array>
@@ -13,28 +12,44 @@
 namespace kestrane::cli {
 
 // The texts the dialog shows in its six fields when it starts; a field the user
-// does not give keeps its text, so every mode corrects the same default reading.
+// does not give keeps its text, so a reading and a table start from the same inputs.
 inline constexpr FieldTexts default_field_texts = {"20.95", "30.00", "30.00", "75", "   0", " 50"};
 
 // The default texts as strings, for options that hold texts of their own.
 std::array<std::string, field_count> default_field_values();
 
-// The lower-case letters and digits of text, everything else dropped: "Degrees F",
-// "degrees-f" and "DEGREES_F" all become "degreesf".
-std::string name_key(std::string_view text);
+// The header names of the six field columns of a log, in field order. A log
+// must use exactly these: a misspelt column must stop the run, not be filled in.
+inline constexpr std::array<std::string_view, field_count> field_column_names = {
+    "target_gas", "target_pressure", "barometric_pressure", "temperature", "altitude", "relative_humidity"};
 
-// List index of a temperature unit ("F", "Degrees F", "fahrenheit", "C", ...).
-std::optional<int> temperature_unit_index(std::string_view name);
-// List index of a pressure unit ("inHg", "In Hg", "mmHg", "bar", "kPa", ...).
-std::optional<int> pressure_unit_index(std::string_view name);
-// List index of a distance unit ("ft", "feet", "m", "meters", "metres", ...).
-std::optional<int> distance_unit_index(std::string_view name);
+// The field a log column is headed with, by its exact name.
+std::optional<Field> field_from_column_name(std::string_view name);
 
-// The input field a column heading names: the form's label or its short name
-// ("Target Gas (% Vol)", "gas", "target_gas", "barometer", "rh", ...).
-std::optional<Field> field_from_heading(std::string_view heading);
+// The field a table axis names: a column name ("relative_humidity") or the
+// name of the field's option without its dashes ("humidity", "barometric-pressure").
+std::optional<Field> field_from_axis_name(std::string_view name);
 
-// The canonical short name of a field, used for CSV headings: "target_gas", ...
-std::string_view field_column_name(Field field);
+// The column name of a field, with words for a title: "relative humidity".
+std::string field_words(Field field);
+
+enum class UnitKind { temperature, pressure, distance };
+
+// The header names of the optional unit columns of a log, in kind order.
+inline constexpr std::array<std::string_view, 3> unit_column_names = {"temperature_unit", "pressure_unit",
+                                                                      "distance_unit"};
+
+// "temperature", "pressure" or "distance".
+std::string_view unit_kind_name(UnitKind kind);
+
+// The list index a unit name stands for: the dialog's list text ("mm Hg") or
+// its short name ("mmHg"), in any case, blanks around it ignored.
+std::optional<int> unit_index(UnitKind kind, std::string_view name);
+
+// The names unit_index accepts, for messages: "Degrees F or F, Degrees C or C".
+std::string accepted_unit_names(UnitKind kind);
+
+// The list text of a unit index (the first entry for one outside the list, as the run converts it).
+std::string_view unit_text(UnitKind kind, int index);
 
 }  // namespace kestrane::cli

@@ -2,6 +2,7 @@
 // standard output, standard error and the exit status out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "cli/csv.h"
 
 namespace kestrane::cli {
 namespace {
@@ -45,42 +47,48 @@ struct CliCase {
     std::string err;
 };
 
-const std::string log_headings =
-    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+const std::string header = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
+const std::string results = "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
 
-TEST(RunCli, ReadingsLogsAndGrids) {
+TEST(RunCli, SingleReadings) {
     const CliCase cases[] = {
-        // One reading: the dialog's defaults unless an option changes a field or a unit.
+        // The dialog's defaults unless an option changes a field or a unit.
         {{},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19 In Hg\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56 In Hg\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
          ""},
-        {{"--altitude", "1000", "--distance-unit", "m"},
+        {{"--altitude", "1000", "--distance-unit", "Meters"},
          "",
          0,
-         "Calculated Gas (% Vol): 18.38\nCalculated Gas Pressure: 5.52 In Hg\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 26.32 In Hg\n",
+         "Calculated Gas (% Vol): 18.38\nCalculated Gas Pressure: 5.52\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 26.32\n",
          ""},
-        {{"--temperature", "25", "--temperature-unit", "Degrees C"},
+        {{"--temperature", "25", "--temperature-unit", "c"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 6.19 In Hg\nVapor Pressure (%): 1.6\n"
-         "Corrected Barometer: 29.53 In Hg\n",
+         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.6\n"
+         "Corrected Barometer: 29.53\n",
          ""},
-        {{"--pressure-unit", "mmHg", "--target-pressure", "760", "--barometer=760"},
+        {{"--pressure-unit", "MM HG", "--target-pressure", "760", "--barometric-pressure=760"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89 mm Hg\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.48 In Hg\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.48\n",
+         ""},
+        {{"--pressure-unit", "mmHg", "--target-pressure", "760", "--barometer", "760"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.48\n",
          ""},
         // Negative values are values, not options.
         {{"--humidity", "-0.0001"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.95\nCalculated Gas Pressure: 6.29 In Hg\nVapor Pressure (%): -0.0\n"
-         "Corrected Barometer: 30.00 In Hg\n",
+         "Calculated Gas (% Vol): 20.95\nCalculated Gas Pressure: 6.29\nVapor Pressure (%): -0.0\n"
+         "Corrected Barometer: 30.00\n",
          ""},
         {{"--altitude", "-0.001"}, "", exit_refused, "", "Error: Altitude Outside of Range\n"},
         {{"--target-pressure", "0", "--humidity", "abc"},
@@ -89,52 +97,6 @@ TEST(RunCli, ReadingsLogsAndGrids) {
          "",
          "Error: Target Pressure Outside of Range\n"},
         {{"--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
-        // A log on standard input; options after the command still count.
-        {{"csv", "--humidity", "0"}, "gas\n20.125\n", 0, "gas," + log_headings + "20.125,20.13,6.04,0.0,30.00,\n", ""},
-        {{"csv", "-", "-d", "tab"},
-         "gas\trh\n20.95\t100\n",
-         0,
-         "gas\trh\tcalculated_gas_pct\tcalculated_gas_pressure\tvapor_pressure_pct\tcorrected_barometer\terror\n"
-         "20.95\t100\t20.34\t6.10\t2.9\t29.13\t\n",
-         ""},
-        {{"csv"},
-         "gas\n20.95\n1\n101\n",
-         0,
-         "gas," + log_headings +
-             "20.95,20.64,6.19,1.5,29.56,\n1,0.99,0.30,1.5,29.56,\n"
-             "101,,,,,Error: Gas Percent Outside of Range\n",
-         ""},
-        {{"csv"},
-         "gas,rh\n1\n",
-         exit_data,
-         "gas,rh," + log_headings,
-         "kestrane-cli: standard input: line 2: 1 cell, but the heading row has 2\n"},
-        // A grid.
-        {{"grid", "--format", "csv", "--humidity", "0,100", "--altitude", "5000"},
-         "",
-         0,
-         "relative_humidity," + log_headings + "0,17.60,5.28,0.0,25.20,\n100,16.99,5.10,2.9,24.33,\n",
-         ""},
-        {{"grid"},
-         "",
-         exit_data,
-         "",
-         "kestrane-cli: no field varies: give one a range (start:stop:step) or a list (a,b,c)\n"},
-        {{"grid", "--gas", "0:1:0"},
-         "",
-         exit_data,
-         "",
-         "kestrane-cli: target_gas: range \"0:1:0\" has a step of zero\n"},
-        // Command lines that are not understood.
-        {{"--pressure-unit", "psi"},
-         "",
-         exit_usage,
-         "",
-         "kestrane-cli: unknown pressure unit \"psi\" (inHg, mmHg, bar or kPa)\n"},
-        {{"--temperature-unit", "K"}, "", exit_usage, "", "kestrane-cli: unknown temperature unit \"K\" (F or C)\n"},
-        {{"--distance-unit", "yd"}, "", exit_usage, "", "kestrane-cli: unknown distance unit \"yd\" (ft or m)\n"},
-        {{"csv", "-d", ";;"}, "gas\n1\n", exit_usage, "", "kestrane-cli: the delimiter is one character, or \"tab\"\n"},
-        {{"csv", "no-such-log.csv"}, "", exit_data, "", "kestrane-cli: cannot read no-such-log.csv\n"},
         {{"--version"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
     };
     for (const auto& c : cases) {
@@ -145,17 +107,221 @@ TEST(RunCli, ReadingsLogsAndGrids) {
     }
 }
 
-TEST(RunCli, CommandLineErrorsGoToStandardError) {
-    for (const auto args : {std::initializer_list<const char*>{"--bogus"},
-                            {"--altitude"},
-                            {"grid", "--format", "xml"},
-                            {"csv", "a.csv", "b.csv"},
+TEST(RunCli, Logs) {
+    const CliCase cases[] = {
+        {{"--csv", "-"},
+         header + "\n20.95,30.00,30.00,75,   0, 50\n",
+         0,
+         header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,\n",
+         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
+        // The unit options stand for the log's missing unit columns.
+        {{"--csv", "-", "--temperature-unit", "C"},
+         header + "\n20.95,30.00,30.00,25,0,50\n",
+         0,
+         header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,\n",
+         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
+        {{"--csv", "-"},
+         header + "\n20.95,30,30,75,0,101\n20.95,30,30,75,0\n20.95,30,30,75,0,0\n",
+         exit_refused,
+         header + "," + results +
+             "20.95,30,30,75,0,101,,,,,Error: Relative Humidity Outside of Range\n"
+             "20.95,30,30,75,0,,,,,,\"line 3: expected 6 fields, found 5\"\n"
+             "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,\n",
+         "kestrane-cli: 3 rows read, 1 corrected, 1 refused, 1 malformed\n"},
+        {{"--csv", "-"},
+         "gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity\n20.95,30,30,75,0,50\n",
+         exit_usage,
+         "",
+         "kestrane-cli: standard input: line 1: missing column target_gas (a log needs the columns target_gas, "
+         "target_pressure, barometric_pressure, temperature, altitude, relative_humidity)\n"},
+        {{"--csv", "-"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: standard input: the input is empty: a log starts with a header row naming its columns\n"},
+        {{"--csv", "-", "--humidity", "0"},
+         header + "\n20.95,30,30,75,0,50\n",
+         exit_usage,
+         "",
+         "kestrane-cli: --humidity does not go with --csv: the log gives every field in its columns\n"},
+        {{"--csv", "no-such-log.csv"}, "", exit_io, "", "kestrane-cli: cannot read no-such-log.csv\n"},
+        {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read .: it is a folder\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun got = run(c.args, c.input);
+        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
+        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args) << ", input:\n" << c.input;
+        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args) << ", input:\n" << c.input;
+    }
+}
+
+std::vector<std::vector<std::string>> read_records(const std::string& text) {
+    std::istringstream in(text);
+    CsvReader reader(in);
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string_view> fields;
+    while (reader.next(fields)) {
+        EXPECT_EQ(reader.fault(), LineFault::none) << "line " << reader.line_number() << " of\n" << text;
+        records.emplace_back(fields.begin(), fields.end());
+    }
+    return records;
+}
+
+// Read back as CSV, the output gives every input text unchanged, however it had to be quoted.
+TEST(RunCli, LogRoundTrip) {
+    const std::string log = "note," + header + ",pressure_unit\r\n" +
+                            "\"a, b\",\"20.95\",\"30.00\",30.00,75,\"   0\",\" 50\",\" inHg \"\n"
+                            "\"say \"\"hi\"\"\",20.95,30.00,30.00,75,0,50,\n"
+                            "\"trailing \",20.95,30.00,30.00,75,0,50,psi\n"
+                            "\"\",20.95,30.00,30.00,75,0,150,\n";
+    const CliRun got = run({"--csv", "-"}, log);
+    EXPECT_EQ(got.status, exit_refused) << got.err;
+    const auto in = read_records(log);
+    const auto out = read_records(got.out);
+    ASSERT_EQ(out.size(), in.size()) << got.out;
+    for (std::size_t r = 0; r < in.size(); ++r) {
+        ASSERT_EQ(out[r].size(), in[r].size() + 5) << "record " << r << " of\n" << got.out;
+        for (std::size_t f = 0; f < in[r].size(); ++f)
+            EXPECT_EQ(out[r][f], in[r][f]) << "record " << r << ", field " << f << " of\n" << got.out;
+    }
+    EXPECT_EQ(out[1].back(), "");
+    EXPECT_EQ(out[3].back(), "line 4: unknown pressure unit \"psi\"");
+    EXPECT_EQ(out[4].back(), "Error: Relative Humidity Outside of Range");
+}
+
+TEST(RunCli, Tables) {
+    const CliCase cases[] = {
+        {{"table", "--rows", "target_gas=20:21:1", "--columns", "relative_humidity=0:100:100", "--format", "csv"},
+         "",
+         0,
+         "Calculated Gas (% Vol) by target gas (%) down and relative humidity (%) across\n"
+         "Fixed: target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; temperature 75 Degrees F; altitude 0 "
+         "Feet\n"
+         "\"Units: Degrees F, In Hg, Feet\"\n"
+         "target gas \\ relative humidity,0,100\n"
+         "20,20.00,19.42\n"
+         "21,21.00,20.39\n",
+         ""},
+        {{"table", "--rows", "altitude=0:1:0", "--columns", "temperature=0:1:1"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --rows: range \"0:1:0\" has a step of zero\n"},
+        {{"table", "--rows", "altitude=0:100:10", "--columns", "temperature=10:0:1"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --columns: range \"10:0:1\" steps away from its stop\n"},
+        {{"table", "--rows", "altitude=0:100:1", "--columns", "temperature=0:99:1"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: the table would have 101 x 100 cells; at most 10000 are allowed\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "altitude=0:1:1"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: the rows and the columns both sweep altitude\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--altitude", "5"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --altitude is swept by --rows; leave it out\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--csv", "-"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --csv and table do not go together: run them separately\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun got = run(c.args, c.input);
+        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
+        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args);
+        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
+    }
+}
+
+TEST(RunCli, TableOfTheMostCells) {
+    const CliRun got = run({"table", "--rows", "altitude=0:99:1", "--columns", "temperature=0:99:1", "--format", "csv"});
+    EXPECT_EQ(got.status, 0) << got.err;
+    // Three title lines, the header row and 100 rows of 101 fields.
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 104);
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), ','), 2 + 100 + 100 * 100);
+}
+
+TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
+    const CliCase cases[] = {
+        {{"--pressure-unit", "psi"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: unknown pressure unit \"psi\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)\n"},
+        {{"--temperature-unit", "K"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: unknown temperature unit \"K\"; use Degrees F or F, Degrees C or C (any case)\n"},
+        {{"--distance-unit", "yd"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: unknown distance unit \"yd\"; use Feet or ft, Meters or m (any case)\n"},
+        {{"--bogus"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: The following argument was not expected: --bogus\n"
+         "Accepted: --version, --help, --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, "
+         "--humidity, --temperature-unit, --pressure-unit, --distance-unit, --csv; the command table with --help, "
+         "--rows, --columns, --result, --format\n"
+         "Run with --help for more information.\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--format", "xml"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --format: xml not in {text,csv,md}\nRun with --help for more information.\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--result", "gas"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --result: gas not in {gas-pct,gas-pressure,vapor-pct,barometer}\n"
+         "Run with --help for more information.\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun got = run(c.args, c.input);
+        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
+        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args);
+        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
+    }
+    for (const auto args : {std::initializer_list<const char*>{"--altitude"},
+                            {"table", "--columns", "temperature=0:1:1"},
                             {"nonsense"}}) {
         const CliRun got = run(args);
         EXPECT_EQ(got.status, exit_usage) << "arguments" << joined(args);
         EXPECT_EQ(got.out, "") << "arguments" << joined(args);
         EXPECT_NE(got.err.find("Run with --help for more information."), std::string::npos)
             << "arguments" << joined(args) << ", stderr: " << got.err;
+    }
+}
+
+TEST(RunCli, HelpShowsEveryOptionWithAnExample) {
+    const CliRun main_help = run({"--help"});
+    EXPECT_EQ(main_help.status, 0);
+    const CliRun table_help = run({"table", "--help"});
+    EXPECT_EQ(table_help.status, 0);
+    const std::pair<const CliRun*, std::vector<std::string>> expectations[] = {
+        {&main_help,
+         {"e.g. --gas 20.9", "e.g. --target-pressure 760", "e.g. --barometric-pressure 29.5", "e.g. --temperature 25",
+          "e.g. --altitude 1500", "e.g. --humidity 80", "e.g. --temperature-unit C", "e.g. --pressure-unit mmHg",
+          "e.g. --distance-unit m", "e.g. --csv readings.csv", "e.g. --version", "e.g. --help",
+          "kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50"}},
+        {&table_help,
+         {"e.g. --rows altitude=0:10000:1000", "e.g. --columns temperature=32:104:9", "e.g. --result gas-pressure",
+          "e.g. --format md"}},
+    };
+    for (const auto& [help, examples] : expectations) {
+        for (const std::string& example : examples)
+            EXPECT_NE(help->out.find(example), std::string::npos) << "no \"" << example << "\" in\n" << help->out;
     }
 }
 
@@ -166,42 +332,22 @@ std::string read_file(const char* path) {
     return text.str();
 }
 
-TEST(RunCli, LogFileInOutputFileOut) {
+TEST(RunCli, LogFromAFileWithCrLf) {
     const char* log_path = "run_cli_test_log.csv";
-    const char* out_path = "run_cli_test_out.csv";
     {
         std::ofstream log(log_path, std::ios::binary);
-        log << "altitude;rh\r\n5000;50\r\n";
+        log << "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas\r\n"
+               "50,5000,75,30,30,20.95\r\n";
     }
-    const CliRun got = run({"csv", log_path, "--delimiter", ";", "-o", out_path});
+    const CliRun got = run({"--csv", log_path});
     EXPECT_EQ(got.status, 0) << got.err;
-    EXPECT_EQ(got.out, "");
-    EXPECT_EQ(read_file(out_path),
-              "altitude;rh;calculated_gas_pct;calculated_gas_pressure;vapor_pressure_pct;corrected_barometer;error\n"
-              "5000;50;17.29;5.19;1.5;24.76;\n");
-
-    const CliRun grid = run({"grid", "--humidity", "0,100", "-o", out_path});
-    EXPECT_EQ(grid.status, 0) << grid.err;
-    EXPECT_EQ(read_file(out_path),
-              "Relative Humidity (%)  Calculated Gas (% Vol)  Calculated Gas Pressure (In Hg)  Vapor Pressure (%)  "
-              "Corrected Barometer (In Hg)\n"
-              "                    0                   20.95                             6.29                 0.0  "
-              "                      30.00\n"
-              "                  100                   20.34                             6.10                 2.9  "
-              "                      29.13\n");
-    // The log itself as the output: refused before anything is truncated.
-    const CliRun onto_itself = run({"csv", log_path, "-d", ";", "-o", log_path});
-    EXPECT_EQ(onto_itself.status, exit_usage);
-    EXPECT_EQ(onto_itself.err,
-              "kestrane-cli: the output run_cli_test_log.csv is the log being read; write it elsewhere\n");
-    EXPECT_EQ(read_file(log_path), "altitude;rh\r\n5000;50\r\n");
-
+    EXPECT_EQ(got.out,
+              "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas," + results +
+                  "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,\n");
+    EXPECT_EQ(got.err, "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n");
+    EXPECT_EQ(read_file(log_path), "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"
+                                   "target_gas\r\n50,5000,75,30,30,20.95\r\n");
     std::remove(log_path);
-    std::remove(out_path);
-
-    const CliRun unwritable = run({"csv", "-o", "no-such-folder/out.csv"}, "gas\n1\n");
-    EXPECT_EQ(unwritable.status, exit_data);
-    EXPECT_EQ(unwritable.err, "kestrane-cli: cannot write no-such-folder/out.csv\n");
 }
 
 }  // namespace

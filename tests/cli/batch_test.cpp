@@ -1,5 +1,5 @@
-// Correcting whole CSV logs: rows copied through with their results or
-// messages, fields from columns or options, and logs that cannot be read.
+// Correcting whole CSV logs: rows copied through with their results, refused
+// and malformed rows kept in place, unit columns, and headers that stop the run.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,160 +10,192 @@
 namespace kestrane::cli {
 namespace {
 
+const std::string results_header =
+    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+const std::string six_columns =
+    "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
+
 struct LogCase {
     const char* name;
     std::string log;
-    BatchOptions options;
     std::string corrected;
-    std::size_t rows;
+    std::size_t corrected_rows;
     std::size_t refused;
+    std::size_t malformed;
+    UnitSelection units{};
 };
 
-LogCase with(const char* name,
-             std::string log,
-             std::string corrected,
-             std::size_t rows,
-             std::size_t refused,
-             BatchOptions options = {}) {
-    return {name, std::move(log), std::move(options), std::move(corrected), rows, refused};
-}
-
-BatchOptions with_units(int temperature, int pressure, int distance) {
-    BatchOptions options;
-    options.units = {temperature, pressure, distance};
-    return options;
-}
-
-TEST(CorrectCsvLog, CorrectsEveryRow) {
-    BatchOptions mm_hg = with_units(0, 1, 0);
-    mm_hg.field_texts[1] = "760";
-    mm_hg.field_texts[2] = "760";
-    BatchOptions semicolons;
-    semicolons.delimiter = ';';
-
+TEST(CorrectLog, EveryRowComesBack) {
     const LogCase cases[] = {
-        with("AllSixColumnsWithCrLf",
-             "time,gas,target_pressure,barometer,temperature,altitude,humidity\r\n"
-             "08:00,20.95,30.00,30.00,75,   0, 50\r\n"
-             "08:01,20.95,30.00,30.00,75,0,0\r\n"
-             "08:02,20.95,30.00,30.00,75,0,100\r\n"
-             "08:03,20.95,30.00,30.00,75,5000,50\r\n"
-             // An exact tie, 20.125, rounds away from zero.
-             "08:04,20.125,30.00,30.00,75,0,0\r\n"
-             "08:05,100.0001,30,30,75,0,50\r\n"
-             // The first refused field ends the run: no humidity message.
-             "08:06,20.95,0,30,75,0,abc\r\n"
-             "08:07,20.95,30,30,75,-0.001,50\r\n"
-             "08:08,20.95,30,30,75,0,-0.0001\r\n"
-             "08:09,,30,30,75,0,50\r\n"
-             "08:10,12abc,30,30,75,0,50\r\n",
-             "time,gas,target_pressure,barometer,temperature,altitude,humidity,"
-             "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n"
-             "08:00,20.95,30.00,30.00,75,   0, 50,20.64,6.19,1.5,29.56,\n"
-             "08:01,20.95,30.00,30.00,75,0,0,20.95,6.29,0.0,30.00,\n"
-             "08:02,20.95,30.00,30.00,75,0,100,20.34,6.10,2.9,29.13,\n"
-             "08:03,20.95,30.00,30.00,75,5000,50,17.29,5.19,1.5,24.76,\n"
-             "08:04,20.125,30.00,30.00,75,0,0,20.13,6.04,0.0,30.00,\n"
-             "08:05,100.0001,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
-             "08:06,20.95,0,30,75,0,abc,,,,,Error: Target Pressure Outside of Range\n"
-             "08:07,20.95,30,30,75,-0.001,50,,,,,Error: Altitude Outside of Range\n"
-             "08:08,20.95,30,30,75,0,-0.0001,20.95,6.29,-0.0,30.00,\n"
-             "08:09,,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
-             "08:10,12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,\n",
-             11, 4),
-        with("MissingFieldsFromOptionsInCelsius", "Temperature\n25\n",
-             "Temperature,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n"
-             "25,20.62,6.19,1.6,29.53,\n",
-             1, 0, with_units(1, 0, 0)),
-        with("AltitudeInMeters", "Altitude\n1000\n",
-             "Altitude,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n"
-             "1000,18.38,5.52,1.5,26.32,\n",
-             1, 0, with_units(0, 0, 1)),
-        // The gas pressure comes out in millimetres, the corrected barometer in inches.
-        with("PressuresInMillimetres", "rh\n50\n",
-             "rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n"
-             "50,20.64,156.89,1.5,29.48,\n",
-             1, 0, mm_hg),
-        with("QuotedCellsRequotedOnlyWhenNeeded", "\"note, free\",gas\n\"say \"\"hi\"\"\",20.95\n\"plain\",20.95\n",
-             "\"note, free\",gas,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
-             "error\n"
-             "\"say \"\"hi\"\"\",20.95,20.64,6.19,1.5,29.56,\n"
-             "plain,20.95,20.64,6.19,1.5,29.56,\n",
-             2, 0),
-        with("SemicolonDelimiter", "note;gas\na,b;100.5\n",
-             "note;gas;calculated_gas_pct;calculated_gas_pressure;vapor_pressure_pct;corrected_barometer;error\n"
-             "a,b;100.5;;;;;Error: Gas Percent Outside of Range\n",
-             1, 1, semicolons),
-        with("ByteOrderMarkKept", "\xEF\xBB\xBFgas\n20.95\n",
-             "\xEF\xBB\xBFgas,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
-             "error\n"
-             "20.95,20.64,6.19,1.5,29.56,\n",
-             1, 0),
-        with("HeadingsOnly", "gas,rh\n",
-             "gas,rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n", 0, 0),
+        {"DialogExamplesWithCrLf",
+         six_columns + "\r\n"
+                       "20.95,30.00,30.00,75,   0, 50\r\n"
+                       "20.95,30.00,30.00,75,0,0\r\n"
+                       "20.95,30.00,30.00,75,0,100\r\n"
+                       "20.95,30.00,30.00,75,5000,50\r\n"
+                       // An exact tie, 20.125, rounds away from zero.
+                       "20.125,30.00,30.00,75,0,0\r\n"
+                       "100.0001,30,30,75,0,50\r\n"
+                       // The first refused field ends the run: no humidity message.
+                       "20.95,0,30,75,0,abc\r\n"
+                       "20.95,30,30,75,-0.001,50\r\n"
+                       "20.95,30,30,75,0,-0.0001\r\n"
+                       ",30,30,75,0,50\r\n"
+                       "12abc,30,30,75,0,50\r\n",
+         six_columns + "," + results_header +
+             // Texts with leading blanks are quoted, so they read back with their blanks.
+             "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,\n"
+             "20.95,30.00,30.00,75,0,0,20.95,6.29,0.0,30.00,\n"
+             "20.95,30.00,30.00,75,0,100,20.34,6.10,2.9,29.13,\n"
+             "20.95,30.00,30.00,75,5000,50,17.29,5.19,1.5,24.76,\n"
+             "20.125,30.00,30.00,75,0,0,20.13,6.04,0.0,30.00,\n"
+             "100.0001,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
+             "20.95,0,30,75,0,abc,,,,,Error: Target Pressure Outside of Range\n"
+             "20.95,30,30,75,-0.001,50,,,,,Error: Altitude Outside of Range\n"
+             "20.95,30,30,75,0,-0.0001,20.95,6.29,-0.0,30.00,\n"
+             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
+             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,\n",
+         7, 4, 0},
+        {"OtherColumnOrderAndExtraColumns",
+         "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time\n"
+         "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00\n"
+         "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01\n",
+         "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time," +
+             results_header +
+             "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00,20.13,6.04,0.0,30.00,\n"
+             "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01,17.29,5.19,1.5,24.76,\n",
+         2, 0, 0},
+        // Unit columns, in list texts or short names and any case; an empty cell
+        // takes the unit of the options.
+        {"UnitColumns",
+         six_columns + ",temperature_unit,pressure_unit,distance_unit\n"
+                       "20.95,30.00,30.00,25,0,50,Degrees C,,\n"
+                       "20.95,760,760,75,0,50,,mmhg,\n"
+                       "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters\n"
+                       "20.95,30.00,30.00,25,0,50, C ,,\n",
+         six_columns + ",temperature_unit,pressure_unit,distance_unit," + results_header +
+             "20.95,30.00,30.00,25,0,50,Degrees C,,,20.62,6.19,1.6,29.53,\n"
+             "20.95,760,760,75,0,50,,mmhg,,20.64,156.89,1.5,29.48,\n"
+             "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters,18.38,5.52,1.5,26.32,\n"
+             "20.95,30.00,30.00,25,0,50,\" C \",,,20.62,6.19,1.6,29.53,\n",
+         4, 0, 0},
+        {"UnitsFromTheOptions",
+         six_columns + ",temperature_unit\n"
+                       "20.95,30.00,30.00,25,0,50,\n"
+                       "20.95,30.00,30.00,75,0,50,F\n",
+         six_columns + ",temperature_unit," + results_header +
+             "20.95,30.00,30.00,25,0,50,,20.62,6.19,1.6,29.53,\n"
+             "20.95,30.00,30.00,75,0,50,F,20.64,6.19,1.5,29.56,\n",
+         2, 0, 0, UnitSelection{1, 0, 0}},
+        // Malformed lines keep their place, with what could be read of them,
+        // and the rows after them are still corrected.
+        {"MalformedRowsKeptInPlace",
+         six_columns + ",pressure_unit\n"
+                       "20.95,30.00,30.00,75,0,50,\n"
+                       "20.95,30.00,30.00,75,0,50\n"
+                       "\n"
+                       "20.95,30.00,30.00,75,0,50,,extra\n"
+                       "20.95,30.00,\"30.00,75,0,50,\n"
+                       "20.95,30.00,30.00,75,0,50,psi\n"
+                       "\"20.95\"x,30.00,30.00,75,0,50,\n"
+                       "20\"95,30.00,30.00,75,0,50,\n"
+                       "20.95,30.00,30.00,75,0,0,\n",
+         six_columns + ",pressure_unit," + results_header +
+             "20.95,30.00,30.00,75,0,50,,20.64,6.19,1.5,29.56,\n"
+             "20.95,30.00,30.00,75,0,50,,,,,,\"line 3: expected 7 fields, found 6\"\n"
+             "20.95,30.00,30.00,75,0,50,,,,,,\"line 5: expected 7 fields, found 8\"\n"
+             "20.95,30.00,\"30.00,75,0,50,\",,,,,,,,,line 6: unterminated quoted field\n"
+             "20.95,30.00,30.00,75,0,50,psi,,,,,\"line 7: unknown pressure unit \"\"psi\"\"\"\n"
+             "20.95x,30.00,30.00,75,0,50,,,,,,line 8: text after the closing quote of a field\n"
+             "\"20\"\"95\",30.00,30.00,75,0,50,,,,,,line 9: quote inside a field that is not quoted\n"
+             "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,\n",
+         2, 0, 6},
+        {"ByteOrderMarkKept",
+         "\xEF\xBB\xBF" + six_columns + "\n20.95,30.00,30.00,75,0,50\n",
+         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n",
+         1, 0, 0},
+        {"HeaderOnly", six_columns + "\n", six_columns + "," + results_header, 0, 0, 0},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.log);
         std::ostringstream out;
-        const BatchReport report = correct_csv_log(in, out, c.options);
-        EXPECT_EQ(report.error, "") << c.name << ": log\n" << c.log;
+        LogOptions options;
+        options.units = c.units;
+        const LogReport report = correct_log(in, out, options);
+        EXPECT_EQ(report.failure, LogFailure::none) << c.name << ": " << report.message << "\nlog:\n" << c.log;
         EXPECT_EQ(out.str(), c.corrected) << c.name << ": log\n" << c.log;
-        EXPECT_EQ(report.rows, c.rows) << c.name;
+        EXPECT_EQ(report.corrected, c.corrected_rows) << c.name;
         EXPECT_EQ(report.refused, c.refused) << c.name;
+        EXPECT_EQ(report.malformed, c.malformed) << c.name;
+        EXPECT_EQ(report.rows, c.corrected_rows + c.refused + c.malformed) << c.name;
     }
 }
 
-struct BadLogCase {
+TEST(CorrectLog, OverlongLineIsMalformedAndTheNextStillRead) {
+    const std::string row = "20.95,30.00,30.00,75,0,50\n";
+    std::istringstream in(six_columns + "\n" + row + "20.95,30.00,30.00,75,0,50" + std::string(100, ' ') + "\n" + row);
+    std::ostringstream out;
+    LogOptions options;
+    options.max_line = 90;
+    const LogReport report = correct_log(in, out, options);
+    EXPECT_EQ(out.str(), six_columns + "," + results_header +
+                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n"
+                             "20.95,30.00,30.00,75,0,\"50" + std::string(65, ' ') +
+                             "\",,,,,line 3: line longer than 90 bytes\n"
+                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n");
+    EXPECT_EQ(report.malformed, 1u);
+    EXPECT_EQ(report.corrected, 2u);
+}
+
+struct HeaderCase {
     const char* name;
     std::string log;
-    std::string error;
-    std::string written;  // what was written before the error
+    std::string message;
 };
 
-TEST(CorrectCsvLog, BadLogsStopWithTheReason) {
-    const std::string gas_rh_headings =
-        "gas,rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
-    const BadLogCase cases[] = {
-        {"Empty", "", "the log is empty: it needs a row of column headings", ""},
-        {"BlankLinesOnly", "\n\n", "the log is empty: it needs a row of column headings", ""},
-        {"NoFieldColumn", "a;gas;rh\n1;2;3\n",
-         "no column heading names an input field (target_gas, target_pressure, barometric_pressure, temperature, "
-         "altitude, relative_humidity); is the delimiter right?",
-         ""},
-        {"SameFieldTwice", "gas,time,Target Gas (% Vol)\n1,2,3\n",
-         "columns 1 (\"gas\") and 3 (\"Target Gas (% Vol)\") both give the target_gas", ""},
-        // Rows before the bad one are already written.
-        {"ShortRow", "gas,rh\n20.95,50\n20.95\n20.95,50\n", "line 3: 1 cell, but the heading row has 2",
-         gas_rh_headings + "20.95,50,20.64,6.19,1.5,29.56,\n"},
-        {"LongRowAfterQuotedLineBreak", "gas,rh\n\"20.95\n\",50\n1,2,3\n", "line 4: 3 cells, but the heading row has 2",
-         gas_rh_headings + "\"20.95\n\",50,20.64,6.19,1.5,29.56,\n"},
-        {"UnclosedQuote", "gas,rh\n20.95,50\n\"20.95,50\n", "a quoted cell that starts on line 3 is never closed",
-         gas_rh_headings + "20.95,50,20.64,6.19,1.5,29.56,\n"},
+TEST(CorrectLog, BadHeadersStopBeforeAnyOutput) {
+    const HeaderCase cases[] = {
+        {"Empty", "", "the input is empty: a log starts with a header row naming its columns"},
+        {"BlankLinesOnly", "\n\r\n", "the input is empty: a log starts with a header row naming its columns"},
+        // A misspelt column must not be filled in from the defaults.
+        {"OneMissing",
+         "target_gas,target_pressure,barometric_pressure,temperature,altitude,humidity\n20.95,30,30,75,0,50\n",
+         "line 1: missing column relative_humidity (a log needs the columns target_gas, target_pressure, "
+         "barometric_pressure, temperature, altitude, relative_humidity)"},
+        {"SeveralMissingAfterBlankLines", "\n\ntarget_gas,Temperature\n1,2\n",
+         "line 3: missing columns target_pressure, barometric_pressure, temperature, altitude, relative_humidity (a "
+         "log needs the columns target_gas, target_pressure, barometric_pressure, temperature, altitude, "
+         "relative_humidity)"},
+        {"FieldTwice", six_columns + ",altitude\n", "line 1: column altitude appears twice (columns 5 and 7)"},
+        {"UnitColumnTwice", "pressure_unit," + six_columns + ",pressure_unit\n",
+         "line 1: column pressure_unit appears twice (columns 1 and 8)"},
+        {"BrokenQuoting", "\"target_gas," + six_columns + "\n", "line 1: unterminated quoted field"},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.log);
         std::ostringstream out;
-        const BatchReport report = correct_csv_log(in, out, BatchOptions{});
-        EXPECT_EQ(report.error, c.error) << c.name << ": log\n" << c.log;
-        EXPECT_EQ(out.str(), c.written) << c.name << ": log\n" << c.log;
+        const LogReport report = correct_log(in, out, LogOptions{});
+        EXPECT_EQ(report.failure, LogFailure::bad_header) << c.name << ": log\n" << c.log;
+        EXPECT_EQ(report.message, c.message) << c.name;
+        EXPECT_EQ(out.str(), "") << c.name;
     }
 }
 
 // Large logs go out in pieces; every row must still arrive whole and in order.
-TEST(CorrectCsvLog, LongLogKeepsEveryRowInOrder) {
-    std::string log = "n,rh\n";
-    std::string expected =
-        "n,rh,calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+TEST(CorrectLog, LongLogKeepsEveryRowInOrder) {
+    std::string log = "n," + six_columns + "\n";
+    std::string expected = "n," + six_columns + "," + results_header;
     constexpr int rows = 20000;
     for (int i = 0; i < rows; ++i) {
         const bool dry = i % 2 == 0;
-        log += std::to_string(i) + (dry ? ",0\n" : ",100\n");
-        expected += std::to_string(i) + (dry ? ",0,20.95,6.29,0.0,30.00,\n" : ",100,20.34,6.10,2.9,29.13,\n");
+        log += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0\n" : ",20.95,30,30,75,0,100\n");
+        expected += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,\n"
+                                             : ",20.95,30,30,75,0,100,20.34,6.10,2.9,29.13,\n");
     }
     std::istringstream in(log);
     std::ostringstream out;
-    const BatchReport report = correct_csv_log(in, out, BatchOptions{});
-    EXPECT_EQ(report.error, "");
+    const LogReport report = correct_log(in, out, LogOptions{});
+    EXPECT_EQ(report.failure, LogFailure::none) << report.message;
     EXPECT_EQ(report.rows, static_cast<std::size_t>(rows));
     EXPECT_TRUE(out.str() == expected) << "the corrected log of " << rows << " alternating rows differs";
 }

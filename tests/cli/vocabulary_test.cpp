@@ -1,4 +1,4 @@
-// Unit names and column headings the command line accepts, and those it must not.
+// Unit names and field names the command line and a log's header accept, and those they must not.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -9,98 +9,87 @@
 namespace kestrane::cli {
 namespace {
 
-enum class Kind { temperature, pressure, distance };
-
 struct UnitCase {
-    Kind kind;
+    UnitKind kind;
     std::string_view name;
     std::optional<int> index;
 };
 
-std::optional<int> index_of(Kind kind, std::string_view name) {
-    switch (kind) {
-        case Kind::temperature: return temperature_unit_index(name);
-        case Kind::pressure: return pressure_unit_index(name);
-        case Kind::distance: return distance_unit_index(name);
-    }
-    return std::nullopt;
-}
-
 TEST(Vocabulary, UnitNamesGiveTheirListIndex) {
     const UnitCase cases[] = {
         // The dialog's own list texts.
-        {Kind::temperature, "Degrees F", 0},
-        {Kind::temperature, "Degrees C", 1},
-        {Kind::pressure, "In Hg", 0},
-        {Kind::pressure, "mm Hg", 1},
-        {Kind::pressure, "Bar", 2},
-        {Kind::pressure, "KPa", 3},
-        {Kind::distance, "Feet", 0},
-        {Kind::distance, "Meters", 1},
-        // Short forms, in any case and with any punctuation.
-        {Kind::temperature, "f", 0},
-        {Kind::temperature, "C", 1},
-        {Kind::temperature, "celsius", 1},
-        {Kind::pressure, "inHg", 0},
-        {Kind::pressure, "MMHG", 1},
-        {Kind::pressure, "mm-Hg", 1},
-        {Kind::pressure, "kPa", 3},
-        {Kind::distance, "ft", 0},
-        {Kind::distance, "m", 1},
-        {Kind::distance, "metres", 1},
-        // Not units of their list: a wrong list's unit, near misses, nothing at all.
-        {Kind::temperature, "K", std::nullopt},
-        {Kind::temperature, "ft", std::nullopt},
-        {Kind::pressure, "psi", std::nullopt},
-        {Kind::pressure, "Pa", std::nullopt},
-        {Kind::pressure, "hg", std::nullopt},
-        {Kind::pressure, "", std::nullopt},
-        {Kind::distance, "mm", std::nullopt},
-        {Kind::distance, "1", std::nullopt},
+        {UnitKind::temperature, "Degrees F", 0},
+        {UnitKind::temperature, "Degrees C", 1},
+        {UnitKind::pressure, "In Hg", 0},
+        {UnitKind::pressure, "mm Hg", 1},
+        {UnitKind::pressure, "Bar", 2},
+        {UnitKind::pressure, "KPa", 3},
+        {UnitKind::distance, "Feet", 0},
+        {UnitKind::distance, "Meters", 1},
+        // Short names; either kind in any case, blanks around ignored.
+        {UnitKind::temperature, "f", 0},
+        {UnitKind::temperature, "C", 1},
+        {UnitKind::temperature, "DEGREES c", 1},
+        {UnitKind::pressure, "inHg", 0},
+        {UnitKind::pressure, "MMHG", 1},
+        {UnitKind::pressure, "bar", 2},
+        {UnitKind::pressure, "kPa", 3},
+        {UnitKind::pressure, " mm hg\t", 1},
+        {UnitKind::distance, "ft", 0},
+        {UnitKind::distance, "M", 1},
+        // Not units of their list: another list's unit, near misses, nothing at all.
+        {UnitKind::temperature, "K", std::nullopt},
+        {UnitKind::temperature, "ft", std::nullopt},
+        {UnitKind::temperature, "celsius", std::nullopt},
+        {UnitKind::pressure, "psi", std::nullopt},
+        {UnitKind::pressure, "Pa", std::nullopt},
+        {UnitKind::pressure, "mm-Hg", std::nullopt},
+        {UnitKind::pressure, "InHg2", std::nullopt},
+        {UnitKind::pressure, "", std::nullopt},
+        {UnitKind::distance, "mm", std::nullopt},
+        {UnitKind::distance, "metres", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(index_of(c.kind, c.name), c.index) << "unit name \"" << c.name << "\"";
+        EXPECT_EQ(unit_index(c.kind, c.name), c.index)
+            << unit_kind_name(c.kind) << " unit name \"" << c.name << "\"";
     }
 }
 
-struct HeadingCase {
-    std::string_view heading;
-    std::optional<Field> field;
+TEST(Vocabulary, AcceptedUnitNamesForMessages) {
+    EXPECT_EQ(accepted_unit_names(UnitKind::temperature), "Degrees F or F, Degrees C or C");
+    EXPECT_EQ(accepted_unit_names(UnitKind::pressure), "In Hg or inHg, mm Hg or mmHg, Bar, KPa");
+    EXPECT_EQ(accepted_unit_names(UnitKind::distance), "Feet or ft, Meters or m");
+}
+
+struct NameCase {
+    std::string_view name;
+    std::optional<Field> column;  // as a log's header column
+    std::optional<Field> axis;    // as a table's swept field
 };
 
-TEST(Vocabulary, HeadingsNameTheirField) {
-    const HeadingCase cases[] = {
-        // The form's labels.
-        {"Target Gas (% Vol)", Field::target_gas},
-        {"Target Pressure", Field::target_pressure},
-        {"Barometric Pressure", Field::barometric_pressure},
-        {"Temperature", Field::temperature},
-        {"Altitude", Field::altitude},
-        {"Relative Humidity (%)", Field::relative_humidity},
-        // The canonical column names and short forms.
-        {"target_gas", Field::target_gas},
-        {"gas", Field::target_gas},
-        {"target_pressure", Field::target_pressure},
-        {"barometric_pressure", Field::barometric_pressure},
-        {"barometer", Field::barometric_pressure},
-        {" TEMP ", Field::temperature},
-        {"relative_humidity", Field::relative_humidity},
-        {"RH", Field::relative_humidity},
-        // "pressure" alone could be either pressure, so it names neither.
-        {"pressure", std::nullopt},
-        {"time", std::nullopt},
-        {"", std::nullopt},
-        {"calculated_gas_pct", std::nullopt},
+TEST(Vocabulary, FieldNames) {
+    const NameCase cases[] = {
+        {"target_gas", Field::target_gas, Field::target_gas},
+        {"target_pressure", Field::target_pressure, Field::target_pressure},
+        {"barometric_pressure", Field::barometric_pressure, Field::barometric_pressure},
+        {"temperature", Field::temperature, Field::temperature},
+        {"altitude", Field::altitude, Field::altitude},
+        {"relative_humidity", Field::relative_humidity, Field::relative_humidity},
+        // The options' names serve a table, never a log: a header must use the exact names.
+        {"gas", std::nullopt, Field::target_gas},
+        {"target-pressure", std::nullopt, Field::target_pressure},
+        {"barometric-pressure", std::nullopt, Field::barometric_pressure},
+        {"barometer", std::nullopt, Field::barometric_pressure},
+        {"humidity", std::nullopt, Field::relative_humidity},
+        {"Temperature", std::nullopt, std::nullopt},
+        {"target_gas ", std::nullopt, std::nullopt},
+        {"Relative Humidity (%)", std::nullopt, std::nullopt},
+        {"pressure", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(field_from_heading(c.heading), c.field) << "heading \"" << c.heading << "\"";
-    }
-}
-
-TEST(Vocabulary, CanonicalColumnNamesReadBackAsTheirField) {
-    for (std::size_t f = 0; f < field_count; ++f) {
-        const auto field = static_cast<Field>(f);
-        EXPECT_EQ(field_from_heading(field_column_name(field)), field) << "column " << field_column_name(field);
+        EXPECT_EQ(field_from_column_name(c.name), c.column) << "column \"" << c.name << "\"";
+        EXPECT_EQ(field_from_axis_name(c.name), c.axis) << "axis \"" << c.name << "\"";
     }
 }
 

@@ -1,0 +1,66 @@
+// A calibration table: one result over two inputs swept across ranges, the
+// other inputs fixed, every cell the text a single reading would print.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/correction_run.h"
+#include "vocabulary.h"
+
+namespace kestrane::cli {
+
+// Most cells in one table.
+inline constexpr std::size_t max_table_cells = 10000;
+
+// The field texts of a range "START:STOP:STEP" of plain decimal numbers (sign,
+// digits, point), computed exactly in decimal: stop is included when a whole
+// number of steps reaches it, and each text has as many decimals as start and
+// step. Nothing, with error set, for a text that is not a range, a step of zero
+// or one that leads away from stop, or more than max_table_cells values.
+std::optional<std::vector<std::string>> range_texts(std::string_view range, std::string& error);
+
+// One swept input: the field and its texts.
+struct Sweep {
+    Field field = Field::target_gas;
+    std::vector<std::string> texts;
+};
+
+// Parses "FIELD=START:STOP:STEP" (FIELD as field_from_axis_name takes it).
+std::optional<Sweep> parse_sweep(std::string_view text, std::string& error);
+
+// Which result fills the cells; the names are those of the --result option.
+enum class TableResult { gas_pct, gas_pressure, vapor_pct, barometer };
+inline constexpr std::array<std::string_view, 4> table_result_names = {"gas-pct", "gas-pressure", "vapor-pct",
+                                                                       "barometer"};
+
+enum class TableFormat { text, csv, md };
+inline constexpr std::array<std::string_view, 3> table_format_names = {"text", "csv", "md"};
+
+struct TableOptions {
+    Sweep rows;
+    Sweep columns;
+    // The fixed inputs; the swept fields' texts here are not used.
+    std::array<std::string, field_count> field_texts = default_field_values();
+    UnitSelection units{};
+    TableResult result = TableResult::gas_pct;
+    TableFormat format = TableFormat::text;
+};
+
+// The mark a cell shows when its reading is refused: "E" and the refused
+// field's number in the dialog's order ("E6" for relative humidity). A legend
+// under the table gives each mark's message.
+std::string refused_mark(Field field);
+
+// Writes the table: title lines naming the result, the sweeps, the fixed inputs
+// and the units; a header row of the column values; a row per row value; and
+// the legend of any refused marks. False, with error set and nothing written,
+// when both sweeps are of one field or the table has more than max_table_cells cells.
+bool write_table(const TableOptions& options, std::ostream& out, std::string& error);
+
+}  // namespace kestrane::cli

@@ -337,6 +337,22 @@ TEST_F(KestraneDialog, EnterInAFieldShowsAMessageForRefusedInput) {
     ASSERT_NO_FATAL_FAILURE(dismiss(box));
 }
 
+TEST_F(KestraneDialog, TypingPastTheFieldsWidthKeepsEveryCharacter) {
+    // Far wider than the field: without automatic horizontal scrolling the edit
+    // would refuse the characters that do not fit.
+    const std::wstring typed = L"20.95" + std::wstring(60, L'0') + L"1";
+    ASSERT_EQ(s().tab_to(target_gas).back(), target_gas);
+    HWND field = s().item(target_gas);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(field, EM_SETSEL, 0, -1, SMTO_NORMAL, gui::wait_ms, &ignored);
+    for (wchar_t c : typed) PostMessageW(field, WM_CHAR, c, 1);
+    const ULONGLONG deadline = GetTickCount64() + gui::wait_ms;
+    while (s().text(target_gas).size() < typed.size() && GetTickCount64() < deadline) Sleep(10);
+    EXPECT_EQ(s().text(target_gas), typed) << "text of field 1005 after typing " << typed.size() << " characters";
+    ASSERT_TRUE(s().click(execute_button));
+    EXPECT_EQ(read_results(s()), (std::array<std::wstring, 4>{L"20.64", L"6.19", L"1.5", L"29.56"}));
+}
+
 struct AboutCase {
     const char* name;
     WPARAM command;
@@ -426,8 +442,8 @@ const EndingCase ending_cases[] = {
     {"Esc", [](const Session& s) { Session::post_key(s.focus(), VK_ESCAPE); }},
     {"Esc in a field",
      [](const Session& s) {
-         SendMessageW(s.dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(s.item(humidity)), TRUE);
-         Session::post_key(s.item(humidity), VK_ESCAPE);
+         s.tab_to(humidity);
+         Session::post_key(s.focus(), VK_ESCAPE);
      }},
     {"close box", [](const Session& s) { PostMessageW(s.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
 };

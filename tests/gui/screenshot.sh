@@ -2,10 +2,13 @@
 # Takes docs/screenshot.png: Kestrane.exe on a virtual display, inside Wine's own
 # desktop window so that Wine draws the frame and caption (there is no window
 # manager), cut to the dialog.
-#   tests/gui/screenshot.sh [KESTRANE_EXE] [OUTPUT_PNG]
+# The defaults are calculated first, so the picture shows the results too.
+#   tests/gui/screenshot.sh [BUILD_DIR] [OUTPUT_PNG]      (BUILD_DIR: build/mingw-x64)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-exe=${1:-$root/build/mingw-x64/app/Kestrane.exe}
+build=$(cd "${1:-$root/build/mingw-x64}" && pwd)
+exe=$build/app/Kestrane.exe
+press=$build/tests/gui/gui_press_execute.exe
 out=${2:-$root/docs/screenshot.png}
 export WINEPREFIX=${WINEPREFIX:-$root/build/screenshot-wineprefix}
 mkdir -p "$(dirname "$out")"
@@ -15,7 +18,9 @@ trap 'rm -f "$inner"' EXIT
 cat >"$inner" <<INNER
 set -euo pipefail
 "$root/scripts/wine-run.sh" explorer /desktop=kestrane,800x800 "$exe" >/dev/null 2>&1 &
-sleep \${SCREENSHOT_WAIT:-6}
+sleep \${SCREENSHOT_WAIT:-4}
+"$root/scripts/wine-run.sh" explorer /desktop=kestrane,800x800 "$press" kestrane
+sleep 2
 import -window root -crop 800x800+0+0 +repage "$out.full.png"
 /usr/bin/wineserver -k 2>/dev/null || true
 INNER

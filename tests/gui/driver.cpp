@@ -190,22 +190,22 @@ std::vector<int> Session::tab_to(int id) const {
 }
 
 std::vector<HWND> Session::other_dialogs() const {
-    std::vector<HWND> owned;
+    std::vector<HWND> others;
     for (HWND hwnd : dialogs_of(process_.dwProcessId)) {
-        if (hwnd != dialog_ && IsWindowVisible(hwnd)) owned.push_back(hwnd);
+        if (hwnd != dialog_ && IsWindowVisible(hwnd)) others.push_back(hwnd);
     }
-    return owned;
+    return others;
 }
 
 HWND Session::wait_other_dialog(DWORD ms) const {
     const ULONGLONG deadline = GetTickCount64() + ms;
     do {
-        const auto owned = other_dialogs();
-        if (!owned.empty()) {
+        const auto others = other_dialogs();
+        if (!others.empty()) {
             // Its creation is over once its thread answers.
             DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(owned.front(), WM_NULL, 0, 0, SMTO_NORMAL, wait_ms, &ignored);
-            return owned.front();
+            SendMessageTimeoutW(others.front(), WM_NULL, 0, 0, SMTO_NORMAL, wait_ms, &ignored);
+            return others.front();
         }
         Sleep(10);
     } while (GetTickCount64() < deadline);

@@ -7,9 +7,7 @@ namespace {
 
 INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
-        case WM_INITDIALOG:
-            SetDlgItemTextW(dialog, 1005, L"20.95");
-            return TRUE;
+        case WM_INITDIALOG: SetDlgItemTextW(dialog, 1005, L"20.95"); return TRUE;
         case WM_COMMAND:
             if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
                 EndDialog(dialog, LOWORD(wparam));

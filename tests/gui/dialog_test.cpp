@@ -28,7 +28,9 @@ constexpr std::array<int, 3> list_ids = {temp_units, pressure_units, distance_un
 
 const std::array<std::wstring, 6> default_inputs = {L"20.95", L"30.00", L"30.00", L"75", L"   0", L" 50"};
 
-std::wstring kestrane_exe() { return gui::windows_path(KESTRANE_EXE); }
+std::wstring kestrane_exe() {
+    return gui::windows_path(KESTRANE_EXE);
+}
 
 // Everything a user can read off the main dialog: ten fields and three selections.
 struct Screen {
@@ -40,25 +42,32 @@ struct Screen {
 
 Screen read_screen(const Session& s) {
     Screen screen;
-    for (std::size_t i = 0; i < input_ids.size(); ++i) screen.inputs[i] = s.text(input_ids[i]);
-    for (std::size_t i = 0; i < result_ids.size(); ++i) screen.results[i] = s.text(result_ids[i]);
-    for (std::size_t i = 0; i < list_ids.size(); ++i) screen.selections[i] = s.selection(list_ids[i]);
+    for (std::size_t i = 0; i < input_ids.size(); ++i)
+        screen.inputs[i] = s.text(input_ids[i]);
+    for (std::size_t i = 0; i < result_ids.size(); ++i)
+        screen.results[i] = s.text(result_ids[i]);
+    for (std::size_t i = 0; i < list_ids.size(); ++i)
+        screen.selections[i] = s.selection(list_ids[i]);
     return screen;
 }
 
 std::wstring describe(const Screen& screen) {
     std::wstring out = L"inputs";
-    for (const auto& t : screen.inputs) out += L" \"" + t + L"\"";
+    for (const auto& t : screen.inputs)
+        out += L" \"" + t + L"\"";
     out += L", results";
-    for (const auto& t : screen.results) out += L" \"" + t + L"\"";
+    for (const auto& t : screen.results)
+        out += L" \"" + t + L"\"";
     out += L", lists";
-    for (int sel : screen.selections) out += L" " + std::to_wstring(sel);
+    for (int sel : screen.selections)
+        out += L" " + std::to_wstring(sel);
     return out;
 }
 
 std::string narrow(const std::wstring& text) {
     std::string out;
-    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    for (wchar_t c : text)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
     return out;
 }
 
@@ -70,8 +79,10 @@ std::array<std::wstring, 4> read_results(const Session& s) {
 
 // Fills the six fields and three lists, as a user preparing one calculation.
 void enter(const Session& s, const std::array<std::wstring, 6>& inputs, std::array<int, 3> units = {0, 0, 0}) {
-    for (std::size_t i = 0; i < input_ids.size(); ++i) s.set_text(input_ids[i], inputs[i]);
-    for (std::size_t i = 0; i < list_ids.size(); ++i) s.select(list_ids[i], units[i]);
+    for (std::size_t i = 0; i < input_ids.size(); ++i)
+        s.set_text(input_ids[i], inputs[i]);
+    for (std::size_t i = 0; i < list_ids.size(); ++i)
+        s.select(list_ids[i], units[i]);
 }
 
 class KestraneDialog : public testing::Test {
@@ -149,8 +160,8 @@ TEST_F(KestraneDialog, OpensCentredWithFocusOnExitProgram) {
                                 << window.bottom << " not centred down work area " << work.top << "-" << work.bottom;
 
     HWND focus = s().focus();
-    EXPECT_EQ(focus, s().item(exit_button)) << "focus not on Exit Program, focus=" << focus << " (id "
-                                            << GetDlgCtrlID(focus) << ")";
+    EXPECT_EQ(focus, s().item(exit_button))
+        << "focus not on Exit Program, focus=" << focus << " (id " << GetDlgCtrlID(focus) << ")";
 
     const auto style = static_cast<DWORD>(GetWindowLongW(dlg, GWL_STYLE));
     const DWORD wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
@@ -166,53 +177,84 @@ TEST_F(KestraneDialog, OpensCentredWithFocusOnExitProgram) {
 struct CalculationCase {
     const char* name;
     std::array<std::wstring, 6> inputs;
-    std::array<int, 3> units;  // temperature, pressure, distance list indices
+    std::array<int, 3> units;             // temperature, pressure, distance list indices
     std::array<std::wstring, 4> results;  // 1011, 1012, 1013, 1014
 };
 
 const CalculationCase calculation_cases[] = {
-    {"defaults", {L"20.95", L"30.00", L"30.00", L"75", L"   0", L" 50"}, {0, 0, 0},
+    {"defaults",
+     {L"20.95", L"30.00", L"30.00", L"75", L"   0", L" 50"},
+     {0, 0, 0},
      {L"20.64", L"6.19", L"1.5", L"29.56"}},
-    {"dry air", {L"20.95", L"30.00", L"30.00", L"75", L"   0", L"0"}, {0, 0, 0},
-     {L"20.95", L"6.29", L"0.0", L"30.00"}},
-    {"saturated air", {L"20.95", L"30.00", L"30.00", L"75", L"   0", L"100"}, {0, 0, 0},
+    {"dry air", {L"20.95", L"30.00", L"30.00", L"75", L"   0", L"0"}, {0, 0, 0}, {L"20.95", L"6.29", L"0.0", L"30.00"}},
+    {"saturated air",
+     {L"20.95", L"30.00", L"30.00", L"75", L"   0", L"100"},
+     {0, 0, 0},
      {L"20.34", L"6.10", L"2.9", L"29.13"}},
-    {"5000 feet", {L"20.95", L"30.00", L"30.00", L"75", L"5000", L" 50"}, {0, 0, 0},
+    {"5000 feet",
+     {L"20.95", L"30.00", L"30.00", L"75", L"5000", L" 50"},
+     {0, 0, 0},
      {L"17.29", L"5.19", L"1.5", L"24.76"}},
-    {"1000 meters", {L"20.95", L"30.00", L"30.00", L"75", L"1000", L" 50"}, {0, 0, 1},
+    {"1000 meters",
+     {L"20.95", L"30.00", L"30.00", L"75", L"1000", L" 50"},
+     {0, 0, 1},
      {L"18.38", L"5.52", L"1.5", L"26.32"}},
-    {"25 degrees C", {L"20.95", L"30.00", L"30.00", L"25", L"   0", L" 50"}, {1, 0, 0},
+    {"25 degrees C",
+     {L"20.95", L"30.00", L"30.00", L"25", L"   0", L" 50"},
+     {1, 0, 0},
      {L"20.62", L"6.19", L"1.6", L"29.53"}},
-    {"760 mm Hg", {L"20.95", L"760", L"760", L"75", L"   0", L" 50"}, {0, 1, 0},
+    {"760 mm Hg",
+     {L"20.95", L"760", L"760", L"75", L"   0", L" 50"},
+     {0, 1, 0},
      {L"20.64", L"156.89", L"1.5", L"29.48"}},
     // 1.01325 bar = 29.92133 in Hg: corrected barometer 29.48437, gas pressure 0.2091759 bar.
-    {"1.01325 Bar", {L"20.95", L"1.01325", L"1.01325", L"75", L"   0", L" 50"}, {0, 2, 0},
+    {"1.01325 Bar",
+     {L"20.95", L"1.01325", L"1.01325", L"75", L"   0", L" 50"},
+     {0, 2, 0},
      {L"20.64", L"0.21", L"1.5", L"29.48"}},
     // 1000 bar = 29530.0 in Hg; gas 100 % makes the gas pressure 999.9852 bar, enough digits to see the factor.
-    {"1000 Bar", {L"100", L"1000", L"1000", L"75", L"   0", L" 50"}, {0, 2, 0},
+    {"1000 Bar",
+     {L"100", L"1000", L"1000", L"75", L"   0", L" 50"},
+     {0, 2, 0},
      {L"100.00", L"999.99", L"0.0", L"29529.62"}},
     // 101.325 kPa = 29.92142 in Hg (factor 3.38637, not 100 x the bar factor): gas pressure 20.91759 kPa.
-    {"101.325 KPa", {L"20.95", L"101.325", L"101.325", L"75", L"   0", L" 50"}, {0, 3, 0},
+    {"101.325 KPa",
+     {L"20.95", L"101.325", L"101.325", L"75", L"   0", L" 50"},
+     {0, 3, 0},
      {L"20.64", L"20.92", L"1.5", L"29.48"}},
-    {"10000 KPa", {L"100", L"10000", L"10000", L"75", L"   0", L" 50"}, {0, 3, 0},
+    {"10000 KPa",
+     {L"100", L"10000", L"10000", L"75", L"   0", L" 50"},
+     {0, 3, 0},
      {L"99.99", L"9998.52", L"0.0", L"2952.58"}},
     // 25 C = 77 F, 760 and 700 mm Hg = 29.92126 and 27.55906 in Hg, 1000 m = 3280.8 ft.
-    {"C, mm Hg and meters", {L"20.95", L"760", L"700", L"25", L"1000", L"80"}, {1, 1, 1},
+    {"C, mm Hg and meters",
+     {L"20.95", L"760", L"700", L"25", L"1000", L"80"},
+     {1, 1, 1},
      {L"16.70", L"126.91", L"2.7", L"23.85"}},
     // 20 C, 150 and 100 kPa, 300 m, gas 50 %.
-    {"C, KPa and meters", {L"50", L"150", L"100", L"20", L"300", L"30"}, {1, 3, 1},
+    {"C, KPa and meters",
+     {L"50", L"150", L"100", L"20", L"300", L"30"},
+     {1, 3, 1},
      {L"31.96", L"47.94", L"0.7", L"28.32"}},
     // Reads as exactly 100 in single precision, so it passes the gas check.
-    {"gas 100.000001", {L"100.000001", L"30.00", L"30.00", L"75", L"   0", L" 50"}, {0, 0, 0},
+    {"gas 100.000001",
+     {L"100.000001", L"30.00", L"30.00", L"75", L"   0", L" 50"},
+     {0, 0, 0},
      {L"98.54", L"29.56", L"1.5", L"29.56"}},
     // The negative zero of a tiny negative humidity is kept.
-    {"humidity -0.0001", {L"20.95", L"30.00", L"30.00", L"75", L"   0", L"-0.0001"}, {0, 0, 0},
+    {"humidity -0.0001",
+     {L"20.95", L"30.00", L"30.00", L"75", L"   0", L"-0.0001"},
+     {0, 0, 0},
      {L"20.95", L"6.29", L"-0.0", L"30.00"}},
     // Exactly 20.125: the tie rounds away from zero, as the platform's runtime does.
-    {"tie 20.125", {L"20.125", L"30.00", L"30.00", L"75", L"   0", L"0"}, {0, 0, 0},
+    {"tie 20.125",
+     {L"20.125", L"30.00", L"30.00", L"75", L"   0", L"0"},
+     {0, 0, 0},
      {L"20.13", L"6.04", L"0.0", L"30.00"}},
     // The scan stops at the first character that cannot continue a number.
-    {"trailing text", {L"20.95abc", L"30.00 in", L"30.00", L"75F", L"0x1A", L" 50%"}, {0, 0, 0},
+    {"trailing text",
+     {L"20.95abc", L"30.00 in", L"30.00", L"75F", L"0x1A", L" 50%"},
+     {0, 0, 0},
      {L"20.64", L"6.19", L"1.5", L"29.56"}},
 };
 
@@ -221,7 +263,8 @@ TEST_F(KestraneDialog, CalculatesInEveryUnit) {
         SCOPED_TRACE(c.name);
         enter(s(), c.inputs, c.units);
         ASSERT_TRUE(s().click(execute_button)) << "Execute Calculation did not return (a message box?)";
-        EXPECT_EQ(read_results(s()), c.results) << "results of " << c.name << "; screen: " << narrow(describe(read_screen(s())));
+        EXPECT_EQ(read_results(s()), c.results)
+            << "results of " << c.name << "; screen: " << narrow(describe(read_screen(s())));
         EXPECT_TRUE(s().other_dialogs().empty()) << "a window opened for " << c.name;
     }
 }
@@ -231,7 +274,8 @@ TEST_F(KestraneDialog, SecondPressWritesTheSameResultsAgain) {
     ASSERT_TRUE(s().click(execute_button));
     ASSERT_EQ(read_results(s()), expected) << "first press";
     // Marks the fields, so that a second press that writes nothing shows.
-    for (int id : result_ids) s().set_text(id, L"x");
+    for (int id : result_ids)
+        s().set_text(id, L"x");
     ASSERT_TRUE(s().click(execute_button));
     EXPECT_EQ(read_results(s()), expected) << "second press";
     const std::array<std::wstring, 6> unchanged = default_inputs;
@@ -275,7 +319,8 @@ TEST_F(KestraneDialog, ShowsEachMessageInAnOkOnlyBoxOwnedByTheDialog) {
         ASSERT_NO_FATAL_FAILURE(dismiss(box));
         EXPECT_TRUE(IsWindowEnabled(s().dialog())) << "main dialog still disabled after the message box";
         EXPECT_TRUE(s().other_dialogs().empty()) << "a second window opened after the message";
-        EXPECT_EQ(read_results(s()), (std::array<std::wstring, 4>{L"", L"", L"", L""})) << "a refused run wrote results";
+        EXPECT_EQ(read_results(s()), (std::array<std::wstring, 4>{L"", L"", L"", L""}))
+            << "a refused run wrote results";
     }
 }
 
@@ -319,7 +364,8 @@ TEST_F(KestraneDialog, EnterInAFieldRunsTheCalculation) {
     HWND focus = s().focus();
     Session::post_key(focus, VK_RETURN);
     const ULONGLONG deadline = GetTickCount64() + gui::wait_ms;
-    while (s().text(calc_gas).empty() && GetTickCount64() < deadline) Sleep(10);
+    while (s().text(calc_gas).empty() && GetTickCount64() < deadline)
+        Sleep(10);
     EXPECT_EQ(read_results(s()), (std::array<std::wstring, 4>{L"20.95", L"6.29", L"0.0", L"30.00"}))
         << "results after Enter in field 1005";
     EXPECT_TRUE(s().running()) << "Enter in a field ended the program";
@@ -329,8 +375,8 @@ TEST_F(KestraneDialog, EnterInAFieldRunsTheCalculation) {
 TEST_F(KestraneDialog, EnterInAFieldShowsAMessageForRefusedInput) {
     s().set_text(altitude, L"-5");
     const std::vector<int> visited = s().tab_to(altitude);
-    ASSERT_EQ(s().focus(), s().item(altitude)) << "Tab did not reach field 1009, stopped at id "
-                                              << (visited.empty() ? 0 : visited.back());
+    ASSERT_EQ(s().focus(), s().item(altitude))
+        << "Tab did not reach field 1009, stopped at id " << (visited.empty() ? 0 : visited.back());
     Session::post_key(s().focus(), VK_RETURN);
     HWND box = s().wait_other_dialog(gui::wait_ms);
     ASSERT_NE(box, nullptr) << "Enter in field 1009 opened no message box";
@@ -346,9 +392,11 @@ TEST_F(KestraneDialog, TypingPastTheFieldsWidthKeepsEveryCharacter) {
     HWND field = s().item(target_gas);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(field, EM_SETSEL, 0, -1, SMTO_NORMAL, gui::wait_ms, &ignored);
-    for (wchar_t c : typed) PostMessageW(field, WM_CHAR, c, 1);
+    for (wchar_t c : typed)
+        PostMessageW(field, WM_CHAR, c, 1);
     const ULONGLONG deadline = GetTickCount64() + gui::wait_ms;
-    while (s().text(target_gas).size() < typed.size() && GetTickCount64() < deadline) Sleep(10);
+    while (s().text(target_gas).size() < typed.size() && GetTickCount64() < deadline)
+        Sleep(10);
     EXPECT_EQ(s().text(target_gas), typed) << "text of field 1005 after typing " << typed.size() << " characters";
     ASSERT_TRUE(s().click(execute_button));
     EXPECT_EQ(read_results(s()), (std::array<std::wstring, 4>{L"20.64", L"6.19", L"1.5", L"29.56"}));
@@ -361,7 +409,8 @@ struct AboutCase {
 };
 
 TEST_F(KestraneDialog, AboutOpensModallyFromTheSystemMenu) {
-    const AboutCase cases[] = {{"0x0010, closed with OK", 0x0010, IDOK}, {"0x0013, closed with Cancel", 0x0013, IDCANCEL}};
+    const AboutCase cases[] = {{"0x0010, closed with OK", 0x0010, IDOK},
+                               {"0x0013, closed with Cancel", 0x0013, IDCANCEL}};
     ASSERT_TRUE(s().click(execute_button));
     s().select(distance_units, 1);
     s().set_text(temperature, L"80");
@@ -403,20 +452,33 @@ struct LongTextCase {
 
 TEST_F(KestraneDialog, ReadsThirtyThousandCharacterFields) {
     const LongTextCase cases[] = {
-        {"gas with 29,995 trailing zeros", target_gas, L"20.95" + std::wstring(29995, L'0'), nullptr,
+        {"gas with 29,995 trailing zeros",
+         target_gas,
+         L"20.95" + std::wstring(29995, L'0'),
+         nullptr,
          {L"20.64", L"6.19", L"1.5", L"29.56"}},
-        {"humidity after 29,997 spaces", humidity, std::wstring(29997, L' ') + L"100", nullptr,
+        {"humidity after 29,997 spaces",
+         humidity,
+         std::wstring(29997, L' ') + L"100",
+         nullptr,
          {L"20.34", L"6.10", L"2.9", L"29.13"}},
-        {"altitude with 29,996 trailing letters", altitude, L"5000" + std::wstring(29996, L'x'), nullptr,
+        {"altitude with 29,996 trailing letters",
+         altitude,
+         L"5000" + std::wstring(29996, L'x'),
+         nullptr,
          {L"17.29", L"5.19", L"1.5", L"24.76"}},
-        {"gas 100.1 after 29,995 spaces", target_gas, std::wstring(29995, L' ') + L"100.1",
-         L"Error: Gas Percent Outside of Range", {}},
+        {"gas 100.1 after 29,995 spaces",
+         target_gas,
+         std::wstring(29995, L' ') + L"100.1",
+         L"Error: Gas Percent Outside of Range",
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(c.text.size(), 30000u);
         enter(s(), default_inputs);
-        for (int id : result_ids) s().set_text(id, L"");
+        for (int id : result_ids)
+            s().set_text(id, L"");
         s().set_text(c.field, c.text);
         const std::wstring held = s().text(c.field);
         ASSERT_EQ(held.size(), 30000u) << "field " << c.field << " holds " << held.size() << " characters";

@@ -8,7 +8,8 @@ namespace {
 // A sent message that fails or times out leaves result at 0: callers check the text, not a code.
 LRESULT send(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, DWORD ms = wait_ms) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(hwnd, msg, wparam, lparam, SMTO_NORMAL, ms, &result)) return 0;
+    if (!SendMessageTimeoutW(hwnd, msg, wparam, lparam, SMTO_NORMAL, ms, &result))
+        return 0;
     return static_cast<LRESULT>(result);
 }
 
@@ -35,7 +36,8 @@ BOOL CALLBACK collect_dialog(HWND hwnd, LPARAM lparam) {
     auto* found = reinterpret_cast<ProcessWindows*>(lparam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == found->pid && class_name(hwnd) == L"#32770") found->dialogs.push_back(hwnd);
+    if (pid == found->pid && class_name(hwnd) == L"#32770")
+        found->dialogs.push_back(hwnd);
     return TRUE;
 }
 
@@ -54,7 +56,8 @@ BOOL CALLBACK collect_child(HWND hwnd, LPARAM lparam) {
 
 std::wstring windows_path(const std::string& unix_path) {
     std::wstring path = L"Z:";
-    for (char c : unix_path) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    for (char c : unix_path)
+        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
     return path;
 }
 
@@ -63,11 +66,13 @@ DialogView view_dialog(HWND dialog) {
     view.hwnd = dialog;
     view.caption = window_text(dialog);
     view.owner = GetWindow(dialog, GW_OWNER);
-    if (HWND text = GetDlgItem(dialog, 0xFFFF)) view.text = window_text(text);
+    if (HWND text = GetDlgItem(dialog, 0xFFFF))
+        view.text = window_text(text);
     std::vector<HWND> children;
     EnumChildWindows(dialog, collect_child, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {
-        if (GetParent(child) != dialog || !IsWindowVisible(child)) continue;
+        if (GetParent(child) != dialog || !IsWindowVisible(child))
+            continue;
         const std::wstring kind = class_name(child);
         if (_wcsicmp(kind.c_str(), L"Button") == 0) {
             view.button_ids.push_back(GetDlgCtrlID(child));
@@ -81,7 +86,8 @@ DialogView view_dialog(HWND dialog) {
 
 HWND find_main_dialog(DWORD pid) {
     for (HWND hwnd : dialogs_of(pid)) {
-        if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, 1005)) return hwnd;
+        if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, 1005))
+            return hwnd;
     }
     return nullptr;
 }
@@ -102,7 +108,8 @@ Session::Session(const std::wstring& exe) {
             dialog_ = hwnd;
             thread_id_ = GetWindowThreadProcessId(hwnd, nullptr);
             // Initialisation is over once the thread answers a sent message.
-            if (!sync()) failure_ = L"the dialog does not answer messages";
+            if (!sync())
+                failure_ = L"the dialog does not answer messages";
             return;
         }
         if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0) {
@@ -116,7 +123,8 @@ Session::Session(const std::wstring& exe) {
 }
 
 Session::~Session() {
-    if (!process_.hProcess) return;
+    if (!process_.hProcess)
+        return;
     if (running()) {
         TerminateProcess(process_.hProcess, 255);
         WaitForSingleObject(process_.hProcess, wait_ms);
@@ -125,7 +133,9 @@ Session::~Session() {
     CloseHandle(process_.hProcess);
 }
 
-std::wstring Session::text(int id) const { return window_text(item(id)); }
+std::wstring Session::text(int id) const {
+    return window_text(item(id));
+}
 
 void Session::set_text(int id, const std::wstring& text) const {
     send(item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -137,7 +147,8 @@ std::vector<std::wstring> Session::entries(int list) const {
     const auto count = send(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         const auto length = send(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (length < 0) break;
+        if (length < 0)
+            break;
         std::wstring entry(static_cast<std::size_t>(length) + 1, L'\0');
         const auto copied = send(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.data()));
         entry.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
@@ -148,18 +159,23 @@ std::vector<std::wstring> Session::entries(int list) const {
 
 int Session::selection(int list) const {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(item(list), CB_GETCURSEL, 0, 0, SMTO_NORMAL, wait_ms, &result)) return -2;
+    if (!SendMessageTimeoutW(item(list), CB_GETCURSEL, 0, 0, SMTO_NORMAL, wait_ms, &result))
+        return -2;
     return static_cast<int>(static_cast<LRESULT>(result));
 }
 
-void Session::select(int list, int index) const { send(item(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+void Session::select(int list, int index) const {
+    send(item(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
 
 bool Session::click(int id) const {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(item(id), BM_CLICK, 0, 0, SMTO_NORMAL, wait_ms, &result) != 0;
 }
 
-void Session::post_click(int id) const { PostMessageW(item(id), BM_CLICK, 0, 0); }
+void Session::post_click(int id) const {
+    PostMessageW(item(id), BM_CLICK, 0, 0);
+}
 
 void Session::post_key(HWND target, UINT vk) {
     const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
@@ -172,7 +188,8 @@ void Session::post_key(HWND target, UINT vk) {
 HWND Session::focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(thread_id_, &info)) return nullptr;
+    if (!GetGUIThreadInfo(thread_id_, &info))
+        return nullptr;
     return info.hwndFocus;
 }
 
@@ -182,8 +199,10 @@ std::vector<int> Session::tab_to(int id) const {
         HWND from = focus();
         post_key(from, VK_TAB);
         const ULONGLONG deadline = GetTickCount64() + wait_ms;
-        while (focus() == from && GetTickCount64() < deadline) Sleep(5);
-        if (focus() == from) break;
+        while (focus() == from && GetTickCount64() < deadline)
+            Sleep(5);
+        if (focus() == from)
+            break;
         visited.push_back(GetDlgCtrlID(focus()));
     }
     return visited;
@@ -192,7 +211,8 @@ std::vector<int> Session::tab_to(int id) const {
 std::vector<HWND> Session::other_dialogs() const {
     std::vector<HWND> others;
     for (HWND hwnd : dialogs_of(process_.dwProcessId)) {
-        if (hwnd != dialog_ && IsWindowVisible(hwnd)) others.push_back(hwnd);
+        if (hwnd != dialog_ && IsWindowVisible(hwnd))
+            others.push_back(hwnd);
     }
     return others;
 }
@@ -215,7 +235,8 @@ HWND Session::wait_other_dialog(DWORD ms) const {
 bool Session::wait_gone(HWND hwnd, DWORD ms) {
     const ULONGLONG deadline = GetTickCount64() + ms;
     while (IsWindow(hwnd)) {
-        if (GetTickCount64() >= deadline) return false;
+        if (GetTickCount64() >= deadline)
+            return false;
         Sleep(10);
     }
     return true;

@@ -21,11 +21,11 @@ inline constexpr DWORD wait_ms = 10000;
 struct DialogView {
     HWND hwnd = nullptr;
     std::wstring caption;
-    std::wstring text;                  // the message text (static 0xFFFF), if there is one
+    std::wstring text;  // the message text (static 0xFFFF), if there is one
     HWND owner = nullptr;
-    std::vector<int> button_ids;        // visible buttons, in child order
+    std::vector<int> button_ids;  // visible buttons, in child order
     std::vector<std::wstring> button_texts;
-    bool has_icon = false;              // a visible static that shows an icon
+    bool has_icon = false;  // a visible static that shows an icon
 };
 
 // Reads what a user sees of a dialog window.

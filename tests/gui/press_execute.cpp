@@ -11,7 +11,8 @@ namespace {
 BOOL CALLBACK press_if_kestrane(HWND hwnd, LPARAM pressed) {
     wchar_t name[16] = {};
     GetClassNameW(hwnd, name, 16);
-    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 1005)) return TRUE;
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 1005))
+        return TRUE;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(GetDlgItem(hwnd, 3), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
     *reinterpret_cast<bool*>(pressed) = true;
@@ -29,9 +30,12 @@ int wmain(int argc, wchar_t** argv) {
         } else {
             EnumWindows(press_if_kestrane, reinterpret_cast<LPARAM>(&pressed));
         }
-        if (!pressed) Sleep(100);
+        if (!pressed)
+            Sleep(100);
     }
-    if (desktop) CloseDesktop(desktop);
-    if (!pressed) std::fprintf(stderr, "no Kestrane dialog found\n");
+    if (desktop)
+        CloseDesktop(desktop);
+    if (!pressed)
+        std::fprintf(stderr, "no Kestrane dialog found\n");
     return pressed ? 0 : 1;
 }

@@ -25,7 +25,8 @@ constexpr WORD rt_icon = 3, rt_dialog = 5, rt_string = 6, rt_group_icon = 14, rt
 
 std::string narrow(const std::wstring& text) {
     std::string out;
-    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    for (wchar_t c : text)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
     return out;
 }
 
@@ -52,7 +53,8 @@ public:
 
     std::wstring text() {
         std::wstring out;
-        for (wchar_t c = take<wchar_t>(); ok_ && c != 0; c = take<wchar_t>()) out += c;
+        for (wchar_t c = take<wchar_t>(); ok_ && c != 0; c = take<wchar_t>())
+            out += c;
         return out;
     }
 
@@ -85,7 +87,8 @@ public:
     explicit ResourceFile(const std::wstring& path)
         : module_(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     ~ResourceFile() {
-        if (module_) FreeLibrary(module_);
+        if (module_)
+            FreeLibrary(module_);
     }
     ResourceFile(const ResourceFile&) = delete;
     ResourceFile& operator=(const ResourceFile&) = delete;
@@ -95,10 +98,12 @@ public:
     // The bytes of one resource in US English; empty when there is none.
     std::vector<std::uint8_t> bytes(WORD type, WORD id) const {
         HRSRC found = FindResourceExW(module_, MAKEINTRESOURCEW(type), MAKEINTRESOURCEW(id), english_us);
-        if (!found) return {};
+        if (!found)
+            return {};
         HGLOBAL loaded = LoadResource(module_, found);
         const auto* data = static_cast<const std::uint8_t*>(LockResource(loaded));
-        if (!data) return {};
+        if (!data)
+            return {};
         return {data, data + SizeofResource(module_, found)};
     }
 
@@ -225,7 +230,8 @@ DialogTemplate parse_dialog(const std::vector<std::uint8_t>& bytes) {
     Reader r(bytes.data(), bytes.size());
     t.version = r.take<WORD>();
     t.signature = r.take<WORD>();
-    if (t.version != 1 || t.signature != 0xFFFF) return t;
+    if (t.version != 1 || t.signature != 0xFFFF)
+        return t;
     t.help_id = r.take<DWORD>();
     t.ex_style = r.take<DWORD>();
     t.style = r.take<DWORD>();
@@ -259,8 +265,10 @@ DialogTemplate parse_dialog(const std::vector<std::uint8_t>& bytes) {
         item.text = r.name_or_ordinal();
         item.extra = r.take<WORD>();
         r.align(2);
-        for (WORD b = 0; b < item.extra; ++b) r.take<BYTE>();
-        if (r.ok()) t.items.push_back(item);
+        for (WORD b = 0; b < item.extra; ++b)
+            r.take<BYTE>();
+        if (r.ok())
+            t.items.push_back(item);
     }
     t.complete = r.ok() && t.items.size() == t.count;
     return t;
@@ -268,7 +276,8 @@ DialogTemplate parse_dialog(const std::vector<std::uint8_t>& bytes) {
 
 // The i686 build is looked for beside this one, or where KESTRANE_I686_EXE says.
 std::wstring executable(bool i686) {
-    if (!i686) return gui::windows_path(KESTRANE_EXE);
+    if (!i686)
+        return gui::windows_path(KESTRANE_EXE);
     const char* other = std::getenv("KESTRANE_I686_EXE");
     return gui::windows_path(other && *other ? other : KESTRANE_I686_EXE);
 }
@@ -282,8 +291,8 @@ protected:
             GTEST_SKIP() << "no i686 build at " << narrow(path_);
         }
         file_ = std::make_unique<ResourceFile>(path_);
-        ASSERT_NE(file_->module(), nullptr) << "LoadLibraryEx failed for " << narrow(path_) << ", error "
-                                            << GetLastError();
+        ASSERT_NE(file_->module(), nullptr)
+            << "LoadLibraryEx failed for " << narrow(path_) << ", error " << GetLastError();
     }
     const ResourceFile& file() const { return *file_; }
     std::wstring path_;
@@ -386,7 +395,8 @@ TEST_P(Resources, AboutMenuString) {
     for (int i = 0; i < 16 && r.ok(); ++i) {
         const auto length = r.take<WORD>();
         std::wstring s;
-        for (WORD c = 0; c < length; ++c) s += r.take<wchar_t>();
+        for (WORD c = 0; c < length; ++c)
+            s += r.take<wchar_t>();
         strings.push_back(s);
     }
     ASSERT_TRUE(r.ok()) << "string block of " << block.size() << " bytes ends early";
@@ -445,18 +455,21 @@ bool parse_version_node(const std::uint8_t* data, std::size_t size, VersionNode&
     length = r.take<WORD>();
     const WORD value_length = r.take<WORD>();
     node.type = r.take<WORD>();
-    if (!r.ok() || length > size || length < 6) return false;
+    if (!r.ok() || length > size || length < 6)
+        return false;
     node.key = r.text();
     r.align(4);
     // Text values count characters, binary ones bytes.
     const std::size_t value_bytes = node.type == 1 ? value_length * 2u : value_length;
-    if (r.offset() + value_bytes > length) return false;
+    if (r.offset() + value_bytes > length)
+        return false;
     node.value.assign(data + r.offset(), data + r.offset() + value_bytes);
     std::size_t pos = (r.offset() + value_bytes + 3) / 4 * 4;
     while (pos < length) {
         VersionNode child_node;
         std::size_t child_length = 0;
-        if (!parse_version_node(data + pos, length - pos, child_node, child_length)) return false;
+        if (!parse_version_node(data + pos, length - pos, child_node, child_length))
+            return false;
         node.children.push_back(child_node);
         pos = (pos + child_length + 3) / 4 * 4;
     }
@@ -467,7 +480,8 @@ std::wstring node_text(const VersionNode& node) {
     std::wstring text;
     for (std::size_t i = 0; i + 1 < node.value.size(); i += 2) {
         const auto c = static_cast<wchar_t>(node.value[i] | (node.value[i + 1] << 8));
-        if (c == 0) break;
+        if (c == 0)
+            break;
         text += c;
     }
     return text;
@@ -515,18 +529,21 @@ TEST_P(Resources, VersionBlockMatchesTheTable) {
     const VersionNode* table = nullptr;
     int string_file_infos = 0, tables = 0;
     for (const auto& node : root.children) {
-        if (node.key != L"StringFileInfo") continue;
+        if (node.key != L"StringFileInfo")
+            continue;
         ++string_file_infos;
         for (const auto& t : node.children) {
             ++tables;
-            if (t.key == L"040904B0" || t.key == L"040904b0") table = &t;
+            if (t.key == L"040904B0" || t.key == L"040904b0")
+                table = &t;
         }
     }
     EXPECT_EQ(string_file_infos, 1);
     EXPECT_EQ(tables, 1) << "string tables in the version block";
     ASSERT_NE(table, nullptr) << "no string table 040904B0";
     std::map<std::wstring, std::wstring> entries;
-    for (const auto& e : table->children) entries[e.key] = node_text(e);
+    for (const auto& e : table->children)
+        entries[e.key] = node_text(e);
     EXPECT_EQ(entries.size(), table->children.size()) << "an entry appears twice";
     const wchar_t* const any = nullptr;  // LegalCopyright: the program's own text
     const std::map<std::wstring, const wchar_t*> want = {
@@ -553,7 +570,9 @@ TEST_P(Resources, VersionBlockMatchesTheTable) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, Resources, testing::Values(false, true),
+INSTANTIATE_TEST_SUITE_P(Builds,
+                         Resources,
+                         testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& build) { return build.param ? "i686" : "x86_64"; });
 
 }  // namespace

@@ -40,8 +40,7 @@ double time_start(const std::wstring& exe) {
     PROCESS_INFORMATION process{};
     std::wstring command = L"\"" + exe + L"\"";
     const double start = now_ms();
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
     double elapsed = -1;
     HWND dialog = nullptr;
@@ -53,7 +52,8 @@ double time_start(const std::wstring& exe) {
         }
         Sleep(1);
     }
-    if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    if (dialog)
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, gui::wait_ms) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, gui::wait_ms);
@@ -78,9 +78,11 @@ int main(int argc, char** argv) {
     }
     const int runs = std::atoi(argv[1]);
     std::vector<std::wstring> exes;
-    for (int i = 2; i < argc; ++i) exes.push_back(gui::windows_path(argv[i]));
+    for (int i = 2; i < argc; ++i)
+        exes.push_back(gui::windows_path(argv[i]));
     // One start of each first, untimed, so that the files are in the cache.
-    for (const auto& exe : exes) time_start(exe);
+    for (const auto& exe : exes)
+        time_start(exe);
     std::vector<std::vector<double>> times(exes.size());
     for (int run = 0; run < runs; ++run) {
         for (std::size_t i = 0; i < exes.size(); ++i) {
@@ -94,7 +96,8 @@ int main(int argc, char** argv) {
     }
     for (std::size_t i = 0; i < exes.size(); ++i) {
         std::printf("%s:", argv[2 + i]);
-        for (double t : times[i]) std::printf(" %.1f", t);
+        for (double t : times[i])
+            std::printf(" %.1f", t);
         std::printf("\nmedian %.1f ms\n", median(times[i]));
     }
     return 0;

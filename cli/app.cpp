@@ -63,9 +63,9 @@ CommonOptions add_common_options(CLI::App& app, Settings& s) {
     }
     for (std::size_t k = 0; k < unit_options.size(); ++k) {
         app.add_option(unit_options[k], s.units[k],
-                       std::string("The ") + std::string(unit_kind_name(unit_kinds[k])) + " unit: " +
-                           accepted_unit_names(unit_kinds[k]) + " (any case); e.g. " + unit_options[k] + " " +
-                           unit_examples[k])
+                       std::string("The ") + std::string(unit_kind_name(unit_kinds[k])) +
+                           " unit: " + accepted_unit_names(unit_kinds[k]) + " (any case); e.g. " + unit_options[k] +
+                           " " + unit_examples[k])
             ->capture_default_str()
             ->type_name("UNIT")
             ->group("Units");
@@ -151,8 +151,8 @@ int run_log(const Settings& s, UnitSelection units, std::istream& in, std::ostre
         case LogFailure::read_failed: return report_error(err, source + ": " + report.message, exit_io);
         case LogFailure::write_failed: return report_error(err, report.message, exit_io);
     }
-    err << program_name << ": " << report.rows << " rows read, " << report.corrected << " corrected, "
-        << report.refused << " refused";
+    err << program_name << ": " << report.rows << " rows read, " << report.corrected << " corrected, " << report.refused
+        << " refused";
     if (report.malformed != 0)
         err << ", " << report.malformed << " malformed";
     err << '\n';
@@ -180,8 +180,8 @@ int run_table(const Settings& s,
         const auto f = static_cast<std::size_t>(sweep->field);
         if (common.fields[f]->count() != 0) {
             return report_error(err,
-                                common.fields[f]->get_name() + " is swept by " + (sweep == &*rows ? "--rows" : "--columns") +
-                                    "; leave it out",
+                                common.fields[f]->get_name() + " is swept by " +
+                                    (sweep == &*rows ? "--rows" : "--columns") + "; leave it out",
                                 exit_usage);
         }
     }
@@ -246,25 +246,27 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
         "options. Every cell is the text a single reading with those inputs prints; a refused reading shows E and "
         "the number of the refused field (E1 target gas ... E6 relative humidity), explained under the table.");
     table->set_help_flag("-h,--help", "Print this help and exit");
-    table->add_option("--rows", s.rows,
-                      "The input down the table and its range; FIELD is target_gas, target_pressure, "
-                      "barometric_pressure, temperature, altitude or relative_humidity (or the option's name, such "
-                      "as humidity); e.g. --rows altitude=0:10000:1000")
+    table
+        ->add_option("--rows", s.rows,
+                     "The input down the table and its range; FIELD is target_gas, target_pressure, "
+                     "barometric_pressure, temperature, altitude or relative_humidity (or the option's name, such "
+                     "as humidity); e.g. --rows altitude=0:10000:1000")
         ->type_name("FIELD=START:STOP:STEP")
         ->required();
-    table->add_option("--columns", s.columns,
-                      "The input across the table and its range; e.g. --columns temperature=32:104:9")
+    table
+        ->add_option("--columns", s.columns,
+                     "The input across the table and its range; e.g. --columns temperature=32:104:9")
         ->type_name("FIELD=START:STOP:STEP")
         ->required();
-    table->add_option("--result", s.result,
-                      "The result in the cells: gas-pct (Calculated Gas (% Vol)), gas-pressure (Calculated Gas "
-                      "Pressure), vapor-pct (Vapor Pressure (%)) or barometer (Corrected Barometer); "
-                      "e.g. --result gas-pressure")
+    table
+        ->add_option("--result", s.result,
+                     "The result in the cells: gas-pct (Calculated Gas (% Vol)), gas-pressure (Calculated Gas "
+                     "Pressure), vapor-pct (Vapor Pressure (%)) or barometer (Corrected Barometer); "
+                     "e.g. --result gas-pressure")
         ->capture_default_str()
         ->type_name("NAME")
         ->check(CLI::IsMember(std::vector<std::string>(table_result_names.begin(), table_result_names.end())));
-    table->add_option("--format", s.format,
-                      "text (aligned columns), csv or md (Markdown); e.g. --format md")
+    table->add_option("--format", s.format, "text (aligned columns), csv or md (Markdown); e.g. --format md")
         ->capture_default_str()
         ->type_name("FORMAT")
         ->check(CLI::IsMember(std::vector<std::string>(table_format_names.begin(), table_format_names.end())));
@@ -283,8 +285,7 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     app.failure_message([table](const CLI::App* failed, const CLI::Error& e) {
         std::string text = std::string(program_name) + ": " + e.what() + "\n";
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError)) {
-            text += "Accepted: " + option_names(*failed) + "; the command table with " + option_names(*table) +
-                    "\n";
+            text += "Accepted: " + option_names(*failed) + "; the command table with " + option_names(*table) + "\n";
         }
         return text + "Run with --help for more information.\n";
     });

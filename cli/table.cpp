@@ -130,9 +130,8 @@ Grid compute_grid(const TableOptions& o) {
     const std::size_t row_field = static_cast<std::size_t>(o.rows.field);
     const std::size_t column_field = static_cast<std::size_t>(o.columns.field);
     g.titles.push_back(result_title(o.result, o.units) + " by " + field_words(o.rows.field) + " (" +
-                       std::string(field_unit(o.rows.field, o.units)) + ") down and " +
-                       field_words(o.columns.field) + " (" + std::string(field_unit(o.columns.field, o.units)) +
-                       ") across");
+                       std::string(field_unit(o.rows.field, o.units)) + ") down and " + field_words(o.columns.field) +
+                       " (" + std::string(field_unit(o.columns.field, o.units)) + ") across");
     std::string fixed = "Fixed:";
     for (std::size_t f = 0; f < field_count; ++f) {
         if (f == row_field || f == column_field)
@@ -374,8 +373,8 @@ bool write_table(const TableOptions& options, std::ostream& out, std::string& er
     const std::size_t columns = options.columns.texts.size();
     // Compared by division, so the product cannot overflow a 32-bit size_t first.
     if (rows == 0 || columns == 0 || rows > max_table_cells / columns) {
-        error = "the table would have " + std::to_string(rows) + " x " + std::to_string(columns) +
-                " cells; at most " + std::to_string(max_table_cells) + " are allowed";
+        error = "the table would have " + std::to_string(rows) + " x " + std::to_string(columns) + " cells; at most " +
+                std::to_string(max_table_cells) + " are allowed";
         return false;
     }
     const Grid grid = compute_grid(options);

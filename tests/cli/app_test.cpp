@@ -242,7 +242,8 @@ TEST(RunCli, Tables) {
 }
 
 TEST(RunCli, TableOfTheMostCells) {
-    const CliRun got = run({"table", "--rows", "altitude=0:99:1", "--columns", "temperature=0:99:1", "--format", "csv"});
+    const CliRun got =
+        run({"table", "--rows", "altitude=0:99:1", "--columns", "temperature=0:99:1", "--format", "csv"});
     EXPECT_EQ(got.status, 0) << got.err;
     // Three title lines, the header row and 100 rows of 101 fields.
     EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 104);
@@ -341,12 +342,12 @@ TEST(RunCli, LogFromAFileWithCrLf) {
     }
     const CliRun got = run({"--csv", log_path});
     EXPECT_EQ(got.status, 0) << got.err;
-    EXPECT_EQ(got.out,
-              "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas," + results +
-                  "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,\n");
+    EXPECT_EQ(got.out, "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas," +
+                           results + "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,\n");
     EXPECT_EQ(got.err, "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n");
-    EXPECT_EQ(read_file(log_path), "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"
-                                   "target_gas\r\n50,5000,75,30,30,20.95\r\n");
+    EXPECT_EQ(read_file(log_path),
+              "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"
+              "target_gas\r\n50,5000,75,30,30,20.95\r\n");
     std::remove(log_path);
 }
 

@@ -12,8 +12,7 @@ namespace {
 
 const std::string results_header =
     "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
-const std::string six_columns =
-    "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
+const std::string six_columns = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
 
 struct LogCase {
     const char* name;
@@ -110,10 +109,9 @@ TEST(CorrectLog, EveryRowComesBack) {
              "\"20\"\"95\",30.00,30.00,75,0,50,,,,,,line 9: quote inside a field that is not quoted\n"
              "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,\n",
          2, 0, 6},
-        {"ByteOrderMarkKept",
-         "\xEF\xBB\xBF" + six_columns + "\n20.95,30.00,30.00,75,0,50\n",
-         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n",
-         1, 0, 0},
+        {"ByteOrderMarkKept", "\xEF\xBB\xBF" + six_columns + "\n20.95,30.00,30.00,75,0,50\n",
+         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n", 1,
+         0, 0},
         {"HeaderOnly", six_columns + "\n", six_columns + "," + results_header, 0, 0, 0},
     };
     for (const auto& c : cases) {
@@ -140,7 +138,8 @@ TEST(CorrectLog, OverlongLineIsMalformedAndTheNextStillRead) {
     const LogReport report = correct_log(in, out, options);
     EXPECT_EQ(out.str(), six_columns + "," + results_header +
                              "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n"
-                             "20.95,30.00,30.00,75,0,\"50" + std::string(65, ' ') +
+                             "20.95,30.00,30.00,75,0,\"50" +
+                             std::string(65, ' ') +
                              "\",,,,,line 3: line longer than 90 bytes\n"
                              "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n");
     EXPECT_EQ(report.malformed, 1u);

@@ -124,8 +124,8 @@ TEST(CsvReader, HazardsAcrossTheChunkEdge) {
     constexpr std::size_t chunk = 65536;
     struct EdgeCase {
         const char* name;
-        std::string tail;      // written so that its first character is the last of the chunk
-        Records after;         // the records, the padding field's own text left out
+        std::string tail;       // written so that its first character is the last of the chunk
+        Records after;          // the records, the padding field's own text left out
         std::size_t last_line;  // the line of the last record
     };
     const EdgeCase cases[] = {

@@ -60,8 +60,9 @@ TEST(RangeTexts, BadRangesSayWhy) {
         {":1:1", "range \":1:1\" takes plain decimal numbers of at most 15 digits, such as -12.5"},
         {"0:1:.", "range \"0:1:.\" takes plain decimal numbers of at most 15 digits, such as -12.5"},
         {"0:1: 1", "range \"0:1: 1\" takes plain decimal numbers of at most 15 digits, such as -12.5"},
-        {"0:1:1234567890123456", "range \"0:1:1234567890123456\" takes plain decimal numbers of at most 15 "
-                                 "digits, such as -12.5"},
+        {"0:1:1234567890123456",
+         "range \"0:1:1234567890123456\" takes plain decimal numbers of at most 15 "
+         "digits, such as -12.5"},
         {"999999999999999:1:0.001", "range \"999999999999999:1:0.001\" has numbers too large for their decimals"},
     };
     for (const auto& [range, message] : cases) {
@@ -136,8 +137,8 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 struct SweepCase {
-    std::string row_field;    // as the table names it
-    std::string row_option;   // the single reading's option for it
+    std::string row_field;   // as the table names it
+    std::string row_option;  // the single reading's option for it
     std::string rows;
     std::string column_field;
     std::string column_option;
@@ -152,21 +153,52 @@ struct SweepCase {
 // message when that reading is refused.
 TEST(Table, CellsAreSingleReadings) {
     const SweepCase cases[] = {
-        {"altitude", "--altitude", "0:10000:2500", "temperature", "--temperature", "32:104:18", {"--humidity", "50"},
-         "gas-pct", "Calculated Gas (% Vol)"},
-        {"relative_humidity", "--humidity", "-0.0002:100.0001:25.00005", "target_gas", "--gas", "0:100.5:20.1",
-         {"--altitude", "-0.0005"}, "vapor-pct", "Vapor Pressure (%)"},
-        {"barometric_pressure", "--barometric-pressure", "0:800:200", "temperature", "--temperature", "-10:40:25",
-         {"--pressure-unit", "mm Hg", "--temperature-unit", "c", "--target-pressure", "760"}, "gas-pressure",
+        {"altitude",
+         "--altitude",
+         "0:10000:2500",
+         "temperature",
+         "--temperature",
+         "32:104:18",
+         {"--humidity", "50"},
+         "gas-pct",
+         "Calculated Gas (% Vol)"},
+        {"relative_humidity",
+         "--humidity",
+         "-0.0002:100.0001:25.00005",
+         "target_gas",
+         "--gas",
+         "0:100.5:20.1",
+         {"--altitude", "-0.0005"},
+         "vapor-pct",
+         "Vapor Pressure (%)"},
+        {"barometric_pressure",
+         "--barometric-pressure",
+         "0:800:200",
+         "temperature",
+         "--temperature",
+         "-10:40:25",
+         {"--pressure-unit", "mm Hg", "--temperature-unit", "c", "--target-pressure", "760"},
+         "gas-pressure",
          "Calculated Gas Pressure"},
-        {"target_pressure", "--target-pressure", "90:110:10", "altitude", "--altitude", "-0.002:3000:1000",
-         {"--pressure-unit", "kPa", "--distance-unit", "Meters", "--barometric-pressure", "101.3"}, "barometer",
+        {"target_pressure",
+         "--target-pressure",
+         "90:110:10",
+         "altitude",
+         "--altitude",
+         "-0.002:3000:1000",
+         {"--pressure-unit", "kPa", "--distance-unit", "Meters", "--barometric-pressure", "101.3"},
+         "barometer",
          "Corrected Barometer"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"table",       "--rows",   c.row_field + "=" + c.rows,
-                                         "--columns",   c.column_field + "=" + c.columns,
-                                         "--result",    c.result,   "--format",
+        std::vector<std::string> args = {"table",
+                                         "--rows",
+                                         c.row_field + "=" + c.rows,
+                                         "--columns",
+                                         c.column_field + "=" + c.columns,
+                                         "--result",
+                                         c.result,
+                                         "--format",
                                          "csv"};
         args.insert(args.end(), c.fixed.begin(), c.fixed.end());
         const CliRun table = run(args);
@@ -212,24 +244,22 @@ TEST(Table, ThreeFormats) {
         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; temperature 75 "
         "Degrees F\n";
     const std::pair<std::string, std::string> cases[] = {
-        {"text",
-         titles + "Units: Degrees F, In Hg, Feet\n"
-                  "\n"
-                  "relative humidity \\ altitude      0   5000\n"
-                  "                           0  20.95  17.60\n"
-                  "                          50  20.64  17.29\n"
-                  "                         100  20.34  16.99\n"
-                  "                         150     E6     E6\n"
-                  "\n"
-                  "E6: Error: Relative Humidity Outside of Range\n"},
-        {"csv",
-         titles + "\"Units: Degrees F, In Hg, Feet\"\n"
-                  "relative humidity \\ altitude,0,5000\n"
-                  "0,20.95,17.60\n"
-                  "50,20.64,17.29\n"
-                  "100,20.34,16.99\n"
-                  "150,E6,E6\n"
-                  "E6,Error: Relative Humidity Outside of Range\n"},
+        {"text", titles + "Units: Degrees F, In Hg, Feet\n"
+                          "\n"
+                          "relative humidity \\ altitude      0   5000\n"
+                          "                           0  20.95  17.60\n"
+                          "                          50  20.64  17.29\n"
+                          "                         100  20.34  16.99\n"
+                          "                         150     E6     E6\n"
+                          "\n"
+                          "E6: Error: Relative Humidity Outside of Range\n"},
+        {"csv", titles + "\"Units: Degrees F, In Hg, Feet\"\n"
+                         "relative humidity \\ altitude,0,5000\n"
+                         "0,20.95,17.60\n"
+                         "50,20.64,17.29\n"
+                         "100,20.34,16.99\n"
+                         "150,E6,E6\n"
+                         "E6,Error: Relative Humidity Outside of Range\n"},
         {"md",
          "**Calculated Gas (% Vol) by relative humidity (%) down and altitude (Feet) across**\n"
          "\n"
@@ -258,9 +288,20 @@ TEST(Table, ThreeFormats) {
 }
 
 TEST(Table, TitlesNameTheResultUnitsAndFixedInputs) {
-    const std::vector<std::string> args = {"table", "--rows", "temperature=20:30:10", "--columns", "gas=20:21:1",
-                                           "--pressure-unit", "mmhg", "--temperature-unit", "Degrees C",
-                                           "--target-pressure", "760", "--barometer", "760", "--result",
+    const std::vector<std::string> args = {"table",
+                                           "--rows",
+                                           "temperature=20:30:10",
+                                           "--columns",
+                                           "gas=20:21:1",
+                                           "--pressure-unit",
+                                           "mmhg",
+                                           "--temperature-unit",
+                                           "Degrees C",
+                                           "--target-pressure",
+                                           "760",
+                                           "--barometer",
+                                           "760",
+                                           "--result",
                                            "gas-pressure"};
     const CliRun got = run(args);
     ASSERT_EQ(got.status, 0) << got.err;

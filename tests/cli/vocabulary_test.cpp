@@ -50,8 +50,7 @@ TEST(Vocabulary, UnitNamesGiveTheirListIndex) {
         {UnitKind::distance, "metres", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(unit_index(c.kind, c.name), c.index)
-            << unit_kind_name(c.kind) << " unit name \"" << c.name << "\"";
+        EXPECT_EQ(unit_index(c.kind, c.name), c.index) << unit_kind_name(c.kind) << " unit name \"" << c.name << "\"";
     }
 }
 

@@ -191,17 +191,6 @@ TEST(RunCli, LogRoundTrip) {
 
 TEST(RunCli, Tables) {
     const CliCase cases[] = {
-        {{"table", "--rows", "target_gas=20:21:1", "--columns", "relative_humidity=0:100:100", "--format", "csv"},
-         "",
-         0,
-         "Calculated Gas (% Vol) by target gas (%) down and relative humidity (%) across\n"
-         "Fixed: target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; temperature 75 Degrees F; altitude 0 "
-         "Feet\n"
-         "\"Units: Degrees F, In Hg, Feet\"\n"
-         "target gas \\ relative humidity,0,100\n"
-         "20,20.00,19.42\n"
-         "21,21.00,20.39\n",
-         ""},
         {{"table", "--rows", "altitude=0:1:0", "--columns", "temperature=0:1:1"},
          "",
          exit_usage,

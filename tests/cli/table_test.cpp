@@ -287,32 +287,5 @@ TEST(Table, ThreeFormats) {
     }
 }
 
-TEST(Table, TitlesNameTheResultUnitsAndFixedInputs) {
-    const std::vector<std::string> args = {"table",
-                                           "--rows",
-                                           "temperature=20:30:10",
-                                           "--columns",
-                                           "gas=20:21:1",
-                                           "--pressure-unit",
-                                           "mmhg",
-                                           "--temperature-unit",
-                                           "Degrees C",
-                                           "--target-pressure",
-                                           "760",
-                                           "--barometer",
-                                           "760",
-                                           "--result",
-                                           "gas-pressure"};
-    const CliRun got = run(args);
-    ASSERT_EQ(got.status, 0) << got.err;
-    const std::vector<std::string> lines = lines_of(got.out);
-    ASSERT_GE(lines.size(), 3u) << got.out;
-    EXPECT_EQ(lines[0], "Calculated Gas Pressure (mm Hg) by temperature (Degrees C) down and target gas (%) across");
-    EXPECT_EQ(lines[1],
-              "Fixed: target pressure 760 mm Hg; barometric pressure 760 mm Hg; altitude 0 Feet; relative humidity "
-              "50 %");
-    EXPECT_EQ(lines[2], "Units: Degrees C, mm Hg, Feet");
-}
-
 }  // namespace
 }  // namespace kestrane::cli

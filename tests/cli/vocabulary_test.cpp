@@ -54,12 +54,6 @@ TEST(Vocabulary, UnitNamesGiveTheirListIndex) {
     }
 }
 
-TEST(Vocabulary, AcceptedUnitNamesForMessages) {
-    EXPECT_EQ(accepted_unit_names(UnitKind::temperature), "Degrees F or F, Degrees C or C");
-    EXPECT_EQ(accepted_unit_names(UnitKind::pressure), "In Hg or inHg, mm Hg or mmHg, Bar, KPa");
-    EXPECT_EQ(accepted_unit_names(UnitKind::distance), "Feet or ft, Meters or m");
-}
-
 struct NameCase {
     std::string_view name;
     std::optional<Field> column;  // as a log's header column

@@ -280,7 +280,7 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
         "Examples:\n"
         "  kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50\n"
         "  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 --temperature-unit C "
-        "--format csv\n");
+        "--format csv");
 
     app.failure_message([table](const CLI::App* failed, const CLI::Error& e) {
         std::string text = std::string(program_name) + ": " + e.what() + "\n";

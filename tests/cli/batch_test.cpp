@@ -2,7 +2,9 @@
 // and malformed rows kept in place, unit columns, and headers that stop the run.
 #include <gtest/gtest.h>
 
+#include <ios>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "cli/batch.h"
@@ -177,6 +179,48 @@ TEST(CorrectLog, BadHeadersStopBeforeAnyOutput) {
         EXPECT_EQ(report.failure, LogFailure::bad_header) << c.name << ": log\n" << c.log;
         EXPECT_EQ(report.message, c.message) << c.name;
         EXPECT_EQ(out.str(), "") << c.name;
+    }
+}
+
+// A stream buffer that gives `text` and then fails, as a disk or a pipe can;
+// or, for output, takes `room` bytes and then fails.
+class FailingBuffer : public std::streambuf {
+public:
+    explicit FailingBuffer(std::string text, std::size_t room = 0) : text_(std::move(text)), room_(room) {
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::ios_base::failure("the device failed"); }
+    std::streamsize xsputn(const char*, std::streamsize n) override {
+        if (static_cast<std::size_t>(n) > room_)
+            return 0;
+        room_ -= static_cast<std::size_t>(n);
+        return n;
+    }
+    int_type overflow(int_type) override { return traits_type::eof(); }
+
+private:
+    std::string text_;
+    std::size_t room_;
+};
+
+TEST(CorrectLog, StreamsThatFailAreReported) {
+    const std::string log = six_columns + "\n20.95,30.00,30.00,75,0,50\n";
+    {
+        FailingBuffer failing(log);
+        std::istream in(&failing);
+        std::ostringstream out;
+        const LogReport report = correct_log(in, out, LogOptions{});
+        // The chunk being read when the stream failed is lost with it, so only the failure is certain.
+        EXPECT_EQ(report.failure, LogFailure::read_failed) << report.message;
+    }
+    {
+        FailingBuffer failing("", 10);
+        std::ostream out(&failing);
+        std::istringstream in(log);
+        const LogReport report = correct_log(in, out, LogOptions{});
+        EXPECT_EQ(report.failure, LogFailure::write_failed) << report.message;
     }
 }
 

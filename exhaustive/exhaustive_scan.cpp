@@ -3,7 +3,9 @@
 //     "%.9g", scans back to exactly itself;
 //  2. every midpoint between adjacent positive floats, written exactly,
 //     scans to the even neighbour (and the midpoint above the largest float
-//     is too large, since its even neighbour is infinity).
+//     is too large, since its even neighbour is infinity); and the same text
+//     with a 1 far beyond double precision appended scans to the upper
+//     neighbour, which catches rounding twice (to double, then to float).
 // Opt-in (minutes of work on all cores): `make exhaustive`.
 #include <atomic>
 #include <bit>
@@ -59,7 +61,7 @@ void round_trips(std::uint64_t begin, std::uint64_t end) {
 
 // The exact decimal text of a double (a float midpoint has at most 25
 // significant bits, so at most about 110 significant digits), trailing zeros trimmed.
-std::string_view exact_text(double value, char (&buffer)[256]) {
+std::string_view exact_text(double value, char (&buffer)[320]) {
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 160);
     std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));
     const std::size_t e = text.find('e');
@@ -71,8 +73,23 @@ std::string_view exact_text(double value, char (&buffer)[256]) {
 }
 
 // Midpoints between the positive float with bit pattern `bits` and the next one up.
+// The text of a value a hair above the one written in text: "1" appended to
+// the mantissa's digits 40 places further on, below any double's resolution.
+std::string_view nudged_up(std::string_view text, char (&buffer)[320]) {
+    const std::size_t e = text.find('e');
+    const bool has_point = text.substr(0, e).find('.') != std::string_view::npos;
+    std::size_t n = 0;
+    for (std::size_t k = 0; k < e; ++k) buffer[n++] = text[k];
+    if (!has_point) buffer[n++] = '.';
+    for (int k = 0; k < 40; ++k) buffer[n++] = '0';
+    buffer[n++] = '1';
+    for (std::size_t k = e; k < text.size(); ++k) buffer[n++] = text[k];
+    return std::string_view(buffer, n);
+}
+
 void midpoints(std::uint64_t begin, std::uint64_t end) {
-    char buffer[256];
+    char buffer[320];
+    char nudged[320];
     for (std::uint64_t bits = begin; bits < end; bits += stride) {
         const auto low = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
         const auto high = std::bit_cast<float>(static_cast<std::uint32_t>(bits + 1));
@@ -85,6 +102,9 @@ void midpoints(std::uint64_t begin, std::uint64_t end) {
         }
         const double even = static_cast<double>((bits & 1) == 0 ? low : high);
         if (!same(got, even)) fail("midpoint", text, got, even);
+        const std::string_view above = nudged_up(text, nudged);
+        const std::optional<double> got_above = kestrane::scan_field(above);
+        if (!same(got_above, static_cast<double>(high))) fail("just above the midpoint", above, got_above, high);
     }
     checked.fetch_add(end - begin);
 }

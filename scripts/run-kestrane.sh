@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Kestrane.exe under Wine on the user's display. Without a display it
-# says so and shows the program on a virtual one instead, printing how to look at it.
+# says so and how to run it on a virtual one, and takes a screenshot of it
+# running there so the user still sees what it shows.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe=$root/build/mingw-x64/app/Kestrane.exe
@@ -12,8 +13,11 @@ fi
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$root/scripts/wine-run.sh" "$exe"
 fi
-echo "No X display (DISPLAY is not set or not reachable)." >&2
-echo "Running Kestrane.exe on a virtual display instead; to see it, run on a desktop, or:" >&2
-echo "  xvfb-run -a -s '-screen 0 1024x768x24' scripts/wine-run.sh explorer /desktop=kestrane,800x800 $exe" >&2
-echo "and take a screenshot with: DISPLAY=:99 import -window root shot.png" >&2
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-run.sh" explorer /desktop=kestrane,800x800 "$exe"
+echo "No X display (DISPLAY is not set or not reachable), so Kestrane.exe cannot be shown here." >&2
+echo "On a desktop, run:   make run" >&2
+echo "On a virtual display, you can drive it yourself with:" >&2
+echo "  xvfb-run -a -s '-screen 0 1024x900x24' scripts/wine-run.sh explorer /desktop=kestrane,800x800 $exe" >&2
+echo "Meanwhile, here is what it shows: starting it on a virtual display for a screenshot..." >&2
+shot=$root/build/kestrane-screenshot.png
+"$root/tests/gui/screenshot.sh" "$root/build/mingw-x64" "$shot" >/dev/null
+echo "Screenshot of the running dialog: $shot" >&2

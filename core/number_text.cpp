@@ -25,7 +25,6 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Where the parts of the number at the start of a text lie.
 struct NumberSpan {
-    std::size_t sign = 0;       // index of the sign, or of the first digit/point
     std::size_t digits = 0;     // first character after the sign
     std::size_t end = 0;        // one past the number (0 when there is none)
     std::size_t mantissa_end = 0;
@@ -37,7 +36,6 @@ NumberSpan find_number(std::string_view text) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n && is_c_space(text[i])) ++i;
-    span.sign = i;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         span.negative = text[i] == '-';
         ++i;

@@ -31,13 +31,18 @@ ClassicOutcome classic_run(const std::string (&texts)[6], UnitSelection selectio
         }
         values[i] = static_cast<double>(f);
     }
-    if (!(values[0] >= 0.0 && values[0] <= 100.0)) return outcome.refused_field = 0, outcome;
-    if (!(values[1] > 0.0)) return outcome.refused_field = 1, outcome;
-    if (!(values[2] > 0.0)) return outcome.refused_field = 2, outcome;
-    if (!(values[4] >= -0.001)) return outcome.refused_field = 4, outcome;
-    if (!(values[5] >= -0.0001 && values[5] <= 100.0)) return outcome.refused_field = 5, outcome;
-    const kestrane::CorrectionResults r = kestrane::compute_correction(
-        {values[0], values[1], values[2], values[3], values[4], values[5]}, selection);
+    if (!(values[0] >= 0.0 && values[0] <= 100.0))
+        return outcome.refused_field = 0, outcome;
+    if (!(values[1] > 0.0))
+        return outcome.refused_field = 1, outcome;
+    if (!(values[2] > 0.0))
+        return outcome.refused_field = 2, outcome;
+    if (!(values[4] >= -0.001))
+        return outcome.refused_field = 4, outcome;
+    if (!(values[5] >= -0.0001 && values[5] <= 100.0))
+        return outcome.refused_field = 5, outcome;
+    const kestrane::CorrectionResults r =
+        kestrane::compute_correction({values[0], values[1], values[2], values[3], values[4], values[5]}, selection);
     const double shown[4] = {r.vapor_pressure_pct, r.corrected_barometer, r.calculated_gas_pct,
                              r.calculated_gas_pressure};
     const char* formats[4] = {"%3.1f", "%3.2f", "%3.2f", "%3.2f"};

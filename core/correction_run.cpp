@@ -58,7 +58,8 @@ RunOutcome run_correction(const FieldTexts& texts, UnitSelection selection) {
     for (std::size_t i = 0; i < field_count; ++i) {
         const auto field = static_cast<Field>(i);
         const std::optional<double> value = scan_field(texts[i]);
-        if (!value || !accepted(field, *value)) return RunOutcome(field);
+        if (!value || !accepted(field, *value))
+            return RunOutcome(field);
         values[i] = *value;
     }
     const CorrectionInputs inputs{values[0], values[1], values[2], values[3], values[4], values[5]};

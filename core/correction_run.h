@@ -18,8 +18,7 @@ inline constexpr std::size_t field_count = 6;
 
 // Labels of the input fields as the form shows them, in field order.
 inline constexpr std::array<std::string_view, field_count> field_labels = {
-    "Target Gas (% Vol)", "Target Pressure", "Barometric Pressure",
-    "Temperature",        "Altitude",        "Relative Humidity (%)"};
+    "Target Gas (% Vol)", "Target Pressure", "Barometric Pressure", "Temperature", "Altitude", "Relative Humidity (%)"};
 
 // The six input values, each in the unit the user chose until the run converts them.
 struct CorrectionInputs {
@@ -68,9 +67,12 @@ inline constexpr FixedFormat calculated_gas_pressure_format = "%3.2f";
 
 // The messages of a refused field, in field order.
 inline constexpr std::array<std::string_view, field_count> field_messages = {
-    "Error: Gas Percent Outside of Range",       "Error: Target Pressure Outside of Range",
-    "Error: Barometric Pressure Outside of Range", "Error: Temperature Outside of Range",
-    "Error: Altitude Outside of Range",          "Error: Relative Humidity Outside of Range"};
+    "Error: Gas Percent Outside of Range",
+    "Error: Target Pressure Outside of Range",
+    "Error: Barometric Pressure Outside of Range",
+    "Error: Temperature Outside of Range",
+    "Error: Altitude Outside of Range",
+    "Error: Relative Humidity Outside of Range"};
 
 // What one run gives: exactly one message, or four result texts.
 class RunOutcome {

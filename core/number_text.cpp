@@ -21,12 +21,14 @@ constexpr bool is_c_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Where the parts of the number at the start of a text lie.
 struct NumberSpan {
-    std::size_t digits = 0;     // first character after the sign
-    std::size_t end = 0;        // one past the number (0 when there is none)
+    std::size_t digits = 0;  // first character after the sign
+    std::size_t end = 0;     // one past the number (0 when there is none)
     std::size_t mantissa_end = 0;
     bool negative = false;
 };
@@ -35,25 +37,31 @@ NumberSpan find_number(std::string_view text) {
     NumberSpan span;
     const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < n && is_c_space(text[i])) ++i;
+    while (i < n && is_c_space(text[i]))
+        ++i;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         span.negative = text[i] == '-';
         ++i;
     }
     span.digits = i;
     std::size_t digit_count = 0;
-    while (i < n && is_digit(text[i])) ++i, ++digit_count;
+    while (i < n && is_digit(text[i]))
+        ++i, ++digit_count;
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && is_digit(text[i])) ++i, ++digit_count;
+        while (i < n && is_digit(text[i]))
+            ++i, ++digit_count;
     }
-    if (digit_count == 0) return NumberSpan{};
+    if (digit_count == 0)
+        return NumberSpan{};
     span.mantissa_end = i;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
-        if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < n && (text[j] == '+' || text[j] == '-'))
+            ++j;
         if (j < n && is_digit(text[j])) {
-            while (j < n && is_digit(text[j])) ++j;
+            while (j < n && is_digit(text[j]))
+                ++j;
             i = j;
         }
     }
@@ -66,25 +74,30 @@ NumberSpan find_number(std::string_view text) {
 // Saturates instead of overflowing for absurd exponents.
 long long leading_digit_exponent(std::string_view text, const NumberSpan& span) {
     std::size_t i = span.digits;
-    while (i < span.mantissa_end && text[i] != '.') ++i;
+    while (i < span.mantissa_end && text[i] != '.')
+        ++i;
     const std::size_t point = i;
     long long lead = std::numeric_limits<long long>::min();
     for (std::size_t k = span.digits; k < span.mantissa_end; ++k) {
-        if (k == point) continue;
+        if (k == point)
+            continue;
         if (text[k] != '0') {
             lead = k < point ? static_cast<long long>(point - k) - 1 : -static_cast<long long>(k - point);
             break;
         }
     }
-    if (lead == std::numeric_limits<long long>::min()) return -1;  // all zeros: cannot be out of range
+    if (lead == std::numeric_limits<long long>::min())
+        return -1;  // all zeros: cannot be out of range
     long long exponent = 0;
     bool exponent_negative = false;
     std::size_t k = span.mantissa_end;
     if (k < span.end) {
         ++k;  // the 'e'
-        if (text[k] == '+' || text[k] == '-') exponent_negative = text[k++] == '-';
+        if (text[k] == '+' || text[k] == '-')
+            exponent_negative = text[k++] == '-';
         for (; k < span.end; ++k) {
-            if (exponent < 1'000'000'000'000LL) exponent = exponent * 10 + (text[k] - '0');
+            if (exponent < 1'000'000'000'000LL)
+                exponent = exponent * 10 + (text[k] - '0');
         }
     }
     return lead + (exponent_negative ? -exponent : exponent);
@@ -92,19 +105,23 @@ long long leading_digit_exponent(std::string_view text, const NumberSpan& span) 
 
 }  // namespace
 
-std::size_t number_prefix_length(std::string_view text) { return find_number(text).end; }
+std::size_t number_prefix_length(std::string_view text) {
+    return find_number(text).end;
+}
 
 std::optional<double> scan_field(std::string_view text) {
     const NumberSpan span = find_number(text);
-    if (span.end == 0) return std::nullopt;
+    if (span.end == 0)
+        return std::nullopt;
     // from_chars rounds correctly; it only ever sees the unsigned decimal
     // number found above, never the raw text (which could say "inf" or "nan").
     float value = 0.0f;
-    const auto [ptr, ec] = std::from_chars(text.data() + span.digits, text.data() + span.end, value,
-                                           std::chars_format::general);
+    const auto [ptr, ec] =
+        std::from_chars(text.data() + span.digits, text.data() + span.end, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
-        if (leading_digit_exponent(text, span) >= 0) return std::nullopt;  // would be infinite
-        value = 0.0f;                                                      // rounds to zero
+        if (leading_digit_exponent(text, span) >= 0)
+            return std::nullopt;  // would be infinite
+        value = 0.0f;             // rounds to zero
     } else if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value)) {
         return std::nullopt;
     }
@@ -134,11 +151,13 @@ public:
             limb = static_cast<std::uint32_t>(product);
             carry = product >> 32;
         }
-        if (carry != 0) limbs_.push_back(static_cast<std::uint32_t>(carry));
+        if (carry != 0)
+            limbs_.push_back(static_cast<std::uint32_t>(carry));
     }
 
     void shift_left(unsigned bits) {
-        if (limbs_.empty()) return;
+        if (limbs_.empty())
+            return;
         const unsigned whole = bits / 32, part = bits % 32;
         if (part != 0) {
             std::uint32_t carry = 0;
@@ -147,7 +166,8 @@ public:
                 limb = (limb << part) | carry;
                 carry = next;
             }
-            if (carry != 0) limbs_.push_back(carry);
+            if (carry != 0)
+                limbs_.push_back(carry);
         }
         limbs_.insert(limbs_.begin(), whole, 0u);
     }
@@ -168,7 +188,8 @@ public:
             }
             trim();
         }
-        if (round_up) add_one();
+        if (round_up)
+            add_one();
     }
 
     // Decimal digits, most significant first; "0" for zero.
@@ -182,14 +203,17 @@ public:
                 n[k] = static_cast<std::uint32_t>(current / 1'000'000'000u);
                 remainder = current % 1'000'000'000u;
             }
-            while (!n.empty() && n.back() == 0) n.pop_back();
+            while (!n.empty() && n.back() == 0)
+                n.pop_back();
             for (int d = 0; d < 9; ++d) {
                 chunks.push_back(static_cast<char>('0' + remainder % 10));
                 remainder /= 10;
             }
         }
-        while (chunks.size() > 1 && chunks.back() == '0') chunks.pop_back();
-        if (chunks.empty()) chunks.push_back('0');
+        while (chunks.size() > 1 && chunks.back() == '0')
+            chunks.pop_back();
+        if (chunks.empty())
+            chunks.push_back('0');
         return {chunks.rbegin(), chunks.rend()};
     }
 
@@ -200,12 +224,14 @@ private:
     }
     void add_one() {
         for (auto& limb : limbs_) {
-            if (++limb != 0) return;
+            if (++limb != 0)
+                return;
         }
         limbs_.push_back(1);
     }
     void trim() {
-        while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
+        while (!limbs_.empty() && limbs_.back() == 0)
+            limbs_.pop_back();
     }
 
     std::vector<std::uint32_t> limbs_;
@@ -244,9 +270,12 @@ public:
             }
         } else {
             BigUnsigned n(mantissa);
-            for (int p = 0; p < precision; ++p) n.multiply(10);
-            if (exponent > 0) n.shift_left(static_cast<unsigned>(exponent));
-            if (exponent < 0) n.shift_right_rounding(static_cast<unsigned>(-exponent));
+            for (int p = 0; p < precision; ++p)
+                n.multiply(10);
+            if (exponent > 0)
+                n.shift_left(static_cast<unsigned>(exponent));
+            if (exponent < 0)
+                n.shift_right_rounding(static_cast<unsigned>(-exponent));
             slow_ = n.decimal();
             digits_ = slow_;
         }
@@ -283,10 +312,13 @@ void append_formatted(std::string& out, double value, FixedFormat format) {
         const std::string_view word = std::isnan(value) ? "nan" : "inf";
         const std::size_t length = sign_length + word.size();
         const std::size_t fill = width > length ? width - length : 0;
-        if (!format.left_justify) out.append(fill, ' ');  // C never pads a word with zeros
-        if (sign_length != 0) out.push_back(sign);
+        if (!format.left_justify)
+            out.append(fill, ' ');  // C never pads a word with zeros
+        if (sign_length != 0)
+            out.push_back(sign);
         out += word;
-        if (format.left_justify) out.append(fill, ' ');
+        if (format.left_justify)
+            out.append(fill, ' ');
         return;
     }
 
@@ -302,22 +334,28 @@ void append_formatted(std::string& out, double value, FixedFormat format) {
     const std::size_t fill = width > length ? width - length : 0;
 
     out.reserve(out.size() + length + fill);
-    if (!format.left_justify && !format.zero_pad) out.append(fill, ' ');
-    if (sign_length != 0) out.push_back(sign);
-    if (!format.left_justify && format.zero_pad) out.append(fill, '0');
+    if (!format.left_justify && !format.zero_pad)
+        out.append(fill, ' ');
+    if (sign_length != 0)
+        out.push_back(sign);
+    if (!format.left_justify && format.zero_pad)
+        out.append(fill, '0');
     // All digits in order, with zeros in front where the value is below 1, and
     // the point before the last precision digits.
     if (leading_zeros > 0) {
         out.push_back('0');
-        if (point) out.push_back('.');
+        if (point)
+            out.push_back('.');
         out.append(leading_zeros - 1, '0');
         out += digits;
     } else {
         out += digits.substr(0, integer_length);
-        if (point) out.push_back('.');
+        if (point)
+            out.push_back('.');
         out += digits.substr(integer_length);
     }
-    if (format.left_justify) out.append(fill, ' ');
+    if (format.left_justify)
+        out.append(fill, ' ');
 }
 
 std::string format_value(double value, FixedFormat format) {

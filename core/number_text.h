@@ -60,36 +60,47 @@ void append_formatted(std::string& out, double value, FixedFormat format);
 constexpr std::optional<FixedFormat> FixedFormat::parse(std::string_view text) {
     FixedFormat f;
     std::size_t i = 0;
-    if (i == text.size() || text[i] != '%') return std::nullopt;
+    if (i == text.size() || text[i] != '%')
+        return std::nullopt;
     ++i;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '-') f.left_justify = true;
-        else if (c == '+') f.plus_sign = true;
-        else if (c == ' ') f.space_sign = true;
-        else if (c == '0') f.zero_pad = true;
-        else if (c == '#') f.keep_point = true;
-        else break;
+        if (c == '-')
+            f.left_justify = true;
+        else if (c == '+')
+            f.plus_sign = true;
+        else if (c == ' ')
+            f.space_sign = true;
+        else if (c == '0')
+            f.zero_pad = true;
+        else if (c == '#')
+            f.keep_point = true;
+        else
+            break;
     }
     auto read_number = [&](int limit) -> std::optional<int> {
         int n = 0;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
             n = n * 10 + (text[i] - '0');
-            if (n > limit) return std::nullopt;
+            if (n > limit)
+                return std::nullopt;
             ++i;
         }
         return n;
     };
     const auto width = read_number(max_width);
-    if (!width) return std::nullopt;
+    if (!width)
+        return std::nullopt;
     f.width = *width;
     if (i < text.size() && text[i] == '.') {
         ++i;
         const auto precision = read_number(max_precision);  // "%.f" is precision 0, as in C
-        if (!precision) return std::nullopt;
+        if (!precision)
+            return std::nullopt;
         f.precision = *precision;
     }
-    if (i + 1 != text.size() || text[i] != 'f') return std::nullopt;
+    if (i + 1 != text.size() || text[i] != 'f')
+        return std::nullopt;
     return f;
 }
 
@@ -100,7 +111,8 @@ void invalid_format_literal();
 
 consteval FixedFormat::FixedFormat(const char* literal) {
     const auto parsed = parse(literal);
-    if (!parsed) detail::invalid_format_literal();
+    if (!parsed)
+        detail::invalid_format_literal();
     *this = *parsed;
 }
 

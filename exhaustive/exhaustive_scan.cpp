@@ -11,8 +11,8 @@
 #include <bit>
 #include <charconv>
 #include <chrono>
-#include <cmath>
 #include <cinttypes>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -47,14 +47,17 @@ void round_trips(std::uint64_t begin, std::uint64_t end) {
     char buffer[64];
     for (std::uint64_t bits = begin; bits < end; bits += stride) {
         const float value = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
-        if (!std::isfinite(value)) continue;
+        if (!std::isfinite(value))
+            continue;
         const double want = static_cast<double>(value);
         auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
         std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));
-        if (!same(kestrane::scan_field(text), want)) fail("shortest", text, kestrane::scan_field(text), want);
+        if (!same(kestrane::scan_field(text), want))
+            fail("shortest", text, kestrane::scan_field(text), want);
         r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);  // "%.9g"
         text = std::string_view(buffer, static_cast<std::size_t>(r.ptr - buffer));
-        if (!same(kestrane::scan_field(text), want)) fail("%.9g", text, kestrane::scan_field(text), want);
+        if (!same(kestrane::scan_field(text), want))
+            fail("%.9g", text, kestrane::scan_field(text), want);
     }
     checked.fetch_add(end - begin);
 }
@@ -66,8 +69,10 @@ std::string_view exact_text(double value, char (&buffer)[320]) {
     std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));
     const std::size_t e = text.find('e');
     std::size_t last = e;
-    while (last > 0 && text[last - 1] == '0') --last;
-    if (text[last - 1] == '.') --last;
+    while (last > 0 && text[last - 1] == '0')
+        --last;
+    if (text[last - 1] == '.')
+        --last;
     std::memmove(buffer + last, buffer + e, text.size() - e);
     return std::string_view(buffer, last + text.size() - e);
 }
@@ -79,11 +84,15 @@ std::string_view nudged_up(std::string_view text, char (&buffer)[320]) {
     const std::size_t e = text.find('e');
     const bool has_point = text.substr(0, e).find('.') != std::string_view::npos;
     std::size_t n = 0;
-    for (std::size_t k = 0; k < e; ++k) buffer[n++] = text[k];
-    if (!has_point) buffer[n++] = '.';
-    for (int k = 0; k < 40; ++k) buffer[n++] = '0';
+    for (std::size_t k = 0; k < e; ++k)
+        buffer[n++] = text[k];
+    if (!has_point)
+        buffer[n++] = '.';
+    for (int k = 0; k < 40; ++k)
+        buffer[n++] = '0';
     buffer[n++] = '1';
-    for (std::size_t k = e; k < text.size(); ++k) buffer[n++] = text[k];
+    for (std::size_t k = e; k < text.size(); ++k)
+        buffer[n++] = text[k];
     return std::string_view(buffer, n);
 }
 
@@ -97,14 +106,17 @@ void midpoints(std::uint64_t begin, std::uint64_t end) {
         const std::string_view text = exact_text(mid, buffer);
         const std::optional<double> got = kestrane::scan_field(text);
         if (std::isinf(high)) {  // above the largest float: the even neighbour is infinity
-            if (got) fail("midpoint above the largest float", text, got, mid);
+            if (got)
+                fail("midpoint above the largest float", text, got, mid);
             continue;
         }
         const double even = static_cast<double>((bits & 1) == 0 ? low : high);
-        if (!same(got, even)) fail("midpoint", text, got, even);
+        if (!same(got, even))
+            fail("midpoint", text, got, even);
         const std::string_view above = nudged_up(text, nudged);
         const std::optional<double> got_above = kestrane::scan_field(above);
-        if (!same(got_above, static_cast<double>(high))) fail("just above the midpoint", above, got_above, high);
+        if (!same(got_above, static_cast<double>(high)))
+            fail("just above the midpoint", above, got_above, high);
     }
     checked.fetch_add(end - begin);
 }
@@ -119,7 +131,8 @@ void run_parallel(const char* name, std::uint64_t total, Work work) {
     std::vector<std::thread> pool;
     for (unsigned t = 0; t < threads; ++t) {
         pool.emplace_back([&] {
-            for (std::uint64_t b; (b = next.fetch_add(chunk)) < total;) work(b, std::min(b + chunk, total));
+            for (std::uint64_t b; (b = next.fetch_add(chunk)) < total;)
+                work(b, std::min(b + chunk, total));
         });
     }
     std::uint64_t reported = 0;
@@ -131,7 +144,8 @@ void run_parallel(const char* name, std::uint64_t total, Work work) {
             reported = done;
         }
     }
-    for (auto& thread : pool) thread.join();
+    for (auto& thread : pool)
+        thread.join();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %" PRIu64 " checked in %.0f s on %u threads\n", name, total, seconds, threads);
 }
@@ -139,7 +153,8 @@ void run_parallel(const char* name, std::uint64_t total, Work work) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--stride") == 0) stride = std::max(1ull, std::strtoull(argv[2], nullptr, 10));
+    if (argc == 3 && std::strcmp(argv[1], "--stride") == 0)
+        stride = std::max(1ull, std::strtoull(argv[2], nullptr, 10));
     run_parallel("round trips of every float bit pattern", std::uint64_t{1} << 32, round_trips);
     // Positive floats 0 .. largest; the midpoint below each next one up.
     run_parallel("midpoints between adjacent positive floats", 0x7F800000u, midpoints);

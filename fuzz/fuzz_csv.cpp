@@ -38,12 +38,15 @@ std::vector<std::string_view> physical_lines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r') continue;
+        if (text[i] != '\n' && text[i] != '\r')
+            continue;
         lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
         start = i + 1;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
+    if (start < text.size())
+        lines.push_back(text.substr(start));
     return lines;
 }
 
@@ -57,7 +60,8 @@ std::optional<Record> strict_record(std::string_view line) {
         if (field_start && c == '"') {
             ++i;
             for (;;) {
-                if (i == line.size()) return std::nullopt;
+                if (i == line.size())
+                    return std::nullopt;
                 if (line[i] == '"') {
                     if (i + 1 < line.size() && line[i + 1] == '"') {
                         fields.back() += '"';
@@ -69,7 +73,8 @@ std::optional<Record> strict_record(std::string_view line) {
                 }
                 fields.back() += line[i++];
             }
-            if (i < line.size() && line[i] != ',') return std::nullopt;
+            if (i < line.size() && line[i] != ',')
+                return std::nullopt;
             field_start = false;
             continue;
         }
@@ -121,7 +126,8 @@ std::vector<Record> output_records(std::string_view text) {
             any = true;
         }
     }
-    if (quoted || any) fail("the output does not end with a whole record", std::string(text));
+    if (quoted || any)
+        fail("the output does not end with a whole record", std::string(text));
     return records;
 }
 
@@ -130,10 +136,12 @@ std::vector<Record> output_records(std::string_view text) {
 // Input: one byte choosing the header (or none) and the longest line read
 // whole, then the log's bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1) return 0;
+    if (size < 1)
+        return 0;
     const std::size_t choice = data[0] % (header_count + 1);
     std::string log;
-    if (choice < header_count) log.append(headers[choice]) += '\n';
+    if (choice < header_count)
+        log.append(headers[choice]) += '\n';
     log.append(reinterpret_cast<const char*>(data + 1), size - 1);
 
     kestrane::cli::LogOptions options;
@@ -147,41 +155,53 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The non-blank lines: the first is the header, the rest the rows.
     std::string_view text(log);
     const bool mark = text.substr(0, 3) == "\xEF\xBB\xBF";
-    if (mark) text.remove_prefix(3);
+    if (mark)
+        text.remove_prefix(3);
     std::vector<std::string_view> lines;
     std::vector<std::size_t> numbers;  // each line's physical number, from 1
     const std::vector<std::string_view> all = physical_lines(text);
     for (std::size_t n = 0; n < all.size(); ++n) {
-        if (all[n].empty()) continue;
+        if (all[n].empty())
+            continue;
         lines.push_back(all[n]);
         numbers.push_back(n + 1);
     }
 
     if (report.failure == kestrane::cli::LogFailure::bad_header) {
-        if (choice < header_count) fail("a good header refused", report.message);
-        if (!output.empty()) fail("output despite a bad header", output);
+        if (choice < header_count)
+            fail("a good header refused", report.message);
+        if (!output.empty())
+            fail("output despite a bad header", output);
         return 0;
     }
-    if (report.failure != kestrane::cli::LogFailure::none) fail("the log was not read to its end", report.message);
-    if (lines.empty()) fail("a header accepted where there is none", log);
+    if (report.failure != kestrane::cli::LogFailure::none)
+        fail("the log was not read to its end", report.message);
+    if (lines.empty())
+        fail("a header accepted where there is none", log);
     const std::size_t rows = lines.size() - 1;
-    if (report.rows != rows) fail("rows counted", std::to_string(report.rows) + " of " + std::to_string(rows));
-    if (report.corrected + report.refused + report.malformed != report.rows) fail("rows unaccounted", log);
+    if (report.rows != rows)
+        fail("rows counted", std::to_string(report.rows) + " of " + std::to_string(rows));
+    if (report.corrected + report.refused + report.malformed != report.rows)
+        fail("rows unaccounted", log);
 
     std::string_view written(output);
-    if (mark != (written.substr(0, 3) == "\xEF\xBB\xBF")) fail("byte order mark not kept as it was", output);
-    if (mark) written.remove_prefix(3);
+    if (mark != (written.substr(0, 3) == "\xEF\xBB\xBF"))
+        fail("byte order mark not kept as it was", output);
+    if (mark)
+        written.remove_prefix(3);
     const std::vector<Record> records = output_records(written);
     if (records.size() != rows + 1) {
         fail("records written", std::to_string(records.size()) + " for " + std::to_string(rows) + " rows");
     }
     const std::optional<Record> header = strict_record(lines[0]);
-    if (!header) fail("a header with broken quoting accepted", std::string(lines[0]));
+    if (!header)
+        fail("a header with broken quoting accepted", std::string(lines[0]));
     const std::size_t width = header->size();
     std::size_t with_results = 0;
     for (std::size_t r = 0; r < records.size(); ++r) {
         const Record& record = records[r];
-        if (record.size() != width + 5) fail("fields in an output record", std::string(lines[r]));
+        if (record.size() != width + 5)
+            fail("fields in an output record", std::string(lines[r]));
         const std::optional<Record> input = strict_record(lines[r]);
         if (r == 0) {
             if (Record(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(width)) != *header)
@@ -195,7 +215,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             results = results && !record[k].empty();
             none = none && record[k].empty();
         }
-        if (error.empty() ? !results : !none) fail("a row with neither four results nor an error", std::string(lines[r]));
+        if (error.empty() ? !results : !none)
+            fail("a row with neither four results nor an error", std::string(lines[r]));
         with_results += error.empty() ? 1 : 0;
         // A malformed row names its physical line; any other row read cleanly,
         // and its fields come back unchanged.
@@ -208,11 +229,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 error.find(" unit \"") == std::string::npos)
                 fail("a good line called malformed", error + " for " + std::string(lines[r]));
         } else {
-            if (!input || input->size() != width) fail("a faulty line corrected", std::string(lines[r]));
+            if (!input || input->size() != width)
+                fail("a faulty line corrected", std::string(lines[r]));
             if (Record(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(width)) != *input)
                 fail("fields changed on the way through", std::string(lines[r]));
         }
     }
-    if (with_results != report.corrected) fail("corrected rows counted", log);
+    if (with_results != report.corrected)
+        fail("corrected rows counted", log);
     return 0;
 }

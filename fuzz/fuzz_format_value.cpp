@@ -21,7 +21,8 @@ void multiply(std::string& digits, std::uint64_t factor) {
         digits[k] = static_cast<char>('0' + v % 10);
         carry = v / 10;
     }
-    for (; carry != 0; carry /= 10) digits.insert(0, 1, static_cast<char>('0' + carry % 10));
+    for (; carry != 0; carry /= 10)
+        digits.insert(0, 1, static_cast<char>('0' + carry % 10));
 }
 
 std::string reference(double value, int width, int precision, bool left, bool plus, bool space, bool zero) {
@@ -40,15 +41,18 @@ std::string reference(double value, int width, int precision, bool left, bool pl
         // an integer whose last -e digits are the fraction.
         std::string all = std::to_string(mantissa);
         std::size_t fraction_length = 0;
-        for (int k = e; k > 0; k -= std::min(k, 30)) multiply(all, std::uint64_t{1} << std::min(k, 30));
+        for (int k = e; k > 0; k -= std::min(k, 30))
+            multiply(all, std::uint64_t{1} << std::min(k, 30));
         if (e < 0) {
             fraction_length = static_cast<std::size_t>(-e);
             for (int k = -e; k > 0; k -= std::min(k, 13)) {
                 std::uint64_t power = 1;
-                for (int j = 0; j < std::min(k, 13); ++j) power *= 5;
+                for (int j = 0; j < std::min(k, 13); ++j)
+                    power *= 5;
                 multiply(all, power);
             }
-            if (all.size() <= fraction_length) all.insert(0, fraction_length + 1 - all.size(), '0');
+            if (all.size() <= fraction_length)
+                all.insert(0, fraction_length + 1 - all.size(), '0');
         }
         // Round half away from zero at the precision.
         const std::string int_digits = all.substr(0, all.size() - fraction_length);
@@ -58,19 +62,26 @@ std::string reference(double value, int width, int precision, bool left, bool pl
         std::string digits = int_digits + frac.substr(0, static_cast<std::size_t>(precision));
         if (up) {
             std::size_t k = digits.size();
-            while (k > 0 && digits[k - 1] == '9') digits[--k] = '0';
-            if (k == 0) digits.insert(0, 1, '1');
-            else ++digits[k - 1];
+            while (k > 0 && digits[k - 1] == '9')
+                digits[--k] = '0';
+            if (k == 0)
+                digits.insert(0, 1, '1');
+            else
+                ++digits[k - 1];
         }
         std::string integer = digits.substr(0, digits.size() - static_cast<std::size_t>(precision));
-        while (integer.size() > 1 && integer[0] == '0') integer.erase(0, 1);
+        while (integer.size() > 1 && integer[0] == '0')
+            integer.erase(0, 1);
         body = integer;
-        if (precision > 0) body += "." + digits.substr(digits.size() - static_cast<std::size_t>(precision));
+        if (precision > 0)
+            body += "." + digits.substr(digits.size() - static_cast<std::size_t>(precision));
     }
     const std::size_t length = sign.size() + body.size();
     const std::size_t fill = static_cast<std::size_t>(width) > length ? static_cast<std::size_t>(width) - length : 0;
-    if (left) return sign + body + std::string(fill, ' ');
-    if (zero && numeric) return sign + std::string(fill, '0') + body;
+    if (left)
+        return sign + body + std::string(fill, ' ');
+    if (zero && numeric)
+        return sign + std::string(fill, '0') + body;
     return std::string(fill, ' ') + sign + body;
 }
 
@@ -78,7 +89,8 @@ std::string reference(double value, int width, int precision, bool left, bool pl
 
 // Input: 8 bytes of a double, then one byte each of width, precision and flags.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 11) return 0;
+    if (size < 11)
+        return 0;
     double value = 0;
     std::memcpy(&value, data, sizeof value);
     const int width = data[8] % 40;

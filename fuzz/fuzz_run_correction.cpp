@@ -16,13 +16,17 @@ namespace {
 // "-?digits.digits" with exactly `decimals` digits after the point, or a C
 // runtime word for a value that is not finite.
 bool well_formed(const std::string& text, std::size_t decimals) {
-    if (text == "inf" || text == "-inf" || text == "nan") return true;
+    if (text == "inf" || text == "-inf" || text == "nan")
+        return true;
     std::size_t i = text[0] == '-' ? 1 : 0;
     const std::size_t point = text.find('.');
-    if (point == std::string::npos || point == i) return false;
-    if (text.size() - point - 1 != decimals) return false;
+    if (point == std::string::npos || point == i)
+        return false;
+    if (text.size() - point - 1 != decimals)
+        return false;
     for (std::size_t k = i; k < text.size(); ++k) {
-        if (k != point && (text[k] < '0' || text[k] > '9')) return false;
+        if (k != point && (text[k] < '0' || text[k] > '9'))
+            return false;
     }
     // No superfluous leading zero: "0.5" but never "00.5".
     return !(text[i] == '0' && point != i + 1);
@@ -32,7 +36,8 @@ bool well_formed(const std::string& text, std::size_t decimals) {
 
 // Input: three bytes of unit selections, then six texts separated by 0x1F.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 3) return 0;
+    if (size < 3)
+        return 0;
     const kestrane::UnitSelection units{static_cast<int>(data[0] % 5) - 1, static_cast<int>(data[1] % 6) - 1,
                                         static_cast<int>(data[2] % 5) - 1};
     const std::string_view rest(reinterpret_cast<const char*>(data + 3), size - 3);
@@ -46,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const kestrane::RunOutcome outcome = kestrane::run_correction(texts, units);
     if (outcome.refused()) {
         const auto& messages = kestrane::field_messages;
-        if (std::find(messages.begin(), messages.end(), outcome.message()) == messages.end()) std::abort();
+        if (std::find(messages.begin(), messages.end(), outcome.message()) == messages.end())
+            std::abort();
         // Every field before the refused one scanned to a number.
         for (std::size_t f = 0; f < static_cast<std::size_t>(outcome.refused_field()); ++f) {
             if (!kestrane::scan_field(texts[f])) {

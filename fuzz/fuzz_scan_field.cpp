@@ -22,23 +22,32 @@ namespace {
 std::size_t reference_prefix(std::string_view s) {
     std::size_t i = 0;
     const auto digit = [&](std::size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
-    while (i < s.size() && std::strchr(" \t\n\v\f\r", s[i]) != nullptr && s[i] != '\0') ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    while (i < s.size() && std::strchr(" \t\n\v\f\r", s[i]) != nullptr && s[i] != '\0')
+        ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
     std::size_t accepted = 0;
     bool any_digit = false;
-    while (digit(i)) ++i, any_digit = true;
-    if (any_digit) accepted = i;
+    while (digit(i))
+        ++i, any_digit = true;
+    if (any_digit)
+        accepted = i;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (digit(i)) ++i, any_digit = true;
-        if (any_digit) accepted = i;
+        while (digit(i))
+            ++i, any_digit = true;
+        if (any_digit)
+            accepted = i;
     }
-    if (!any_digit) return 0;
+    if (!any_digit)
+        return 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         std::size_t k = i + 1;
-        if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+        if (k < s.size() && (s[k] == '+' || s[k] == '-'))
+            ++k;
         if (digit(k)) {
-            while (digit(k)) ++k;
+            while (digit(k))
+                ++k;
             accepted = k;
         }
     }
@@ -59,14 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     if (prefix == 0) {
-        if (got) std::abort();  // a number where the reference sees none
+        if (got)
+            std::abort();  // a number where the reference sees none
         return 0;
     }
     const std::string number(text.substr(0, prefix));
     errno = 0;
     char* end = nullptr;
     const float expected = std::strtof(number.c_str(), &end);
-    if (end != number.c_str() + number.size()) std::abort();  // the reference itself disagrees with strtof
+    if (end != number.c_str() + number.size())
+        std::abort();  // the reference itself disagrees with strtof
     if (std::isinf(expected)) {
         if (got) {
             std::fprintf(stderr, "too large for a float, yet scanned as %.17g\n", *got);

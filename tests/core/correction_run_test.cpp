@@ -19,7 +19,8 @@ FieldTexts with(Field field, std::string_view text, FieldTexts texts = defaults)
 
 std::string describe(const FieldTexts& texts, UnitSelection s) {
     std::ostringstream out;
-    for (auto t : texts) out << '"' << t.substr(0, 40) << "\" ";
+    for (auto t : texts)
+        out << '"' << t.substr(0, 40) << "\" ";
     out << "units " << s.temperature << '/' << s.pressure << '/' << s.distance;
     return out.str();
 }
@@ -44,26 +45,62 @@ TEST(RunCorrection, Results) {
         {"1000 meters", with(Field::altitude, "1000"), {0, 0, 1}, "18.38", "5.52", "1.5", "26.32"},
         {"25 degrees C", with(Field::temperature, "25"), {1, 0, 0}, "20.62", "6.19", "1.6", "29.53"},
         {"760 mm Hg: gas pressure in mm, barometer in inches",
-         with(Field::barometric_pressure, "760", with(Field::target_pressure, "760")), {0, 1, 0}, "20.64", "156.89", "1.5",
+         with(Field::barometric_pressure, "760", with(Field::target_pressure, "760")),
+         {0, 1, 0},
+         "20.64",
+         "156.89",
+         "1.5",
          "29.48"},
         // The exact tie 20.125 rounds away from zero.
-        {"tie in the gas percentage", with(Field::target_gas, "20.125", with(Field::relative_humidity, "0")), {}, "20.13",
-         "6.04", "0.0", "30.00"},
-        {"gas exactly 100 after single precision", with(Field::target_gas, "100.000001"), {}, "98.54", "29.56", "1.5",
+        {"tie in the gas percentage",
+         with(Field::target_gas, "20.125", with(Field::relative_humidity, "0")),
+         {},
+         "20.13",
+         "6.04",
+         "0.0",
+         "30.00"},
+        {"gas exactly 100 after single precision",
+         with(Field::target_gas, "100.000001"),
+         {},
+         "98.54",
+         "29.56",
+         "1.5",
          "29.56"},
         {"negative zero gas", with(Field::target_gas, "-0"), {}, "-0.00", "-0.00", "1.5", "29.56"},
         {"altitude just inside the bound", with(Field::altitude, "-0.0005"), {}, "20.64", "6.19", "1.5", "29.56"},
-        {"humidity at its lower bound shows negative zero", with(Field::relative_humidity, "-0.0001"), {}, "20.95",
-         "6.29", "-0.0", "30.00"},
-        {"temperature has no range", with(Field::temperature, "-1000"), {}, "-5771.32", "-1731.40", "27648.1", "-8264.42"},
-        {"unit indices outside the tables convert as internal units", defaults, {-1, 4, 2}, "20.64", "6.19", "1.5",
+        {"humidity at its lower bound shows negative zero",
+         with(Field::relative_humidity, "-0.0001"),
+         {},
+         "20.95",
+         "6.29",
+         "-0.0",
+         "30.00"},
+        {"temperature has no range",
+         with(Field::temperature, "-1000"),
+         {},
+         "-5771.32",
+         "-1731.40",
+         "27648.1",
+         "-8264.42"},
+        {"unit indices outside the tables convert as internal units",
+         defaults,
+         {-1, 4, 2},
+         "20.64",
+         "6.19",
+         "1.5",
          "29.56"},
-        {"trailing text after the numbers", {"20.95%", "30.00 in", "30.00inHg", "75F", "0 ft", "50 %"}, {}, "20.64",
-         "6.19", "1.5", "29.56"},
+        {"trailing text after the numbers",
+         {"20.95%", "30.00 in", "30.00inHg", "75F", "0 ft", "50 %"},
+         {},
+         "20.64",
+         "6.19",
+         "1.5",
+         "29.56"},
     };
     for (const auto& c : cases) {
         const RunOutcome outcome = run_correction(c.texts, c.units);
-        ASSERT_FALSE(outcome.refused()) << c.name << ": " << describe(c.texts, c.units) << " gave " << outcome.message();
+        ASSERT_FALSE(outcome.refused()) << c.name << ": " << describe(c.texts, c.units) << " gave "
+                                        << outcome.message();
         const ResultTexts& t = outcome.texts();
         EXPECT_EQ(t.calculated_gas_pct, c.gas_pct) << c.name << ": " << describe(c.texts, c.units);
         EXPECT_EQ(t.calculated_gas_pressure, c.gas_pressure) << c.name << ": " << describe(c.texts, c.units);
@@ -79,7 +116,7 @@ TEST(RunCorrection, PressureUnitsRoundTrip) {
         int unit;
         const char* gas_pressure;
     } cases[] = {
-        {"1.01592", 2, "0.21"},  // 30.00 in Hg in bar
+        {"1.01592", 2, "0.21"},   // 30.00 in Hg in bar
         {"101.591", 3, "20.97"},  // 30.00 in Hg in kilopascals
     };
     for (const auto& c : cases) {
@@ -107,7 +144,8 @@ TEST(RunCorrection, Refusals) {
          "Error: Barometric Pressure Outside of Range"},
         {"altitude -0.001 is below the bound in single precision", with(Field::altitude, "-0.001"),
          "Error: Altitude Outside of Range"},
-        {"humidity below its bound", with(Field::relative_humidity, "-0.0002"), "Error: Relative Humidity Outside of Range"},
+        {"humidity below its bound", with(Field::relative_humidity, "-0.0002"),
+         "Error: Relative Humidity Outside of Range"},
         {"humidity above 100", with(Field::relative_humidity, "100.01"), "Error: Relative Humidity Outside of Range"},
         // The first refused field ends the run: no second message for a bad humidity.
         {"first failure wins", with(Field::relative_humidity, "500", with(Field::target_pressure, "0")),

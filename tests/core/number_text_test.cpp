@@ -14,7 +14,9 @@ namespace kestrane {
 namespace {
 
 // A float literal widened, as the scan must give it.
-constexpr double f(float value) { return static_cast<double>(value); }
+constexpr double f(float value) {
+    return static_cast<double>(value);
+}
 
 struct ScanCase {
     const char* hazard;
@@ -60,12 +62,30 @@ TEST(ScanField, DecimalForms) {
         {"many digits after the point", "20.9500000000000000000000000000000000000000000001", f(20.95f)},
         {"thirty zeros", "1000000000000000000000000000000", f(1e30f)},
     };
-    for (const auto& c : cases) expect_scans(c);
+    for (const auto& c : cases)
+        expect_scans(c);
 }
 
 TEST(ScanField, NoNumberAtTheStart) {
-    const char* texts[] = {"", "   ", "abc", "inf", "INF", "-inf", "nan", "NaN", "infinity", "-", "+", ".", "-.", "+-1",
-                           "e5", ".e5", "x12", "\xC2\xA0" "5" /* no-break space is not C white space */};
+    const char* texts[] = {"",
+                           "   ",
+                           "abc",
+                           "inf",
+                           "INF",
+                           "-inf",
+                           "nan",
+                           "NaN",
+                           "infinity",
+                           "-",
+                           "+",
+                           ".",
+                           "-.",
+                           "+-1",
+                           "e5",
+                           ".e5",
+                           "x12",
+                           "\xC2\xA0"
+                           "5" /* no-break space is not C white space */};
     for (const char* text : texts) {
         EXPECT_FALSE(scan_field(text).has_value()) << "text \"" << text << "\"";
         EXPECT_EQ(number_prefix_length(text), 0u) << "text \"" << text << "\"";
@@ -86,7 +106,8 @@ TEST(ScanField, FloatRangeLimits) {
         {"just above half the smallest subnormal", "7.1e-46", f(std::numeric_limits<float>::denorm_min())},
         // 2^-150 exactly: a tie between 0 and the smallest subnormal goes to even, 0.
         {"half the smallest subnormal",
-         "7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743319094181060791015625e-46",
+         "7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743319094181060791015625e-"
+         "46",
          0.0},
         {"subnormal", "1e-40", f(1e-40f)},
         {"underflows to zero", "1e-46", 0.0},
@@ -95,7 +116,8 @@ TEST(ScanField, FloatRangeLimits) {
         {"zero with absurd exponent", "0e99999999999999999999", 0.0},
         {"long run of zeros after the point", "0." + std::string(5000, '0') + "1", 0.0},
     };
-    for (const auto& c : cases) expect_scans(c);
+    for (const auto& c : cases)
+        expect_scans(c);
 }
 
 TEST(ScanField, PrefixLength) {
@@ -173,7 +195,8 @@ TEST(FormatValue, FixedPoint) {
     for (const auto& c : cases) {
         const auto format = FixedFormat::parse(c.format);
         ASSERT_TRUE(format.has_value()) << "format " << c.format;
-        EXPECT_EQ(format_value(c.value, *format), c.expected) << c.hazard << ": value " << c.value << ", format " << c.format;
+        EXPECT_EQ(format_value(c.value, *format), c.expected)
+            << c.hazard << ": value " << c.value << ", format " << c.format;
     }
 }
 
@@ -193,9 +216,11 @@ TEST(FormatValue, AppendsWithoutDisturbingWhatIsThere) {
 
 TEST(FixedFormatParse, AcceptsOnlyOneFixedConversion) {
     const char* accepted[] = {"%f", "%3.2f", "%.f", "%-+ 0#12.4f", "%9999.9999f"};
-    for (const char* text : accepted) EXPECT_TRUE(FixedFormat::parse(text).has_value()) << text;
+    for (const char* text : accepted)
+        EXPECT_TRUE(FixedFormat::parse(text).has_value()) << text;
     const char* refused[] = {"", "3.2f", "%", "%3.2d", "%3.2fx", "x%3.2f", "%3.2", "%10000f", "%.10000f", "%*f", "%lf"};
-    for (const char* text : refused) EXPECT_FALSE(FixedFormat::parse(text).has_value()) << text;
+    for (const char* text : refused)
+        EXPECT_FALSE(FixedFormat::parse(text).has_value()) << text;
 }
 
 TEST(FixedFormatParse, Fields) {

@@ -21,10 +21,18 @@ struct ConversionCase {
     double expected;
 };
 
-double temperature(double v, int i) { return to_fahrenheit(v, static_cast<TemperatureUnit>(i)); }
-double pressure_in(double v, int i) { return pressure_to_inhg(v, static_cast<PressureUnit>(i)); }
-double pressure_out(double v, int i) { return pressure_from_inhg(v, static_cast<PressureUnit>(i)); }
-double distance(double v, int i) { return altitude_to_feet(v, static_cast<DistanceUnit>(i)); }
+double temperature(double v, int i) {
+    return to_fahrenheit(v, static_cast<TemperatureUnit>(i));
+}
+double pressure_in(double v, int i) {
+    return pressure_to_inhg(v, static_cast<PressureUnit>(i));
+}
+double pressure_out(double v, int i) {
+    return pressure_from_inhg(v, static_cast<PressureUnit>(i));
+}
+double distance(double v, int i) {
+    return altitude_to_feet(v, static_cast<DistanceUnit>(i));
+}
 
 TEST(UnitTables, Conversions) {
     const ConversionCase cases[] = {

@@ -1,9 +1,12 @@
 // A program that imports one function of each kind Kestrane.exe must not import:
 // the import check is run on it and must name every one. Built only, never run;
 // the calls sit behind a condition no start meets, so nothing here ever executes.
+// winsock2.h must come before windows.h, and shellapi.h after it.
+// clang-format off
 #include <winsock2.h>
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 #include <cstdio>
 

@@ -177,6 +177,27 @@ void Session::post_click(int id) const {
     PostMessageW(item(id), BM_CLICK, 0, 0);
 }
 
+PressOutcome Session::press_execute(bool box_expected) const {
+    PressOutcome outcome;
+    HWND box = nullptr;
+    if (box_expected) {
+        post_click(control::execute);
+        box = wait_other_dialog(wait_ms);
+    } else if (!click(control::execute)) {
+        box = wait_other_dialog(0);
+    }
+    if (box) {
+        outcome.box = true;
+        outcome.boxes = other_dialogs().size();
+        outcome.message = view_dialog(box).text;
+        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        if (!wait_gone(box, wait_ms))
+            return outcome;
+    }
+    outcome.answered = sync();
+    return outcome;
+}
+
 void Session::post_key(HWND target, UINT vk) {
     const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     const auto down = static_cast<LPARAM>(1 | (scan << 16));

@@ -6,10 +6,27 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 namespace gui {
+
+// Control ids of the main dialog.
+namespace control {
+inline constexpr int execute = 3;
+inline constexpr std::array<int, 6> inputs = {1005, 1006, 1007, 1008, 1009, 1010};
+inline constexpr std::array<int, 4> results = {1011, 1012, 1013, 1014};
+inline constexpr std::array<int, 3> lists = {1054, 1055, 1056};
+}  // namespace control
+
+// What one press of Execute Calculation showed.
+struct PressOutcome {
+    bool answered = false;  // the dialog answered again afterwards
+    bool box = false;       // a message box opened (and was closed with OK)
+    std::wstring message;   // its text
+    std::size_t boxes = 0;  // how many dialogs besides the main one were open with it
+};
 
 // The Windows path (drive Z:) of a file of the Linux build tree.
 std::wstring windows_path(const std::string& unix_path);
@@ -63,6 +80,10 @@ public:
     bool click(int id) const;
     // Clicks a button without waiting, for a click that opens a modal window.
     void post_click(int id) const;
+    // Presses Execute Calculation. With a message box expected, waits for it, reads
+    // it and closes it with OK; otherwise waits until the press is handled, and
+    // reads and closes a box that opened all the same.
+    PressOutcome press_execute(bool box_expected) const;
     // Posts a key press (down and up) to a window, as the keyboard would queue it.
     static void post_key(HWND target, UINT vk);
     // The control that has the keyboard focus in the program's thread.

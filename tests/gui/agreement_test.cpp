@@ -223,14 +223,9 @@ TEST(KestraneAgreement, EveryPressShowsWhatTheCompanionPrints) {
         const Reading& r = readings[i];
         const gui::Answer& expected = answers[i];
         const std::string where = replay + ", case " + std::to_string(i) + ": " + describe(r, unit_texts);
-        for (std::size_t f = 0; f < 6; ++f)
-            s.set_text(gui::control::inputs[f], r.fields[f]);
-        for (std::size_t list = 0; list < 3; ++list) {
-            s.select(gui::control::lists[list], r.units[list]);
+        gui::enter(s, r, marker);
+        for (std::size_t list = 0; list < 3; ++list)
             ++unit_uses[list][static_cast<std::size_t>(r.units[list])];
-        }
-        for (int id : gui::control::results)
-            s.set_text(id, marker);
 
         const bool refused = !expected.error.empty();
         messages += refused;

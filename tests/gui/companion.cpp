@@ -150,6 +150,24 @@ struct TempFiles {
 
 }  // namespace
 
+void enter(const Session& s, const Reading& reading, const std::wstring& marker) {
+    for (std::size_t i = 0; i < control::inputs.size(); ++i)
+        s.set_text(control::inputs[i], reading.fields[i]);
+    for (std::size_t i = 0; i < control::lists.size(); ++i)
+        s.select(control::lists[i], reading.units[i]);
+    for (int id : control::results)
+        s.set_text(id, marker);
+}
+
+Reading read_reading(const Session& s) {
+    Reading r;
+    for (std::size_t i = 0; i < control::inputs.size(); ++i)
+        r.fields[i] = s.text(control::inputs[i]);
+    for (std::size_t i = 0; i < control::lists.size(); ++i)
+        r.units[i] = s.selection(control::lists[i]);
+    return r;
+}
+
 std::string utf8(const std::wstring& text) {
     if (text.empty())
         return {};

@@ -7,12 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "driver.h"
+
 namespace gui {
 
 struct Reading {
     std::array<std::wstring, 6> fields;  // 1005 to 1010
     std::array<int, 3> units{};          // selections of lists 1054, 1055, 1056
 };
+
+// Enters a reading into the dialog, and writes marker into the four result fields
+// so that results left from an earlier press cannot pass for new ones.
+void enter(const Session& s, const Reading& reading, const std::wstring& marker);
+// The reading the dialog holds now.
+Reading read_reading(const Session& s);
 
 // What kestrane-cli printed for one reading: four result texts in the order of the
 // fields 1011 to 1014, and the error (a refusal's message), empty when it corrected it.

@@ -28,16 +28,6 @@ using gui::control::results;
 
 const std::wstring marker = L"<not written>";
 
-// The six field texts and three selections the dialog holds now.
-Reading read_reading(const Session& s) {
-    Reading r;
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        r.fields[i] = s.text(inputs[i]);
-    for (std::size_t i = 0; i < lists.size(); ++i)
-        r.units[i] = s.selection(lists[i]);
-    return r;
-}
-
 std::array<std::wstring, 4> read_results(const Session& s) {
     return {s.text(results[0]), s.text(results[1]), s.text(results[2]), s.text(results[3])};
 }
@@ -68,16 +58,7 @@ protected:
     void TearDown() override { session_.reset(); }
     const Session& s() const { return *session_; }
 
-    // Enters a reading and marks the result fields, so that results left from an
-    // earlier press cannot pass for new ones.
-    void enter(const Reading& r) const {
-        for (std::size_t i = 0; i < inputs.size(); ++i)
-            s().set_text(inputs[i], r.fields[i]);
-        for (std::size_t i = 0; i < lists.size(); ++i)
-            s().select(lists[i], r.units[i]);
-        for (int id : results)
-            s().set_text(id, marker);
-    }
+    void enter(const Reading& r) const { gui::enter(s(), r, marker); }
 
     // What kestrane-cli prints for a reading given as its options (a log cannot
     // carry the carriage return a paste may leave in a field).
@@ -101,7 +82,7 @@ protected:
                        const char* after) const {
         ASSERT_TRUE(s().running()) << "Kestrane.exe ended after " << after;
         ASSERT_TRUE(s().sync()) << "Kestrane.exe does not answer after " << after;
-        const Reading now = read_reading(s());
+        const Reading now = gui::read_reading(s());
         EXPECT_TRUE(now.fields == entered.fields && now.units == entered.units)
             << after << " changed an input: entered " << describe(entered) << ", now " << describe(now);
         const bool refused = !expected.error.empty();

@@ -47,6 +47,17 @@ struct CliCase {
     std::string err;
 };
 
+// Runs each case and compares its exit status, standard output and standard error.
+template <std::size_t N>
+void expect_runs(const CliCase (&cases)[N]) {
+    for (const auto& c : cases) {
+        const CliRun got = run(c.args, c.input);
+        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
+        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args) << ", input:\n" << c.input;
+        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args) << ", input:\n" << c.input;
+    }
+}
+
 const std::string header = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
 const std::string results = "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
 
@@ -99,12 +110,7 @@ TEST(RunCli, SingleReadings) {
         {{"--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
         {{"--version"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
     };
-    for (const auto& c : cases) {
-        const CliRun got = run(c.args, c.input);
-        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
-        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args);
-        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
-    }
+    expect_runs(cases);
 }
 
 TEST(RunCli, Logs) {
@@ -147,12 +153,7 @@ TEST(RunCli, Logs) {
         {{"--csv", "no-such-log.csv"}, "", exit_io, "", "kestrane-cli: cannot read no-such-log.csv\n"},
         {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read .: it is a folder\n"},
     };
-    for (const auto& c : cases) {
-        const CliRun got = run(c.args, c.input);
-        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
-        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args) << ", input:\n" << c.input;
-        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args) << ", input:\n" << c.input;
-    }
+    expect_runs(cases);
 }
 
 std::vector<std::vector<std::string>> read_records(const std::string& text) {
@@ -222,12 +223,7 @@ TEST(RunCli, Tables) {
          "",
          "kestrane-cli: --csv and table do not go together: run them separately\n"},
     };
-    for (const auto& c : cases) {
-        const CliRun got = run(c.args, c.input);
-        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
-        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args);
-        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
-    }
+    expect_runs(cases);
 }
 
 TEST(RunCli, TableOfTheMostCells) {
@@ -277,12 +273,7 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "kestrane-cli: --result: gas not in {gas-pct,gas-pressure,vapor-pct,barometer}\n"
          "Run with --help for more information.\n"},
     };
-    for (const auto& c : cases) {
-        const CliRun got = run(c.args, c.input);
-        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
-        EXPECT_EQ(got.out, c.out) << "arguments" << joined(c.args);
-        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
-    }
+    expect_runs(cases);
     for (const auto args : {std::initializer_list<const char*>{"--altitude"},
                             {"table", "--columns", "temperature=0:1:1"},
                             {"nonsense"}}) {

@@ -6,9 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe=$root/build/mingw-x64/app/Kestrane.exe
 if [ ! -f "$exe" ]; then
-  # The dialog program is not built on this checkout: correct the default reading.
-  cmake --preset native >/dev/null && cmake --build --preset native --target kestrane-cli >/dev/null
-  exec "$root/build/native/cli/kestrane-cli"
+  echo "Kestrane.exe is not built: run make run (or make windows first)." >&2
+  exit 1
 fi
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$root/scripts/wine-run.sh" "$exe"

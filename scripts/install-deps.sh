@@ -3,7 +3,7 @@
 # when they are all there already.
 set -euo pipefail
 packages=(
-  cmake make g++ clang libclang-rt-14-dev time libgtest-dev libbenchmark-dev libcli11-dev
+  cmake make g++ clang libclang-rt-14-dev time libgtest-dev libbenchmark-dev libcli11-dev libfast-float-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick
 )

@@ -1,0 +1,107 @@
+// Draws the calculated gas concentration against altitude as inline SVG: a line
+// through the points the core calculated, broken wherever a point has no value,
+// with the current altitude marked and labelled.
+'use strict';
+
+// Round steps for an axis: 1, 2 or 5 times a power of ten, giving about `count` steps over `span`.
+function chartStep(span, count) {
+  const rough = span / count;
+  const power = 10 ** Math.floor(Math.log10(rough));
+  const step = [1, 2, 5, 10].map((f) => f * power).find((s) => s >= rough);
+  return step;
+}
+
+// The tick values of an axis from low to high, and the decimals their labels need.
+function chartTicks(low, high, count) {
+  const step = chartStep(high - low, count);
+  const decimals = Math.max(0, -Math.floor(Math.log10(step)));
+  const ticks = [];
+  for (let i = Math.ceil(low / step); i * step <= high + step * 1e-9; ++i) ticks.push(i * step);
+  return { ticks, decimals };
+}
+
+// The runs of consecutive points that have a value: a point without one ends a run.
+function chartSegments(points) {
+  const segments = [[]];
+  for (const point of points) {
+    if (Number.isFinite(point.gas)) segments[segments.length - 1].push(point);
+    else if (segments[segments.length - 1].length > 0) segments.push([]);
+  }
+  return segments.filter((segment) => segment.length > 0);
+}
+
+function chartEscape(text) {
+  return String(text).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+}
+
+// The vertical range: every value drawn, the marker's included, with a margin
+// (more above, where the marker's label goes); a flat line gets a range of its own.
+function chartRange(values) {
+  const low = Math.min(...values);
+  const high = Math.max(...values);
+  if (!(high > low)) return [low - 1, high + 1];
+  return [low - (high - low) * 0.06, high + (high - low) * 0.16];
+}
+
+// The SVG markup of the chart. chart: {points: [{altitude, altitudeText, gas,
+// gasText}], xMax, marker: {altitude, gas, label} or null, xTitle, yTitle, width}.
+function chartMarkup(chart) {
+  const width = Math.max(300, chart.width);
+  const height = 300;
+  const box = { left: 58, right: width - 26, top: 14, bottom: height - 46 };
+  const drawn = chart.points.filter((p) => Number.isFinite(p.gas)).map((p) => p.gas);
+  if (chart.marker) drawn.push(chart.marker.gas);
+  if (drawn.length === 0) return { width, height, markup: '' };
+  const [yLow, yHigh] = chartRange(drawn);
+  const x = (a) => box.left + ((box.right - box.left) * a) / chart.xMax;
+  const y = (g) => box.bottom - ((box.bottom - box.top) * (g - yLow)) / (yHigh - yLow);
+  const at = (n) => n.toFixed(1);
+
+  const parts = [];
+  const xAxis = chartTicks(0, chart.xMax, Math.max(3, Math.floor((box.right - box.left) / 90)));
+  for (const t of xAxis.ticks) {
+    parts.push(`<line class="grid" x1="${at(x(t))}" x2="${at(x(t))}" y1="${box.top}" y2="${box.bottom}"/>`);
+    parts.push(`<text x="${at(x(t))}" y="${box.bottom + 18}" text-anchor="middle">${t.toFixed(xAxis.decimals)}</text>`);
+  }
+  const yAxis = chartTicks(yLow, yHigh, 5);
+  for (const t of yAxis.ticks) {
+    parts.push(`<line class="grid" x1="${box.left}" x2="${box.right}" y1="${at(y(t))}" y2="${at(y(t))}"/>`);
+    parts.push(`<text x="${box.left - 6}" y="${at(y(t) + 4)}" text-anchor="end">${t.toFixed(yAxis.decimals)}</text>`);
+  }
+  parts.push(`<rect class="frame" x="${box.left}" y="${box.top}" width="${box.right - box.left}" height="${box.bottom - box.top}"/>`);
+  parts.push(`<text x="${(box.left + box.right) / 2}" y="${height - 8}" text-anchor="middle">${chartEscape(chart.xTitle)}</text>`);
+  parts.push(`<text transform="translate(14 ${(box.top + box.bottom) / 2}) rotate(-90)" text-anchor="middle">${chartEscape(chart.yTitle)}</text>`);
+
+  const path = chartSegments(chart.points)
+    .map((segment) => segment.map((p, i) => `${i === 0 ? 'M' : 'L'}${at(x(p.altitude))} ${at(y(p.gas))}`).join(''))
+    .join('');
+  parts.push(`<path class="curve" d="${path}"/>`);
+  parts.push('<g class="points">');
+  for (const p of chart.points.filter((point) => Number.isFinite(point.gas))) {
+    const title = `${chartEscape(p.altitudeText)}: ${chartEscape(p.gasText)}`;
+    parts.push(
+      `<circle cx="${at(x(p.altitude))}" cy="${at(y(p.gas))}" r="2.5" data-altitude="${chartEscape(p.altitudeText)}"` +
+        ` data-gas="${chartEscape(p.gasText)}"><title>${title}</title></circle>`,
+    );
+  }
+  parts.push('</g>');
+  if (chart.marker) parts.push(chartMarker(chart.marker, x, y, box));
+  return { width, height, markup: parts.join('') };
+}
+
+// The current altitude: a dashed line up from the axis, a dot on the curve and its label beside it.
+function chartMarker(marker, x, y, box) {
+  const mx = Math.min(Math.max(x(marker.altitude), box.left), box.right);
+  const my = y(marker.gas);
+  const leftHalf = mx < (box.left + box.right) / 2;
+  const labelY = my - box.top < 20 ? my + 20 : my - 10;
+  return (
+    '<g class="marker">' +
+    `<line x1="${mx.toFixed(1)}" x2="${mx.toFixed(1)}" y1="${box.bottom}" y2="${box.top}"/>` +
+    `<circle cx="${mx.toFixed(1)}" cy="${my.toFixed(1)}" r="5"/>` +
+    `<text x="${(mx + (leftHalf ? 8 : -8)).toFixed(1)}" y="${labelY.toFixed(1)}" text-anchor="${leftHalf ? 'start' : 'end'}">` +
+    `${chartEscape(marker.label)}</text></g>`
+  );
+}
+
+if (typeof module === 'object') module.exports = { chartMarkup, chartSegments, chartTicks };

@@ -76,15 +76,14 @@ function chartMarkup(chart) {
     .map((segment) => segment.map((p, i) => `${i === 0 ? 'M' : 'L'}${at(x(p.altitude))} ${at(y(p.gas))}`).join(''))
     .join('');
   parts.push(`<path class="curve" d="${path}"/>`);
-  parts.push('<g class="points">');
-  for (const p of chart.points.filter((point) => Number.isFinite(point.gas))) {
-    const title = `${chartEscape(p.altitudeText)}: ${chartEscape(p.gasText)}`;
-    parts.push(
-      `<circle cx="${at(x(p.altitude))}" cy="${at(y(p.gas))}" r="2.5" data-altitude="${chartEscape(p.altitudeText)}"` +
-        ` data-gas="${chartEscape(p.gasText)}"><title>${title}</title></circle>`,
-    );
-  }
-  parts.push('</g>');
+  // The points as dots of one path (a round cap on a zero-length stroke), their
+  // texts beside them in the same order: one element however many points.
+  const plotted = chart.points.filter((point) => Number.isFinite(point.gas));
+  parts.push(
+    `<path class="points" d="${plotted.map((p) => `M${at(x(p.altitude))} ${at(y(p.gas))}h0`).join('')}"` +
+      ` data-altitudes="${chartEscape(plotted.map((p) => p.altitudeText).join(' '))}"` +
+      ` data-gas="${chartEscape(plotted.map((p) => p.gasText).join(' '))}"/>`,
+  );
   if (chart.marker) parts.push(chartMarker(chart.marker, x, y, box));
   return { width, height, markup: parts.join('') };
 }

@@ -26,11 +26,20 @@ async function loadKestrane(moduleBytes) {
   const decoder = new TextDecoder();
   // A fresh view each time: a call into the module may have grown its memory.
   const memory = () => new Uint8Array(core.memory.buffer);
+  const ascii = /^[\x00-\x7f]*$/;
 
+  // The NUL-terminated text at pointer (null for a null pointer). The core's
+  // texts are short and almost always ASCII, which is read without a decoder.
   function readText(pointer) {
     if (pointer === 0) return null;
     const bytes = memory();
-    return decoder.decode(bytes.subarray(pointer, bytes.indexOf(0, pointer)));
+    const end = bytes.indexOf(0, pointer);
+    let text = '';
+    for (let i = pointer; i < end; ++i) {
+      if (bytes[i] >= 0x80) return decoder.decode(bytes.subarray(pointer, end));
+      text += String.fromCharCode(bytes[i]);
+    }
+    return text;
   }
 
   return {
@@ -41,20 +50,28 @@ async function loadKestrane(moduleBytes) {
       return texts;
     },
 
-    // One run on the six field texts, exactly as typed, and the three list
-    // indices ({temperature, pressure, distance}). Gives {results: the four
-    // texts in the order the form shows them} or {field, message} when refused.
-    run(texts, units) {
-      texts.forEach((text, field) => {
-        const bytes = encoder.encode(text);
-        memory().set(bytes, core.kestrane_field_buffer(field, bytes.length));
-      });
+    // Hands the core one field's text, exactly as typed, for the next runs.
+    setField(field, text) {
+      if (ascii.test(text)) {
+        const pointer = core.kestrane_field_buffer(field, text.length);
+        const bytes = memory();
+        for (let i = 0; i < text.length; ++i) bytes[pointer + i] = text.charCodeAt(i);
+      } else {
+        const encoded = encoder.encode(text);
+        memory().set(encoded, core.kestrane_field_buffer(field, encoded.length));
+      }
+    },
+
+    // One run on the field texts last set and the three list indices
+    // ({temperature, pressure, distance}). Gives {results: the four texts in
+    // the order the form shows them}, or {field, message} when refused.
+    run(units) {
       const refused = core.kestrane_run(units.temperature, units.pressure, units.distance);
       if (refused >= 0) return { field: refused, message: readText(core.kestrane_output(0)) };
       return { results: [0, 1, 2, 3].map((i) => readText(core.kestrane_output(i))) };
     },
 
-    // The number the last run's field text holds as the core reads it (NaN when none).
+    // The number the field's text holds as the core reads it (NaN when none).
     fieldValue(field) {
       return core.kestrane_field_value(field);
     },

@@ -19,6 +19,7 @@
   const chartSpans = [10000, 3000];
   let core = null;
   let lastChart = null;
+  let chartWidth = 600; // kept by a resize observer, so a calculation forces no extra layout
 
   function moduleBytes() {
     const text = atob(document.getElementById('kestrane-module').textContent.trim());
@@ -58,15 +59,14 @@
     return [1, 2, 2.5, 5, 10].map((f) => f * power).find((v) => v >= value);
   }
 
-  // Runs the core once for each altitude across the chart with the other fields
-  // as they are; a refused run or a result that is not a number is a gap.
-  function chartPoints(texts, units, xMax) {
+  // Runs the core once for each altitude across the chart, the other fields as
+  // they were last set; a refused run or a result that is not a number is a gap.
+  function chartPoints(units, xMax) {
     const points = [];
     for (let i = 0; i <= chartSteps; ++i) {
       const altitudeText = String((xMax * i) / chartSteps);
-      const pointTexts = texts.slice();
-      pointTexts[altitudeField] = altitudeText;
-      const outcome = core.run(pointTexts, units);
+      core.setField(altitudeField, altitudeText);
+      const outcome = core.run(units);
       const gasText = outcome.results ? outcome.results[0] : null;
       points.push({ altitude: Number(altitudeText), altitudeText, gasText, gas: gasText === null ? NaN : Number(gasText) });
     }
@@ -74,7 +74,7 @@
   }
 
   function drawChart() {
-    const { markup, width, height } = chartMarkup({ ...lastChart, width: chartFigure.clientWidth });
+    const { markup, width, height } = chartMarkup({ ...lastChart, width: chartWidth });
     chartDrawing.setAttribute('viewBox', `0 0 ${width} ${height}`);
     chartDrawing.innerHTML = markup;
     chartNote.hidden = markup !== '';
@@ -82,13 +82,13 @@
   }
 
   // The chart for the reading just calculated, whose altitude the core read as `altitude`.
-  function updateChart(texts, units, altitude, gasText) {
+  function updateChart(units, altitude, gasText) {
     const unitText = lists.distance.selectedOptions[0].text;
     const span = chartSpans[units.distance] ?? chartSpans[0];
     const xMax = altitude > span ? roundUp(altitude) : span;
     const gas = Number(gasText);
     lastChart = {
-      points: chartPoints(texts, units, xMax),
+      points: chartPoints(units, xMax),
       xMax,
       xTitle: `${inputs[altitudeField].labels[0].textContent} (${unitText})`,
       yTitle: results[0].labels[0].textContent,
@@ -101,9 +101,9 @@
 
   // One press of Execute Calculation: the four results, or the message and nothing changed.
   function calculate() {
-    const texts = inputs.map((input) => input.value);
+    inputs.forEach((input, field) => core.setField(field, input.value));
     const units = selectedUnits();
-    const outcome = core.run(texts, units);
+    const outcome = core.run(units);
     if (outcome.message) {
       message.textContent = outcome.message;
       return;
@@ -111,7 +111,7 @@
     const altitude = core.fieldValue(altitudeField);
     outcome.results.forEach((text, i) => (results[i].value = text));
     message.textContent = '';
-    updateChart(texts, units, altitude, outcome.results[0]);
+    updateChart(units, altitude, outcome.results[0]);
   }
 
   form.addEventListener('submit', (event) => {
@@ -125,9 +125,10 @@
       button.click();
     }
   });
-  window.addEventListener('resize', () => {
+  new ResizeObserver(([entry]) => {
+    chartWidth = Math.round(entry.contentRect.width);
     if (lastChart) drawChart();
-  });
+  }).observe(chartFigure);
 
   loadKestrane(moduleBytes()).then(
     (loaded) => {

@@ -130,7 +130,10 @@ test('the chart: every point is what kestrane-cli gives at that altitude, the cu
   ];
   for (const c of cases) {
     await runReading(controls, c);
-    const points = await page.$$eval('.points circle', (cs) => cs.map((p) => [p.dataset.altitude, p.dataset.gas]));
+    const points = await page.$eval('.points', (p) => {
+      const gas = p.dataset.gas.split(' ');
+      return p.dataset.altitudes.split(' ').map((altitude, i) => [altitude, gas[i]]);
+    });
     assert.deepEqual(points.map(([a]) => a), Array.from({ length: 51 }, (_, i) => String(i * c.step)), c.marker);
     const readings = points.map(([altitude]) => ({ texts: c.texts.map((t, i) => (i === 4 ? altitude : t)), units: c.units }));
     assert.deepEqual(points.map(([, gas]) => gas), cliOutcomes(readings).map((o) => o.results[0]), c.marker);

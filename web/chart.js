@@ -34,13 +34,14 @@ function chartEscape(text) {
   return String(text).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 }
 
-// The vertical range: every value drawn, the marker's included, with a margin
-// (more above, where the marker's label goes); a flat line gets a range of its own.
+// The vertical range: every value drawn, the marker's included, with a margin;
+// a flat line gets a range of its own.
 function chartRange(values) {
   const low = Math.min(...values);
   const high = Math.max(...values);
   if (!(high > low)) return [low - 1, high + 1];
-  return [low - (high - low) * 0.06, high + (high - low) * 0.16];
+  const margin = (high - low) * 0.06;
+  return [low - margin, high + margin];
 }
 
 // The SVG markup of the chart. chart: {points: [{altitude, altitudeText, gas,
@@ -48,7 +49,7 @@ function chartRange(values) {
 function chartMarkup(chart) {
   const width = Math.max(300, chart.width);
   const height = 300;
-  const box = { left: 58, right: width - 26, top: 14, bottom: height - 46 };
+  const box = { left: 58, right: width - 26, top: 32, bottom: height - 46 };
   const drawn = chart.points.filter((p) => Number.isFinite(p.gas)).map((p) => p.gas);
   if (chart.marker) drawn.push(chart.marker.gas);
   if (drawn.length === 0) return { width, height, markup: '' };
@@ -84,22 +85,22 @@ function chartMarkup(chart) {
       ` data-altitudes="${chartEscape(plotted.map((p) => p.altitudeText).join(' '))}"` +
       ` data-gas="${chartEscape(plotted.map((p) => p.gasText).join(' '))}"/>`,
   );
-  if (chart.marker) parts.push(chartMarker(chart.marker, x, y, box));
+  if (chart.marker) parts.push(chartMarker(chart.marker, x, y, box, width));
   return { width, height, markup: parts.join('') };
 }
 
-// The current altitude: a dashed line up from the axis, a dot on the curve and its label beside it.
-function chartMarker(marker, x, y, box) {
+// The current altitude: a dashed line across the plot, a dot on the curve, and
+// its label above the plot, where it never covers the curve.
+function chartMarker(marker, x, y, box, width) {
   const mx = Math.min(Math.max(x(marker.altitude), box.left), box.right);
   const my = y(marker.gas);
-  const leftHalf = mx < (box.left + box.right) / 2;
-  const labelY = my - box.top < 20 ? my + 20 : my - 10;
+  const half = (marker.label.length * 7.5) / 2; // about half the label's width in bold 13 px
+  const labelX = Math.min(Math.max(mx, half + 4), width - half - 4);
   return (
     '<g class="marker">' +
     `<line x1="${mx.toFixed(1)}" x2="${mx.toFixed(1)}" y1="${box.bottom}" y2="${box.top}"/>` +
     `<circle cx="${mx.toFixed(1)}" cy="${my.toFixed(1)}" r="5"/>` +
-    `<text x="${(mx + (leftHalf ? 8 : -8)).toFixed(1)}" y="${labelY.toFixed(1)}" text-anchor="${leftHalf ? 'start' : 'end'}">` +
-    `${chartEscape(marker.label)}</text></g>`
+    `<text x="${labelX.toFixed(1)}" y="${box.top - 10}" text-anchor="middle">${chartEscape(marker.label)}</text></g>`
   );
 }
 

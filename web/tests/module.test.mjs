@@ -1,6 +1,6 @@
-// The WebAssembly module alone, under Node: the form's texts and the hazards
-// of a run (ties, negative zero, limits of single precision) give exactly the
-// native build's texts; and the chart breaks its line where a point has no value.
+// The WebAssembly module alone, under Node: the hazards of a run (ties,
+// negative zero, limits of single precision) give exactly the native build's
+// texts; and the chart breaks its line where a point has no value.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -9,20 +9,13 @@ import { test } from 'node:test';
 import { repoRoot } from './browser.mjs';
 
 const require = createRequire(import.meta.url);
-const { loadKestrane, KestraneText } = require('../kestrane.js');
+const { loadKestrane } = require('../kestrane.js');
 const { chartSegments } = require('../chart.js');
 const core = await loadKestrane(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')));
 const defaults = ['20.95', '30.00', '30.00', '75', '   0', ' 50'];
 const inUnits = { temperature: 0, pressure: 0, distance: 0 };
 
-test('the form texts', () => {
-  assert.deepEqual(core.formTexts(KestraneText.defaultText), defaults);
-  assert.deepEqual(core.formTexts(KestraneText.pressureUnit), ['In Hg', 'mm Hg', 'Bar', 'KPa']);
-  assert.deepEqual(core.formTexts(KestraneText.resultLabel), ['Calculated Gas (% Vol)', 'Calculated Gas Pressure',
-    'Vapor Pressure (%)', 'Corrected Barometer']);
-});
-
-test('runs', () => {
+test("a run's hazards give the native build's texts", () => {
   const cases = [
     [{}, { results: ['20.64', '6.19', '1.5', '29.56'] }],
     [{ 0: '20.125', 5: '0' }, { results: ['20.13', '6.04', '0.0', '30.00'] }], // a tie rounds away from zero

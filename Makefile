@@ -51,11 +51,11 @@ run: windows
 
 test: native sanitize fuzz-build windows windows-i686 web node_modules/.package-lock.json
 	ctest --preset native
-	$(WEB_TESTS)
 	ctest --preset sanitize
 	ctest --preset fuzz
 	scripts/with-display.sh ctest --preset mingw-x64
 	ctest --test-dir build/mingw-i686 --output-on-failure
+	$(WEB_TESTS)
 
 bench: native web node_modules/.package-lock.json
 	scripts/bench.sh

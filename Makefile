@@ -1,9 +1,10 @@
 # The two commands of the README: `make run` and `make test`. Each installs what
 # it needs (Debian packages), configures and builds.
-.PHONY: run test deps native sanitize windows windows-i686 fuzz-build fuzz exhaustive bench clean
+.PHONY: run test deps native sanitize windows windows-i686 web web-test fuzz-build fuzz exhaustive bench clean
 
 SHELL := /bin/bash
 WINE_RUN := scripts/wine-run.sh
+WEB_TESTS := node --test web/tests/*.test.mjs
 
 deps:
 	@scripts/install-deps.sh
@@ -19,6 +20,18 @@ windows: deps
 
 windows-i686: deps
 	@cmake --preset mingw-i686 >/dev/null && cmake --build --preset mingw-i686
+
+# The page: build/web/kestrane.html, one offline file with the core as WebAssembly.
+web: deps
+	@cmake --preset web >/dev/null && cmake --build --preset web
+
+# puppeteer-core for the page's tests and benchmark, exactly as package-lock.json pins it.
+node_modules/.package-lock.json: package.json package-lock.json | deps
+	npm ci --no-audit --no-fund
+
+# The page in headless Chromium (against the native kestrane-cli), and its module under Node.
+web-test: web native node_modules/.package-lock.json
+	$(WEB_TESTS)
 
 fuzz-build: deps
 	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz
@@ -36,14 +49,15 @@ exhaustive: native
 run: windows
 	@scripts/run-kestrane.sh
 
-test: native sanitize fuzz-build windows windows-i686
+test: native sanitize fuzz-build windows windows-i686 web node_modules/.package-lock.json
 	ctest --preset native
 	ctest --preset sanitize
 	ctest --preset fuzz
 	scripts/with-display.sh ctest --preset mingw-x64
 	ctest --test-dir build/mingw-i686 --output-on-failure
+	$(WEB_TESTS)
 
-bench: native
+bench: native web node_modules/.package-lock.json
 	scripts/bench.sh
 
 clean:

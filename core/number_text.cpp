@@ -1,11 +1,10 @@
 #include "number_text.h"
 
+#include <fast_float/fast_float.h>
+
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -29,7 +28,6 @@ constexpr bool is_digit(char c) {
 struct NumberSpan {
     std::size_t digits = 0;  // first character after the sign
     std::size_t end = 0;     // one past the number (0 when there is none)
-    std::size_t mantissa_end = 0;
     bool negative = false;
 };
 
@@ -54,7 +52,6 @@ NumberSpan find_number(std::string_view text) {
     }
     if (digit_count == 0)
         return NumberSpan{};
-    span.mantissa_end = i;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < n && (text[j] == '+' || text[j] == '-'))
@@ -69,40 +66,6 @@ NumberSpan find_number(std::string_view text) {
     return span;
 }
 
-// Decimal exponent of the leading non-zero digit of a number that does not fit
-// in a float: non-negative means too large, negative means too small.
-// Saturates instead of overflowing for absurd exponents.
-long long leading_digit_exponent(std::string_view text, const NumberSpan& span) {
-    std::size_t i = span.digits;
-    while (i < span.mantissa_end && text[i] != '.')
-        ++i;
-    const std::size_t point = i;
-    long long lead = std::numeric_limits<long long>::min();
-    for (std::size_t k = span.digits; k < span.mantissa_end; ++k) {
-        if (k == point)
-            continue;
-        if (text[k] != '0') {
-            lead = k < point ? static_cast<long long>(point - k) - 1 : -static_cast<long long>(k - point);
-            break;
-        }
-    }
-    if (lead == std::numeric_limits<long long>::min())
-        return -1;  // all zeros: cannot be out of range
-    long long exponent = 0;
-    bool exponent_negative = false;
-    std::size_t k = span.mantissa_end;
-    if (k < span.end) {
-        ++k;  // the 'e'
-        if (text[k] == '+' || text[k] == '-')
-            exponent_negative = text[k++] == '-';
-        for (; k < span.end; ++k) {
-            if (exponent < 1'000'000'000'000LL)
-                exponent = exponent * 10 + (text[k] - '0');
-        }
-    }
-    return lead + (exponent_negative ? -exponent : exponent);
-}
-
 }  // namespace
 
 std::size_t number_prefix_length(std::string_view text) {
@@ -113,18 +76,15 @@ std::optional<double> scan_field(std::string_view text) {
     const NumberSpan span = find_number(text);
     if (span.end == 0)
         return std::nullopt;
-    // from_chars rounds correctly; it only ever sees the unsigned decimal
-    // number found above, never the raw text (which could say "inf" or "nan").
+    // fast_float rounds correctly, the same on every toolchain (the WebAssembly
+    // C++ library has no floating-point std::from_chars). It only ever sees the
+    // unsigned decimal number found above, never the raw text (which could say
+    // "inf" or "nan"). A number too large for single precision comes back
+    // infinite and is refused; one too small rounds to zero.
     float value = 0.0f;
-    const auto [ptr, ec] =
-        std::from_chars(text.data() + span.digits, text.data() + span.end, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range) {
-        if (leading_digit_exponent(text, span) >= 0)
-            return std::nullopt;  // would be infinite
-        value = 0.0f;             // rounds to zero
-    } else if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value)) {
+    const auto [ptr, ec] = fast_float::from_chars(text.data() + span.digits, text.data() + span.end, value);
+    if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value))
         return std::nullopt;
-    }
     const double widened = static_cast<double>(value);
     return span.negative ? -widened : widened;
 }

@@ -21,3 +21,8 @@ if [ -x bench/gui_startup.sh ] && [ -f build/mingw-x64/app/Kestrane.exe ]; then
   echo "== Kestrane.exe start-up under Wine"
   scripts/with-display.sh bench/gui_startup.sh
 fi
+
+if [ -f build/web/kestrane.html ] && [ -d node_modules/puppeteer-core ]; then
+  echo "== the page in headless Chromium"
+  bench/page_speed.mjs
+fi

@@ -3,10 +3,13 @@
 # when they are all there already.
 set -euo pipefail
 packages=(
-  cmake make g++ clang libclang-rt-14-dev time libgtest-dev libbenchmark-dev libcli11-dev
+  cmake make g++ clang libclang-rt-14-dev time libgtest-dev libbenchmark-dev libcli11-dev libfast-float-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick
+  clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 chromium
 )
+# Node and npm drive the page's tests; a machine with its own Node keeps it.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the one-file page: copies page.html, replacing each "@include FILE"
+# line with that file of the source folder and the "@module" line with the
+# WebAssembly module in base64. Reports both sizes; fails when the page
+# outgrows its limit.
+set -euo pipefail
+src=$1 module=$2 out=$3
+limit=$((300 * 1024))
+
+while IFS= read -r line; do
+  case $line in
+    "@include "*) cat "$src/${line#@include }" ;;
+    "@module") base64 -w0 "$module"; echo ;;
+    *) printf '%s\n' "$line" ;;
+  esac
+done <"$src/page.html" >"$out.tmp"
+
+module_size=$(stat -c %s "$module")
+page_size=$(stat -c %s "$out.tmp")
+echo "kestrane.wasm: $module_size bytes; kestrane.html: $page_size bytes (limit $limit)"
+if [ "$page_size" -gt "$limit" ]; then
+  rm "$out.tmp"
+  echo "kestrane.html is over its limit of $limit bytes" >&2
+  exit 1
+fi
+mv "$out.tmp" "$out"

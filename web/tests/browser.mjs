@@ -1,0 +1,39 @@
+// Headless Debian Chromium for the page's tests, benchmark and screenshots: a
+// fresh profile each launch, no network services, and the page opened from disk.
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+export const repoRoot = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+export const pageUrl = pathToFileURL(join(repoRoot, 'build', 'web', 'kestrane.html')).href;
+
+// Starts Chromium; close() also removes its profile.
+export async function launchBrowser() {
+  const profile = mkdtempSync(join(tmpdir(), 'kestrane-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.KESTRANE_CHROMIUM ?? '/usr/bin/chromium',
+    ignoreDefaultArgs: true,
+    args: [
+      '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      `--user-data-dir=${profile}`,
+    ],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    rmSync(profile, { recursive: true, force: true });
+  };
+  return browser;
+}
+
+// Opens the page in a new tab and waits until it is ready (defaults shown, module instantiated).
+export async function openPage(browser, viewport = { width: 1024, height: 900 }) {
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  await page.goto(pageUrl);
+  await page.waitForFunction(() => performance.getEntriesByName('kestrane-ready').length > 0);
+  return page;
+}

@@ -1,0 +1,49 @@
+// The WebAssembly module alone, under Node: the hazards of a run (ties,
+// negative zero, limits of single precision) give exactly the native build's
+// texts; and the chart breaks its line where a point has no value.
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { join } from 'node:path';
+import { test } from 'node:test';
+import { repoRoot } from './browser.mjs';
+
+const require = createRequire(import.meta.url);
+const { loadKestrane } = require('../kestrane.js');
+const { chartSegments } = require('../chart.js');
+const core = await loadKestrane(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')));
+const defaults = ['20.95', '30.00', '30.00', '75', '   0', ' 50'];
+const inUnits = { temperature: 0, pressure: 0, distance: 0 };
+
+test("a run's hazards give the native build's texts", () => {
+  const cases = [
+    [{}, { results: ['20.64', '6.19', '1.5', '29.56'] }],
+    [{ 0: '20.125', 5: '0' }, { results: ['20.13', '6.04', '0.0', '30.00'] }], // a tie rounds away from zero
+    [{ 5: '-0.0001' }, { results: ['20.95', '6.29', '-0.0', '30.00'] }], // negative zero keeps its sign
+    [{ 0: '100.000001', 4: '-0.0005' }, { results: ['98.54', '29.56', '1.5', '29.56'] }],
+    [{ 0: '12e', 5: '1e-50' }, { results: ['12.00', '3.60', '0.0', '30.00'] }],
+    [{ 3: '1e3', 5: '99.99' }, { results: ['-10198.63', '-3059.59', '48780.8', '-14604.24'] }],
+    [{ 0: '20.95µg' }, { results: ['20.64', '6.19', '1.5', '29.56'] }], // multi-byte text after the number
+    [{ 0: '100.0001' }, { field: 0, message: 'Error: Gas Percent Outside of Range' }],
+    [{ 2: '1e39' }, { field: 2, message: 'Error: Barometric Pressure Outside of Range' }],
+    [{ 3: '' }, { field: 3, message: 'Error: Temperature Outside of Range' }],
+  ];
+  for (const [changes, expected] of cases) {
+    const texts = defaults.map((text, i) => changes[i] ?? text);
+    texts.forEach((text, field) => core.setField(field, text));
+    assert.deepEqual(core.run(inUnits), expected, JSON.stringify(texts));
+  }
+});
+
+test('chart segments: a point without a value breaks the line', () => {
+  const cases = [
+    [[1, 2, 3], [3]],
+    [[1, NaN, 3, 4], [1, 2]],
+    [[NaN, 2, NaN, NaN, 5, NaN], [1, 1]],
+    [[NaN, NaN], []],
+  ];
+  for (const [gas, lengths] of cases) {
+    const segments = chartSegments(gas.map((g, altitude) => ({ altitude, gas: g })));
+    assert.deepEqual(segments.map((s) => s.length), lengths, JSON.stringify(gas));
+  }
+});

@@ -100,8 +100,36 @@ using FieldTexts = std::array<std::string_view, field_count>;
 // computes, and formats the four results.
 RunOutcome run_correction(const FieldTexts& texts, UnitSelection selection);
 
+// The scan and checks of a run alone: the six values in field order, or the
+// first field refused (no later field is scanned). run_correction is this, then
+// compute_correction and format_results.
+std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts);
+
 // The computation alone, on values in the units of selection that passed their checks.
 CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection);
+
+// Why the results of a reading, exact as they are, describe no real gas: no dry
+// gas is left when the water vapour pressure reaches the pressure at the
+// altitude (the results are then zero or negative), and the vapour-pressure
+// curve was fitted to 32 to 122 degrees F only.
+struct CorrectionWarnings {
+    bool no_dry_gas = false;
+    bool temperature_outside_fit = false;
+
+    bool any() const { return no_dry_gas || temperature_outside_fit; }
+    friend bool operator==(const CorrectionWarnings&, const CorrectionWarnings&) = default;
+};
+
+// The texts of the two warnings, for every front end.
+inline constexpr std::string_view no_dry_gas_warning =
+    "the water vapour pressure reaches the pressure at this altitude: no dry gas is left, so the results are not "
+    "physical";
+inline constexpr std::string_view temperature_outside_fit_warning =
+    "the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), the range the vapour pressure curve "
+    "was fitted to";
+
+// The warnings of values that passed their checks, in the units of selection.
+CorrectionWarnings correction_warnings(CorrectionInputs inputs, UnitSelection selection);
 
 // The four texts of computed results.
 ResultTexts format_results(const CorrectionResults& results);

@@ -109,6 +109,14 @@ std::size_t number_prefix_length(std::string_view text) {
     return find_number(text).end;
 }
 
+std::string_view trim_blanks(std::string_view text) {
+    while (!text.empty() && is_c_space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && is_c_space(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::optional<double> scan_field(std::string_view text) {
     const NumberSpan span = find_number(text);
     if (span.end == 0)

@@ -22,6 +22,10 @@ std::optional<double> scan_field(std::string_view text);
 // the leading white space and sign; 0 when the text holds no number.
 std::size_t number_prefix_length(std::string_view text);
 
+// text without the blanks around it: the C white space that the scan skips
+// before a number (space, tab, line breaks, vertical tab, form feed).
+std::string_view trim_blanks(std::string_view text);
+
 // A printf-style fixed-point conversion: "%" flags width "." precision "f".
 // Flags are "-" (left-justify), "+" and " " (sign of positive values), "0"
 // (pad with zeros) and "#" (keep the point at precision 0).

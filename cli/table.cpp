@@ -123,6 +123,7 @@ struct Grid {
     std::string corner;
     std::vector<std::string> cells;  // row by row
     std::bitset<field_count> refused;
+    TableWarnings warnings;
 };
 
 Grid compute_grid(const TableOptions& o) {
@@ -159,13 +160,15 @@ Grid compute_grid(const TableOptions& o) {
         texts[row_field] = row;
         for (const std::string& column : o.columns.texts) {
             texts[column_field] = column;
-            const RunOutcome outcome = run_correction(texts, o.units);
-            if (outcome.refused()) {
-                g.refused.set(static_cast<std::size_t>(outcome.refused_field()));
-                g.cells.push_back(refused_mark(outcome.refused_field()));
-            } else {
-                g.cells.emplace_back(result_text(o.result, outcome.texts()));
+            const Correction c = correct(texts, o.units, o.mode);
+            if (!c.corrected()) {
+                g.refused.set(static_cast<std::size_t>(c.field));
+                g.cells.push_back(refused_mark(c.field));
+                continue;
             }
+            g.cells.emplace_back(result_text(o.result, c.texts));
+            g.warnings.no_dry_gas += c.warnings.no_dry_gas ? 1 : 0;
+            g.warnings.temperature_outside_fit += c.warnings.temperature_outside_fit ? 1 : 0;
         }
     }
     return g;
@@ -363,7 +366,7 @@ std::string refused_mark(Field field) {
     return "E" + std::to_string(static_cast<int>(field) + 1);
 }
 
-bool write_table(const TableOptions& options, std::ostream& out, std::string& error) {
+bool write_table(const TableOptions& options, std::ostream& out, std::string& error, TableWarnings* warnings) {
     if (options.rows.field == options.columns.field) {
         error = "the rows and the columns both sweep " +
                 std::string(field_column_names[static_cast<std::size_t>(options.rows.field)]);
@@ -386,6 +389,10 @@ bool write_table(const TableOptions& options, std::ostream& out, std::string& er
     }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
+    if (warnings) {
+        *warnings = grid.warnings;
+        warnings->cells = grid.cells.size();
+    }
     return true;
 }
 

@@ -120,6 +120,11 @@ std::string accepted_unit_names(UnitKind kind) {
     return text;
 }
 
+std::string unknown_unit_message(UnitKind kind, std::string_view name) {
+    return "unknown " + std::string(unit_kind_name(kind)) + " unit \"" + std::string(name) + "\"; use " +
+           accepted_unit_names(kind) + " (any case)";
+}
+
 std::string_view unit_text(UnitKind kind, int index) {
     const UnitNames names = names_of(kind);
     if (index < 0 || static_cast<std::size_t>(index) >= names.texts.size())

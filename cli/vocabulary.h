@@ -33,7 +33,16 @@ std::optional<Field> field_from_axis_name(std::string_view name);
 // The column name of a field, with words for a title: "relative humidity".
 std::string field_words(Field field);
 
+// The header names of the columns a corrected log gets, in their order: the
+// four results (gas per cent, gas pressure, vapour per cent, corrected
+// barometer), then why a row was not corrected, then its warnings.
+inline constexpr std::array<std::string_view, 6> result_column_names = {
+    "calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct", "corrected_barometer", "error", "warning"};
+inline constexpr std::size_t error_column = 4;
+inline constexpr std::size_t warning_column = 5;
+
 enum class UnitKind { temperature, pressure, distance };
+inline constexpr std::array<UnitKind, 3> unit_kinds = {UnitKind::temperature, UnitKind::pressure, UnitKind::distance};
 
 // The header names of the optional unit columns of a log, in kind order.
 inline constexpr std::array<std::string_view, 3> unit_column_names = {"temperature_unit", "pressure_unit",
@@ -48,6 +57,10 @@ std::optional<int> unit_index(UnitKind kind, std::string_view name);
 
 // The names unit_index accepts, for messages: "Degrees F or F, Degrees C or C".
 std::string accepted_unit_names(UnitKind kind);
+
+// Why a unit name was refused, and what would be accepted:
+// unknown pressure unit "psi"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)
+std::string unknown_unit_message(UnitKind kind, std::string_view name);
 
 // The list text of a unit index (the first entry for one outside the list, as the run converts it).
 std::string_view unit_text(UnitKind kind, int index);

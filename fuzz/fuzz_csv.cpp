@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kestrane::cli::LogOptions options;
     // At least as long as the longest header, so a given header always reads whole.
-    options.max_line = 160 + std::size_t{data[0] / (header_count + 1)} * 8;
+    options.max_record = 160 + std::size_t{data[0] / (header_count + 1)} * 8;
     std::istringstream in(log);
     std::ostringstream out;
     const kestrane::cli::LogReport report = kestrane::cli::correct_log(in, out, options);
@@ -225,7 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (error.rfind("line " + std::to_string(numbers[r]) + ": ", 0) != 0)
                 fail("a malformed row names another line", error + " for " + std::string(lines[r]));
             // A line that reads cleanly, whole and with the header's width can only be wrong in a unit.
-            if (input && input->size() == width && lines[r].size() <= options.max_line &&
+            if (input && input->size() == width && lines[r].size() <= options.max_record &&
                 error.find(" unit \"") == std::string::npos)
                 fail("a good line called malformed", error + " for " + std::string(lines[r]));
         } else {

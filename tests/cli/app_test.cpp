@@ -59,7 +59,8 @@ void expect_runs(const CliCase (&cases)[N]) {
 }
 
 const std::string header = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
-const std::string results = "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+const std::string results =
+    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error,warning\n";
 
 TEST(RunCli, SingleReadings) {
     const CliCase cases[] = {
@@ -107,7 +108,7 @@ TEST(RunCli, SingleReadings) {
          exit_refused,
          "",
          "Error: Target Pressure Outside of Range\n"},
-        {{"--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
+        {{"--gas", ""}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"\"\n"},
         {{"--version"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
     };
     expect_runs(cases);
@@ -118,21 +119,21 @@ TEST(RunCli, Logs) {
         {{"--csv", "-"},
          header + "\n20.95,30.00,30.00,75,   0, 50\n",
          0,
-         header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,\n",
+         header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,,\n",
          "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
         // The unit options stand for the log's missing unit columns.
         {{"--csv", "-", "--temperature-unit", "C"},
          header + "\n20.95,30.00,30.00,25,0,50\n",
          0,
-         header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,\n",
+         header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,,\n",
          "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
         {{"--csv", "-"},
          header + "\n20.95,30,30,75,0,101\n20.95,30,30,75,0\n20.95,30,30,75,0,0\n",
          exit_refused,
          header + "," + results +
-             "20.95,30,30,75,0,101,,,,,Error: Relative Humidity Outside of Range\n"
-             "20.95,30,30,75,0,,,,,,\"line 3: expected 6 fields, found 5\"\n"
-             "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,\n",
+             "20.95,30,30,75,0,101,,,,,Error: Relative Humidity Outside of Range,\n"
+             "\"20.95,30,30,75,0\",,,,,,,,,,\"line 3: expected 6 fields, found 5\",\n"
+             "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n",
          "kestrane-cli: 3 rows read, 1 corrected, 1 refused, 1 malformed\n"},
         {{"--csv", "-"},
          "gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity\n20.95,30,30,75,0,50\n",
@@ -150,8 +151,12 @@ TEST(RunCli, Logs) {
          exit_usage,
          "",
          "kestrane-cli: --humidity does not go with --csv: the log gives every field in its columns\n"},
-        {{"--csv", "no-such-log.csv"}, "", exit_io, "", "kestrane-cli: cannot read no-such-log.csv\n"},
-        {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read .: it is a folder\n"},
+        {{"--csv", "no-such-log.csv"},
+         "",
+         exit_io,
+         "",
+         "kestrane-cli: cannot read 'no-such-log.csv': No such file or directory\n"},
+        {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read '.': Is a directory\n"},
     };
     expect_runs(cases);
 }
@@ -162,7 +167,7 @@ std::vector<std::vector<std::string>> read_records(const std::string& text) {
     std::vector<std::vector<std::string>> records;
     std::vector<std::string_view> fields;
     while (reader.next(fields)) {
-        EXPECT_EQ(reader.fault(), LineFault::none) << "line " << reader.line_number() << " of\n" << text;
+        EXPECT_EQ(reader.fault(), RecordFault::none) << "line " << reader.line_number() << " of\n" << text;
         records.emplace_back(fields.begin(), fields.end());
     }
     return records;
@@ -181,13 +186,14 @@ TEST(RunCli, LogRoundTrip) {
     const auto out = read_records(got.out);
     ASSERT_EQ(out.size(), in.size()) << got.out;
     for (std::size_t r = 0; r < in.size(); ++r) {
-        ASSERT_EQ(out[r].size(), in[r].size() + 5) << "record " << r << " of\n" << got.out;
+        ASSERT_EQ(out[r].size(), in[r].size() + 6) << "record " << r << " of\n" << got.out;
         for (std::size_t f = 0; f < in[r].size(); ++f)
             EXPECT_EQ(out[r][f], in[r][f]) << "record " << r << ", field " << f << " of\n" << got.out;
     }
-    EXPECT_EQ(out[1].back(), "");
-    EXPECT_EQ(out[3].back(), "line 4: unknown pressure unit \"psi\"");
-    EXPECT_EQ(out[4].back(), "Error: Relative Humidity Outside of Range");
+    EXPECT_EQ(out[1][in[1].size() + 4], "");
+    EXPECT_EQ(out[3][in[3].size() + 4],
+              "unknown pressure unit \"psi\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)");
+    EXPECT_EQ(out[4][in[4].size() + 4], "Error: Relative Humidity Outside of Range");
 }
 
 TEST(RunCli, Tables) {
@@ -258,8 +264,8 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "",
          "kestrane-cli: The following argument was not expected: --bogus\n"
          "Accepted: --version, --help, --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, "
-         "--humidity, --temperature-unit, --pressure-unit, --distance-unit, --csv; the command table with --help, "
-         "--rows, --columns, --result, --format\n"
+         "--humidity, --lenient, --temperature-unit, --pressure-unit, --distance-unit, --csv, --rejects; the command "
+         "table with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--format", "xml"},
          "",
@@ -323,7 +329,7 @@ TEST(RunCli, LogFromAFileWithCrLf) {
     const CliRun got = run({"--csv", log_path});
     EXPECT_EQ(got.status, 0) << got.err;
     EXPECT_EQ(got.out, "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas," +
-                           results + "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,\n");
+                           results + "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,,\n");
     EXPECT_EQ(got.err, "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n");
     EXPECT_EQ(read_file(log_path),
               "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"

@@ -13,7 +13,7 @@ namespace kestrane::cli {
 namespace {
 
 const std::string results_header =
-    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error,warning\n";
 const std::string six_columns = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
 
 struct LogCase {
@@ -24,6 +24,7 @@ struct LogCase {
     std::size_t refused;
     std::size_t malformed;
     UnitSelection units{};
+    ReadingMode mode = ReadingMode::strict;
 };
 
 TEST(CorrectLog, EveryRowComesBack) {
@@ -45,26 +46,34 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "12abc,30,30,75,0,50\r\n",
          six_columns + "," + results_header +
              // Texts with leading blanks are quoted, so they read back with their blanks.
-             "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,\n"
-             "20.95,30.00,30.00,75,0,0,20.95,6.29,0.0,30.00,\n"
-             "20.95,30.00,30.00,75,0,100,20.34,6.10,2.9,29.13,\n"
-             "20.95,30.00,30.00,75,5000,50,17.29,5.19,1.5,24.76,\n"
-             "20.125,30.00,30.00,75,0,0,20.13,6.04,0.0,30.00,\n"
-             "100.0001,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
-             "20.95,0,30,75,0,abc,,,,,Error: Target Pressure Outside of Range\n"
-             "20.95,30,30,75,-0.001,50,,,,,Error: Altitude Outside of Range\n"
-             "20.95,30,30,75,0,-0.0001,20.95,6.29,-0.0,30.00,\n"
-             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
-             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,\n",
-         7, 4, 0},
+             "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,,\n"
+             "20.95,30.00,30.00,75,0,0,20.95,6.29,0.0,30.00,,\n"
+             "20.95,30.00,30.00,75,0,100,20.34,6.10,2.9,29.13,,\n"
+             "20.95,30.00,30.00,75,5000,50,17.29,5.19,1.5,24.76,,\n"
+             "20.125,30.00,30.00,75,0,0,20.13,6.04,0.0,30.00,,\n"
+             "100.0001,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range,\n"
+             "20.95,0,30,75,0,abc,,,,,Error: Target Pressure Outside of Range,\n"
+             "20.95,30,30,75,-0.001,50,,,,,Error: Altitude Outside of Range,\n"
+             "20.95,30,30,75,0,-0.0001,20.95,6.29,-0.0,30.00,,\n"
+             // Read strictly, a cell is one number or refused with its text.
+             ",30,30,75,0,50,,,,,\"Error: Target Gas (% Vol) is not a number: \"\"\"\"\",\n"
+             "12abc,30,30,75,0,50,,,,,\"Error: Target Gas (% Vol) is not a number: \"\"12abc\"\"\",\n",
+         6, 5, 0},
+        // The same two cells read as the dialog reads them.
+        {"LenientAsTheDialog", six_columns + "\n,30,30,75,0,50\n12abc,30,30,75,0,50\n20.95%,30,30,75,0,50 %\n",
+         six_columns + "," + results_header +
+             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range,\n"
+             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,,\n"
+             "20.95%,30,30,75,0,50 %,20.64,6.19,1.5,29.56,,\n",
+         2, 1, 0, UnitSelection{}, ReadingMode::lenient},
         {"OtherColumnOrderAndExtraColumns",
          "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time\n"
          "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00\n"
          "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01\n",
          "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time," +
              results_header +
-             "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00,20.13,6.04,0.0,30.00,\n"
-             "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01,17.29,5.19,1.5,24.76,\n",
+             "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00,20.13,6.04,0.0,30.00,,\n"
+             "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01,17.29,5.19,1.5,24.76,,\n",
          2, 0, 0},
         // Unit columns, in list texts or short names and any case; an empty cell
         // takes the unit of the options.
@@ -75,22 +84,22 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters\n"
                        "20.95,30.00,30.00,25,0,50, C ,,\n",
          six_columns + ",temperature_unit,pressure_unit,distance_unit," + results_header +
-             "20.95,30.00,30.00,25,0,50,Degrees C,,,20.62,6.19,1.6,29.53,\n"
-             "20.95,760,760,75,0,50,,mmhg,,20.64,156.89,1.5,29.48,\n"
-             "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters,18.38,5.52,1.5,26.32,\n"
-             "20.95,30.00,30.00,25,0,50,\" C \",,,20.62,6.19,1.6,29.53,\n",
+             "20.95,30.00,30.00,25,0,50,Degrees C,,,20.62,6.19,1.6,29.53,,\n"
+             "20.95,760,760,75,0,50,,mmhg,,20.64,156.89,1.5,29.48,,\n"
+             "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters,18.38,5.52,1.5,26.32,,\n"
+             "20.95,30.00,30.00,25,0,50,\" C \",,,20.62,6.19,1.6,29.53,,\n",
          4, 0, 0},
         {"UnitsFromTheOptions",
          six_columns + ",temperature_unit\n"
                        "20.95,30.00,30.00,25,0,50,\n"
                        "20.95,30.00,30.00,75,0,50,F\n",
          six_columns + ",temperature_unit," + results_header +
-             "20.95,30.00,30.00,25,0,50,,20.62,6.19,1.6,29.53,\n"
-             "20.95,30.00,30.00,75,0,50,F,20.64,6.19,1.5,29.56,\n",
+             "20.95,30.00,30.00,25,0,50,,20.62,6.19,1.6,29.53,,\n"
+             "20.95,30.00,30.00,75,0,50,F,20.64,6.19,1.5,29.56,,\n",
          2, 0, 0, UnitSelection{1, 0, 0}},
-        // Malformed lines keep their place, with what could be read of them,
-        // and the rows after them are still corrected.
-        {"MalformedRowsKeptInPlace",
+        // Malformed records keep their place, their text whole in the first
+        // column, and the rows after them are still corrected.
+        {"MalformedRecordsCarryTheirText",
          six_columns + ",pressure_unit\n"
                        "20.95,30.00,30.00,75,0,50,\n"
                        "20.95,30.00,30.00,75,0,50\n"
@@ -102,17 +111,18 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "20\"95,30.00,30.00,75,0,50,\n"
                        "20.95,30.00,30.00,75,0,0,\n",
          six_columns + ",pressure_unit," + results_header +
-             "20.95,30.00,30.00,75,0,50,,20.64,6.19,1.5,29.56,\n"
-             "20.95,30.00,30.00,75,0,50,,,,,,\"line 3: expected 7 fields, found 6\"\n"
-             "20.95,30.00,30.00,75,0,50,,,,,,\"line 5: expected 7 fields, found 8\"\n"
-             "20.95,30.00,\"30.00,75,0,50,\",,,,,,,,,line 6: unterminated quoted field\n"
-             "20.95,30.00,30.00,75,0,50,psi,,,,,\"line 7: unknown pressure unit \"\"psi\"\"\"\n"
-             "20.95x,30.00,30.00,75,0,50,,,,,,line 8: text after the closing quote of a field\n"
-             "\"20\"\"95\",30.00,30.00,75,0,50,,,,,,line 9: quote inside a field that is not quoted\n"
-             "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,\n",
-         2, 0, 6},
+             "20.95,30.00,30.00,75,0,50,,20.64,6.19,1.5,29.56,,\n"
+             "\"20.95,30.00,30.00,75,0,50\",,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"
+             "\"20.95,30.00,30.00,75,0,50,,extra\",,,,,,,,,,,\"line 5: expected 7 fields, found 8\",\n"
+             "\"20.95,30.00,\"\"30.00,75,0,50,\",,,,,,,,,,,line 6: unterminated quoted field,\n"
+             "20.95,30.00,30.00,75,0,50,psi,,,,,\"unknown pressure unit \"\"psi\"\"; use In Hg or inHg, mm Hg or "
+             "mmHg, Bar, KPa (any case)\",\n"
+             "\"\"\"20.95\"\"x,30.00,30.00,75,0,50,\",,,,,,,,,,,line 8: text after the closing quote of a field,\n"
+             "\"20\"\"95,30.00,30.00,75,0,50,\",,,,,,,,,,,line 9: quote inside a field that is not quoted,\n"
+             "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,,\n",
+         2, 1, 5},
         {"ByteOrderMarkKept", "\xEF\xBB\xBF" + six_columns + "\n20.95,30.00,30.00,75,0,50\n",
-         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n", 1,
+         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n", 1,
          0, 0},
         {"HeaderOnly", six_columns + "\n", six_columns + "," + results_header, 0, 0, 0},
     };
@@ -121,6 +131,7 @@ TEST(CorrectLog, EveryRowComesBack) {
         std::ostringstream out;
         LogOptions options;
         options.units = c.units;
+        options.mode = c.mode;
         const LogReport report = correct_log(in, out, options);
         EXPECT_EQ(report.failure, LogFailure::none) << c.name << ": " << report.message << "\nlog:\n" << c.log;
         EXPECT_EQ(out.str(), c.corrected) << c.name << ": log\n" << c.log;
@@ -136,14 +147,14 @@ TEST(CorrectLog, OverlongLineIsMalformedAndTheNextStillRead) {
     std::istringstream in(six_columns + "\n" + row + "20.95,30.00,30.00,75,0,50" + std::string(100, ' ') + "\n" + row);
     std::ostringstream out;
     LogOptions options;
-    options.max_line = 90;
+    options.max_record = 90;
     const LogReport report = correct_log(in, out, options);
     EXPECT_EQ(out.str(), six_columns + "," + results_header +
-                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n"
-                             "20.95,30.00,30.00,75,0,\"50" +
-                             std::string(65, ' ') +
-                             "\",,,,,line 3: line longer than 90 bytes\n"
-                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n");
+                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n"
+                             "\"20.95,30.00,30.00,75,0,50" +
+                             std::string(100, ' ') +
+                             "\",,,,,,,,,,line 3: record longer than 90 bytes,\n"
+                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n");
     EXPECT_EQ(report.malformed, 1u);
     EXPECT_EQ(report.corrected, 2u);
 }
@@ -232,8 +243,8 @@ TEST(CorrectLog, LongLogKeepsEveryRowInOrder) {
     for (int i = 0; i < rows; ++i) {
         const bool dry = i % 2 == 0;
         log += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0\n" : ",20.95,30,30,75,0,100\n");
-        expected += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,\n"
-                                             : ",20.95,30,30,75,0,100,20.34,6.10,2.9,29.13,\n");
+        expected += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n"
+                                             : ",20.95,30,30,75,0,100,20.34,6.10,2.9,29.13,,\n");
     }
     std::istringstream in(log);
     std::ostringstream out;

@@ -16,13 +16,13 @@ using Records = std::vector<std::vector<std::string>>;
 struct ReadAll {
     Records records;
     std::vector<std::size_t> lines;
-    std::vector<LineFault> faults;
+    std::vector<RecordFault> faults;
     bool byte_order_mark = false;
 };
 
-ReadAll read_all(const std::string& input, std::size_t max_line = CsvReader::default_max_line) {
+ReadAll read_all(const std::string& input, std::size_t max_record = CsvReader::default_max_record) {
     std::istringstream in(input);
-    CsvReader reader(in, max_line);
+    CsvReader reader(in, max_record);
     ReadAll result;
     std::vector<std::string_view> fields;
     while (reader.next(fields)) {
@@ -50,14 +50,14 @@ std::string shown(const std::string& text) {
     return out;
 }
 
-constexpr LineFault ok = LineFault::none;
+constexpr RecordFault ok = RecordFault::none;
 
 struct ReadCase {
     const char* name;
     std::string input;
     Records records;
     std::vector<std::size_t> lines;
-    std::vector<LineFault> faults;
+    std::vector<RecordFault> faults;
 };
 
 TEST(CsvReader, ReadsLinesAsRecords) {
@@ -80,12 +80,12 @@ TEST(CsvReader, ReadsLinesAsRecords) {
          "\"open,x\nnext,y\n",
          {{"open,x"}, {"next", "y"}},
          {1, 2},
-         {LineFault::unterminated_quote, ok}},
-        {"TextAfterClosingQuoteKept", "\"ab\"cd,e\n", {{"abcd", "e"}}, {1}, {LineFault::text_after_quote}},
-        {"QuoteInsideUnquotedField", "12\"3,4\n", {{"12\"3", "4"}}, {1}, {LineFault::stray_quote}},
-        {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {LineFault::stray_quote}},
+         {RecordFault::unterminated_quote, ok}},
+        {"TextAfterClosingQuoteKept", "\"ab\"cd,e\n", {{"abcd", "e"}}, {1}, {RecordFault::text_after_quote}},
+        {"QuoteInsideUnquotedField", "12\"3,4\n", {{"12\"3", "4"}}, {1}, {RecordFault::stray_quote}},
+        {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {RecordFault::stray_quote}},
         // The first fault of a line is the one reported.
-        {"FirstFaultWins", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {LineFault::stray_quote}},
+        {"FirstFaultWins", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {RecordFault::stray_quote}},
     };
     for (const auto& c : cases) {
         const ReadAll got = read_all(c.input);
@@ -115,7 +115,7 @@ TEST(CsvReader, LongLinesAreCutAtTheBound) {
     const ReadAll got = read_all("12345678\n123,5678901234\n\"ab,cdefghij\nx\n", 8);
     EXPECT_EQ(got.records, (Records{{"12345678"}, {"123", "5678"}, {"ab,cdef"}, {"x"}}));
     EXPECT_EQ(got.lines, (std::vector<std::size_t>{1, 2, 3, 4}));
-    EXPECT_EQ(got.faults, (std::vector<LineFault>{ok, LineFault::too_long, LineFault::too_long, ok}));
+    EXPECT_EQ(got.faults, (std::vector<RecordFault>{ok, RecordFault::too_long, RecordFault::too_long, ok}));
 }
 
 // The reader takes its input 64 KiB at a time; each of these puts a hazard
@@ -185,7 +185,7 @@ TEST(CsvField, WrittenFieldsReadBackWhole) {
     }
     const ReadAll got = read_all(line + "\n");
     EXPECT_EQ(got.records, Records{texts}) << "line \"" << shown(line) << "\"";
-    EXPECT_EQ(got.faults, std::vector<LineFault>{ok}) << "line \"" << shown(line) << "\"";
+    EXPECT_EQ(got.faults, std::vector<RecordFault>{ok}) << "line \"" << shown(line) << "\"";
 }
 
 }  // namespace

@@ -189,10 +189,11 @@ int run_reading(const Settings& s, UnitSelection units, std::ostream& out, std::
         err << refusal_message(c, texts) << '\n';
         return exit_refused;
     }
-    out << calculated_gas_pct_label << ": " << c.texts.calculated_gas_pct << '\n'
-        << calculated_gas_pressure_label << ": " << c.texts.calculated_gas_pressure << '\n'
-        << vapor_pressure_pct_label << ": " << c.texts.vapor_pressure_pct << '\n'
-        << corrected_barometer_label << ": " << c.texts.corrected_barometer << '\n';
+    const ResultTexts t = c.texts();
+    out << calculated_gas_pct_label << ": " << t.calculated_gas_pct << '\n'
+        << calculated_gas_pressure_label << ": " << t.calculated_gas_pressure << '\n'
+        << vapor_pressure_pct_label << ": " << t.vapor_pressure_pct << '\n'
+        << corrected_barometer_label << ": " << t.corrected_barometer << '\n';
     if (!out.flush())
         return write_failed(out, err);
     print_warnings(c.warnings, err);

@@ -227,24 +227,48 @@ private:
             ++report_.refused;
             message = refusal_message(c, texts);
             results[error_column] = message;
-        } else {
-            ++report_.corrected;
-            results = {c.texts.calculated_gas_pct, c.texts.calculated_gas_pressure, c.texts.vapor_pressure_pct,
-                       c.texts.corrected_barometer};
-            if (c.warnings.any()) {
-                ++report_.warned;
-                for (const std::string_view text : warning_texts(c.warnings))
-                    message.append(message.empty() ? "" : "; ").append(text);
-                results[warning_column] = message;
-            }
+            write_row(fields_, results);
+            return;
         }
+        ++report_.corrected;
+        if (c.warnings.any()) {
+            ++report_.warned;
+            for (const std::string_view text : warning_texts(c.warnings))
+                message.append(message.empty() ? "" : "; ").append(text);
+            results[warning_column] = message;
+        }
+        if (copies_text()) {
+            // The common case, kept short: the row as it stands, then the results.
+            pending_ += reader_.text();
+            pending_ += ',';
+            append_formatted(pending_, c.values.calculated_gas_pct, calculated_gas_pct_format);
+            pending_ += ',';
+            append_formatted(pending_, c.values.calculated_gas_pressure, calculated_gas_pressure_format);
+            pending_ += ',';
+            append_formatted(pending_, c.values.vapor_pressure_pct, vapor_pressure_pct_format);
+            pending_ += ',';
+            append_formatted(pending_, c.values.corrected_barometer, corrected_barometer_format);
+            append_results(results, columns_.width + error_column);
+            return;
+        }
+        const ResultTexts t = c.texts();
+        results[0] = t.calculated_gas_pct;
+        results[1] = t.calculated_gas_pressure;
+        results[2] = t.vapor_pressure_pct;
+        results[3] = t.corrected_barometer;
         write_row(fields_, results);
+    }
+
+    // Whether the row's own text, as it stands, is what its cells write, with
+    // the results appended after them.
+    bool copies_text() const {
+        return !columns_.in_place && fields_.size() == columns_.width && reader_.writes_back_unchanged();
     }
 
     // A row's cells in the output's order. When the row's own text reads back
     // as its fields, it is copied as it stands.
     void write_row(const std::vector<std::string_view>& cells, const Results& results) {
-        if (!columns_.in_place && cells.size() == columns_.width && reader_.writes_back_unchanged() && !cells.empty()) {
+        if (&cells == &fields_ && copies_text()) {
             pending_ += reader_.text();
             append_results(results, columns_.width);
             return;

@@ -1,6 +1,7 @@
 #include "csv.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace kestrane::cli {
@@ -35,14 +36,18 @@ std::string describe(RecordFault fault, std::size_t max_record) {
 }
 
 CsvReader::CsvReader(InputSource& in, std::size_t max_record, char delimiter)
-    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), delimiter_(delimiter), buffer_(2 * chunk_size) {}
+    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), delimiter_(delimiter), buffer_(2 * chunk_size) {
+    field_stops_[static_cast<unsigned char>(delimiter)] = true;
+    field_stops_['"'] = true;
+}
 
 CsvReader::CsvReader(std::istream& in, std::size_t max_record, char delimiter)
-    : owned_(std::make_unique<StreamSource>(in)),
-      in_(owned_.get()),
-      max_record_(max_record == 0 ? 1 : max_record),
-      delimiter_(delimiter),
-      buffer_(2 * chunk_size) {}
+    : CsvReader(std::make_unique<StreamSource>(in), max_record, delimiter) {}
+
+CsvReader::CsvReader(std::unique_ptr<InputSource> in, std::size_t max_record, char delimiter)
+    : CsvReader(*in, max_record, delimiter) {
+    owned_ = std::move(in);
+}
 
 // Reads more input after what is held, moving the unfinished record to the
 // front first. False at the end of the input (or when it failed).
@@ -78,6 +83,14 @@ void CsvReader::skip_byte_order_mark() {
     }
 }
 
+// The bytes at which the search for a record's end must look closer: line
+// breaks, and quotes (which may open or close a quoted field).
+struct Stops {
+    std::array<bool, 256> at{};
+    constexpr Stops() { at['\n'] = at['\r'] = at['"'] = true; }
+};
+constexpr Stops stops;
+
 // Looks for the end of the record at start_, from where the last look stopped.
 // True with the record's length and its line break's when found; false when
 // the input held so far ends first.
@@ -89,42 +102,40 @@ bool CsvReader::find_end(std::size_t& length, std::size_t& break_length) {
     // A quote or CR as the last byte held may be the first of a pair ("" or
     // CRLF): wait for the next byte unless the input has ended.
     const bool more_may_come = !at_end_;
-    while (i < n) {
+    for (;;) {
+        while (i < n && !stops.at[static_cast<unsigned char>(p[i])])
+            ++i;
+        if (i == n)
+            break;
         const char c = p[i];
-        if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 == n && more_may_come)
-                break;
-            const std::size_t size = c == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1;
+        if (c == '"') {
             if (!s.in_quotes) {
-                s.pos = i;
-                length = i;
-                break_length = size;
-                return true;
-            }
-            if (s.breaks++ == 0) {
-                s.first_break = i;
-                s.first_break_length = size;
-            }
-            i += size;
-        } else if (s.in_quotes) {
-            if (c == '"') {
-                if (i + 1 == n && more_may_come)
-                    break;
-                if (i + 1 < n && p[i + 1] == '"')
-                    ++i;
-                else
-                    s.in_quotes = false;
-            }
-            ++i;
-        } else {
-            if (c == delimiter_) {
-                s.field_start = true;
+                // A quote opens a quoted field only at the field's start.
+                s.in_quotes = i == 0 || p[i - 1] == delimiter_;
+            } else if (i + 1 == n && more_may_come) {
+                break;
+            } else if (i + 1 < n && p[i + 1] == '"') {
+                ++i;
             } else {
-                s.in_quotes = c == '"' && s.field_start;
-                s.field_start = false;
+                s.in_quotes = false;
             }
             ++i;
+            continue;
         }
+        if (c == '\r' && i + 1 == n && more_may_come)
+            break;
+        const std::size_t size = c == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1;
+        if (!s.in_quotes) {
+            s.pos = i;
+            length = i;
+            break_length = size;
+            return true;
+        }
+        if (s.breaks++ == 0) {
+            s.first_break = i;
+            s.first_break_length = size;
+        }
+        i += size;
     }
     s.pos = i;
     return false;
@@ -175,11 +186,14 @@ void CsvReader::split(std::string_view record, std::vector<std::string_view>& fi
             fields.emplace_back(unquoted_.data() + begin, unquoted_.size() - begin);
         } else {
             const std::size_t begin = i;
-            for (; i < n && p[i] != delimiter_; ++i) {
-                if (p[i] == '"') {
-                    quotes = true;
-                    note(RecordFault::stray_quote);
-                }
+            for (;;) {
+                while (i < n && !field_stops_[static_cast<unsigned char>(p[i])])
+                    ++i;
+                if (i == n || p[i] == delimiter_)
+                    break;
+                quotes = true;
+                note(RecordFault::stray_quote);
+                ++i;
             }
             blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
             fields.emplace_back(p + begin, i - begin);

@@ -1,6 +1,7 @@
 // Comma-separated text: a streaming reader of RFC 4180 records, and the writer of one field.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <istream>
@@ -83,12 +84,13 @@ public:
     char delimiter() const { return delimiter_; }
 
 private:
+    CsvReader(std::unique_ptr<InputSource> in, std::size_t max_record, char delimiter);
+
     // Where the search for the end of the record at start_ stands, so that it
     // goes on where it stopped when more input arrives.
     struct Scan {
         std::size_t pos = 0;  // offset from start_ of the next byte to look at
         bool in_quotes = false;
-        bool field_start = true;
         std::size_t first_break = 0;  // offset of the first line break inside quotes, if breaks > 0
         std::size_t first_break_length = 0;
         std::size_t breaks = 0;  // line breaks inside quotes so far
@@ -106,6 +108,7 @@ private:
     InputSource* in_;
     std::size_t max_record_;
     char delimiter_;
+    std::array<bool, 256> field_stops_{};  // the delimiter and the quote
     std::function<void()> wait_hook_;
     std::vector<char> buffer_;
     std::size_t start_ = 0;  // the current record's first byte

@@ -2,12 +2,24 @@
 
 namespace kestrane::cli {
 
-bool is_whole_number(Field field, std::string_view text) {
-    text = trim_blanks(text);
+namespace {
+
+// Whether a text whose number at the start is `length` long holds nothing else
+// but blanks, and a "%" among them after the number of a percentage.
+bool only_number(Field field, std::string_view text, std::size_t length) {
+    if (length == 0)
+        return false;
+    std::string_view rest = trim_blanks(text.substr(length));
     const bool percentage = field == Field::target_gas || field == Field::relative_humidity;
-    if (percentage && !text.empty() && text.back() == '%')
-        text = trim_blanks(text.substr(0, text.size() - 1));
-    return !text.empty() && number_prefix_length(text) == text.size();
+    if (percentage && !rest.empty() && rest.front() == '%')
+        rest = trim_blanks(rest.substr(1));
+    return rest.empty();
+}
+
+}  // namespace
+
+bool is_whole_number(Field field, std::string_view text) {
+    return only_number(field, text, number_prefix_length(text));
 }
 
 std::string not_a_number_message(Field field, std::string_view text) {
@@ -19,28 +31,25 @@ std::string not_a_number_message(Field field, std::string_view text) {
 
 Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode) {
     Correction c;
-    std::size_t first_not_number = field_count;
-    if (mode == ReadingMode::strict) {
-        for (std::size_t f = 0; f < field_count && first_not_number == field_count; ++f) {
-            if (!is_whole_number(static_cast<Field>(f), texts[f]))
-                first_not_number = f;
+    ScanLengths lengths{};
+    const auto read = read_fields(texts, lengths);
+    const Field* refused = std::get_if<Field>(&read);
+    // The dialog's reading stops at its first refused field. Read strictly, a
+    // field up to that one that is not a number is refused first, for that.
+    const std::size_t scanned = refused ? static_cast<std::size_t>(*refused) + 1 : field_count;
+    for (std::size_t f = 0; mode == ReadingMode::strict && f < scanned; ++f) {
+        if (!only_number(static_cast<Field>(f), texts[f], lengths[f])) {
+            c.status = Correction::Status::not_a_number;
+            c.field = static_cast<Field>(f);
+            return c;
         }
     }
-    // The dialog's reading stops at its first refused field; a field before the
-    // first one that is not a number is refused for its range, as in the dialog.
-    const auto read = read_fields(texts);
-    const Field* refused = std::get_if<Field>(&read);
-    if (refused && static_cast<std::size_t>(*refused) < first_not_number) {
+    if (refused) {
         c.status = Correction::Status::out_of_range;
         c.field = *refused;
-    } else if (first_not_number < field_count) {
-        c.status = Correction::Status::not_a_number;
-        c.field = static_cast<Field>(first_not_number);
-    } else {
-        const CorrectionInputs& inputs = std::get<CorrectionInputs>(read);
-        c.texts = format_results(compute_correction(inputs, units));
-        c.warnings = correction_warnings(inputs, units);
+        return c;
     }
+    c.values = compute_correction(std::get<CorrectionInputs>(read), units, c.warnings);
     return c;
 }
 

@@ -32,10 +32,12 @@ struct Correction {
     enum class Status { corrected, out_of_range, not_a_number };
     Status status = Status::corrected;
     Field field = Field::target_gas;  // the refused field, unless corrected
-    ResultTexts texts;                // when corrected
+    CorrectionResults values;         // when corrected
     CorrectionWarnings warnings;      // when corrected
 
     bool corrected() const { return status == Status::corrected; }
+    // The four texts of the results, as the dialog shows them.
+    ResultTexts texts() const { return format_results(values); }
 };
 
 // Reads the texts in field order, the first field that is refused (out of its

@@ -166,7 +166,8 @@ Grid compute_grid(const TableOptions& o) {
                 g.cells.push_back(refused_mark(c.field));
                 continue;
             }
-            g.cells.emplace_back(result_text(o.result, c.texts));
+            const ResultTexts shown = c.texts();
+            g.cells.emplace_back(result_text(o.result, shown));
             g.warnings.no_dry_gas += c.warnings.no_dry_gas ? 1 : 0;
             g.warnings.temperature_outside_fit += c.warnings.temperature_outside_fit ? 1 : 0;
         }

@@ -52,10 +52,7 @@ Conditions conditions(const CorrectionInputs& in, UnitSelection selection) {
 constexpr double fit_low_f = 32.0;
 constexpr double fit_high_f = 122.0;
 
-}  // namespace
-
-CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selection) {
-    const Conditions c = conditions(in, selection);
+CorrectionResults results_of(const CorrectionInputs& in, UnitSelection selection, const Conditions& c) {
     CorrectionResults out;
     out.vapor_pressure_pct = c.vapor_inhg / c.barometer_inhg * 100.0;  // share of the pressure as entered
     out.corrected_barometer = c.at_altitude_inhg - c.vapor_inhg;
@@ -65,14 +62,29 @@ CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selectio
     return out;
 }
 
-CorrectionWarnings correction_warnings(CorrectionInputs in, UnitSelection selection) {
-    const Conditions c = conditions(in, selection);
+CorrectionWarnings warnings_of(const Conditions& c) {
     CorrectionWarnings w;
     // Written as "not below" so that a pressure that is not a number (the height
     // formula's pole) counts as no dry gas too.
     w.no_dry_gas = !(c.vapor_inhg < c.at_altitude_inhg);
     w.temperature_outside_fit = c.temperature_f < fit_low_f || c.temperature_f > fit_high_f;
     return w;
+}
+
+}  // namespace
+
+CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selection) {
+    return results_of(in, selection, conditions(in, selection));
+}
+
+CorrectionWarnings correction_warnings(CorrectionInputs in, UnitSelection selection) {
+    return warnings_of(conditions(in, selection));
+}
+
+CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selection, CorrectionWarnings& warnings) {
+    const Conditions c = conditions(in, selection);
+    warnings = warnings_of(c);
+    return results_of(in, selection, c);
 }
 
 ResultTexts format_results(const CorrectionResults& r) {
@@ -85,10 +97,15 @@ ResultTexts format_results(const CorrectionResults& r) {
 }
 
 std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts) {
+    ScanLengths lengths{};
+    return read_fields(texts, lengths);
+}
+
+std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts, ScanLengths& lengths) {
     std::array<double, field_count> values{};
     for (std::size_t i = 0; i < field_count; ++i) {
         const auto field = static_cast<Field>(i);
-        const std::optional<double> value = scan_field(texts[i]);
+        const std::optional<double> value = scan_field(texts[i], lengths[i]);
         if (!value || !accepted(field, *value))
             return field;
         values[i] = *value;

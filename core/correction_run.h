@@ -105,6 +105,13 @@ RunOutcome run_correction(const FieldTexts& texts, UnitSelection selection);
 // compute_correction and format_results.
 std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts);
 
+// The length of the number at the start of each field's text that was scanned
+// (number_prefix_length), in field order; the fields after a refused one were not.
+using ScanLengths = std::array<std::size_t, field_count>;
+
+// As read_fields, also giving the lengths of the numbers it scanned.
+std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts, ScanLengths& lengths);
+
 // The computation alone, on values in the units of selection that passed their checks.
 CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection);
 
@@ -130,6 +137,9 @@ inline constexpr std::string_view temperature_outside_fit_warning =
 
 // The warnings of values that passed their checks, in the units of selection.
 CorrectionWarnings correction_warnings(CorrectionInputs inputs, UnitSelection selection);
+
+// compute_correction and correction_warnings in one.
+CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection, CorrectionWarnings& warnings);
 
 // The four texts of computed results.
 ResultTexts format_results(const CorrectionResults& results);

@@ -103,11 +103,29 @@ long long leading_digit_exponent(std::string_view text, const NumberSpan& span) 
     return lead + (exponent_negative ? -exponent : exponent);
 }
 
-}  // namespace
-
-std::size_t number_prefix_length(std::string_view text) {
-    return find_number(text).end;
+// The value of a short plain decimal such as "20.95" (no exponent, at most
+// eight characters of digits and point, the digits an integer below 2^24)
+// without the general conversion: the digits and the power of ten are then
+// both exact floats, and one IEEE float division of exact operands rounds
+// correctly, as the general conversion does. Nothing for any other number.
+std::optional<float> short_decimal(std::string_view text, const NumberSpan& span) {
+    if (span.end != span.mantissa_end || span.end - span.digits > 8)
+        return std::nullopt;
+    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
+    std::uint32_t digits = 0;
+    std::size_t i = span.digits;
+    for (; i < span.end && text[i] != '.'; ++i)
+        digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    const std::size_t point = i;
+    for (++i; i < span.end; ++i)
+        digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    if (digits >= (1u << 24))
+        return std::nullopt;
+    const std::size_t decimals = point < span.end ? span.end - point - 1 : 0;
+    return static_cast<float>(digits) / powers[decimals];
 }
+
+}  // namespace
 
 std::string_view trim_blanks(std::string_view text) {
     while (!text.empty() && is_c_space(text.front()))
@@ -117,10 +135,24 @@ std::string_view trim_blanks(std::string_view text) {
     return text;
 }
 
+std::size_t number_prefix_length(std::string_view text) {
+    return find_number(text).end;
+}
+
 std::optional<double> scan_field(std::string_view text) {
+    std::size_t length = 0;
+    return scan_field(text, length);
+}
+
+std::optional<double> scan_field(std::string_view text, std::size_t& length) {
     const NumberSpan span = find_number(text);
+    length = span.end;
     if (span.end == 0)
         return std::nullopt;
+    if (const std::optional<float> quick = short_decimal(text, span)) {
+        const double widened = static_cast<double>(*quick);
+        return span.negative ? -widened : widened;
+    }
     // from_chars rounds correctly; it only ever sees the unsigned decimal
     // number found above, never the raw text (which could say "inf" or "nan").
     float value = 0.0f;
@@ -310,7 +342,58 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The common case of append_formatted, written straight into a small buffer:
+// a value below 2^53 in magnitude under a plain format such as "%3.2f" (no
+// flags, at most three decimals). False, with nothing written, for any other.
+bool append_plain(std::string& out, double value, FixedFormat format) {
+    if (format.left_justify || format.plus_sign || format.space_sign || format.zero_pad || format.keep_point ||
+        format.precision > 3 || format.width > 24 || !std::isfinite(value))
+        return false;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased > 1075)
+        return false;  // 2^53 or more: the general path
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
+    }
+    // round(|value| * 10^precision), a tie away from zero, as ScaledDigits does.
+    std::uint64_t scaled = mantissa * powers_of_ten[format.precision];
+    const auto shift = static_cast<unsigned>(-exponent);
+    if (shift >= 64) {
+        scaled = 0;
+    } else if (shift > 0) {
+        const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
+        scaled = (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
+    }
+    char buffer[48];
+    char* const end = buffer + sizeof buffer;
+    char* p = end;
+    for (int k = 0; k < format.precision; ++k, scaled /= 10)
+        *--p = static_cast<char>('0' + scaled % 10);
+    if (format.precision > 0)
+        *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + scaled % 10);
+        scaled /= 10;
+    } while (scaled != 0);
+    if (std::signbit(value))
+        *--p = '-';
+    while (end - p < format.width)
+        *--p = ' ';
+    out.append(p, static_cast<std::size_t>(end - p));
+    return true;
+}
+
+}  // namespace
+
 void append_formatted(std::string& out, double value, FixedFormat format) {
+    if (append_plain(out, value, format))
+        return;
     const bool negative = std::signbit(value) && !std::isnan(value);
     const char sign = negative ? '-' : format.plus_sign ? '+' : format.space_sign ? ' ' : '\0';
     const std::size_t sign_length = sign != '\0' ? 1 : 0;

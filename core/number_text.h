@@ -18,6 +18,9 @@ namespace kestrane {
 // "inf", "-") or when the number is too large for single precision.
 std::optional<double> scan_field(std::string_view text);
 
+// As scan_field, also setting length to number_prefix_length(text).
+std::optional<double> scan_field(std::string_view text, std::size_t& length);
+
 // Length of the number at the start of text, as scan_field reads it, counting
 // the leading white space and sign; 0 when the text holds no number.
 std::size_t number_prefix_length(std::string_view text);

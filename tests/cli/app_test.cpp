@@ -110,6 +110,47 @@ TEST(RunCli, SingleReadings) {
          "Error: Target Pressure Outside of Range\n"},
         {{"--gas", ""}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"\"\n"},
         {{"--version"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
+        // Read strictly, a text is one number, with blanks and a percentage's % around it.
+        {{"--gas", " 20.95 % ", "--humidity", "50%"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--gas", "20,95"}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"20,95\"\n"},
+        {{"--target-pressure", "30%"}, "", exit_refused, "", "Error: Target Pressure is not a number: \"30%\"\n"},
+        {{"--humidity", "12e"}, "", exit_refused, "", "Error: Relative Humidity (%) is not a number: \"12e\"\n"},
+        {{"--gas", "1e39"}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
+        {{"--gas", "abc", "--target-pressure", "0"},
+         "",
+         exit_refused,
+         "",
+         "Error: Target Gas (% Vol) is not a number: \"abc\"\n"},
+        {{"--lenient", "--gas", "12abc"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 11.83\nCalculated Gas Pressure: 3.55\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--lenient", "--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
+        // Altitude's default 0 is the same in metres.
+        {{"--distance-unit", "m"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--temperature-unit", "C"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --temperature-unit C, give --temperature as well: its default, 75, is in Degrees F\n"},
+        {{"--pressure-unit", "bar", "--temperature-unit", "c", "--temperature", "25"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --pressure-unit bar, give --target-pressure and --barometric-pressure as well: their "
+         "defaults, 30.00 and 30.00, are in In Hg\n"},
     };
     expect_runs(cases);
 }
@@ -157,6 +198,26 @@ TEST(RunCli, Logs) {
          "",
          "kestrane-cli: cannot read 'no-such-log.csv': No such file or directory\n"},
         {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read '.': Is a directory\n"},
+        // A blank row passes through; a warning leaves the status alone and is counted.
+        {{"--csv", "-"},
+         header + "\n20.95,30,30,75,0,50\n,,,,,\n20.95,30,30,300,0,50\n",
+         0,
+         header + "," + results +
+             "20.95,30,30,75,0,50,20.64,6.19,1.5,29.56,,\n"
+             ",,,,,,,,,,,\n"
+             "20.95,30,30,300,0,50,-17.68,-5.30,184.4,-25.32,,\"the water vapour pressure reaches the pressure at "
+             "this altitude: no dry gas is left, so the results are not physical; the temperature lies outside 32 to "
+             "122 degrees F (0 to 50 degrees C), the range the vapour pressure curve was fitted to\"\n",
+         "kestrane-cli: 3 rows read, 2 corrected, 0 refused, 1 blank, 1 with warnings\n"},
+        // A log corrected before gets its result columns filled in place, an
+        // older one without the warning column gets it added.
+        {{"--csv", "-"},
+         "calculated_gas_pct," + header + ",error,x\n1,20.95,30,30,75,0,0,old,y\n",
+         0,
+         "calculated_gas_pct," + header +
+             ",error,x,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,warning\n"
+             "20.95,20.95,30,30,75,0,0,,y,6.29,0.0,30.00,\n",
+         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
     };
     expect_runs(cases);
 }
@@ -228,6 +289,41 @@ TEST(RunCli, Tables) {
          exit_usage,
          "",
          "kestrane-cli: --csv and table do not go together: run them separately\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--gas", "20,95"},
+         "",
+         exit_refused,
+         "",
+         "Error: Target Gas (% Vol) is not a number: \"20,95\"\n"},
+        // A swept field counts as given with its unit; the one left at its default does not.
+        {{"table", "--rows", "target_pressure=10:20:10", "--columns", "temperature=0:1:1", "--pressure-unit", "kPa"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --pressure-unit kPa, give --barometric-pressure as well: its default, 30.00, is in In "
+         "Hg\n"},
+        {{"table", "--rows", "temperature=0:10:10", "--columns", "humidity=0:100:100", "--temperature-unit", "C",
+          "--format", "csv"},
+         "",
+         0,
+         "Calculated Gas (% Vol) by temperature (Degrees C) down and relative humidity (%) across\n"
+         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
+         "\"Units: Degrees C, In Hg, Feet\"\n"
+         "temperature \\ relative humidity,0,100\n"
+         "0,20.95,20.82\n"
+         "10,20.95,20.70\n",
+         ""},
+        // Warnings under the table, with the cells they concern.
+        {{"table", "--rows", "temperature=100:130:30", "--columns", "humidity=0:100:100", "--format", "csv"},
+         "",
+         0,
+         "Calculated Gas (% Vol) by temperature (Degrees F) down and relative humidity (%) across\n"
+         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
+         "\"Units: Degrees F, In Hg, Feet\"\n"
+         "temperature \\ relative humidity,0,100\n"
+         "100,20.95,19.60\n"
+         "130,20.95,17.79\n",
+         "kestrane-cli: warning: 2 of 4 cells: the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), "
+         "the range the vapour pressure curve was fitted to\n"},
     };
     expect_runs(cases);
 }
@@ -267,6 +363,14 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "--humidity, --lenient, --temperature-unit, --pressure-unit, --distance-unit, --csv, --rejects; the command "
          "table with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
+        // A file name that is an option is no file name.
+        {{"--csv", "--help"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --csv needs a file name, not the option \"--help\" (for a file of that name, write "
+         "./--help)\n"},
+        {{"--rejects", "rejected.csv"}, "", exit_usage, "", "kestrane-cli: --rejects goes with --csv\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--format", "xml"},
          "",
          exit_usage,

@@ -86,6 +86,21 @@ TEST(CsvReader, ReadsLinesAsRecords) {
         {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {RecordFault::stray_quote}},
         // The first fault of a line is the one reported.
         {"FirstFaultWins", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {RecordFault::stray_quote}},
+        // A quoted field may hold line breaks: one record, numbered by its first line.
+        {"QuotedLineBreaks", "a,\"two\nlines\"\nb,c\n", {{"a", "two\nlines"}, {"b", "c"}}, {1, 3}, {ok, ok}},
+        {"QuotedCrLfKept", "\"x\r\ny\",z\r\nw\r\n", {{"x\r\ny", "z"}, {"w"}}, {1, 3}, {ok, ok}},
+        {"QuotedBlankLineKept", "\"x\n\n\",z\n", {{"x\n\n", "z"}}, {1}, {ok}},
+        // Quoting that goes wrong across lines spoils only its first line.
+        {"BrokenQuoteCutBackToItsLine",
+         "\"open,x\nnext\"y,z\nlast\n",
+         {{"open,x"}, {"next\"y", "z"}, {"last"}},
+         {1, 2, 3},
+         {RecordFault::unterminated_quote, RecordFault::stray_quote, ok}},
+        {"TextAfterQuoteAcrossLinesCutBack",
+         "a,\"b\nc\"d,e\nf\n",
+         {{"a", "b"}, {"c\"d", "e"}, {"f"}},
+         {1, 2, 3},
+         {RecordFault::unterminated_quote, RecordFault::stray_quote, ok}},
     };
     for (const auto& c : cases) {
         const ReadAll got = read_all(c.input);
@@ -107,6 +122,31 @@ TEST(CsvReader, ByteOrderMarkIsDropped) {
     const ReadAll got = read_all("\xEF\xBB\xBFgas,rh\n1,2\n");
     EXPECT_TRUE(got.byte_order_mark);
     EXPECT_EQ(got.records, (Records{{"gas", "rh"}, {"1", "2"}}));
+}
+
+// A record's own text and line break, as it stood; a record past the bound is
+// handed out whole, piece by piece, and a quote left open past the bound spoils
+// only its first line.
+TEST(CsvReader, RecordTextsAsTheyStood) {
+    const std::string huge(200000, 'h');
+    const std::string input = "a,\"b\r\nc\"\r\n" + huge + "\rx\n\"open\n" + std::string(300, 'q') + "\nlast";
+    std::istringstream in(input);
+    CsvReader reader(in, 100);
+    std::vector<std::string_view> fields;
+    std::vector<std::string> texts;
+    std::vector<std::string> breaks;
+    std::vector<std::size_t> lines;
+    while (reader.next(fields)) {
+        std::string text(reader.text());
+        for (std::string_view piece; reader.more_text(piece);)
+            text += piece;
+        texts.push_back(text);
+        breaks.emplace_back(reader.line_break());
+        lines.push_back(reader.line_number());
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"a,\"b\r\nc\"", huge, "x", "\"open", std::string(300, 'q'), "last"}));
+    EXPECT_EQ(breaks, (std::vector<std::string>{"\r\n", "\r", "\n", "\n", "\n", ""}));
+    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 3, 4, 5, 6, 7}));
 }
 
 TEST(CsvReader, LongLinesAreCutAtTheBound) {

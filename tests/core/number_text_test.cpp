@@ -121,9 +121,23 @@ TEST(ScanField, FloatRangeLimits) {
 }
 
 TEST(ScanField, PrefixLength) {
-    EXPECT_EQ(number_prefix_length("  -12.5e3xyz"), 9u);
-    EXPECT_EQ(number_prefix_length("12e+"), 2u);
-    EXPECT_EQ(number_prefix_length("0x1A"), 1u);
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"  -12.5e3xyz", 9}, {"12e+", 2}, {"0x1A", 1}, {"abc", 0}, {"1e39", 4}, {" 20.95 %", 6},
+    };
+    for (const auto& [text, length] : cases) {
+        EXPECT_EQ(number_prefix_length(text), length) << "text \"" << text << "\"";
+        std::size_t scanned = 99;
+        scan_field(text, scanned);
+        EXPECT_EQ(scanned, length) << "text \"" << text << "\"";
+    }
+}
+
+TEST(TrimBlanks, CWhiteSpaceAtEitherEnd) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", ""}, {" \t\r\n\v\f", ""}, {"  50 ", "50"}, {"\t5 0\n", "5 0"}, {"x", "x"},
+    };
+    for (const auto& [text, trimmed] : cases)
+        EXPECT_EQ(trim_blanks(text), trimmed) << "text \"" << text << "\"";
 }
 
 struct FormatCase {

@@ -320,12 +320,11 @@ int run_cli(int argc, const char* const* argv, InputSource& in, std::ostream& ou
         "results.",
         program_name};
     app.footer(
-        "A field's text must be one number, with blanks around it and, for the target gas and the humidity, a %\n"
-        "after it if you like (\"20.95\", \" 50 %\"); anything else is refused with its field's label and the text\n"
-        "(\"20,95\", \"12abc\", \"12e\", \"\"). A number too large for single precision (\"1e39\") is refused with "
-        "the\n"
-        "field's range message. --lenient reads a text as the dialog does: the number at its start, the rest\n"
-        "ignored (\"12abc\" is 12; \"abc\" is refused).\n"
+        "A field's text must be one number; blanks around it are ignored, and the target gas and the humidity\n"
+        "may have a % after it (\"20.95\", \" 50 %\"). Anything else is refused with the field's label and the\n"
+        "text (\"20,95\", \"12abc\", \"12e\", an empty text). A number too large for single precision (\"1e39\") gets\n"
+        "the field's range message. --lenient reads a text as the dialog does: the number at its start, the\n"
+        "rest ignored (\"12abc\" is 12; \"abc\" is refused).\n"
         "\n"
         "With --pressure-unit or --temperature-unit other than the first, give the fields whose defaults are in\n"
         "the first unit (the pressures, the temperature) too. A result that no real gas could give (no dry gas\n"
@@ -335,7 +334,8 @@ int run_cli(int argc, const char* const* argv, InputSource& in, std::ostream& ou
         "temperature, altitude and relative_humidity, optionally temperature_unit, pressure_unit and distance_unit,\n"
         "in any order, and any others (copied through). Each row comes back with calculated_gas_pct,\n"
         "calculated_gas_pressure, vapor_pressure_pct, corrected_barometer, error and warning (filled in place when\n"
-        "the log has them already). A malformed record comes back with its text whole in its first column.\n"
+        "the log has them already). A malformed record comes back with its text whole in its first column, or\n"
+        "in the file of --rejects. Rows are written as they are read, so a live log can be followed.\n"
         "\n"
         "Examples:\n"
         "  kestrane-cli\n"
@@ -347,7 +347,7 @@ int run_cli(int argc, const char* const* argv, InputSource& in, std::ostream& ou
         "\n"
         "Exit status: 0 done; 1 the reading, or a row of the log, was refused or malformed; 2 usage error\n"
         "(unknown option or unit, a log header without a required column, a bad range, a unit without the\n"
-        "fields it needs); 3 a file could not be read or written.");
+        "fields it needs); 3 a file, or the output, could not be read or written.");
     app.set_version_flag("--version", std::string(program_name) + " " + KESTRANE_VERSION,
                          "Print the program's version and exit; e.g. --version");
     app.set_help_flag("-h,--help", "Print this help and exit; e.g. --help (or table --help)");

@@ -121,7 +121,7 @@ public:
     LogCorrector(InputSource& in, std::ostream& out, const LogOptions& options)
         : reader_(in, options.max_record), out_(out), options_(options) {
         reader_.on_wait([this] { flush(true); });
-        pending_.reserve(output_chunk * 2);
+        pending_.reserve(output_chunk + output_chunk / 4);
     }
 
     LogReport run() {

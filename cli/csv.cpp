@@ -8,6 +8,9 @@ namespace kestrane::cli {
 namespace {
 
 constexpr std::size_t chunk_size = std::size_t{1} << 16;
+// Room for a chunk and the unfinished record before it; kept under 128 KiB, past
+// which allocators map memory of its own for each buffer.
+constexpr std::size_t initial_buffer = chunk_size + chunk_size / 2;
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -36,7 +39,7 @@ std::string describe(RecordFault fault, std::size_t max_record) {
 }
 
 CsvReader::CsvReader(InputSource& in, std::size_t max_record, char delimiter)
-    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), delimiter_(delimiter), buffer_(2 * chunk_size) {
+    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), delimiter_(delimiter), buffer_(initial_buffer) {
     field_stops_[static_cast<unsigned char>(delimiter)] = true;
     field_stops_['"'] = true;
 }
@@ -64,7 +67,7 @@ bool CsvReader::fill() {
         buffer_.resize(std::max(buffer_.size() * 2, end_ + chunk_size));
     if (wait_hook_ && !in_->ready())
         wait_hook_();
-    const std::size_t n = in_->read_some(buffer_.data() + end_, buffer_.size() - end_);
+    const std::size_t n = in_->read_some(buffer_.data() + end_, std::min(chunk_size, buffer_.size() - end_));
     if (n == 0) {
         at_end_ = true;
         return false;

@@ -103,26 +103,42 @@ long long leading_digit_exponent(std::string_view text, const NumberSpan& span) 
     return lead + (exponent_negative ? -exponent : exponent);
 }
 
-// The value of a short plain decimal such as "20.95" (no exponent, at most
-// eight characters of digits and point, the digits an integer below 2^24)
-// without the general conversion: the digits and the power of ten are then
-// both exact floats, and one IEEE float division of exact operands rounds
-// correctly, as the general conversion does. Nothing for any other number.
-std::optional<float> short_decimal(std::string_view text, const NumberSpan& span) {
-    if (span.end != span.mantissa_end || span.end - span.digits > 8)
-        return std::nullopt;
+// A short plain decimal such as "20.95", read in one pass without the general
+// conversion: no exponent, at most nine digits of which at most seven after
+// the point, and the digits an integer below 2^24. The digits and the power of
+// ten are then both exact floats, and one IEEE float division of exact
+// operands rounds correctly, as the general conversion does. Gives the value
+// and sets length as find_number would; nothing for any other text.
+std::optional<double> short_decimal(std::string_view text, std::size_t& length) {
     static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && is_c_space(text[i]))
+        ++i;
+    const bool negative = i < n && text[i] == '-';
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
     std::uint32_t digits = 0;
-    std::size_t i = span.digits;
-    for (; i < span.end && text[i] != '.'; ++i)
+    int count = 0;
+    for (; i < n && is_digit(text[i]) && count < 9; ++i, ++count)
         digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    const std::size_t point = i;
-    for (++i; i < span.end; ++i)
-        digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    if (digits >= (1u << 24))
+    int decimals = 0;
+    if (i < n && text[i] == '.') {
+        for (++i; i < n && is_digit(text[i]) && count < 9; ++i, ++count, ++decimals)
+            digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (count == 0 || decimals > 7 || digits >= (1u << 24) || (i < n && is_digit(text[i])))
         return std::nullopt;
-    const std::size_t decimals = point < span.end ? span.end - point - 1 : 0;
-    return static_cast<float>(digits) / powers[decimals];
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < n && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < n && is_digit(text[j]))
+            return std::nullopt;  // an exponent
+    }
+    length = i;
+    const double widened = static_cast<double>(static_cast<float>(digits) / powers[decimals]);
+    return negative ? -widened : widened;
 }
 
 }  // namespace
@@ -145,14 +161,12 @@ std::optional<double> scan_field(std::string_view text) {
 }
 
 std::optional<double> scan_field(std::string_view text, std::size_t& length) {
+    if (const std::optional<double> quick = short_decimal(text, length))
+        return quick;
     const NumberSpan span = find_number(text);
     length = span.end;
     if (span.end == 0)
         return std::nullopt;
-    if (const std::optional<float> quick = short_decimal(text, span)) {
-        const double widened = static_cast<double>(*quick);
-        return span.negative ? -widened : widened;
-    }
     // from_chars rounds correctly; it only ever sees the unsigned decimal
     // number found above, never the raw text (which could say "inf" or "nan").
     float value = 0.0f;

@@ -72,13 +72,6 @@ std::string decimal_text(std::int64_t value, int decimals) {
     return negative ? "-" + digits : digits;
 }
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The unit an input field's value is in, as the lists name it, or "%".
 std::string_view field_unit(Field field, UnitSelection units) {
     switch (field) {
@@ -141,7 +134,7 @@ Grid compute_grid(const TableOptions& o) {
         fixed.append(fixed.size() == 6 ? " " : "; ")
             .append(field_words(field))
             .append(" ")
-            .append(trimmed(o.field_texts[f]))
+            .append(trim_blanks(o.field_texts[f]))
             .append(" ")
             .append(field_unit(field, o.units));
     }

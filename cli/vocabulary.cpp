@@ -38,14 +38,6 @@ bool same_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view trim_blanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The options' names of the fields without their dashes, in field order.
 constexpr std::array<std::string_view, field_count> option_names = {
     "gas", "target-pressure", "barometric-pressure", "temperature", "altitude", "humidity"};

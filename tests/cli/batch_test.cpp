@@ -305,7 +305,7 @@ public:
         return piece.size();
     }
     bool ready() override { return false; }
-    std::vector<long> written_before_;
+    std::vector<std::ptrdiff_t> written_before_;
 
 private:
     std::vector<std::string> pieces_;
@@ -322,7 +322,7 @@ TEST(CorrectLog, RowsGoOutBeforeTheReaderWaits) {
     // Lines out before each read: none; the header; the first row (the second
     // is cut); the second; no more, as a row that ends in CR may yet end in
     // CRLF; the last at the end.
-    EXPECT_EQ(in.written_before_, (std::vector<long>{0, 1, 2, 3, 3, 4}));
+    EXPECT_EQ(in.written_before_, (std::vector<std::ptrdiff_t>{0, 1, 2, 3, 3, 4}));
 }
 
 // Large logs go out in pieces; every row must still arrive whole and in order.

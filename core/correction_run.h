@@ -7,18 +7,11 @@
 #include <string_view>
 #include <variant>
 
+#include "fields.h"
 #include "number_text.h"
 #include "units.h"
 
 namespace kestrane {
-
-// The six inputs in the order the run reads and checks them.
-enum class Field : int { target_gas, target_pressure, barometric_pressure, temperature, altitude, relative_humidity };
-inline constexpr std::size_t field_count = 6;
-
-// Labels of the input fields as the form shows them, in field order.
-inline constexpr std::array<std::string_view, field_count> field_labels = {
-    "Target Gas (% Vol)", "Target Pressure", "Barometric Pressure", "Temperature", "Altitude", "Relative Humidity (%)"};
 
 // The six input values, each in the unit the user chose until the run converts them.
 struct CorrectionInputs {
@@ -64,15 +57,6 @@ inline constexpr FixedFormat vapor_pressure_pct_format = "%3.1f";
 inline constexpr FixedFormat corrected_barometer_format = "%3.2f";
 inline constexpr FixedFormat calculated_gas_pct_format = "%3.2f";
 inline constexpr FixedFormat calculated_gas_pressure_format = "%3.2f";
-
-// The messages of a refused field, in field order.
-inline constexpr std::array<std::string_view, field_count> field_messages = {
-    "Error: Gas Percent Outside of Range",
-    "Error: Target Pressure Outside of Range",
-    "Error: Barometric Pressure Outside of Range",
-    "Error: Temperature Outside of Range",
-    "Error: Altitude Outside of Range",
-    "Error: Relative Humidity Outside of Range"};
 
 // What one run gives: exactly one message, or four result texts.
 class RunOutcome {

@@ -38,8 +38,8 @@ public:
         for (std::size_t i = 0; i < header_.size() && error_.empty(); ++i) {
             if (const auto field = field_from_column_name(header_[i]))
                 place(fields[static_cast<std::size_t>(*field)], i);
-            for (std::size_t k = 0; k < unit_column_names.size(); ++k) {
-                if (header_[i] == unit_column_names[k])
+            for (std::size_t k = 0; k < unit_kinds.size(); ++k) {
+                if (header_[i] == unit_kinds[k].column)
                     place(columns.units[k], i);
             }
             // The error and warning columns are ours only in a log that was
@@ -85,11 +85,8 @@ private:
         }
         if (missing_count == 0)
             return;
-        std::string all;
-        for (std::size_t f = 0; f < field_count; ++f)
-            all.append(f == 0 ? "" : ", ").append(field_column_names[f]);
         error_ = line_prefix(line_) + (missing_count == 1 ? "missing column " : "missing columns ") + missing +
-                 " (a log needs the columns " + all + ")";
+                 " (a log needs the columns " + field_column_list() + ")";
     }
 
     void plan(const std::array<std::optional<std::size_t>, result_count>& results, Columns& columns) const {
@@ -196,23 +193,22 @@ private:
 
     void correct_row() {
         UnitSelection units = options_.units;
-        std::array<int*, 3> slots = {&units.temperature, &units.pressure, &units.distance};
         for (std::size_t k = 0; k < unit_kinds.size(); ++k) {
             if (!columns_.units[k])
                 continue;
             const std::string_view cell = fields_[*columns_.units[k]];
             if (trim_blanks(cell).empty())
                 continue;
-            const auto index = unit_index(unit_kinds[k], cell);
+            const auto index = unit_index(unit_kinds[k].kind, cell);
             if (!index) {
                 ++report_.refused;
                 Results results;
-                const std::string message = unknown_unit_message(unit_kinds[k], cell);
+                const std::string message = unknown_unit_message(unit_kinds[k].kind, cell);
                 results[error_column] = message;
                 write_row(fields_, results);
                 return;
             }
-            *slots[k] = *index;
+            units.*unit_kinds[k].selection = *index;
         }
         FieldTexts texts;
         for (std::size_t f = 0; f < field_count; ++f)

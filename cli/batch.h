@@ -48,7 +48,7 @@ struct LogReport {
 
 // Reads a log whose first record is its header, which must name the six field
 // columns (field_column_names) and may name the unit columns
-// (unit_column_names) and any others, in any order. Writes every row as soon
+// (unit_kinds) and any others, in any order. Writes every row as soon
 // as it is read: its fields unchanged, then the result columns
 // (result_column_names). A log that has the result columns already (one
 // corrected before) gets them filled in place. A refused row carries its

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
-#include <limits>
 
-#include "batch.h"
 #include "csv.h"
 
 namespace kestrane::cli {
@@ -70,19 +68,6 @@ std::string decimal_text(std::int64_t value, int decimals) {
     if (decimals > 0)
         digits.insert(digits.size() - static_cast<std::size_t>(decimals), 1, '.');
     return negative ? "-" + digits : digits;
-}
-
-// The unit an input field's value is in, as the lists name it, or "%".
-std::string_view field_unit(Field field, UnitSelection units) {
-    switch (field) {
-        case Field::target_pressure:
-        case Field::barometric_pressure: return unit_text(UnitKind::pressure, units.pressure);
-        case Field::temperature: return unit_text(UnitKind::temperature, units.temperature);
-        case Field::altitude: return unit_text(UnitKind::distance, units.distance);
-        case Field::target_gas:
-        case Field::relative_humidity: return "%";
-    }
-    return "%";
 }
 
 // The result's label as the form shows it, with its unit where the label has none.
@@ -344,10 +329,8 @@ std::optional<Sweep> parse_sweep(std::string_view text, std::string& error) {
     const std::string_view name = text.substr(0, equals);
     const auto field = field_from_axis_name(name);
     if (!field) {
-        std::string names;
-        for (std::size_t f = 0; f < field_count; ++f)
-            names.append(f == 0 ? "" : ", ").append(field_column_names[f]);
-        error = "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + names;
+        error =
+            "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + field_column_list();
         return std::nullopt;
     }
     auto texts = range_texts(text.substr(equals + 1), error);

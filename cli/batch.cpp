@@ -233,26 +233,40 @@ private:
                 message.append(message.empty() ? "" : "; ").append(text);
             results[warning_column] = message;
         }
-        if (copies_text()) {
-            // The common case, kept short: the row as it stands, then the results.
-            pending_ += reader_.text();
-            pending_ += ',';
-            append_formatted(pending_, c.values.calculated_gas_pct, calculated_gas_pct_format);
-            pending_ += ',';
-            append_formatted(pending_, c.values.calculated_gas_pressure, calculated_gas_pressure_format);
-            pending_ += ',';
-            append_formatted(pending_, c.values.vapor_pressure_pct, vapor_pressure_pct_format);
-            pending_ += ',';
-            append_formatted(pending_, c.values.corrected_barometer, corrected_barometer_format);
-            append_results(results, columns_.width + error_column);
+        if (copies_text() && append_plain_row(c.values, message))
             return;
-        }
         const ResultTexts t = c.texts();
         results[0] = t.calculated_gas_pct;
         results[1] = t.calculated_gas_pressure;
         results[2] = t.vapor_pressure_pct;
         results[3] = t.corrected_barometer;
         write_row(fields_, results);
+    }
+
+    // The common case, kept short: the row as it stands, then its results,
+    // an empty error and the warning. False, with nothing written, when a
+    // result's text is too long for the short way.
+    bool append_plain_row(const CorrectionResults& v, std::string_view warning) {
+        char tail[256];
+        char* const last = tail + sizeof tail;
+        char* p = tail;
+        const std::pair<double, FixedFormat> results[] = {
+            {v.calculated_gas_pct, calculated_gas_pct_format},
+            {v.calculated_gas_pressure, calculated_gas_pressure_format},
+            {v.vapor_pressure_pct, vapor_pressure_pct_format},
+            {v.corrected_barometer, corrected_barometer_format},
+        };
+        for (const auto& [value, format] : results) {
+            *p++ = ',';
+            if (p == last || !(p = write_formatted(p, last - 2, value, format)))
+                return false;
+        }
+        *p++ = ',';
+        *p++ = ',';
+        pending_.append(reader_.text()).append(tail, static_cast<std::size_t>(p - tail));
+        append_csv_field(pending_, warning);
+        pending_ += '\n';
+        return true;
     }
 
     // Whether the row's own text, as it stands, is what its cells write, with

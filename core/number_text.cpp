@@ -360,15 +360,18 @@ namespace {
 
 // The common case of append_formatted, written straight into a small buffer:
 // a value below 2^53 in magnitude under a plain format such as "%3.2f" (no
-// flags, at most three decimals). False, with nothing written, for any other.
-bool append_plain(std::string& out, double value, FixedFormat format) {
+// flags, at most three decimals, a width of at most 24). The text is written
+// to end just before `end`, in at most plain_text_size characters; gives its
+// start, or nullptr, with nothing written, for any other value or format.
+constexpr std::size_t plain_text_size = 48;
+char* plain_text(double value, FixedFormat format, char* const end) {
     if (format.left_justify || format.plus_sign || format.space_sign || format.zero_pad || format.keep_point ||
         format.precision > 3 || format.width > 24 || !std::isfinite(value))
-        return false;
+        return nullptr;
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
     if (biased > 1075)
-        return false;  // 2^53 or more: the general path
+        return nullptr;  // 2^53 or more: the general path
     std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
     int exponent = -1074;
     if (biased != 0) {
@@ -384,8 +387,6 @@ bool append_plain(std::string& out, double value, FixedFormat format) {
         const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
         scaled = (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
     }
-    char buffer[48];
-    char* const end = buffer + sizeof buffer;
     char* p = end;
     for (int k = 0; k < format.precision; ++k, scaled /= 10)
         *--p = static_cast<char>('0' + scaled % 10);
@@ -399,11 +400,40 @@ bool append_plain(std::string& out, double value, FixedFormat format) {
         *--p = '-';
     while (end - p < format.width)
         *--p = ' ';
-    out.append(p, static_cast<std::size_t>(end - p));
+    return p;
+}
+
+bool append_plain(std::string& out, double value, FixedFormat format) {
+    char buffer[plain_text_size];
+    char* const end = buffer + sizeof buffer;
+    const char* const start = plain_text(value, format, end);
+    if (start == nullptr)
+        return false;
+    out.append(start, static_cast<std::size_t>(end - start));
     return true;
 }
 
 }  // namespace
+
+namespace {
+
+// Copies text into [first, last): one past it, or nullptr when it does not fit.
+char* copy_within(std::string_view text, char* first, char* last) {
+    if (text.size() > static_cast<std::size_t>(last - first))
+        return nullptr;
+    std::memcpy(first, text.data(), text.size());
+    return first + text.size();
+}
+
+}  // namespace
+
+char* write_formatted(char* first, char* last, double value, FixedFormat format) {
+    char buffer[plain_text_size];
+    char* const end = buffer + sizeof buffer;
+    if (const char* start = plain_text(value, format, end))
+        return copy_within(std::string_view(start, static_cast<std::size_t>(end - start)), first, last);
+    return copy_within(format_value(value, format), first, last);
+}
 
 void append_formatted(std::string& out, double value, FixedFormat format) {
     if (append_plain(out, value, format))

@@ -62,6 +62,10 @@ std::string format_value(double value, FixedFormat format);
 // As format_value, appending to out (no allocation when out has room).
 void append_formatted(std::string& out, double value, FixedFormat format);
 
+// As format_value, writing into [first, last): one past the text written, or
+// nullptr, with nothing written, when it does not fit.
+char* write_formatted(char* first, char* last, double value, FixedFormat format);
+
 // ---- implementation of the constexpr members ----
 
 constexpr std::optional<FixedFormat> FixedFormat::parse(std::string_view text) {

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
-#include <limits>
 
-#include "batch.h"
 #include "csv.h"
 
 namespace kestrane::cli {
@@ -72,26 +70,6 @@ std::string decimal_text(std::int64_t value, int decimals) {
     return negative ? "-" + digits : digits;
 }
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// The unit an input field's value is in, as the lists name it, or "%".
-std::string_view field_unit(Field field, UnitSelection units) {
-    switch (field) {
-        case Field::target_pressure:
-        case Field::barometric_pressure: return unit_text(UnitKind::pressure, units.pressure);
-        case Field::temperature: return unit_text(UnitKind::temperature, units.temperature);
-        case Field::altitude: return unit_text(UnitKind::distance, units.distance);
-        case Field::target_gas:
-        case Field::relative_humidity: return "%";
-    }
-    return "%";
-}
-
 // The result's label as the form shows it, with its unit where the label has none.
 std::string result_title(TableResult result, UnitSelection units) {
     switch (result) {
@@ -123,6 +101,7 @@ struct Grid {
     std::string corner;
     std::vector<std::string> cells;  // row by row
     std::bitset<field_count> refused;
+    TableWarnings warnings;
 };
 
 Grid compute_grid(const TableOptions& o) {
@@ -140,7 +119,7 @@ Grid compute_grid(const TableOptions& o) {
         fixed.append(fixed.size() == 6 ? " " : "; ")
             .append(field_words(field))
             .append(" ")
-            .append(trimmed(o.field_texts[f]))
+            .append(trim_blanks(o.field_texts[f]))
             .append(" ")
             .append(field_unit(field, o.units));
     }
@@ -159,13 +138,16 @@ Grid compute_grid(const TableOptions& o) {
         texts[row_field] = row;
         for (const std::string& column : o.columns.texts) {
             texts[column_field] = column;
-            const RunOutcome outcome = run_correction(texts, o.units);
-            if (outcome.refused()) {
-                g.refused.set(static_cast<std::size_t>(outcome.refused_field()));
-                g.cells.push_back(refused_mark(outcome.refused_field()));
-            } else {
-                g.cells.emplace_back(result_text(o.result, outcome.texts()));
+            const Correction c = correct(texts, o.units, o.mode);
+            if (!c.corrected()) {
+                g.refused.set(static_cast<std::size_t>(c.field));
+                g.cells.push_back(refused_mark(c.field));
+                continue;
             }
+            const ResultTexts shown = c.texts();
+            g.cells.emplace_back(result_text(o.result, shown));
+            g.warnings.no_dry_gas += c.warnings.no_dry_gas ? 1 : 0;
+            g.warnings.temperature_outside_fit += c.warnings.temperature_outside_fit ? 1 : 0;
         }
     }
     return g;
@@ -347,10 +329,8 @@ std::optional<Sweep> parse_sweep(std::string_view text, std::string& error) {
     const std::string_view name = text.substr(0, equals);
     const auto field = field_from_axis_name(name);
     if (!field) {
-        std::string names;
-        for (std::size_t f = 0; f < field_count; ++f)
-            names.append(f == 0 ? "" : ", ").append(field_column_names[f]);
-        error = "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + names;
+        error =
+            "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + field_column_list();
         return std::nullopt;
     }
     auto texts = range_texts(text.substr(equals + 1), error);
@@ -363,7 +343,7 @@ std::string refused_mark(Field field) {
     return "E" + std::to_string(static_cast<int>(field) + 1);
 }
 
-bool write_table(const TableOptions& options, std::ostream& out, std::string& error) {
+bool write_table(const TableOptions& options, std::ostream& out, std::string& error, TableWarnings* warnings) {
     if (options.rows.field == options.columns.field) {
         error = "the rows and the columns both sweep " +
                 std::string(field_column_names[static_cast<std::size_t>(options.rows.field)]);
@@ -386,6 +366,10 @@ bool write_table(const TableOptions& options, std::ostream& out, std::string& er
     }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
+    if (warnings) {
+        *warnings = grid.warnings;
+        warnings->cells = grid.cells.size();
+    }
     return true;
 }
 

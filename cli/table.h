@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/correction_run.h"
+#include "reading.h"
 #include "vocabulary.h"
 
 namespace kestrane::cli {
@@ -50,6 +51,14 @@ struct TableOptions {
     UnitSelection units{};
     TableResult result = TableResult::gas_pct;
     TableFormat format = TableFormat::text;
+    ReadingMode mode = ReadingMode::strict;
+};
+
+// How many cells of a written table carry each warning.
+struct TableWarnings {
+    std::size_t cells = 0;
+    std::size_t no_dry_gas = 0;
+    std::size_t temperature_outside_fit = 0;
 };
 
 // The mark a cell shows when its reading is refused: "E" and the refused
@@ -61,6 +70,7 @@ std::string refused_mark(Field field);
 // and the units; a header row of the column values; a row per row value; and
 // the legend of any refused marks. False, with error set and nothing written,
 // when both sweeps are of one field or the table has more than max_table_cells cells.
-bool write_table(const TableOptions& options, std::ostream& out, std::string& error);
+// The fixed texts must be numbers for the options' reading mode.
+bool write_table(const TableOptions& options, std::ostream& out, std::string& error, TableWarnings* warnings = nullptr);
 
 }  // namespace kestrane::cli

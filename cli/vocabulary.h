@@ -1,9 +1,11 @@
-// The words of the command line and of a log's header: the names of the six
-// input fields and of the three units, and the dialog's default field texts.
+// The words of the command line and of a log: the names of the six input
+// fields (from the core's field table), of the three unit lists and their
+// units, and of the columns a corrected log gets.
 #pragma once
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -11,17 +13,16 @@
 
 namespace kestrane::cli {
 
-// The texts the dialog shows in its six fields when it starts; a field the user
-// does not give keeps its text, so a reading and a table start from the same inputs.
-inline constexpr FieldTexts default_field_texts = {"20.95", "30.00", "30.00", "75", "   0", " 50"};
-
-// The default texts as strings, for options that hold texts of their own.
+// The dialog's default texts of the six fields: a field the user does not give
+// keeps its text, so a reading and a table start from the same inputs.
 std::array<std::string, field_count> default_field_values();
 
 // The header names of the six field columns of a log, in field order. A log
 // must use exactly these: a misspelt column must stop the run, not be filled in.
-inline constexpr std::array<std::string_view, field_count> field_column_names = {
-    "target_gas", "target_pressure", "barometric_pressure", "temperature", "altitude", "relative_humidity"};
+inline constexpr std::array<std::string_view, field_count> field_column_names = field_column<&FieldInfo::column>();
+
+// A second option name a field answers to, besides its own: --barometer.
+inline constexpr std::string_view barometer_alias = "barometer";
 
 // The field a log column is headed with, by its exact name.
 std::optional<Field> field_from_column_name(std::string_view name);
@@ -33,14 +34,52 @@ std::optional<Field> field_from_axis_name(std::string_view name);
 // The column name of a field, with words for a title: "relative humidity".
 std::string field_words(Field field);
 
+// The column names of the six fields, as a list for messages and help: "target_gas, ..., relative_humidity".
+std::string field_column_list();
+
+// The header names of the columns a corrected log gets, in their order: the
+// four results (gas per cent, gas pressure, vapour per cent, corrected
+// barometer), then why a row was not corrected, then its warnings.
+inline constexpr std::array<std::string_view, 6> result_column_names = {
+    "calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct", "corrected_barometer", "error", "warning"};
+inline constexpr std::size_t error_column = 4;
+inline constexpr std::size_t warning_column = 5;
+
+// The three unit lists, in the order of a UnitSelection.
 enum class UnitKind { temperature, pressure, distance };
 
-// The header names of the optional unit columns of a log, in kind order.
-inline constexpr std::array<std::string_view, 3> unit_column_names = {"temperature_unit", "pressure_unit",
-                                                                      "distance_unit"};
+// One unit list as the command line and a log name it.
+struct UnitKindInfo {
+    UnitKind kind;
+    std::string_view name;                          // "pressure"
+    std::string_view column;                        // the log's column: "pressure_unit"
+    std::string_view option;                        // the option, without its dashes: "pressure-unit"
+    std::span<const std::string_view> texts;        // the dialog's list texts, in list order
+    std::span<const std::string_view> short_names;  // a shorter name of each: "mmHg"
+    int UnitSelection::*selection;                  // where a selection keeps its index
+};
+
+inline constexpr std::array<std::string_view, 2> temperature_short_names = {"F", "C"};
+inline constexpr std::array<std::string_view, 4> pressure_short_names = {"inHg", "mmHg", "bar", "kPa"};
+inline constexpr std::array<std::string_view, 2> distance_short_names = {"ft", "m"};
+
+inline constexpr std::array<UnitKindInfo, 3> unit_kinds = {{
+    {UnitKind::temperature, "temperature", "temperature_unit", "temperature-unit", temperature_unit_texts,
+     temperature_short_names, &UnitSelection::temperature},
+    {UnitKind::pressure, "pressure", "pressure_unit", "pressure-unit", pressure_unit_texts, pressure_short_names,
+     &UnitSelection::pressure},
+    {UnitKind::distance, "distance", "distance_unit", "distance-unit", distance_unit_texts, distance_short_names,
+     &UnitSelection::distance},
+}};
+
+constexpr const UnitKindInfo& info(UnitKind kind) {
+    return unit_kinds[static_cast<std::size_t>(kind)];
+}
 
 // "temperature", "pressure" or "distance".
-std::string_view unit_kind_name(UnitKind kind);
+constexpr std::string_view unit_kind_name(UnitKind kind) {
+    return info(kind).name;
+}
 
 // The list index a unit name stands for: the dialog's list text ("mm Hg") or
 // its short name ("mmHg"), in any case, blanks around it ignored.
@@ -49,7 +88,14 @@ std::optional<int> unit_index(UnitKind kind, std::string_view name);
 // The names unit_index accepts, for messages: "Degrees F or F, Degrees C or C".
 std::string accepted_unit_names(UnitKind kind);
 
+// Why a unit name was refused, and what would be accepted:
+// unknown pressure unit "psi"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)
+std::string unknown_unit_message(UnitKind kind, std::string_view name);
+
 // The list text of a unit index (the first entry for one outside the list, as the run converts it).
 std::string_view unit_text(UnitKind kind, int index);
+
+// The unit an input field's value is in, as the lists name it, or "%".
+std::string_view field_unit(Field field, UnitSelection units);
 
 }  // namespace kestrane::cli

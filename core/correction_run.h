@@ -7,18 +7,11 @@
 #include <string_view>
 #include <variant>
 
+#include "fields.h"
 #include "number_text.h"
 #include "units.h"
 
 namespace kestrane {
-
-// The six inputs in the order the run reads and checks them.
-enum class Field : int { target_gas, target_pressure, barometric_pressure, temperature, altitude, relative_humidity };
-inline constexpr std::size_t field_count = 6;
-
-// Labels of the input fields as the form shows them, in field order.
-inline constexpr std::array<std::string_view, field_count> field_labels = {
-    "Target Gas (% Vol)", "Target Pressure", "Barometric Pressure", "Temperature", "Altitude", "Relative Humidity (%)"};
 
 // The six input values, each in the unit the user chose until the run converts them.
 struct CorrectionInputs {
@@ -65,15 +58,6 @@ inline constexpr FixedFormat corrected_barometer_format = "%3.2f";
 inline constexpr FixedFormat calculated_gas_pct_format = "%3.2f";
 inline constexpr FixedFormat calculated_gas_pressure_format = "%3.2f";
 
-// The messages of a refused field, in field order.
-inline constexpr std::array<std::string_view, field_count> field_messages = {
-    "Error: Gas Percent Outside of Range",
-    "Error: Target Pressure Outside of Range",
-    "Error: Barometric Pressure Outside of Range",
-    "Error: Temperature Outside of Range",
-    "Error: Altitude Outside of Range",
-    "Error: Relative Humidity Outside of Range"};
-
 // What one run gives: exactly one message, or four result texts.
 class RunOutcome {
 public:
@@ -100,8 +84,46 @@ using FieldTexts = std::array<std::string_view, field_count>;
 // computes, and formats the four results.
 RunOutcome run_correction(const FieldTexts& texts, UnitSelection selection);
 
+// The scan and checks of a run alone: the six values in field order, or the
+// first field refused (no later field is scanned). run_correction is this, then
+// compute_correction and format_results.
+std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts);
+
+// The length of the number at the start of each field's text that was scanned
+// (number_prefix_length), in field order; the fields after a refused one were not.
+using ScanLengths = std::array<std::size_t, field_count>;
+
+// As read_fields, also giving the lengths of the numbers it scanned.
+std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts, ScanLengths& lengths);
+
 // The computation alone, on values in the units of selection that passed their checks.
 CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection);
+
+// Why the results of a reading, exact as they are, describe no real gas: no dry
+// gas is left when the water vapour pressure reaches the pressure at the
+// altitude (the results are then zero or negative), and the vapour-pressure
+// curve was fitted to 32 to 122 degrees F only.
+struct CorrectionWarnings {
+    bool no_dry_gas = false;
+    bool temperature_outside_fit = false;
+
+    bool any() const { return no_dry_gas || temperature_outside_fit; }
+    friend bool operator==(const CorrectionWarnings&, const CorrectionWarnings&) = default;
+};
+
+// The texts of the two warnings, for every front end.
+inline constexpr std::string_view no_dry_gas_warning =
+    "the water vapour pressure reaches the pressure at this altitude: no dry gas is left, so the results are not "
+    "physical";
+inline constexpr std::string_view temperature_outside_fit_warning =
+    "the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), the range the vapour pressure curve "
+    "was fitted to";
+
+// The warnings of values that passed their checks, in the units of selection.
+CorrectionWarnings correction_warnings(CorrectionInputs inputs, UnitSelection selection);
+
+// compute_correction and correction_warnings in one.
+CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection, CorrectionWarnings& warnings);
 
 // The four texts of computed results.
 ResultTexts format_results(const CorrectionResults& results);

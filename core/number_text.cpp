@@ -66,14 +66,68 @@ NumberSpan find_number(std::string_view text) {
     return span;
 }
 
+// A short plain decimal such as "20.95", read in one pass without the general
+// conversion: no exponent, at most nine digits of which at most seven after
+// the point, and the digits an integer below 2^24. The digits and the power of
+// ten are then both exact floats, and one IEEE float division of exact
+// operands rounds correctly, as the general conversion does. Gives the value
+// and sets length as find_number would; nothing for any other text.
+std::optional<double> short_decimal(std::string_view text, std::size_t& length) {
+    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && is_c_space(text[i]))
+        ++i;
+    const bool negative = i < n && text[i] == '-';
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::uint32_t digits = 0;
+    int count = 0;
+    for (; i < n && is_digit(text[i]) && count < 9; ++i, ++count)
+        digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    int decimals = 0;
+    if (i < n && text[i] == '.') {
+        for (++i; i < n && is_digit(text[i]) && count < 9; ++i, ++count, ++decimals)
+            digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (count == 0 || decimals > 7 || digits >= (1u << 24) || (i < n && is_digit(text[i])))
+        return std::nullopt;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < n && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < n && is_digit(text[j]))
+            return std::nullopt;  // an exponent
+    }
+    length = i;
+    const double widened = static_cast<double>(static_cast<float>(digits) / powers[decimals]);
+    return negative ? -widened : widened;
+}
+
 }  // namespace
+
+std::string_view trim_blanks(std::string_view text) {
+    while (!text.empty() && is_c_space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && is_c_space(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 std::size_t number_prefix_length(std::string_view text) {
     return find_number(text).end;
 }
 
 std::optional<double> scan_field(std::string_view text) {
+    std::size_t length = 0;
+    return scan_field(text, length);
+}
+
+std::optional<double> scan_field(std::string_view text, std::size_t& length) {
+    if (const std::optional<double> quick = short_decimal(text, length))
+        return quick;
     const NumberSpan span = find_number(text);
+    length = span.end;
     if (span.end == 0)
         return std::nullopt;
     // fast_float rounds correctly, the same on every toolchain (the WebAssembly
@@ -262,7 +316,88 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The common case of append_formatted, written straight into a small buffer:
+// a value below 2^53 in magnitude under a plain format such as "%3.2f" (no
+// flags, at most three decimals, a width of at most 24). The text is written
+// to end just before `end`, in at most plain_text_size characters; gives its
+// start, or nullptr, with nothing written, for any other value or format.
+constexpr std::size_t plain_text_size = 48;
+char* plain_text(double value, FixedFormat format, char* const end) {
+    if (format.left_justify || format.plus_sign || format.space_sign || format.zero_pad || format.keep_point ||
+        format.precision > 3 || format.width > 24 || !std::isfinite(value))
+        return nullptr;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased > 1075)
+        return nullptr;  // 2^53 or more: the general path
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
+    }
+    // round(|value| * 10^precision), a tie away from zero, as ScaledDigits does.
+    std::uint64_t scaled = mantissa * powers_of_ten[format.precision];
+    const auto shift = static_cast<unsigned>(-exponent);
+    if (shift >= 64) {
+        scaled = 0;
+    } else if (shift > 0) {
+        const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
+        scaled = (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
+    }
+    char* p = end;
+    for (int k = 0; k < format.precision; ++k, scaled /= 10)
+        *--p = static_cast<char>('0' + scaled % 10);
+    if (format.precision > 0)
+        *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + scaled % 10);
+        scaled /= 10;
+    } while (scaled != 0);
+    if (std::signbit(value))
+        *--p = '-';
+    while (end - p < format.width)
+        *--p = ' ';
+    return p;
+}
+
+bool append_plain(std::string& out, double value, FixedFormat format) {
+    char buffer[plain_text_size];
+    char* const end = buffer + sizeof buffer;
+    const char* const start = plain_text(value, format, end);
+    if (start == nullptr)
+        return false;
+    out.append(start, static_cast<std::size_t>(end - start));
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Copies text into [first, last): one past it, or nullptr when it does not fit.
+char* copy_within(std::string_view text, char* first, char* last) {
+    if (text.size() > static_cast<std::size_t>(last - first))
+        return nullptr;
+    std::memcpy(first, text.data(), text.size());
+    return first + text.size();
+}
+
+}  // namespace
+
+char* write_formatted(char* first, char* last, double value, FixedFormat format) {
+    char buffer[plain_text_size];
+    char* const end = buffer + sizeof buffer;
+    if (const char* start = plain_text(value, format, end))
+        return copy_within(std::string_view(start, static_cast<std::size_t>(end - start)), first, last);
+    return copy_within(format_value(value, format), first, last);
+}
+
 void append_formatted(std::string& out, double value, FixedFormat format) {
+    if (append_plain(out, value, format))
+        return;
     const bool negative = std::signbit(value) && !std::isnan(value);
     const char sign = negative ? '-' : format.plus_sign ? '+' : format.space_sign ? ' ' : '\0';
     const std::size_t sign_length = sign != '\0' ? 1 : 0;

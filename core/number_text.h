@@ -18,9 +18,16 @@ namespace kestrane {
 // "inf", "-") or when the number is too large for single precision.
 std::optional<double> scan_field(std::string_view text);
 
+// As scan_field, also setting length to number_prefix_length(text).
+std::optional<double> scan_field(std::string_view text, std::size_t& length);
+
 // Length of the number at the start of text, as scan_field reads it, counting
 // the leading white space and sign; 0 when the text holds no number.
 std::size_t number_prefix_length(std::string_view text);
+
+// text without the blanks around it: the C white space that the scan skips
+// before a number (space, tab, line breaks, vertical tab, form feed).
+std::string_view trim_blanks(std::string_view text);
 
 // A printf-style fixed-point conversion: "%" flags width "." precision "f".
 // Flags are "-" (left-justify), "+" and " " (sign of positive values), "0"
@@ -54,6 +61,10 @@ std::string format_value(double value, FixedFormat format);
 
 // As format_value, appending to out (no allocation when out has room).
 void append_formatted(std::string& out, double value, FixedFormat format);
+
+// As format_value, writing into [first, last): one past the text written, or
+// nullptr, with nothing written, when it does not fit.
+char* write_formatted(char* first, char* last, double value, FixedFormat format);
 
 // ---- implementation of the constexpr members ----
 

@@ -15,13 +15,17 @@ constexpr std::size_t kCalcGasPressure = 7;
 constexpr std::size_t kVaporPressure = 8;
 constexpr std::size_t kCorrectedBarometer = 9;
 
-// A default value and the format it is written with.
+// A default value and the format it is written with, from the core's field table.
 struct DefaultValue {
     double value;
     kestrane::FixedFormat format;
 };
-constexpr std::array<DefaultValue, 6> kDefaults = {
-    {{20.95, "%2.2f"}, {30.0, "%3.2f"}, {30.0, "%3.2f"}, {75.0, "%2.0f"}, {0.0, "%4.0f"}, {50.0, "%3.0f"}}};
+constexpr std::array<DefaultValue, 6> kDefaults = [] {
+    std::array<DefaultValue, 6> defaults{};
+    for (std::size_t i = 0; i < defaults.size(); ++i)
+        defaults[i] = {kestrane::field_table[i].default_value, kestrane::field_table[i].default_format};
+    return defaults;
+}();
 
 // The current selection of a unit list (-1 when none).
 int Selection(const CWnd* list) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/correction_run.h"
+#include "core/fields.h"
 #include "core/number_text.h"
 #include "core/units.h"
 
@@ -17,15 +18,6 @@
 namespace {
 
 using namespace kestrane;
-
-// The value each input field starts with and the format it is written in,
-// in field order, as the dialog writes them.
-struct DefaultValue {
-    double value;
-    FixedFormat format;
-};
-constexpr std::array<DefaultValue, field_count> default_values = {
-    {{20.95, "%2.2f"}, {30.0, "%3.2f"}, {30.0, "%3.2f"}, {75.0, "%2.0f"}, {0.0, "%4.0f"}, {50.0, "%3.0f"}}};
 
 // The results in the order the form shows them.
 constexpr std::size_t result_count = 4;
@@ -73,8 +65,7 @@ std::optional<std::string> form_text(FormText kind, int index) {
         case FormText::default_text:
             if (index < 0 || static_cast<std::size_t>(index) >= field_count)
                 return std::nullopt;
-            const DefaultValue& d = default_values[static_cast<std::size_t>(index)];
-            return format_value(d.value, d.format);
+            return default_text(static_cast<Field>(index));
     }
     if (!text)
         return std::nullopt;

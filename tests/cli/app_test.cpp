@@ -59,7 +59,8 @@ void expect_runs(const CliCase (&cases)[N]) {
 }
 
 const std::string header = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
-const std::string results = "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+const std::string results =
+    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error,warning\n";
 
 TEST(RunCli, SingleReadings) {
     const CliCase cases[] = {
@@ -107,8 +108,49 @@ TEST(RunCli, SingleReadings) {
          exit_refused,
          "",
          "Error: Target Pressure Outside of Range\n"},
-        {{"--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
+        {{"--gas", ""}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"\"\n"},
         {{"--version"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
+        // Read strictly, a text is one number, with blanks and a percentage's % around it.
+        {{"--gas", " 20.95 % ", "--humidity", "50%"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--gas", "20,95"}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"20,95\"\n"},
+        {{"--target-pressure", "30%"}, "", exit_refused, "", "Error: Target Pressure is not a number: \"30%\"\n"},
+        {{"--humidity", "12e"}, "", exit_refused, "", "Error: Relative Humidity (%) is not a number: \"12e\"\n"},
+        {{"--gas", "1e39"}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
+        {{"--gas", "abc", "--target-pressure", "0"},
+         "",
+         exit_refused,
+         "",
+         "Error: Target Gas (% Vol) is not a number: \"abc\"\n"},
+        {{"--lenient", "--gas", "12abc"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 11.83\nCalculated Gas Pressure: 3.55\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--lenient", "--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
+        // Altitude's default 0 is the same in metres.
+        {{"--distance-unit", "m"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--temperature-unit", "C"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --temperature-unit C, give --temperature as well: its default, 75, is in Degrees F\n"},
+        {{"--pressure-unit", "bar", "--temperature-unit", "c", "--temperature", "25"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --pressure-unit bar, give --target-pressure and --barometric-pressure as well: their "
+         "defaults, 30.00 and 30.00, are in In Hg\n"},
     };
     expect_runs(cases);
 }
@@ -118,21 +160,21 @@ TEST(RunCli, Logs) {
         {{"--csv", "-"},
          header + "\n20.95,30.00,30.00,75,   0, 50\n",
          0,
-         header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,\n",
+         header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,,\n",
          "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
         // The unit options stand for the log's missing unit columns.
         {{"--csv", "-", "--temperature-unit", "C"},
          header + "\n20.95,30.00,30.00,25,0,50\n",
          0,
-         header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,\n",
+         header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,,\n",
          "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
         {{"--csv", "-"},
          header + "\n20.95,30,30,75,0,101\n20.95,30,30,75,0\n20.95,30,30,75,0,0\n",
          exit_refused,
          header + "," + results +
-             "20.95,30,30,75,0,101,,,,,Error: Relative Humidity Outside of Range\n"
-             "20.95,30,30,75,0,,,,,,\"line 3: expected 6 fields, found 5\"\n"
-             "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,\n",
+             "20.95,30,30,75,0,101,,,,,Error: Relative Humidity Outside of Range,\n"
+             "\"20.95,30,30,75,0\",,,,,,,,,,\"line 3: expected 6 fields, found 5\",\n"
+             "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n",
          "kestrane-cli: 3 rows read, 1 corrected, 1 refused, 1 malformed\n"},
         {{"--csv", "-"},
          "gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity\n20.95,30,30,75,0,50\n",
@@ -150,8 +192,32 @@ TEST(RunCli, Logs) {
          exit_usage,
          "",
          "kestrane-cli: --humidity does not go with --csv: the log gives every field in its columns\n"},
-        {{"--csv", "no-such-log.csv"}, "", exit_io, "", "kestrane-cli: cannot read no-such-log.csv\n"},
-        {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read .: it is a folder\n"},
+        {{"--csv", "no-such-log.csv"},
+         "",
+         exit_io,
+         "",
+         "kestrane-cli: cannot read 'no-such-log.csv': No such file or directory\n"},
+        {{"--csv", "."}, "", exit_io, "", "kestrane-cli: cannot read '.': Is a directory\n"},
+        // A blank row passes through; a warning leaves the status alone and is counted.
+        {{"--csv", "-"},
+         header + "\n20.95,30,30,75,0,50\n,,,,,\n20.95,30,30,300,0,50\n",
+         0,
+         header + "," + results +
+             "20.95,30,30,75,0,50,20.64,6.19,1.5,29.56,,\n"
+             ",,,,,,,,,,,\n"
+             "20.95,30,30,300,0,50,-17.68,-5.30,184.4,-25.32,,\"the water vapour pressure reaches the pressure at "
+             "this altitude: no dry gas is left, so the results are not physical; the temperature lies outside 32 to "
+             "122 degrees F (0 to 50 degrees C), the range the vapour pressure curve was fitted to\"\n",
+         "kestrane-cli: 3 rows read, 2 corrected, 0 refused, 1 blank, 1 with warnings\n"},
+        // A log corrected before gets its result columns filled in place, an
+        // older one without the warning column gets it added.
+        {{"--csv", "-"},
+         "calculated_gas_pct," + header + ",error,x\n1,20.95,30,30,75,0,0,old,y\n",
+         0,
+         "calculated_gas_pct," + header +
+             ",error,x,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,warning\n"
+             "20.95,20.95,30,30,75,0,0,,y,6.29,0.0,30.00,\n",
+         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
     };
     expect_runs(cases);
 }
@@ -162,7 +228,7 @@ std::vector<std::vector<std::string>> read_records(const std::string& text) {
     std::vector<std::vector<std::string>> records;
     std::vector<std::string_view> fields;
     while (reader.next(fields)) {
-        EXPECT_EQ(reader.fault(), LineFault::none) << "line " << reader.line_number() << " of\n" << text;
+        EXPECT_EQ(reader.fault(), RecordFault::none) << "line " << reader.line_number() << " of\n" << text;
         records.emplace_back(fields.begin(), fields.end());
     }
     return records;
@@ -181,13 +247,14 @@ TEST(RunCli, LogRoundTrip) {
     const auto out = read_records(got.out);
     ASSERT_EQ(out.size(), in.size()) << got.out;
     for (std::size_t r = 0; r < in.size(); ++r) {
-        ASSERT_EQ(out[r].size(), in[r].size() + 5) << "record " << r << " of\n" << got.out;
+        ASSERT_EQ(out[r].size(), in[r].size() + 6) << "record " << r << " of\n" << got.out;
         for (std::size_t f = 0; f < in[r].size(); ++f)
             EXPECT_EQ(out[r][f], in[r][f]) << "record " << r << ", field " << f << " of\n" << got.out;
     }
-    EXPECT_EQ(out[1].back(), "");
-    EXPECT_EQ(out[3].back(), "line 4: unknown pressure unit \"psi\"");
-    EXPECT_EQ(out[4].back(), "Error: Relative Humidity Outside of Range");
+    EXPECT_EQ(out[1][in[1].size() + 4], "");
+    EXPECT_EQ(out[3][in[3].size() + 4],
+              "unknown pressure unit \"psi\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)");
+    EXPECT_EQ(out[4][in[4].size() + 4], "Error: Relative Humidity Outside of Range");
 }
 
 TEST(RunCli, Tables) {
@@ -222,6 +289,41 @@ TEST(RunCli, Tables) {
          exit_usage,
          "",
          "kestrane-cli: --csv and table do not go together: run them separately\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--gas", "20,95"},
+         "",
+         exit_refused,
+         "",
+         "Error: Target Gas (% Vol) is not a number: \"20,95\"\n"},
+        // A swept field counts as given with its unit; the one left at its default does not.
+        {{"table", "--rows", "target_pressure=10:20:10", "--columns", "temperature=0:1:1", "--pressure-unit", "kPa"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --pressure-unit kPa, give --barometric-pressure as well: its default, 30.00, is in In "
+         "Hg\n"},
+        {{"table", "--rows", "temperature=0:10:10", "--columns", "humidity=0:100:100", "--temperature-unit", "C",
+          "--format", "csv"},
+         "",
+         0,
+         "Calculated Gas (% Vol) by temperature (Degrees C) down and relative humidity (%) across\n"
+         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
+         "\"Units: Degrees C, In Hg, Feet\"\n"
+         "temperature \\ relative humidity,0,100\n"
+         "0,20.95,20.82\n"
+         "10,20.95,20.70\n",
+         ""},
+        // Warnings under the table, with the cells they concern.
+        {{"table", "--rows", "temperature=100:130:30", "--columns", "humidity=0:100:100", "--format", "csv"},
+         "",
+         0,
+         "Calculated Gas (% Vol) by temperature (Degrees F) down and relative humidity (%) across\n"
+         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
+         "\"Units: Degrees F, In Hg, Feet\"\n"
+         "temperature \\ relative humidity,0,100\n"
+         "100,20.95,19.60\n"
+         "130,20.95,17.79\n",
+         "kestrane-cli: warning: 2 of 4 cells: the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), "
+         "the range the vapour pressure curve was fitted to\n"},
     };
     expect_runs(cases);
 }
@@ -258,9 +360,17 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "",
          "kestrane-cli: The following argument was not expected: --bogus\n"
          "Accepted: --version, --help, --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, "
-         "--humidity, --temperature-unit, --pressure-unit, --distance-unit, --csv; the command table with --help, "
-         "--rows, --columns, --result, --format\n"
+         "--humidity, --lenient, --temperature-unit, --pressure-unit, --distance-unit, --csv, --rejects; the command "
+         "table with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
+        // A file name that is an option is no file name.
+        {{"--csv", "--help"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --csv needs a file name, not the option \"--help\" (for a file of that name, write "
+         "./--help)\n"},
+        {{"--rejects", "rejected.csv"}, "", exit_usage, "", "kestrane-cli: --rejects goes with --csv\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--format", "xml"},
          "",
          exit_usage,
@@ -323,7 +433,7 @@ TEST(RunCli, LogFromAFileWithCrLf) {
     const CliRun got = run({"--csv", log_path});
     EXPECT_EQ(got.status, 0) << got.err;
     EXPECT_EQ(got.out, "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas," +
-                           results + "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,\n");
+                           results + "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,,\n");
     EXPECT_EQ(got.err, "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n");
     EXPECT_EQ(read_file(log_path),
               "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"

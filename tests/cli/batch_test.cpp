@@ -2,10 +2,12 @@
 // and malformed rows kept in place, unit columns, and headers that stop the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ios>
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "cli/batch.h"
 
@@ -13,7 +15,7 @@ namespace kestrane::cli {
 namespace {
 
 const std::string results_header =
-    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error\n";
+    "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,error,warning\n";
 const std::string six_columns = "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity";
 
 struct LogCase {
@@ -24,6 +26,7 @@ struct LogCase {
     std::size_t refused;
     std::size_t malformed;
     UnitSelection units{};
+    ReadingMode mode = ReadingMode::strict;
 };
 
 TEST(CorrectLog, EveryRowComesBack) {
@@ -45,26 +48,34 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "12abc,30,30,75,0,50\r\n",
          six_columns + "," + results_header +
              // Texts with leading blanks are quoted, so they read back with their blanks.
-             "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,\n"
-             "20.95,30.00,30.00,75,0,0,20.95,6.29,0.0,30.00,\n"
-             "20.95,30.00,30.00,75,0,100,20.34,6.10,2.9,29.13,\n"
-             "20.95,30.00,30.00,75,5000,50,17.29,5.19,1.5,24.76,\n"
-             "20.125,30.00,30.00,75,0,0,20.13,6.04,0.0,30.00,\n"
-             "100.0001,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
-             "20.95,0,30,75,0,abc,,,,,Error: Target Pressure Outside of Range\n"
-             "20.95,30,30,75,-0.001,50,,,,,Error: Altitude Outside of Range\n"
-             "20.95,30,30,75,0,-0.0001,20.95,6.29,-0.0,30.00,\n"
-             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range\n"
-             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,\n",
-         7, 4, 0},
+             "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,,\n"
+             "20.95,30.00,30.00,75,0,0,20.95,6.29,0.0,30.00,,\n"
+             "20.95,30.00,30.00,75,0,100,20.34,6.10,2.9,29.13,,\n"
+             "20.95,30.00,30.00,75,5000,50,17.29,5.19,1.5,24.76,,\n"
+             "20.125,30.00,30.00,75,0,0,20.13,6.04,0.0,30.00,,\n"
+             "100.0001,30,30,75,0,50,,,,,Error: Gas Percent Outside of Range,\n"
+             "20.95,0,30,75,0,abc,,,,,Error: Target Pressure Outside of Range,\n"
+             "20.95,30,30,75,-0.001,50,,,,,Error: Altitude Outside of Range,\n"
+             "20.95,30,30,75,0,-0.0001,20.95,6.29,-0.0,30.00,,\n"
+             // Read strictly, a cell is one number or refused with its text.
+             ",30,30,75,0,50,,,,,\"Error: Target Gas (% Vol) is not a number: \"\"\"\"\",\n"
+             "12abc,30,30,75,0,50,,,,,\"Error: Target Gas (% Vol) is not a number: \"\"12abc\"\"\",\n",
+         6, 5, 0},
+        // The same two cells read as the dialog reads them.
+        {"LenientAsTheDialog", six_columns + "\n,30,30,75,0,50\n12abc,30,30,75,0,50\n20.95%,30,30,75,0,50 %\n",
+         six_columns + "," + results_header +
+             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range,\n"
+             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,,\n"
+             "20.95%,30,30,75,0,50 %,20.64,6.19,1.5,29.56,,\n",
+         2, 1, 0, UnitSelection{}, ReadingMode::lenient},
         {"OtherColumnOrderAndExtraColumns",
          "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time\n"
          "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00\n"
          "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01\n",
          "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time," +
              results_header +
-             "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00,20.13,6.04,0.0,30.00,\n"
-             "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01,17.29,5.19,1.5,24.76,\n",
+             "\"tie, away\",0,0,75,30.00,30.00,20.125,08:00,20.13,6.04,0.0,30.00,,\n"
+             "\"said \"\"high\"\"\",50,5000,75,30.00,30.00,20.95,08:01,17.29,5.19,1.5,24.76,,\n",
          2, 0, 0},
         // Unit columns, in list texts or short names and any case; an empty cell
         // takes the unit of the options.
@@ -75,22 +86,22 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters\n"
                        "20.95,30.00,30.00,25,0,50, C ,,\n",
          six_columns + ",temperature_unit,pressure_unit,distance_unit," + results_header +
-             "20.95,30.00,30.00,25,0,50,Degrees C,,,20.62,6.19,1.6,29.53,\n"
-             "20.95,760,760,75,0,50,,mmhg,,20.64,156.89,1.5,29.48,\n"
-             "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters,18.38,5.52,1.5,26.32,\n"
-             "20.95,30.00,30.00,25,0,50,\" C \",,,20.62,6.19,1.6,29.53,\n",
+             "20.95,30.00,30.00,25,0,50,Degrees C,,,20.62,6.19,1.6,29.53,,\n"
+             "20.95,760,760,75,0,50,,mmhg,,20.64,156.89,1.5,29.48,,\n"
+             "20.95,30.00,30.00,75,1000,50,f,In Hg,Meters,18.38,5.52,1.5,26.32,,\n"
+             "20.95,30.00,30.00,25,0,50,\" C \",,,20.62,6.19,1.6,29.53,,\n",
          4, 0, 0},
         {"UnitsFromTheOptions",
          six_columns + ",temperature_unit\n"
                        "20.95,30.00,30.00,25,0,50,\n"
                        "20.95,30.00,30.00,75,0,50,F\n",
          six_columns + ",temperature_unit," + results_header +
-             "20.95,30.00,30.00,25,0,50,,20.62,6.19,1.6,29.53,\n"
-             "20.95,30.00,30.00,75,0,50,F,20.64,6.19,1.5,29.56,\n",
+             "20.95,30.00,30.00,25,0,50,,20.62,6.19,1.6,29.53,,\n"
+             "20.95,30.00,30.00,75,0,50,F,20.64,6.19,1.5,29.56,,\n",
          2, 0, 0, UnitSelection{1, 0, 0}},
-        // Malformed lines keep their place, with what could be read of them,
-        // and the rows after them are still corrected.
-        {"MalformedRowsKeptInPlace",
+        // Malformed records keep their place, their text whole in the first
+        // column, and the rows after them are still corrected.
+        {"MalformedRecordsCarryTheirText",
          six_columns + ",pressure_unit\n"
                        "20.95,30.00,30.00,75,0,50,\n"
                        "20.95,30.00,30.00,75,0,50\n"
@@ -102,17 +113,18 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "20\"95,30.00,30.00,75,0,50,\n"
                        "20.95,30.00,30.00,75,0,0,\n",
          six_columns + ",pressure_unit," + results_header +
-             "20.95,30.00,30.00,75,0,50,,20.64,6.19,1.5,29.56,\n"
-             "20.95,30.00,30.00,75,0,50,,,,,,\"line 3: expected 7 fields, found 6\"\n"
-             "20.95,30.00,30.00,75,0,50,,,,,,\"line 5: expected 7 fields, found 8\"\n"
-             "20.95,30.00,\"30.00,75,0,50,\",,,,,,,,,line 6: unterminated quoted field\n"
-             "20.95,30.00,30.00,75,0,50,psi,,,,,\"line 7: unknown pressure unit \"\"psi\"\"\"\n"
-             "20.95x,30.00,30.00,75,0,50,,,,,,line 8: text after the closing quote of a field\n"
-             "\"20\"\"95\",30.00,30.00,75,0,50,,,,,,line 9: quote inside a field that is not quoted\n"
-             "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,\n",
-         2, 0, 6},
+             "20.95,30.00,30.00,75,0,50,,20.64,6.19,1.5,29.56,,\n"
+             "\"20.95,30.00,30.00,75,0,50\",,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"
+             "\"20.95,30.00,30.00,75,0,50,,extra\",,,,,,,,,,,\"line 5: expected 7 fields, found 8\",\n"
+             "\"20.95,30.00,\"\"30.00,75,0,50,\",,,,,,,,,,,line 6: unterminated quoted field,\n"
+             "20.95,30.00,30.00,75,0,50,psi,,,,,\"unknown pressure unit \"\"psi\"\"; use In Hg or inHg, mm Hg or "
+             "mmHg, Bar, KPa (any case)\",\n"
+             "\"\"\"20.95\"\"x,30.00,30.00,75,0,50,\",,,,,,,,,,,line 8: text after the closing quote of a field,\n"
+             "\"20\"\"95,30.00,30.00,75,0,50,\",,,,,,,,,,,line 9: quote inside a field that is not quoted,\n"
+             "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,,\n",
+         2, 1, 5},
         {"ByteOrderMarkKept", "\xEF\xBB\xBF" + six_columns + "\n20.95,30.00,30.00,75,0,50\n",
-         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n", 1,
+         "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n", 1,
          0, 0},
         {"HeaderOnly", six_columns + "\n", six_columns + "," + results_header, 0, 0, 0},
     };
@@ -121,6 +133,7 @@ TEST(CorrectLog, EveryRowComesBack) {
         std::ostringstream out;
         LogOptions options;
         options.units = c.units;
+        options.mode = c.mode;
         const LogReport report = correct_log(in, out, options);
         EXPECT_EQ(report.failure, LogFailure::none) << c.name << ": " << report.message << "\nlog:\n" << c.log;
         EXPECT_EQ(out.str(), c.corrected) << c.name << ": log\n" << c.log;
@@ -136,14 +149,14 @@ TEST(CorrectLog, OverlongLineIsMalformedAndTheNextStillRead) {
     std::istringstream in(six_columns + "\n" + row + "20.95,30.00,30.00,75,0,50" + std::string(100, ' ') + "\n" + row);
     std::ostringstream out;
     LogOptions options;
-    options.max_line = 90;
+    options.max_record = 90;
     const LogReport report = correct_log(in, out, options);
     EXPECT_EQ(out.str(), six_columns + "," + results_header +
-                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n"
-                             "20.95,30.00,30.00,75,0,\"50" +
-                             std::string(65, ' ') +
-                             "\",,,,,line 3: line longer than 90 bytes\n"
-                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,\n");
+                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n"
+                             "\"20.95,30.00,30.00,75,0,50" +
+                             std::string(100, ' ') +
+                             "\",,,,,,,,,,line 3: record longer than 90 bytes,\n"
+                             "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n");
     EXPECT_EQ(report.malformed, 1u);
     EXPECT_EQ(report.corrected, 2u);
 }
@@ -224,6 +237,94 @@ TEST(CorrectLog, StreamsThatFailAreReported) {
     }
 }
 
+// Every malformed record comes back byte for byte: without rejects in its row's
+// first column, with them in the rejects as it stood, line break and all.
+TEST(CorrectLog, MalformedRecordsLoseNoByte) {
+    const std::string malformed[] = {
+        "a,20.95,30,30,75,0\n",                                // a field short
+        "b,20.95,30,30,75,0,50,extra\r\n",                     // a field over, CRLF
+        "\"c,20.95,30,30,75,0,50\r",                           // a quote left open, lone CR
+        "\"d\"x,20.95,30,30,75,0,50\n",                        // text after a closing quote
+        "e\"e,20.95,30,30,75,0,50\n",                          // a stray quote
+        "f," + std::string(200000, '9') + ",30,30,75,0,50\n",  // far past the bound
+        "\"g,\"\"q\"\"\n",                                     // open across lines: its line alone
+        ",,\"h\",\"\"\"\",,,,\n",                              // quotes around little, a field over
+    };
+    const std::string good = "ok,20.95,30,30,75,0,50\n";
+    std::string log = "note," + six_columns + "\n";
+    std::string rejected;
+    std::string texts;  // each record without its line break, then LF
+    for (const std::string& record : malformed) {
+        log += good + record;
+        rejected += record;
+        texts.append(record.substr(0, record.find_last_not_of("\r\n") + 1)) += '\n';
+    }
+    log += good;
+    LogOptions options;
+    options.max_record = 1000;
+    {
+        std::istringstream in(log);
+        std::ostringstream out;
+        const LogReport report = correct_log(in, out, options);
+        EXPECT_EQ(report.malformed, std::size(malformed));
+        std::istringstream written(out.str());
+        CsvReader reader(written);
+        std::vector<std::string_view> fields;
+        std::string carried;
+        while (reader.next(fields)) {
+            if (fields.size() > 12 && fields[11].substr(0, 5) == "line ")
+                carried.append(fields[0]) += '\n';
+        }
+        EXPECT_TRUE(carried == texts) << "carried:\n" << carried.substr(0, 400);
+    }
+    std::istringstream in(log);
+    std::ostringstream out;
+    std::ostringstream rejects;
+    options.rejects = &rejects;
+    const LogReport report = correct_log(in, out, options);
+    EXPECT_EQ(report.malformed, std::size(malformed));
+    EXPECT_TRUE(rejects.str() == rejected) << "rejects:\n" << rejects.str().substr(0, 400);
+    EXPECT_NE(out.str().find("\n,,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"), std::string::npos)
+        << out.str().substr(0, 400);
+}
+
+// An input that arrives in pieces, nothing more ready after each: whatever
+// rows are whole must be out before the reader waits for the next piece.
+class TrickleSource : public InputSource {
+public:
+    TrickleSource(std::vector<std::string> pieces, const std::ostringstream& out)
+        : pieces_(std::move(pieces)), out_(out) {}
+    std::size_t read_some(char* buffer, std::size_t size) override {
+        const std::string written = out_.str();
+        written_before_.push_back(std::count(written.begin(), written.end(), '\n'));
+        if (next_ == pieces_.size())
+            return 0;
+        const std::string& piece = pieces_[next_++];
+        EXPECT_LE(piece.size(), size);
+        std::copy(piece.begin(), piece.end(), buffer);
+        return piece.size();
+    }
+    bool ready() override { return false; }
+    std::vector<std::ptrdiff_t> written_before_;
+
+private:
+    std::vector<std::string> pieces_;
+    std::size_t next_ = 0;
+    const std::ostringstream& out_;
+};
+
+TEST(CorrectLog, RowsGoOutBeforeTheReaderWaits) {
+    std::ostringstream out;
+    TrickleSource in(
+        {six_columns + "\n", "20.95,30,30,75,0,50\n20.95,30", ",30,75,0,0\n", "20.95,30,30,75,0,9\r", "\n"}, out);
+    const LogReport report = correct_log(in, out, LogOptions{});
+    EXPECT_EQ(report.corrected, 3u);
+    // Lines out before each read: none; the header; the first row (the second
+    // is cut); the second; no more, as a row that ends in CR may yet end in
+    // CRLF; the last at the end.
+    EXPECT_EQ(in.written_before_, (std::vector<std::ptrdiff_t>{0, 1, 2, 3, 3, 4}));
+}
+
 // Large logs go out in pieces; every row must still arrive whole and in order.
 TEST(CorrectLog, LongLogKeepsEveryRowInOrder) {
     std::string log = "n," + six_columns + "\n";
@@ -232,8 +333,8 @@ TEST(CorrectLog, LongLogKeepsEveryRowInOrder) {
     for (int i = 0; i < rows; ++i) {
         const bool dry = i % 2 == 0;
         log += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0\n" : ",20.95,30,30,75,0,100\n");
-        expected += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,\n"
-                                             : ",20.95,30,30,75,0,100,20.34,6.10,2.9,29.13,\n");
+        expected += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n"
+                                             : ",20.95,30,30,75,0,100,20.34,6.10,2.9,29.13,,\n");
     }
     std::istringstream in(log);
     std::ostringstream out;

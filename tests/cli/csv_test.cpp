@@ -16,13 +16,13 @@ using Records = std::vector<std::vector<std::string>>;
 struct ReadAll {
     Records records;
     std::vector<std::size_t> lines;
-    std::vector<LineFault> faults;
+    std::vector<RecordFault> faults;
     bool byte_order_mark = false;
 };
 
-ReadAll read_all(const std::string& input, std::size_t max_line = CsvReader::default_max_line) {
+ReadAll read_all(const std::string& input, std::size_t max_record = CsvReader::default_max_record) {
     std::istringstream in(input);
-    CsvReader reader(in, max_line);
+    CsvReader reader(in, max_record);
     ReadAll result;
     std::vector<std::string_view> fields;
     while (reader.next(fields)) {
@@ -50,14 +50,14 @@ std::string shown(const std::string& text) {
     return out;
 }
 
-constexpr LineFault ok = LineFault::none;
+constexpr RecordFault ok = RecordFault::none;
 
 struct ReadCase {
     const char* name;
     std::string input;
     Records records;
     std::vector<std::size_t> lines;
-    std::vector<LineFault> faults;
+    std::vector<RecordFault> faults;
 };
 
 TEST(CsvReader, ReadsLinesAsRecords) {
@@ -80,12 +80,27 @@ TEST(CsvReader, ReadsLinesAsRecords) {
          "\"open,x\nnext,y\n",
          {{"open,x"}, {"next", "y"}},
          {1, 2},
-         {LineFault::unterminated_quote, ok}},
-        {"TextAfterClosingQuoteKept", "\"ab\"cd,e\n", {{"abcd", "e"}}, {1}, {LineFault::text_after_quote}},
-        {"QuoteInsideUnquotedField", "12\"3,4\n", {{"12\"3", "4"}}, {1}, {LineFault::stray_quote}},
-        {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {LineFault::stray_quote}},
+         {RecordFault::unterminated_quote, ok}},
+        {"TextAfterClosingQuoteKept", "\"ab\"cd,e\n", {{"abcd", "e"}}, {1}, {RecordFault::text_after_quote}},
+        {"QuoteInsideUnquotedField", "12\"3,4\n", {{"12\"3", "4"}}, {1}, {RecordFault::stray_quote}},
+        {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {RecordFault::stray_quote}},
         // The first fault of a line is the one reported.
-        {"FirstFaultWins", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {LineFault::stray_quote}},
+        {"FirstFaultWins", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {RecordFault::stray_quote}},
+        // A quoted field may hold line breaks: one record, numbered by its first line.
+        {"QuotedLineBreaks", "a,\"two\nlines\"\nb,c\n", {{"a", "two\nlines"}, {"b", "c"}}, {1, 3}, {ok, ok}},
+        {"QuotedCrLfKept", "\"x\r\ny\",z\r\nw\r\n", {{"x\r\ny", "z"}, {"w"}}, {1, 3}, {ok, ok}},
+        {"QuotedBlankLineKept", "\"x\n\n\",z\n", {{"x\n\n", "z"}}, {1}, {ok}},
+        // Quoting that goes wrong across lines spoils only its first line.
+        {"BrokenQuoteCutBackToItsLine",
+         "\"open,x\nnext\"y,z\nlast\n",
+         {{"open,x"}, {"next\"y", "z"}, {"last"}},
+         {1, 2, 3},
+         {RecordFault::unterminated_quote, RecordFault::stray_quote, ok}},
+        {"TextAfterQuoteAcrossLinesCutBack",
+         "a,\"b\nc\"d,e\nf\n",
+         {{"a", "b"}, {"c\"d", "e"}, {"f"}},
+         {1, 2, 3},
+         {RecordFault::unterminated_quote, RecordFault::stray_quote, ok}},
     };
     for (const auto& c : cases) {
         const ReadAll got = read_all(c.input);
@@ -109,13 +124,38 @@ TEST(CsvReader, ByteOrderMarkIsDropped) {
     EXPECT_EQ(got.records, (Records{{"gas", "rh"}, {"1", "2"}}));
 }
 
+// A record's own text and line break, as it stood; a record past the bound is
+// handed out whole, piece by piece, and a quote left open past the bound spoils
+// only its first line.
+TEST(CsvReader, RecordTextsAsTheyStood) {
+    const std::string huge(200000, 'h');
+    const std::string input = "a,\"b\r\nc\"\r\n" + huge + "\rx\n\"open\n" + std::string(300, 'q') + "\nlast";
+    std::istringstream in(input);
+    CsvReader reader(in, 100);
+    std::vector<std::string_view> fields;
+    std::vector<std::string> texts;
+    std::vector<std::string> breaks;
+    std::vector<std::size_t> lines;
+    while (reader.next(fields)) {
+        std::string text(reader.text());
+        for (std::string_view piece; reader.more_text(piece);)
+            text += piece;
+        texts.push_back(text);
+        breaks.emplace_back(reader.line_break());
+        lines.push_back(reader.line_number());
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"a,\"b\r\nc\"", huge, "x", "\"open", std::string(300, 'q'), "last"}));
+    EXPECT_EQ(breaks, (std::vector<std::string>{"\r\n", "\r", "\n", "\n", "\n", ""}));
+    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 3, 4, 5, 6, 7}));
+}
+
 TEST(CsvReader, LongLinesAreCutAtTheBound) {
     // Bound 8: the first 8 bytes are read, the rest of the line is skipped, and
     // the next line reads normally. A line of exactly 8 bytes is whole.
     const ReadAll got = read_all("12345678\n123,5678901234\n\"ab,cdefghij\nx\n", 8);
     EXPECT_EQ(got.records, (Records{{"12345678"}, {"123", "5678"}, {"ab,cdef"}, {"x"}}));
     EXPECT_EQ(got.lines, (std::vector<std::size_t>{1, 2, 3, 4}));
-    EXPECT_EQ(got.faults, (std::vector<LineFault>{ok, LineFault::too_long, LineFault::too_long, ok}));
+    EXPECT_EQ(got.faults, (std::vector<RecordFault>{ok, RecordFault::too_long, RecordFault::too_long, ok}));
 }
 
 // The reader takes its input 64 KiB at a time; each of these puts a hazard
@@ -185,7 +225,7 @@ TEST(CsvField, WrittenFieldsReadBackWhole) {
     }
     const ReadAll got = read_all(line + "\n");
     EXPECT_EQ(got.records, Records{texts}) << "line \"" << shown(line) << "\"";
-    EXPECT_EQ(got.faults, std::vector<LineFault>{ok}) << "line \"" << shown(line) << "\"";
+    EXPECT_EQ(got.faults, std::vector<RecordFault>{ok}) << "line \"" << shown(line) << "\"";
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #   ARGS      its arguments, separated by "|";  INPUT  a file for standard input
 #   STATUS    the expected exit status;  OUT, ERR  files holding the expected output, or empty for none
 #   WORK      where to keep what the program wrote (WORK.out, WORK.err)
+#   STDOUT    "full" to write standard output to /dev/full, "closed" to start
+#             the program with it closed, empty for WORK.out
 foreach(var PROGRAM STATUS WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_program.cmake needs -D${var}=...")
@@ -15,10 +17,24 @@ set(input_option)
 if(INPUT)
   set(input_option INPUT_FILE ${INPUT})
 endif()
+# Wine turns the Unix command line into the Windows one in the locale's
+# character set: UTF-8 keeps a file name such as 測定.csv whole.
+set(ENV{LC_ALL} C.UTF-8)
 # Output goes to files, not variables: execute_process drops the CR of a CRLF in
 # what it captures, and a CR is exactly what the Windows build must not write.
-execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${args} ${input_option}
-                RESULT_VARIABLE status OUTPUT_FILE ${WORK}.out ERROR_FILE ${WORK}.err)
+set(command ${EMULATOR} ${PROGRAM} ${args})
+set(output_file ${WORK}.out)
+if(STDOUT STREQUAL "full")
+  set(output_file /dev/full)
+elseif(STDOUT STREQUAL "closed")
+  set(command sh -c "exec \"$@\" >&-" sh ${command})
+endif()
+file(REMOVE ${WORK}.out)
+execute_process(COMMAND ${command} ${input_option}
+                RESULT_VARIABLE status OUTPUT_FILE ${output_file} ERROR_FILE ${WORK}.err)
+if(NOT output_file STREQUAL "${WORK}.out")
+  file(TOUCH ${WORK}.out)
+endif()
 
 # Each text as hex, so that every byte counts in the comparison, and as text for the message.
 function(read_bytes path hex_var text_var)

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <variant>
 
 #include "core/correction_run.h"
 
@@ -206,6 +207,51 @@ TEST(RunCorrection, VeryLongFieldText) {
     const RunOutcome outcome = run_correction(with(Field::target_gas, gas), {});
     ASSERT_FALSE(outcome.refused());
     EXPECT_EQ(outcome.texts().calculated_gas_pct, "20.64");
+}
+
+// The warnings hold exactly at their edges: the vapour pressure reaching the
+// pressure at altitude, and the temperature leaving 32 to 122 degrees F after
+// conversion. The results themselves stay those of compute_correction.
+TEST(CorrectionWarnings, EdgesOfEachWarning) {
+    const struct {
+        const char* name;
+        CorrectionInputs inputs;
+        UnitSelection units;
+        CorrectionWarnings expected;
+    } cases[] = {
+        {"the defaults", {20.95, 30.0, 30.0, 75.0, 0.0, 50.0}, {}, {false, false}},
+        {"32 F, the curve's lower end", {20.95, 30.0, 30.0, 32.0, 0.0, 50.0}, {}, {false, false}},
+        {"just below 32 F", {20.95, 30.0, 30.0, 31.999, 0.0, 50.0}, {}, {false, true}},
+        {"122 F, the curve's upper end", {20.95, 30.0, 30.0, 122.0, 0.0, 50.0}, {}, {false, false}},
+        {"50 C is 122 F", {20.95, 30.0, 30.0, 50.0, 0.0, 50.0}, {1, 0, 0}, {false, false}},
+        {"0 C is 32 F", {20.95, 30.0, 30.0, 0.0, 0.0, 50.0}, {1, 0, 0}, {false, false}},
+        {"-0.1 C", {20.95, 30.0, 30.0, -0.1, 0.0, 50.0}, {1, 0, 0}, {false, true}},
+        {"300 F: vapour above the barometer", {20.95, 30.0, 30.0, 300.0, 0.0, 50.0}, {}, {true, true}},
+        // Saturated air at 122 F holds 3.645 in Hg of vapour.
+        {"vapour just below the pressure", {20.95, 30.0, 3.65, 122.0, 0.0, 100.0}, {}, {false, false}},
+        {"vapour just above the pressure", {20.95, 30.0, 3.64, 122.0, 0.0, 100.0}, {}, {true, false}},
+        // Above about 57,500 ft at 75 F the height formula turns the pressure negative.
+        {"beyond the height formula", {20.95, 30.0, 30.0, 75.0, 60000.0, 0.0}, {}, {true, false}},
+        {"the height formula's pole", {20.95, 30.0, 30.0, -418.00450004500044, 0.0, 50.0}, {}, {true, true}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(correction_warnings(c.inputs, c.units), c.expected) << c.name;
+        CorrectionWarnings both;
+        const CorrectionResults results = compute_correction(c.inputs, c.units, both);
+        EXPECT_EQ(both, c.expected) << c.name;
+        EXPECT_EQ(format_results(results), format_results(compute_correction(c.inputs, c.units))) << c.name;
+    }
+}
+
+// The lengths read_fields gives are those of the numbers it scanned, up to the refused field.
+TEST(ReadFields, LengthsOfTheScannedNumbers) {
+    ScanLengths lengths{};
+    const auto read = read_fields({" 20.95%", "30", "0", "75F", "abc", "50"}, lengths);
+    ASSERT_TRUE(std::holds_alternative<Field>(read));
+    EXPECT_EQ(std::get<Field>(read), Field::barometric_pressure);
+    EXPECT_EQ(lengths[0], 6u);
+    EXPECT_EQ(lengths[1], 2u);
+    EXPECT_EQ(lengths[2], 1u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // C runtimes and naive implementations go wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -121,9 +122,53 @@ TEST(ScanField, FloatRangeLimits) {
 }
 
 TEST(ScanField, PrefixLength) {
-    EXPECT_EQ(number_prefix_length("  -12.5e3xyz"), 9u);
-    EXPECT_EQ(number_prefix_length("12e+"), 2u);
-    EXPECT_EQ(number_prefix_length("0x1A"), 1u);
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"  -12.5e3xyz", 9}, {"12e+", 2}, {"0x1A", 1}, {"abc", 0}, {"1e39", 4}, {" 20.95 %", 6},
+    };
+    for (const auto& [text, length] : cases) {
+        EXPECT_EQ(number_prefix_length(text), length) << "text \"" << text << "\"";
+        std::size_t scanned = 99;
+        scan_field(text, scanned);
+        EXPECT_EQ(scanned, length) << "text \"" << text << "\"";
+    }
+}
+
+// The same text as format_value, written into a buffer only where it fits whole.
+TEST(WriteFormatted, WholeTextOrNothing) {
+    const struct {
+        double value;
+        FixedFormat format;
+        std::size_t room;
+        const char* expected;  // nullptr: does not fit
+    } cases[] = {
+        {20.64, "%3.2f", 5, "20.64"},
+        {20.64, "%3.2f", 4, nullptr},
+        {-0.0, "%3.1f", 8, "-0.0"},
+        {0.5, "%4.0f", 8, "   1"},
+        {1e20, "%3.2f", 30, "100000000000000000000.00"},  // past 2^53: the general path
+        {std::numeric_limits<double>::infinity(), "%3.1f", 8, "inf"},
+        {1e300, "%.2f", 40, nullptr},
+    };
+    for (const auto& c : cases) {
+        char buffer[64];
+        std::fill(std::begin(buffer), std::end(buffer), 'x');
+        const char* end = write_formatted(buffer, buffer + c.room, c.value, c.format);
+        if (c.expected == nullptr) {
+            EXPECT_EQ(end, nullptr) << c.value;
+            EXPECT_EQ(buffer[0], 'x') << c.value;
+        } else {
+            ASSERT_NE(end, nullptr) << c.value;
+            EXPECT_EQ(std::string(static_cast<const char*>(buffer), end), c.expected) << c.value;
+        }
+    }
+}
+
+TEST(TrimBlanks, CWhiteSpaceAtEitherEnd) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", ""}, {" \t\r\n\v\f", ""}, {"  50 ", "50"}, {"\t5 0\n", "5 0"}, {"x", "x"},
+    };
+    for (const auto& [text, trimmed] : cases)
+        EXPECT_EQ(trim_blanks(text), trimmed) << "text \"" << text << "\"";
 }
 
 struct FormatCase {

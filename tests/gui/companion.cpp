@@ -14,7 +14,7 @@ const char* const header =
     "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity,"
     "temperature_unit,pressure_unit,distance_unit\n";
 constexpr std::size_t input_columns = 9;
-constexpr std::size_t answer_columns = 5;  // four results, then the error
+constexpr std::size_t answer_columns = 6;  // four results, the error, the warning
 constexpr DWORD run_limit_ms = 60000;
 
 std::wstring from_utf8(const std::string& text) {
@@ -215,7 +215,7 @@ std::vector<Answer> ask_companion(const std::wstring& cli_exe,
         std::ofstream in(files.in.c_str(), std::ios::binary);
         in << log;
     }
-    const int code = run(cli_exe, L"--csv " + quoted_argument(files.in), files.out, files.err);
+    const int code = run(cli_exe, L"--lenient --csv " + quoted_argument(files.in), files.out, files.err);
     const std::string output = read_all(files.out), errors = read_all(files.err);
 
     // 0: every reading corrected; 1: some refused. Anything else is a fault of the run.
@@ -258,7 +258,7 @@ Answer ask_companion(const std::wstring& cli_exe,
     static const wchar_t* const field_options[] = {L"--gas",         L"--target-pressure", L"--barometric-pressure",
                                                    L"--temperature", L"--altitude",        L"--humidity"};
     static const wchar_t* const unit_options[] = {L"--temperature-unit", L"--pressure-unit", L"--distance-unit"};
-    std::wstring arguments;
+    std::wstring arguments = L"--lenient ";
     for (std::size_t f = 0; f < reading.fields.size(); ++f) {
         // "--option=text" keeps a text that starts with "-" from reading as an option;
         // an empty text needs an argument of its own.

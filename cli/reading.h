@@ -1,0 +1,54 @@
+// How the command line reads the six field texts of one reading: strictly by
+// default, or exactly as the dialog does. Shared by a single reading, a log
+// and a table, so that one text gets one answer everywhere.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/correction_run.h"
+
+namespace kestrane::cli {
+
+enum class ReadingMode {
+    // A text is read only when, apart from the blanks around it, it is one
+    // number (a "%" may follow the target gas and the relative humidity), so
+    // that "20,95" is never silently 20.
+    strict,
+    // The number at the start of a text, the rest ignored: the dialog's reading.
+    lenient,
+};
+
+// Whether text is, by the strict reading, one number for field.
+bool is_whole_number(Field field, std::string_view text);
+
+// The refusal of a text that is not a number:
+// Error: Target Gas (% Vol) is not a number: "20,95"
+std::string not_a_number_message(Field field, std::string_view text);
+
+// What the command line makes of one reading.
+struct Correction {
+    enum class Status { corrected, out_of_range, not_a_number };
+    Status status = Status::corrected;
+    Field field = Field::target_gas;  // the refused field, unless corrected
+    CorrectionResults values;         // when corrected
+    CorrectionWarnings warnings;      // when corrected
+
+    bool corrected() const { return status == Status::corrected; }
+    // The four texts of the results, as the dialog shows them.
+    ResultTexts texts() const { return format_results(values); }
+};
+
+// Reads the texts in field order, the first field that is refused (out of its
+// range or, read strictly, not a number) ending the reading, and corrects them.
+// Every text that both readings accept gives the dialog's results exactly.
+Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode);
+
+// The message of a refused reading: the dialog's range message, or not_a_number_message.
+std::string refusal_message(const Correction& correction, const FieldTexts& texts);
+
+// The texts of the warnings that hold, in a fixed order.
+std::vector<std::string_view> warning_texts(CorrectionWarnings warnings);
+
+}  // namespace kestrane::cli

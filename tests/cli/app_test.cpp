@@ -95,6 +95,49 @@ TEST(RunCli, SingleReadings) {
          "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89\nVapor Pressure (%): 1.5\n"
          "Corrected Barometer: 29.48\n",
          ""},
+        // The command line's own units: 1015.911 hPa is 30 inHg, so only the gas pressure
+        // differs from the defaults' (6.19345 inHg x 33.8637 = 209.73 hPa); 29.46924 psi is
+        // 60 inHg (10.32 % of it is 6.19345 inHg, 3.04 psi); 298.15 K and 1 atm are 25 C and 760 mm Hg.
+        {{"--pressure-unit", "hPa", "--target-pressure", "1015.911", "--barometric-pressure", "1015.911"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 209.73\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--pressure-unit", "PSI", "--target-pressure", "29.46924", "--barometric-pressure", "14.73462"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 10.32\nCalculated Gas Pressure: 3.04\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--pressure-unit", "atm", "--target-pressure", "1", "--barometer", "1", "--temperature-unit", "K",
+          "--temperature", "298.15"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 0.21\nVapor Pressure (%): 1.6\n"
+         "Corrected Barometer: 29.45\n",
+         ""},
+        {{"--pressure-unit", "mmHg", "--target-pressure", "760", "--barometer", "760", "--temperature-unit", "C",
+          "--temperature", "25"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 156.74\nVapor Pressure (%): 1.6\n"
+         "Corrected Barometer: 29.45\n",
+         ""},
+        {{"--temperature-unit", "kelvin"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --temperature-unit kelvin, give --temperature as well: its default, 75, is in Degrees "
+         "F\n"},
+        // With a decimal comma, the defaults are read with one too, and the results written so.
+        {{"--decimal-comma", "--gas", "20,125", "--humidity", "0 %"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20,13\nCalculated Gas Pressure: 6,04\nVapor Pressure (%): 0,0\n"
+         "Corrected Barometer: 30,00\n",
+         ""},
+        {{"-V"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
         // Negative values are values, not options.
         {{"--humidity", "-0.0001"},
          "",

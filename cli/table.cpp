@@ -421,8 +421,9 @@ bool write_table(const TableOptions& options,
         case TableFormat::long_csv: write_long(options, grid, text); break;
     }
     const bool data_alone = options.format == TableFormat::csv || options.format == TableFormat::long_csv;
+    // The titles go first, so that at a terminal they stand above the grid.
     if (data_alone && notes)
-        *notes << notes_text(grid);
+        (*notes << notes_text(grid)).flush();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     if (warnings) {

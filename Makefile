@@ -3,7 +3,6 @@
 .PHONY: run test deps native sanitize windows windows-i686 fuzz-build fuzz exhaustive bench clean
 
 SHELL := /bin/bash
-WINE_RUN := scripts/wine-run.sh
 
 deps:
 	@scripts/install-deps.sh
@@ -36,12 +35,13 @@ exhaustive: native
 run: windows
 	@scripts/run-kestrane.sh
 
+# The x64 Windows tests also read the resources of the i686 build, which cannot run here.
 test: native sanitize fuzz-build windows windows-i686
 	ctest --preset native
 	ctest --preset sanitize
 	ctest --preset fuzz
-	scripts/with-display.sh ctest --preset mingw-x64
-	ctest --test-dir build/mingw-i686 --output-on-failure
+	KESTRANE_I686_EXE=$(CURDIR)/build/mingw-i686/app/Kestrane.exe scripts/with-display.sh ctest --preset mingw-x64
+	ctest --preset mingw-i686
 
 bench: native
 	scripts/bench.sh

@@ -6,6 +6,8 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev time libgtest-dev libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick
+  g++-multilib qemu-user
+  python3 dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -99,7 +99,7 @@ protected:                                               \
         static constexpr ::afx::MessageMapEntry entries[] = {
 // Ends a message map.
 #define END_MESSAGE_MAP()                                                                         \
-        {0, 0, 0, nullptr}};                                                                   \
+        {0, 0, 0, nullptr}};                                                                      \
         static constexpr ::afx::MessageMap map{&TheBaseClass::GetThisMessageMap, entries};        \
         return &map;                                                                              \
     }

@@ -11,18 +11,6 @@ namespace {
 constexpr std::array<int, kestrane::field_count> kInputIds = {IDC_TARGET_GAS,  IDC_TARGET_PRESSURE, IDC_BAROMETRIC,
                                                               IDC_TEMPERATURE, IDC_ALTITUDE,        IDC_HUMIDITY};
 
-// A default value and the format it is written with, from the core's field table.
-struct DefaultValue {
-    double value;
-    kestrane::FixedFormat format;
-};
-constexpr std::array<DefaultValue, 6> kDefaults = [] {
-    std::array<DefaultValue, 6> defaults{};
-    for (std::size_t i = 0; i < defaults.size(); ++i)
-        defaults[i] = {kestrane::field_table[i].default_value, kestrane::field_table[i].default_format};
-    return defaults;
-}();
-
 // The current selection of a unit list (-1 when none).
 int Selection(const CWnd* list) {
     return static_cast<int>(list->SendMessage(CB_GETCURSEL));
@@ -65,9 +53,8 @@ BOOL CCorrectionDlg::OnInitDialog() {
     m_vaporPressure = GetDlgItem(IDC_VAPOR_PRESSURE);
     m_correctedBarometer = GetDlgItem(IDC_CORRECTED_BAROMETER);
 
-    for (std::size_t i = 0; i < kDefaults.size(); ++i) {
-        m_fields[i]->SetWindowText(kestrane::format_value(kDefaults[i].value, kDefaults[i].format).c_str());
-    }
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        m_fields[i]->SetWindowText(kestrane::default_text(static_cast<kestrane::Field>(i)).c_str());
     // Enter in an input field presses Execute Calculation without help: of the two
     // buttons with the default-button style, the dialog manager makes the later one
     // the default.

@@ -1,9 +1,8 @@
 # The two commands of the README: `make run` and `make test`. Each installs what
-# it needs (Debian packages), configures and builds.
-.PHONY: run test deps native sanitize windows windows-i686 web web-test fuzz-build fuzz exhaustive bench clean
+# it needs (Debian packages), configures and builds. `make dist` builds a release.
+.PHONY: run test deps native sanitize windows windows-i686 linux-i686 web web-test fuzz-build fuzz exhaustive bench dist dist-check clean
 
 SHELL := /bin/bash
-WINE_RUN := scripts/wine-run.sh
 WEB_TESTS := node --test web/tests/*.test.mjs
 
 deps:
@@ -33,6 +32,10 @@ node_modules/.package-lock.json: package.json package-lock.json | deps
 web-test: web native node_modules/.package-lock.json
 	$(WEB_TESTS)
 
+# The core and CLI tests as a static 32-bit x86 Linux program, run under qemu-i386.
+linux-i686: deps
+	@cmake --preset linux-i686 >/dev/null && cmake --build --preset linux-i686
+
 fuzz-build: deps
 	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz
 
@@ -49,16 +52,32 @@ exhaustive: native
 run: windows
 	@scripts/run-kestrane.sh
 
-test: native sanitize fuzz-build windows windows-i686 web node_modules/.package-lock.json
+# The x64 Windows tests also read the resources of the i686 build, which cannot run here.
+test: native sanitize fuzz-build windows windows-i686 linux-i686 web node_modules/.package-lock.json
 	ctest --preset native
 	ctest --preset sanitize
 	ctest --preset fuzz
-	scripts/with-display.sh ctest --preset mingw-x64
-	ctest --test-dir build/mingw-i686 --output-on-failure
+	ctest --preset linux-i686
+	KESTRANE_I686_EXE=$(CURDIR)/build/mingw-i686/app/Kestrane.exe scripts/with-display.sh ctest --preset mingw-x64
+	ctest --preset mingw-i686
 	$(WEB_TESTS)
 
-bench: native web node_modules/.package-lock.json
+# Exits non-zero when any benchmark misses its target.
+bench: native windows web node_modules/.package-lock.json
 	scripts/bench.sh
 
+# Files shipped beside the packages as they are, each built by its own rule first.
+DIST_FILES := build/web/kestrane.html
+
+build/web/kestrane.html: web
+
+# The release, into dist/: Windows zips, the Debian package, SHA256SUMS.
+dist: deps $(DIST_FILES)
+	scripts/dist.sh $(DIST_FILES)
+
+# Builds the committed tree twice in temporary folders; the two dist/ must be identical.
+dist-check: deps
+	scripts/dist-check.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

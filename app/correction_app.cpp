@@ -1,6 +1,5 @@
 #include "app/correction_app.h"
 
-#include "app/about_dlg.h"
 #include "ui/correction_dlg.h"
 
 // clang-format off
@@ -16,7 +15,7 @@ BOOL CCorrectionApp::InitInstance() {
     AfxEnableControlContainer();
     Enable3dControls();
 
-    CCorrectionDlg dlg(&CAboutDlg::Run);
+    CCorrectionDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     // The dialog has closed: end the application rather than start a message loop.

@@ -19,7 +19,6 @@ public:
     BOOL LoadString(UINT nID);
 
     bool IsEmpty() const { return m_text.empty(); }
-    int GetLength() const { return static_cast<int>(m_text.size()); }
     operator LPCSTR() const { return m_text.c_str(); }  // NOLINT(google-explicit-constructor): passed to the API as is
     // The text with its length, for code that takes views.
     std::string_view View() const { return m_text; }

@@ -5,7 +5,7 @@ const afx::MessageMap* CCmdTarget::GetMessageMap() const {
 }
 
 const afx::MessageMap* CCmdTarget::GetThisMessageMap() {
-    static constexpr afx::MessageMapEntry entries[] = {{0, 0, 0, 0, nullptr}};
+    static constexpr afx::MessageMapEntry entries[] = {{0, 0, 0, nullptr}};
     static constexpr afx::MessageMap map{nullptr, entries};
     return &map;
 }
@@ -17,7 +17,7 @@ const afx::MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT nCode, UINT
                 continue;
             if (message != WM_COMMAND)
                 return entry;
-            if (entry->code == nCode && entry->firstId <= nID && nID <= entry->lastId)
+            if (entry->code == nCode && entry->id == nID)
                 return entry;
         }
     }

@@ -12,19 +12,11 @@ END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
-void CDialog::InitModalIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd) {
-    m_lpDialogTemplate = lpDialogTemplate;
-    m_pParentWnd = pParentWnd;
-}
-
 INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : GetSafeOwner();
-    const auto self = reinterpret_cast<LPARAM>(this);
-    if (m_lpDialogTemplate != nullptr) {
-        return ::DialogBoxIndirectParamA(AfxGetResourceHandle(), m_lpDialogTemplate, owner, &DialogProc, self);
-    }
     LPCSTR name = MAKEINTRESOURCEA(m_nIDTemplate);
-    return ::DialogBoxParamA(AfxFindResourceHandle(name, RT_DIALOG), name, owner, &DialogProc, self);
+    return ::DialogBoxParamA(AfxFindResourceHandle(name, RT_DIALOG), name, owner, &DialogProc,
+                             reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(int nResult) {

@@ -5,16 +5,13 @@
 
 #include "framework/wnd.h"
 
-// A dialog that runs modally from a template resource (or a template in memory)
-// and returns the code it was ended with. IDOK and IDCANCEL end it.
+// A dialog that runs modally from a template resource and returns the code it
+// was ended with. IDOK and IDCANCEL end it.
 class CDialog : public CWnd {
 public:
     // A dialog on template nIDTemplate, owned by pParentWnd; with no parent, the
     // application's running main window owns it.
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
-
-    // Uses a template in memory instead of a resource (it must outlive the run).
-    void InitModalIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd = nullptr);
 
     // Runs the dialog modally; returns the code given to EndDialog, or -1 when the
     // dialog could not be created.
@@ -48,6 +45,5 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT m_nIDTemplate;
-    LPCDLGTEMPLATE m_lpDialogTemplate = nullptr;
     CWnd* m_pParentWnd;
 };

@@ -16,12 +16,11 @@ namespace afx {
 using HandlerAdapter = LRESULT (*)(CCmdTarget& target, WPARAM wParam, LPARAM lParam);
 
 // One row of a message map. Rows for WM_COMMAND also match a notification
-// code and a range of command ids; the row with a null adapter ends the table.
+// code and a command id; the row with a null adapter ends the table.
 struct MessageMapEntry {
     UINT message;
     UINT code;
-    UINT firstId;
-    UINT lastId;
+    UINT id;
     HandlerAdapter adapter;
 };
 
@@ -100,26 +99,23 @@ protected:                                               \
         static constexpr ::afx::MessageMapEntry entries[] = {
 // Ends a message map.
 #define END_MESSAGE_MAP()                                                                         \
-        {0, 0, 0, 0, nullptr}};                                                                   \
+        {0, 0, 0, nullptr}};                                                                      \
         static constexpr ::afx::MessageMap map{&TheBaseClass::GetThisMessageMap, entries};        \
         return &map;                                                                              \
     }
 
 // void OnPaint()
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, &::afx::call_void<&ThisClass::OnPaint>},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, &::afx::call_void<&ThisClass::OnPaint>},
 // void OnSysCommand(UINT nID, LPARAM lParam)
-#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, 0, &::afx::call_sys_command<&ThisClass::OnSysCommand>},
+#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &::afx::call_sys_command<&ThisClass::OnSysCommand>},
 // HCURSOR OnQueryDragIcon()
-#define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, 0, &::afx::call_cursor<&ThisClass::OnQueryDragIcon>},
+#define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, &::afx::call_cursor<&ThisClass::OnQueryDragIcon>},
 // LRESULT memberFxn(WPARAM wParam, LPARAM lParam)
-#define ON_MESSAGE(message, memberFxn) {message, 0, 0, 0, &::afx::call_message<&ThisClass::memberFxn>},
+#define ON_MESSAGE(message, memberFxn) {message, 0, 0, &::afx::call_message<&ThisClass::memberFxn>},
 // void memberFxn(): a command from a menu, an accelerator or a button
-#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, id, id, &::afx::call_void<&ThisClass::memberFxn>},
-// void memberFxn(): commands firstId to lastId
-#define ON_COMMAND_RANGE(firstId, lastId, memberFxn) \
-    {WM_COMMAND, 0, firstId, lastId, &::afx::call_void<&ThisClass::memberFxn>},
+#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, id, &::afx::call_void<&ThisClass::memberFxn>},
 // void memberFxn(): notification code from control id
-#define ON_CONTROL(code, id, memberFxn) {WM_COMMAND, code, id, id, &::afx::call_void<&ThisClass::memberFxn>},
+#define ON_CONTROL(code, id, memberFxn) {WM_COMMAND, code, id, &::afx::call_void<&ThisClass::memberFxn>},
 // void memberFxn(): a click on button id
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 // clang-format on

@@ -8,7 +8,6 @@
 
 namespace {
 CWinApp* g_app = nullptr;
-bool g_controlContainer = false;
 
 // The full path of the module's file, however long.
 std::string ModulePath(HINSTANCE hInstance) {
@@ -51,9 +50,8 @@ void CWinApp::InitModule(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow) {
     const std::size_t slash = path.find_last_of("\\/:");
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::size_t dot = file.find_last_of('.');
-    m_exeName = dot == std::string::npos ? file : file.substr(0, dot);
     if (m_appName.empty())
-        m_appName = m_exeName;
+        m_appName = dot == std::string::npos ? file : file.substr(0, dot);
     const std::size_t pathDot = path.find_last_of('.');
     m_helpFilePath = (pathDot == std::string::npos || pathDot < slash + 1 ? path : path.substr(0, pathDot)) + ".HLP";
 }
@@ -107,8 +105,6 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, in
     CWinApp* app = AfxGetApp();
     if (!AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow))
         return -1;
-    if (!app->InitApplication())
-        return -1;
     // InitInstance returning FALSE means the application has done its work (a
     // dialog-based program runs its dialog there): no message loop follows.
     if (!app->InitInstance())
@@ -116,10 +112,4 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, in
     return app->Run();
 }
 
-void AfxEnableControlContainer() {
-    g_controlContainer = true;
-}
-
-bool AfxControlContainerEnabled() {
-    return g_controlContainer;
-}
+void AfxEnableControlContainer() {}

@@ -25,13 +25,7 @@ public:
 
     // The application's name: the one given at construction, else the executable's base name.
     LPCSTR GetAppName() const { return m_appName.c_str(); }
-    // The executable's base name, without directory or extension.
-    LPCSTR GetExeName() const { return m_exeName.c_str(); }
-    // The help file: the executable's path with the extension ".HLP".
-    LPCSTR GetHelpFilePath() const { return m_helpFilePath.c_str(); }
 
-    // Called once per process before InitInstance; FALSE ends the start-up.
-    virtual BOOL InitApplication() { return TRUE; }
     // Starts the application; FALSE ends it without a message loop.
     virtual BOOL InitInstance() { return TRUE; }
     // Called when the application ends; returns the process's exit code.
@@ -57,7 +51,7 @@ protected:
 
 private:
     std::string m_appName;
-    std::string m_exeName;
+    // The help file: the executable's path with the extension ".HLP".
     std::string m_helpFilePath;
     int m_exitCode = 0;
 };
@@ -74,7 +68,5 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, i
 // and runs the message loop when InitInstance asks for one. Returns the exit code.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 // Lets dialogs host ActiveX controls. This layer hosts none (no form of the
-// program has one), so it records the request and changes nothing else.
+// program has one), so there is nothing to enable.
 void AfxEnableControlContainer();
-// Whether AfxEnableControlContainer has been called.
-bool AfxControlContainerEnabled();

@@ -5,14 +5,7 @@
 #include "framework/win_app.h"
 
 CWnd::~CWnd() {
-    // A window that outlives its object must not keep calling into it.
-    if (m_pfnSuper != nullptr && ::IsWindow(m_hWnd)) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
-    }
-    CWinApp* app = AfxGetApp();
-    if (app != nullptr && app->m_pMainWnd == this)
-        app->m_pMainWnd = nullptr;
+    Release();
 }
 
 HWND CWnd::Detach() {
@@ -72,8 +65,8 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
         SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
-void CWnd::CenterWindow(CWnd* pAlternateOwner) {
-    HWND center = pAlternateOwner != nullptr ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+void CWnd::CenterWindow() {
+    HWND center = ::GetWindow(m_hWnd, GW_OWNER);
     // A pop-up is centred over the top-level window that owns it, and only when
     // that can be seen; otherwise over the screen.
     while (center != nullptr && (::GetWindowLongPtrA(center, GWL_STYLE) & WS_CHILD) != 0)
@@ -144,6 +137,9 @@ LRESULT CWnd::Default() {
 }
 
 void CWnd::SubclassDialog(HWND hWnd) {
+    // Subclassed rather than handled in the dialog procedure alone: that procedure can
+    // only say whether it handled a message, so a handler could neither call the dialog
+    // manager's own processing and use its result (Default) nor return a value of its own.
     m_hWnd = hWnd;
     ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
     m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -158,14 +154,20 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
     wnd->m_current = {message, wParam, lParam};
     const LRESULT result = wnd->WindowProc(message, wParam, lParam);
     wnd->m_current = saved;
-    if (message == WM_NCDESTROY) {
-        // The last message of the window: hand it back and let the object go.
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(wnd->m_pfnSuper));
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
-        wnd->Detach();
-        CWinApp* app = AfxGetApp();
-        if (app != nullptr && app->m_pMainWnd == wnd)
-            app->m_pMainWnd = nullptr;
-    }
+    // The last message of the window: the object lets it go.
+    if (message == WM_NCDESTROY)
+        wnd->Release();
     return result;
+}
+
+void CWnd::Release() {
+    // A window that outlives its object must not keep calling into it.
+    if (m_pfnSuper != nullptr && ::IsWindow(m_hWnd)) {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+    }
+    Detach();
+    CWinApp* app = AfxGetApp();
+    if (app != nullptr && app->m_pMainWnd == this)
+        app->m_pMainWnd = nullptr;
 }

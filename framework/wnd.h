@@ -52,9 +52,9 @@ public:
     // The window's style bits.
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
 
-    // Centres the window over its owner (or pAlternateOwner) when that is visible,
-    // else on the work area of its monitor, keeping it inside the work area.
-    void CenterWindow(CWnd* pAlternateOwner = nullptr);
+    // Centres the window over its owner when that is visible, else on the work
+    // area of its monitor, keeping it inside the work area.
+    void CenterWindow();
     // Whether the framework may centre the window when it is first shown.
     virtual BOOL CheckAutoCenter() { return TRUE; }
 
@@ -83,6 +83,9 @@ protected:
 private:
     // The window procedure of a subclassed window: finds the object and lets it handle the message.
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Lets go of the window, when it is destroyed or the object goes first: hands it back
+    // its own procedure and no longer counts it as the application's main window.
+    void Release();
 
     // The message being handled, for Default(); saved and restored around nested messages.
     struct CurrentMessage {

@@ -7,6 +7,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick python3
   clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 chromium
+  g++-multilib qemu-user
+  python3 dpkg-dev
 )
 # Node and npm drive the page's tests; a machine with its own Node keeps it.
 command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)

@@ -18,5 +18,5 @@ echo "On a virtual display, you can drive it yourself with:" >&2
 echo "  xvfb-run -a -s '-screen 0 1024x900x24' scripts/wine-run.sh explorer /desktop=kestrane,800x800 $exe" >&2
 echo "Meanwhile, here is what it shows: starting it on a virtual display for a screenshot..." >&2
 shot=$root/build/kestrane-screenshot.png
-"$root/tests/gui/screenshot.sh" "$root/build/mingw-x64" "$shot" >/dev/null
+"$root/scripts/screenshot.sh" "$root/build/mingw-x64" "$shot" >/dev/null
 echo "Screenshot of the running dialog: $shot" >&2

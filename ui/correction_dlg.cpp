@@ -3,29 +3,13 @@
 #include <string>
 
 #include "res/resource.h"
+#include "ui/about_dlg.h"
 
 namespace {
 
-// Field ids in the order the fields are kept: inputs 1005 to 1010, results 1011 to 1014.
-constexpr std::array<int, 10> kFieldIds = {
-    IDC_TARGET_GAS, IDC_TARGET_PRESSURE, IDC_BAROMETRIC,        IDC_TEMPERATURE,    IDC_ALTITUDE,
-    IDC_HUMIDITY,   IDC_CALC_GAS,        IDC_CALC_GAS_PRESSURE, IDC_VAPOR_PRESSURE, IDC_CORRECTED_BAROMETER};
-constexpr std::size_t kCalcGas = 6;
-constexpr std::size_t kCalcGasPressure = 7;
-constexpr std::size_t kVaporPressure = 8;
-constexpr std::size_t kCorrectedBarometer = 9;
-
-// A default value and the format it is written with, from the core's field table.
-struct DefaultValue {
-    double value;
-    kestrane::FixedFormat format;
-};
-constexpr std::array<DefaultValue, 6> kDefaults = [] {
-    std::array<DefaultValue, 6> defaults{};
-    for (std::size_t i = 0; i < defaults.size(); ++i)
-        defaults[i] = {kestrane::field_table[i].default_value, kestrane::field_table[i].default_format};
-    return defaults;
-}();
+// Input field ids in the order the run reads them.
+constexpr std::array<int, kestrane::field_count> kInputIds = {IDC_TARGET_GAS,  IDC_TARGET_PRESSURE, IDC_BAROMETRIC,
+                                                              IDC_TEMPERATURE, IDC_ALTITUDE,        IDC_HUMIDITY};
 
 // The current selection of a unit list (-1 when none).
 int Selection(const CWnd* list) {
@@ -43,8 +27,7 @@ BEGIN_MESSAGE_MAP(CCorrectionDlg, CDialog)
 END_MESSAGE_MAP()
 // clang-format on
 
-CCorrectionDlg::CCorrectionDlg(AboutBoxRunner runAboutBox, CWnd* pParent)
-    : CDialog(IDD_CORRECTION_DIALOG, pParent), m_runAboutBox(runAboutBox) {
+CCorrectionDlg::CCorrectionDlg(CWnd* pParent) : CDialog(IDD_CORRECTION_DIALOG, pParent) {
     LPCSTR icon = MAKEINTRESOURCEA(IDR_MAINFRAME);
     m_hIcon = ::LoadIconA(AfxFindResourceHandle(icon, RT_GROUP_ICON), icon);
 }
@@ -64,13 +47,14 @@ BOOL CCorrectionDlg::OnInitDialog() {
     FillUnitList(m_distanceUnits, kestrane::distance_unit_texts);
 
     for (std::size_t i = 0; i < m_fields.size(); ++i)
-        m_fields[i] = GetDlgItem(kFieldIds[i]);
+        m_fields[i] = GetDlgItem(kInputIds[i]);
+    m_calcGas = GetDlgItem(IDC_CALC_GAS);
+    m_calcGasPressure = GetDlgItem(IDC_CALC_GAS_PRESSURE);
+    m_vaporPressure = GetDlgItem(IDC_VAPOR_PRESSURE);
+    m_correctedBarometer = GetDlgItem(IDC_CORRECTED_BAROMETER);
 
-    m_inputs = {kDefaults[0].value, kDefaults[1].value, kDefaults[2].value,
-                kDefaults[3].value, kDefaults[4].value, kDefaults[5].value};
-    for (std::size_t i = 0; i < kDefaults.size(); ++i) {
-        m_fields[i]->SetWindowText(kestrane::format_value(kDefaults[i].value, kDefaults[i].format).c_str());
-    }
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        m_fields[i]->SetWindowText(kestrane::default_text(static_cast<kestrane::Field>(i)).c_str());
     // Enter in an input field presses Execute Calculation without help: of the two
     // buttons with the default-button style, the dialog manager makes the later one
     // the default.
@@ -99,7 +83,8 @@ void CCorrectionDlg::FillUnitList(CWnd* list, const auto& texts) {
 
 void CCorrectionDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        m_runAboutBox();
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
@@ -141,8 +126,8 @@ void CCorrectionDlg::OnExecuteCalculation() {
         return;
     }
     const kestrane::ResultTexts& results = outcome.texts();
-    m_fields[kVaporPressure]->SetWindowText(results.vapor_pressure_pct.c_str());
-    m_fields[kCorrectedBarometer]->SetWindowText(results.corrected_barometer.c_str());
-    m_fields[kCalcGas]->SetWindowText(results.calculated_gas_pct.c_str());
-    m_fields[kCalcGasPressure]->SetWindowText(results.calculated_gas_pressure.c_str());
+    m_vaporPressure->SetWindowText(results.vapor_pressure_pct.c_str());
+    m_correctedBarometer->SetWindowText(results.corrected_barometer.c_str());
+    m_calcGas->SetWindowText(results.calculated_gas_pct.c_str());
+    m_calcGasPressure->SetWindowText(results.calculated_gas_pressure.c_str());
 }

@@ -11,12 +11,7 @@
 // the system menu.
 class CCorrectionDlg : public CDialog {
 public:
-    // Runs the About box. The application shell owns the About box, and the
-    // shell depends on this class, so the shell hands it in rather than this
-    // class reaching back for it.
-    using AboutBoxRunner = void (*)();
-
-    explicit CCorrectionDlg(AboutBoxRunner runAboutBox, CWnd* pParent = nullptr);
+    explicit CCorrectionDlg(CWnd* pParent = nullptr);
 
 protected:
     // Fills the lists and the default values and adds the About entry to the system menu.
@@ -38,13 +33,15 @@ private:
     // Fills one unit list with its texts in order and selects the first.
     static void FillUnitList(CWnd* list, const auto& texts);
 
-    AboutBoxRunner m_runAboutBox;
     HICON m_hIcon;
     CWnd* m_temperatureUnits = nullptr;
     CWnd* m_pressureUnits = nullptr;
     CWnd* m_distanceUnits = nullptr;
-    // Fields 1005 to 1014: the six inputs, then the four results.
-    std::array<CWnd*, 10> m_fields{};
-    // The current input values, in the units the lists show.
-    kestrane::CorrectionInputs m_inputs;
+    // The six input fields, 1005 to 1010, in the order the run reads them.
+    std::array<CWnd*, kestrane::field_count> m_fields{};
+    // The four result fields.
+    CWnd* m_calcGas = nullptr;
+    CWnd* m_calcGasPressure = nullptr;
+    CWnd* m_vaporPressure = nullptr;
+    CWnd* m_correctedBarometer = nullptr;
 };

@@ -250,7 +250,7 @@ TEST(Dialog, ControlsAndTheirText) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second) << "control " << IDC_EDIT << " looked up twice";
     EXPECT_EQ(missing, nullptr) << "control 999";
-    EXPECT_EQ(read.GetLength(), 30000) << "29,995 spaces then 20.95";
+    EXPECT_EQ(read.View().size(), 30000u) << "29,995 spaces then 20.95";
     EXPECT_EQ(read.View(), longText) << "a 30,000-character text read back";
 }
 

@@ -2,13 +2,13 @@
 // readings (plausible values in every unit, values on the edges of the checks and
 // hostile texts) are corrected by one run of kestrane-cli --csv and then entered
 // into the real Kestrane.exe one by one. Each press must show the same message, or
-// the same four results. The generator's seed is printed and taken from
-// KESTRANE_SEED when set, so a failing run can be repeated exactly.
+// the same four results. The generator's seed is fixed, so every run checks the
+// same readings; KESTRANE_SEED sets another one, and the seed is printed so that
+// a failing run can be repeated exactly.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -27,11 +27,13 @@ constexpr std::size_t case_count = 500;
 constexpr std::size_t failure_limit = 10;  // a broken build stops after this many, not after 500 waits
 const std::wstring marker = L"<not written>";
 
+// The seed when KESTRANE_SEED gives none.
+constexpr std::uint64_t default_seed = 1;
+
 std::uint64_t seed_of_run() {
     if (const char* given = std::getenv("KESTRANE_SEED"); given && *given)
         return std::strtoull(given, nullptr, 0);
-    return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
-           (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
+    return default_seed;
 }
 
 // Characters outside ASCII that the dialog's ANSI code page holds, so that its

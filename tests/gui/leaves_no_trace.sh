@@ -32,7 +32,7 @@ settle() { /usr/bin/wineserver -w; }
 # A fresh prefix; then one run of the driver that starts no Kestrane.exe, so that
 # whatever Wine itself writes on a first start (fonts, devices) is in the baseline.
 rm -rf "$WINEPREFIX"
-"$root/tests/gui/prepare_prefix.sh" "$WINEPREFIX"
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX" --unmanaged
 "$run" "$driver" --gtest_filter='KestraneBaseline.*' >"$work/baseline.log" 2>&1 || {
   cat "$work/baseline.log"; exit 1; }
 settle

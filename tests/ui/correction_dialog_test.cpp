@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "app/about_dlg.h"
 #include "res/resource.h"
 #include "tests/framework/scripted_dialog.h"
 #include "tests/framework/test_app.h"
@@ -17,22 +16,11 @@ constexpr UINT kNextStep = WM_APP + 0x200;
 // The code a test ends the dialog with, to tell its own end from the dialog's.
 constexpr int kStillRunning = 77;
 
-int g_aboutRuns = 0;
-SeenWindow* g_aboutSeen = nullptr;
-
-// Runs the real About box, watching it open and closing it with OK.
-void RunWatchedAbout() {
-    ++g_aboutRuns;
-    CWnd* main = AfxGetMainWnd();
-    g_aboutSeen = WatchForModal(main != nullptr ? main->m_hWnd : nullptr, IDOK);
-    CAboutDlg::Run();
-}
-
 // The main dialog with test steps, one per posted message, once it is up.
 class TestedCorrectionDlg : public CCorrectionDlg {
 public:
     using Step = std::function<void(TestedCorrectionDlg&)>;
-    TestedCorrectionDlg() : CCorrectionDlg(&RunWatchedAbout) {}
+    TestedCorrectionDlg() = default;
     std::vector<Step> steps;
     // The device contexts WM_ICONERASEBKGND came with.
     std::vector<WPARAM> iconErases;
@@ -146,19 +134,18 @@ TEST(CorrectionDialog, AboutEntryOpensTheAboutBoxOwnedByTheDialog) {
     const AboutCase cases[] = {{"the menu's id", 0x0010}, {"low four bits set", 0x0013}};
     for (const AboutCase& c : cases) {
         TestedCorrectionDlg dlg;
-        g_aboutRuns = 0;
-        g_aboutSeen = nullptr;
+        SeenWindow* about = nullptr;
         bool enabledAfter = false;
         dlg.steps = {[&](TestedCorrectionDlg& d) {
+            about = WatchForModal(d.m_hWnd, IDOK);
             d.SendMessage(WM_SYSCOMMAND, c.command);
             enabledAfter = ::IsWindowEnabled(d.m_hWnd) != FALSE;
             d.EndDialog(IDOK);
         }};
         ASSERT_EQ(RunMain(dlg), IDOK) << c.name;
-        EXPECT_EQ(g_aboutRuns, 1) << c.name << ": command " << c.command;
-        ASSERT_TRUE(g_aboutSeen != nullptr && g_aboutSeen->found) << c.name << ": no About box owned by the dialog";
-        EXPECT_EQ(g_aboutSeen->caption, "About Kestrane") << c.name;
-        EXPECT_FALSE(g_aboutSeen->ownerEnabled) << c.name << ": the dialog is disabled while the About box runs";
+        ASSERT_TRUE(about != nullptr && about->found) << c.name << ": no About box owned by the dialog";
+        EXPECT_EQ(about->caption, "About Kestrane") << c.name;
+        EXPECT_FALSE(about->ownerEnabled) << c.name << ": the dialog is disabled while the About box runs";
         EXPECT_TRUE(enabledAfter) << c.name;
     }
 }

@@ -1,7 +1,7 @@
-// Times program starts for the startup benchmark: from CreateProcess to the moment
+// Times program starts for the start-up benchmark: from CreateProcess to the moment
 // its dialog's field 1005 reads "20.95", for each program in turn, interleaved so
-// that both see the same machine load, and prints every time and the medians.
-//   gui_startup_timer RUNS EXE...
+// that all see the same machine load, and prints every time and the medians.
+//   startup_timer RUNS EXE...        (EXE as a path of the Linux file system)
 #include <windows.h>
 
 #include <algorithm>
@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
-
 namespace {
+
+// How long one start may take before it counts as a failure.
+constexpr double wait_ms = 10000;
 
 double now_ms() {
     static const double ticks_per_ms = [] {
@@ -23,6 +24,39 @@ double now_ms() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / ticks_per_ms;
+}
+
+// The Windows path (drive Z:) of a file of the Linux file system.
+std::wstring windows_path(const char* unix_path) {
+    std::wstring path = L"Z:";
+    for (const char* c = unix_path; *c != '\0'; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return path;
+}
+
+// What find_dialog looks for, and what it found.
+struct DialogSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK take_dialog_of_process(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (pid != search->pid || lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 1005))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// The process's visible dialog that holds field 1005, or null.
+HWND find_dialog(DWORD pid) {
+    DialogSearch search{pid, nullptr};
+    EnumWindows(take_dialog_of_process, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::wstring field_text(HWND field) {
@@ -44,8 +78,8 @@ double time_start(const std::wstring& exe) {
         return -1;
     double elapsed = -1;
     HWND dialog = nullptr;
-    while (now_ms() - start < gui::wait_ms) {
-        dialog = gui::find_main_dialog(process.dwProcessId);
+    while (now_ms() - start < wait_ms) {
+        dialog = find_dialog(process.dwProcessId);
         if (dialog && field_text(GetDlgItem(dialog, 1005)) == L"20.95") {
             elapsed = now_ms() - start;
             break;
@@ -54,9 +88,10 @@ double time_start(const std::wstring& exe) {
     }
     if (dialog)
         PostMessageW(dialog, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.hProcess, gui::wait_ms) != WAIT_OBJECT_0) {
+    const auto wait = static_cast<DWORD>(wait_ms);
+    if (WaitForSingleObject(process.hProcess, wait) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, gui::wait_ms);
+        WaitForSingleObject(process.hProcess, wait);
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -73,13 +108,13 @@ double median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: gui_startup_timer RUNS EXE...\n");
+        std::fprintf(stderr, "usage: startup_timer RUNS EXE...\n");
         return 2;
     }
     const int runs = std::atoi(argv[1]);
     std::vector<std::wstring> exes;
     for (int i = 2; i < argc; ++i)
-        exes.push_back(gui::windows_path(argv[i]));
+        exes.push_back(windows_path(argv[i]));
     // One start of each first, untimed, so that the files are in the cache.
     for (const auto& exe : exes)
         time_start(exe);

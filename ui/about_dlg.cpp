@@ -1,4 +1,4 @@
-#include "app/about_dlg.h"
+#include "ui/about_dlg.h"
 
 #include "res/resource.h"
 
@@ -8,8 +8,3 @@ END_MESSAGE_MAP()
 // clang-format on
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
-
-void CAboutDlg::Run() {
-    CAboutDlg about;
-    about.DoModal();
-}

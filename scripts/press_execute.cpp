@@ -1,7 +1,7 @@
 // Presses "Execute Calculation" on a Kestrane dialog already showing on the Wine
-// desktop named on the command line (or on this one), for the screenshot: the
-// window is shown with its results filled in.
-//   gui_press_execute [DESKTOP]
+// desktop named on the command line (or on this one), for scripts/screenshot.sh:
+// the window is shown with its results filled in.
+//   press_execute [DESKTOP]
 #include <windows.h>
 
 #include <cstdio>

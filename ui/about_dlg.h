@@ -9,9 +9,6 @@ class CAboutDlg : public CDialog {
 public:
     CAboutDlg();
 
-    // Runs an About box to its end, for the main dialog's system menu.
-    static void Run();
-
 protected:
     DECLARE_MESSAGE_MAP()
 };

@@ -90,12 +90,19 @@ Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mod
     if (!decimal_comma)
         return correct_as_written(texts, units, mode);
     // Swapped, a decimal comma is the point the scan reads, and a point a
-    // character that ends the number (refused when read strictly).
-    std::array<std::string, field_count> swapped;
+    // character that ends the number (refused when read strictly). The six
+    // texts share one buffer, kept from call to call: a log has millions of rows.
+    thread_local std::string swapped;
+    std::size_t total = 0;
+    for (const std::string_view text : texts)
+        total += text.size();
+    swapped.resize(total);
     FieldTexts as_points;
+    char* out = swapped.data();
     for (std::size_t f = 0; f < field_count; ++f) {
-        swapped[f] = swap_decimal_marks(texts[f]);
-        as_points[f] = swapped[f];
+        as_points[f] = std::string_view(out, texts[f].size());
+        for (const char c : texts[f])
+            *out++ = c == '.' ? ',' : c == ',' ? '.' : c;
     }
     return correct_as_written(as_points, units, mode);
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "messages.h"
 #include "vocabulary.h"
 
 namespace kestrane::cli {
@@ -180,7 +181,7 @@ private:
             if (reader_.fault() != RecordFault::none) {
                 write_malformed(describe(reader_.fault(), reader_.max_record()));
             } else if (fields_.size() != columns_.width && !all_empty()) {
-                write_malformed("expected " + std::to_string(columns_.width) + " fields, found " +
+                write_malformed("expected " + counted(columns_.width, "field", "fields") + ", found " +
                                 std::to_string(fields_.size()));
             } else if (all_empty()) {
                 // Passed through as the header's width of empty cells, however many it had.

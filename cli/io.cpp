@@ -75,6 +75,31 @@ std::size_t whole_characters(std::string_view text) {
     return length > back + 1 ? text.size() - 1 - back : text.size();
 }
 
+std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::string& reason) {
+    std::unique_ptr<AtomicFile> file(new AtomicFile());
+    if (!file->open(path, reason))
+        return nullptr;
+    file->buffer_ = std::make_unique<OutputBuffer>(file->fd_);
+    return file;
+}
+
+bool AtomicFile::commit(std::string& reason) {
+    buffer_->pubsync();
+    reason = buffer_->failure();
+    buffer_.reset();
+    if (reason.empty())
+        reason = finish();
+    if (!reason.empty()) {
+        discard();
+        return false;
+    }
+    return true;
+}
+
+AtomicFile::~AtomicFile() {
+    discard();
+}
+
 bool same_file(const std::string& a, const std::string& b) {
     if (const auto same = same_existing_file(a, b))
         return *same;

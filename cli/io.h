@@ -120,6 +120,12 @@ public:
 
 private:
     AtomicFile() = default;
+    // Opens the new file beside path (or path itself, to be written directly);
+    // false, with reason set, when it cannot.
+    bool open(const std::string& path, std::string& reason);
+    // Closes the new file and renames it over the old; why not, or empty.
+    std::string finish();
+    // Closes and removes the new file.
     void discard();
 
     std::unique_ptr<OutputBuffer> buffer_;

@@ -148,49 +148,45 @@ std::string replaced_name(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::string& reason) {
-    std::unique_ptr<AtomicFile> file(new AtomicFile());
-    file->path_ = replaced_name(path);
+bool AtomicFile::open(const std::string& path, std::string& reason) {
+    path_ = replaced_name(path);
     struct stat old {};
-    const bool exists = ::stat(file->path_.c_str(), &old) == 0;
+    const bool exists = ::stat(path_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) {
         reason = std::strerror(EISDIR);
-        return nullptr;
+        return false;
     }
     if (exists && !S_ISREG(old.st_mode)) {
         // A device or a pipe is no file to replace: it takes the text as it comes.
-        file->fd_ = ::open(file->path_.c_str(), O_WRONLY | O_CLOEXEC);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
     } else {
-        const std::size_t slash = file->path_.rfind('/');
+        const std::size_t slash = path_.rfind('/');
         const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-        file->temporary_ = file->path_.substr(0, base) + "." + file->path_.substr(base) + ".XXXXXX";
-        file->fd_ = ::mkostemp(file->temporary_.data(), O_CLOEXEC);
-        if (file->fd_ >= 0) {
+        temporary_ = path_.substr(0, base) + "." + path_.substr(base) + ".XXXXXX";
+        fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+        if (fd_ >= 0) {
             remove_pending_file_on_signals();
-            set_pending_file(file->temporary_);
+            set_pending_file(temporary_);
             const mode_t mask = ::umask(0);
             ::umask(mask);
             // The old file's permissions and owner (as far as they may be given), or a new file's.
-            ::fchmod(file->fd_, exists ? old.st_mode & 07777 : 0666 & ~mask);
-            if (exists && ::fchown(file->fd_, old.st_uid, old.st_gid) != 0) {
+            ::fchmod(fd_, exists ? old.st_mode & 07777 : 0666 & ~mask);
+            if (exists && ::fchown(fd_, old.st_uid, old.st_gid) != 0) {
                 // Only the owner's own files can be given away; the file is then the runner's.
             }
         }
     }
-    if (file->fd_ < 0) {
+    if (fd_ < 0) {
         reason = std::strerror(errno);
-        file->temporary_.clear();
-        return nullptr;
+        temporary_.clear();
+        return false;
     }
-    file->buffer_ = std::make_unique<OutputBuffer>(file->fd_);
-    return file;
+    return true;
 }
 
-bool AtomicFile::commit(std::string& reason) {
-    const bool written = buffer_->pubsync() == 0;
-    reason = buffer_->failure();
-    buffer_.reset();
-    if (written && !temporary_.empty() && ::fsync(fd_) != 0)
+std::string AtomicFile::finish() {
+    std::string reason;
+    if (!temporary_.empty() && ::fsync(fd_) != 0)
         reason = std::strerror(errno);
     const int closed = ::close(fd_);
     fd_ = -1;
@@ -198,13 +194,11 @@ bool AtomicFile::commit(std::string& reason) {
         reason = std::strerror(errno);
     if (reason.empty() && !temporary_.empty() && ::rename(temporary_.c_str(), path_.c_str()) != 0)
         reason = std::strerror(errno);
-    if (!reason.empty()) {
-        discard();
-        return false;
+    if (reason.empty()) {
+        temporary_.clear();
+        set_pending_file({});
     }
-    temporary_.clear();
-    set_pending_file({});
-    return true;
+    return reason;
 }
 
 void AtomicFile::discard() {
@@ -216,10 +210,6 @@ void AtomicFile::discard() {
         ::unlink(temporary_.c_str());
     temporary_.clear();
     set_pending_file({});
-}
-
-AtomicFile::~AtomicFile() {
-    discard();
 }
 
 std::optional<bool> same_existing_file(const std::string& a, const std::string& b) {

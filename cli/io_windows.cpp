@@ -149,55 +149,46 @@ std::optional<BY_HANDLE_FILE_INFORMATION> file_information(const std::string& pa
 
 }  // namespace
 
-std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::string& reason) {
-    std::unique_ptr<AtomicFile> file(new AtomicFile());
-    file->path_ = path;
+bool AtomicFile::open(const std::string& path, std::string& reason) {
+    path_ = path;
     DWORD type = FILE_TYPE_UNKNOWN;
     const auto old = file_information(path, type);
     if (old && (old->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         reason = std::strerror(EISDIR);
-        return nullptr;
+        return false;
     }
     if (old && type != FILE_TYPE_DISK) {
         // A device (NUL, CON) or a pipe is no file to replace: it takes the text as it comes.
-        file->fd_ = _wopen(wide(path).c_str(), _O_WRONLY | _O_BINARY);
+        fd_ = _wopen(wide(path).c_str(), _O_WRONLY | _O_BINARY);
     } else {
         static unsigned counter = 0;
         const std::size_t slash = path.find_last_of("/\\");
         const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-        file->temporary_ = path.substr(0, base) + "." + path.substr(base) + "." +
-                           std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter) + ".tmp";
-        file->fd_ =
-            _wopen(wide(file->temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        temporary_ = path.substr(0, base) + "." + path.substr(base) + "." + std::to_string(GetCurrentProcessId()) +
+                     "." + std::to_string(++counter) + ".tmp";
+        fd_ = _wopen(wide(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     }
-    if (file->fd_ < 0) {
+    if (fd_ < 0) {
         reason = std::strerror(errno);
-        file->temporary_.clear();
-        return nullptr;
+        temporary_.clear();
+        return false;
     }
-    file->buffer_ = std::make_unique<OutputBuffer>(file->fd_);
-    return file;
+    return true;
 }
 
-bool AtomicFile::commit(std::string& reason) {
-    buffer_->pubsync();
-    reason = buffer_->failure();
-    buffer_.reset();
-    const int closed = _close(fd_);
-    fd_ = -1;
-    if (reason.empty() && closed != 0)
+std::string AtomicFile::finish() {
+    std::string reason;
+    if (_close(fd_) != 0)
         reason = std::strerror(errno);
+    fd_ = -1;
     if (reason.empty() && !temporary_.empty() &&
         !MoveFileExW(wide(temporary_).c_str(), wide(path_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         reason = "the file could not be replaced (Windows error " + std::to_string(GetLastError()) + ")";
     }
-    if (!reason.empty()) {
-        discard();
-        return false;
-    }
-    temporary_.clear();
-    return true;
+    if (reason.empty())
+        temporary_.clear();
+    return reason;
 }
 
 void AtomicFile::discard() {
@@ -208,10 +199,6 @@ void AtomicFile::discard() {
     if (!temporary_.empty())
         DeleteFileW(wide(temporary_).c_str());
     temporary_.clear();
-}
-
-AtomicFile::~AtomicFile() {
-    discard();
 }
 
 std::optional<bool> same_existing_file(const std::string& a, const std::string& b) {

@@ -235,6 +235,7 @@ CLI::App* add_table_command(CLI::App& app, Settings& s) {
         "\n"
         "The options of a reading (--gas ... --humidity, --lenient, --decimal-comma, --temperature-unit,\n"
         "--pressure-unit, --distance-unit) fix the other inputs and the units; a swept field counts as given.\n"
+        "--delimiter, -o and --quiet apply to a table too.\n"
         "Warnings go to standard error under the table, with the number of cells they concern.\n"
         "\n"
         "Examples:\n"

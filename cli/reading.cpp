@@ -26,10 +26,27 @@ bool is_whole_number(Field field, std::string_view text) {
     return only_number(field, text, number_prefix_length(text));
 }
 
+namespace {
+
+// Each byte with the point and the comma swapped, as a table: a log swaps
+// every byte of millions of rows.
+struct SwappedMarks {
+    std::array<char, 256> of{};
+    constexpr SwappedMarks() {
+        for (std::size_t c = 0; c < of.size(); ++c)
+            of[c] = static_cast<char>(c);
+        of['.'] = ',';
+        of[','] = '.';
+    }
+};
+constexpr SwappedMarks decimal_marks_swapped;
+
+}  // namespace
+
 std::string swap_decimal_marks(std::string_view text) {
     std::string swapped(text);
     for (char& c : swapped)
-        c = c == '.' ? ',' : c == ',' ? '.' : c;
+        c = decimal_marks_swapped.of[static_cast<unsigned char>(c)];
     return swapped;
 }
 
@@ -102,7 +119,7 @@ Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mod
     for (std::size_t f = 0; f < field_count; ++f) {
         as_points[f] = std::string_view(out, texts[f].size());
         for (const char c : texts[f])
-            *out++ = c == '.' ? ',' : c == ',' ? '.' : c;
+            *out++ = decimal_marks_swapped.of[static_cast<unsigned char>(c)];
     }
     return correct_as_written(as_points, units, mode);
 }

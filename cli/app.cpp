@@ -9,8 +9,9 @@
 namespace kestrane::cli {
 namespace {
 
-// A file option whose value looks like an option was almost certainly meant as
-// one: a usage error, with the way to name such a file. Nothing when none is.
+// A file option with no name, or whose value looks like an option (which was
+// almost certainly meant as one): a usage error, with the way to name such a
+// file. Nothing when none is.
 std::optional<int> check_file_names(const Request& request, std::ostream& err) {
     const Settings& s = request.settings;
     const std::pair<std::string_view, const std::string*> files[] = {
@@ -19,6 +20,8 @@ std::optional<int> check_file_names(const Request& request, std::ostream& err) {
         {request.output ? "--output" : "", &s.output},
     };
     for (const auto& [option, value] : files) {
+        if (!option.empty() && value->empty())
+            return report_error(err, std::string(option) + " needs a file name", exit_usage);
         if (!option.empty() && value->size() > 1 && (*value)[0] == '-') {
             return report_error(err,
                                 std::string(option) + " needs a file name, not the option \"" + *value +

@@ -97,7 +97,8 @@ TEST(RunCli, SingleReadings) {
          ""},
         // The command line's own units: 1015.911 hPa is 30 inHg, so only the gas pressure
         // differs from the defaults' (6.19345 inHg x 33.8637 = 209.73 hPa); 29.46924 psi is
-        // 60 inHg (10.32 % of it is 6.19345 inHg, 3.04 psi); 298.15 K and 1 atm are 25 C and 760 mm Hg.
+        // 60 inHg (10.32 % of it is 6.19345 inHg, 3.04 psi); 298.15 K and 1 atm are 25 C and 760 mm Hg,
+        // which give 20.62, 156.74 mm Hg, 1.6 and 29.45.
         {{"--pressure-unit", "hPa", "--target-pressure", "1015.911", "--barometric-pressure", "1015.911"},
          "",
          0,
@@ -115,13 +116,6 @@ TEST(RunCli, SingleReadings) {
          "",
          0,
          "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 0.21\nVapor Pressure (%): 1.6\n"
-         "Corrected Barometer: 29.45\n",
-         ""},
-        {{"--pressure-unit", "mmHg", "--target-pressure", "760", "--barometer", "760", "--temperature-unit", "C",
-          "--temperature", "25"},
-         "",
-         0,
-         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 156.74\nVapor Pressure (%): 1.6\n"
          "Corrected Barometer: 29.45\n",
          ""},
         {{"--temperature-unit", "kelvin"},
@@ -444,6 +438,12 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "kestrane-cli: --csv needs a file name, not the option \"--help\" (for a file of that name, write "
          "./--help)\n"},
         {{"--rejects", "rejected.csv"}, "", exit_usage, "", "kestrane-cli: --rejects goes with a log\n"},
+        {{"-o", ""}, "", exit_usage, "", "kestrane-cli: --output needs a file name\n"},
+        {{"-o", "-q"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --output needs a file name, not the option \"-q\" (for a file of that name, write ./-q)\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--format", "xml"},
          "",
          exit_usage,

@@ -270,24 +270,31 @@ std::string long_option_list(const CLI::App& app) {
 }
 
 // "did you mean --humidity?" for the first of the words a parse could not
-// place that is near an option (or near one of the table command's, or the
-// command itself); empty when none is.
-std::string nearest_option(const CLI::App& failed, const CLI::App& table) {
-    const std::vector<std::string> own = option_names(failed);
-    const std::vector<std::string> table_own = option_names(table);
-    const std::vector<std::string_view> own_views(own.begin(), own.end());
-    const std::vector<std::string_view> table_views(table_own.begin(), table_own.end());
+// place that is near an option (the table command's options after the main
+// command's, and the other way round within the command), or near the command
+// itself; empty when none is.
+std::string nearest_option(const CLI::App& failed, const CLI::App& main_app, const CLI::App& table) {
+    // Within the command, an option it does not know falls through to the main command, which reports it.
+    const bool in_table = &failed == &table || table.parsed();
+    const std::vector<std::string> main_names = option_names(main_app);
+    const std::vector<std::string> table_names = option_names(table);
+    const std::vector<std::string_view> main_views(main_names.begin(), main_names.end());
+    const std::vector<std::string_view> table_views(table_names.begin(), table_names.end());
     for (const std::string& word : failed.remaining()) {
         const std::string_view typed = std::string_view(word).substr(0, word.find('='));
         if (typed.empty() || typed[0] != '-') {
-            if (&failed != &table && !nearest_name(typed, std::span(&table_command, 1)).empty())
+            if (!in_table && !nearest_name(typed, std::span(&table_command, 1)).empty())
                 return "did you mean " + std::string(table_command) + "?";
             continue;
         }
-        if (const std::string_view near = nearest_name(typed, own_views); !near.empty())
-            return "did you mean " + std::string(near) + "?";
-        if (const std::string_view near = nearest_name(typed, table_views); !near.empty() && &failed != &table)
-            return "did you mean table " + std::string(near) + "? (" + std::string(near) + " is the table command's)";
+        const std::string_view near_own = nearest_name(typed, in_table ? table_views : main_views);
+        const std::string_view near_other = nearest_name(typed, in_table ? main_views : table_views);
+        if (!near_own.empty() || (in_table && !near_other.empty()))
+            return "did you mean " + std::string(near_own.empty() ? near_other : near_own) + "?";
+        if (!near_other.empty()) {
+            return "did you mean " + std::string(table_command) + " " + std::string(near_other) + "? (" +
+                   std::string(near_other) + " is the " + std::string(table_command) + " command's)";
+        }
     }
     return {};
 }
@@ -313,10 +320,10 @@ void define(CLI::App& app, Settings& s, std::string& log, Options& options) {
     app.set_help_flag("-h,--help", "Print this help and exit; e.g. --help (or table --help)")
         ->group(std::string(help_groups[4]));
     options.table = add_table_command(app, s);
-    app.failure_message([table = options.table](const CLI::App* failed, const CLI::Error& e) {
+    app.failure_message([&app, table = options.table](const CLI::App* failed, const CLI::Error& e) {
         std::string text = std::string(program_name) + ": " + e.what() + "\n";
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError)) {
-            const std::string near = nearest_option(*failed, *table);
+            const std::string near = nearest_option(*failed, app, *table);
             text += near.empty() ? "Accepted: " + long_option_list(*failed) + "; the command table with " +
                                        long_option_list(*table) + "\n"
                                  : std::string(program_name) + ": " + near + "\n";

@@ -410,6 +410,12 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "kestrane-cli: The following argument was not expected: --rows\n"
          "kestrane-cli: did you mean table --rows? (--rows is the table command's)\n"
          "Run with --help for more information.\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--colums", "x"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: The following argument was not expected: --colums\n"
+         "kestrane-cli: did you mean --columns?\nRun with --help for more information.\n"},
         {{"tabel", "--quiet"},
          "",
          exit_io,

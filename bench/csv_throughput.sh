@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # CSV throughput of kestrane-cli: the in-process benchmark (csv_bench), then the
 # real program correcting generated logs end to end, single threaded, reading
-# a file and reading a pipe (cat log.csv | kestrane-cli --csv -): wall time
+# a file, reading a pipe (cat log.csv | kestrane-cli --csv -), and reading a
+# file as a spreadsheet saves it where the comma is the decimal mark
+# (semicolons and decimal commas, kestrane-cli --decimal-comma): wall time
 # (median of RUNS runs), the CPU time of each run (which a machine busy with
 # other work disturbs less) and peak resident memory of kestrane-cli (the
 # largest of those runs, from GNU time). Checked against what the program promises: at
 # least 3,000,000 rows a second and under 8 MiB, for a log of ROWS rows and for
-# one ten times larger, from a file and from a pipe.
+# one ten times larger, in each of the three ways. The load average before and
+# after each case is printed: the machine may be shared.
 # Environment: ROWS (default 1000000), RUNS (default 3), BUILD (default
 # build/native), KEEP=1 to keep the generated logs and outputs, SKIP_INPROCESS=1.
 set -euo pipefail
@@ -30,21 +33,29 @@ fi
 work=$(mktemp -d)
 if [ "${KEEP:-0}" = 1 ]; then echo "keeping $work"; else trap 'rm -rf "$work"' EXIT; fi
 
-# One timed run of kestrane-cli on the log, from the file itself or through a pipe.
-run_once() {  # run_once file|pipe
-  if [ "$1" = file ]; then
-    /usr/bin/time -f '%M %U %S' -o "$work/rss" "$cli" --csv "$work/log.csv" > "$work/out.csv" 2> "$work/err"
-  else
-    cat "$work/log.csv" | /usr/bin/time -f '%M %U %S' -o "$work/rss" "$cli" --csv - > "$work/out.csv" 2> "$work/err"
-  fi
+# One timed run of kestrane-cli on the log, from the file itself, through a
+# pipe, or from the file with semicolons and decimal commas.
+run_once() {  # run_once file|pipe|european
+  case "$1" in
+    file) /usr/bin/time -f '%M %U %S' -o "$work/rss" "$cli" --csv "$work/log.csv" > "$work/out.csv" 2> "$work/err" ;;
+    pipe) cat "$work/log.csv" | /usr/bin/time -f '%M %U %S' -o "$work/rss" "$cli" --csv - > "$work/out.csv" 2> "$work/err" ;;
+    european)
+      /usr/bin/time -f '%M %U %S' -o "$work/rss" "$cli" --decimal-comma "$work/log-european.csv" > "$work/out.csv" \
+        2> "$work/err" ;;
+  esac
 }
+
+load() { cut -d ' ' -f 1 /proc/loadavg; }
 
 failed=0
 for n in "$rows" $((rows * 10)); do
   "$root/bench/generate_csv.sh" "$n" > "$work/log.csv"
-  bytes=$(stat -c %s "$work/log.csv")
-  for how in file pipe; do
-    echo "-- end to end, from a $how: kestrane-cli --csv ... > out.csv ($n rows, $bytes bytes, $runs runs)"
+  "$root/bench/generate_csv.sh" "$n" european > "$work/log-european.csv"
+  for how in file pipe european; do
+    log=$work/log.csv
+    [ "$how" = european ] && log=$work/log-european.csv
+    bytes=$(stat -c %s "$log")
+    echo "-- end to end, $how: kestrane-cli ... > out.csv ($n rows, $bytes bytes, $runs runs, load $(load))"
     times=() cpus=() peak=0
     for ((run = 1; run <= runs; ++run)); do
       start=$EPOCHREALTIME
@@ -61,7 +72,7 @@ for n in "$rows" $((rows * 10)); do
     # Every row must have come out, or the number means nothing.
     out_rows=$(($(wc -l < "$work/out.csv") - 1))
     [ "$out_rows" -eq "$n" ] || { echo "csv_throughput.sh: $out_rows rows written, expected $n" >&2; exit 1; }
-    echo "summary: $(cat "$work/err")"
+    echo "summary: $(cat "$work/err"); load average after: $(load)"
     median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
     rate=$(awk -v t="$median" -v n="$n" 'BEGIN { printf "%d", n / t }')
     awk -v t="$median" -v n="$n" -v bytes="$bytes" -v all="${times[*]}" -v cpu="${cpus[*]}" -v peak="$peak" 'BEGIN {
@@ -69,7 +80,7 @@ for n in "$rows" $((rows * 10)); do
       printf "median %.3f s: %.2f M rows/s, %.1f MB/s of input; peak RSS %d KiB (%.1f MiB)\n", t, n / t / 1e6, bytes / t / 1e6, peak, peak / 1024
     }'
     if [ "$rate" -lt "$min_rows_per_second" ] || [ "$peak" -ge "$max_rss_kib" ]; then
-      echo "FAILED: $n rows from a $how need at least $min_rows_per_second rows/s and under $max_rss_kib KiB" >&2
+      echo "FAILED: $n rows ($how) need at least $min_rows_per_second rows/s and under $max_rss_kib KiB" >&2
       failed=1
     fi
   done

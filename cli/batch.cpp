@@ -1,9 +1,11 @@
 #include "batch.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
 
+#include "messages.h"
 #include "vocabulary.h"
 
 namespace kestrane::cli {
@@ -86,7 +88,18 @@ private:
         if (missing_count == 0)
             return;
         error_ = line_prefix(line_) + (missing_count == 1 ? "missing column " : "missing columns ") + missing +
-                 " (a log needs the columns " + field_column_list() + ")";
+                 " (a log needs the columns " + field_column_list() + ")" + delimiter_hint();
+    }
+
+    // A header read as one column that holds another delimiter was written with that one.
+    std::string delimiter_hint() const {
+        const std::pair<char, std::string_view> others[] = {{';', "\";\""}, {'\t', "tab"}, {'|', "\"|\""}};
+        for (const auto& [c, name] : others) {
+            if (header_.size() == 1 && header_[0].find(c) != std::string_view::npos)
+                return "; its header is one column with " + std::string(name) + " in it: give --delimiter " +
+                       std::string(name);
+        }
+        return {};
     }
 
     void plan(const std::array<std::optional<std::size_t>, result_count>& results, Columns& columns) const {
@@ -116,7 +129,7 @@ using Results = std::array<std::string_view, result_count>;
 class LogCorrector {
 public:
     LogCorrector(InputSource& in, std::ostream& out, const LogOptions& options)
-        : reader_(in, options.max_record), out_(out), options_(options) {
+        : reader_(in, options.max_record, options.delimiter), out_(out), options_(options) {
         reader_.on_wait([this] { flush(true); });
         pending_.reserve(output_chunk + output_chunk / 4);
     }
@@ -146,6 +159,7 @@ private:
                  line_prefix(reader_.line_number()) + describe(reader_.fault(), reader_.max_record()));
             return false;
         }
+        delimiter_ = reader_.delimiter();
         const std::string error = HeaderMap(fields_, reader_.line_number()).map(columns_);
         if (!error.empty()) {
             fail(LogFailure::bad_header, error);
@@ -167,7 +181,7 @@ private:
             if (reader_.fault() != RecordFault::none) {
                 write_malformed(describe(reader_.fault(), reader_.max_record()));
             } else if (fields_.size() != columns_.width && !all_empty()) {
-                write_malformed("expected " + std::to_string(columns_.width) + " fields, found " +
+                write_malformed("expected " + counted(columns_.width, "field", "fields") + ", found " +
                                 std::to_string(fields_.size()));
             } else if (all_empty()) {
                 // Passed through as the header's width of empty cells, however many it had.
@@ -213,7 +227,7 @@ private:
         FieldTexts texts;
         for (std::size_t f = 0; f < field_count; ++f)
             texts[f] = fields_[columns_.fields[f]];
-        write_correction(correct(texts, units, options_.mode), texts);
+        write_correction(correct(texts, units, options_.mode, options_.decimal_comma), texts);
     }
 
     void write_correction(const Correction& c, const FieldTexts& texts) {
@@ -221,7 +235,7 @@ private:
         std::string message;
         if (!c.corrected()) {
             ++report_.refused;
-            message = refusal_message(c, texts);
+            message = refusal_message(c, texts, options_.decimal_comma);
             results[error_column] = message;
             write_row(fields_, results);
             return;
@@ -235,7 +249,12 @@ private:
         }
         if (copies_text() && append_plain_row(c.values, message))
             return;
-        const ResultTexts t = c.texts();
+        ResultTexts t = c.texts();
+        if (options_.decimal_comma) {
+            for (std::string* text :
+                 {&t.calculated_gas_pct, &t.calculated_gas_pressure, &t.vapor_pressure_pct, &t.corrected_barometer})
+                use_decimal_comma(*text);
+        }
         results[0] = t.calculated_gas_pct;
         results[1] = t.calculated_gas_pressure;
         results[2] = t.vapor_pressure_pct;
@@ -257,14 +276,20 @@ private:
             {v.corrected_barometer, corrected_barometer_format},
         };
         for (const auto& [value, format] : results) {
-            *p++ = ',';
+            *p++ = delimiter_;
+            char* const text = p;
             if (p == last || !(p = write_formatted(p, last - 2, value, format)))
                 return false;
+            if (options_.decimal_comma)
+                std::replace(text, p, '.', ',');
+            // A result written with the delimiter in it takes the general way, which quotes it.
+            if (std::find(text, p, delimiter_) != p)
+                return false;
         }
-        *p++ = ',';
-        *p++ = ',';
+        *p++ = delimiter_;
+        *p++ = delimiter_;
         pending_.append(reader_.text()).append(tail, static_cast<std::size_t>(p - tail));
-        append_csv_field(pending_, warning);
+        append_csv_field(pending_, warning, delimiter_);
         pending_ += '\n';
         return true;
     }
@@ -289,8 +314,8 @@ private:
 
     void append_results(const Results& results, std::size_t from) {
         for (std::size_t pos = from; pos < columns_.plan.size(); ++pos) {
-            pending_ += ',';
-            append_csv_field(pending_, results[static_cast<std::size_t>(-1 - columns_.plan[pos])]);
+            pending_ += delimiter_;
+            append_csv_field(pending_, results[static_cast<std::size_t>(-1 - columns_.plan[pos])], delimiter_);
         }
         pending_ += '\n';
     }
@@ -302,12 +327,12 @@ private:
                      std::size_t to) {
         for (std::size_t pos = from; pos < to; ++pos) {
             if (pos != 0)
-                pending_ += ',';
+                pending_ += delimiter_;
             const int source = columns_.plan[pos];
             if (source < 0)
-                append_csv_field(pending_, results[static_cast<std::size_t>(-1 - source)]);
+                append_csv_field(pending_, results[static_cast<std::size_t>(-1 - source)], delimiter_);
             else if (static_cast<std::size_t>(source) < cells.size())
-                append_csv_field(pending_, cells[static_cast<std::size_t>(source)]);
+                append_csv_field(pending_, cells[static_cast<std::size_t>(source)], delimiter_);
         }
     }
 
@@ -321,7 +346,7 @@ private:
         const std::size_t raw = columns_.raw_column;
         write_cells({}, results, 0, raw);
         if (raw != 0)
-            pending_ += ',';
+            pending_ += delimiter_;
         carry_text();
         write_cells({}, results, raw + 1, columns_.plan.size());
         pending_ += '\n';
@@ -375,6 +400,7 @@ private:
     }
 
     CsvReader reader_;
+    char delimiter_ = ',';  // the log's, once its header is read
     std::ostream& out_;
     const LogOptions& options_;
     Columns columns_;

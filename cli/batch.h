@@ -18,6 +18,11 @@ struct LogOptions {
     // The units of rows with no unit column, or an empty unit cell.
     UnitSelection units{};
     ReadingMode mode = ReadingMode::strict;
+    // Whether numbers are written with a decimal comma, read and written so.
+    bool decimal_comma = false;
+    // The log's delimiter, which its output keeps; CsvReader::detect_delimiter
+    // lets the header decide.
+    char delimiter = ',';
     // The longest record read whole; a longer one becomes a malformed row.
     std::size_t max_record = CsvReader::default_max_record;
     // Where each malformed record's text goes, as it stood in the log with its

@@ -1,5 +1,5 @@
 // The command line of kestrane-cli: its options, its one command (table),
-// their help, and what a parse asks for.
+// their help in groups, and what a parse asks for.
 #pragma once
 
 #include <array>
@@ -14,18 +14,26 @@
 
 namespace kestrane::cli {
 
+// The one command; without it kestrane-cli corrects a reading or a log.
+inline constexpr std::string_view table_command = "table";
+
 // Everything the command line can set, with the dialog's defaults.
 struct Settings {
     std::array<std::string, field_count> fields = default_field_values();
     std::array<std::string, 3> units = {std::string(temperature_short_names[0]), std::string(pressure_short_names[0]),
                                         std::string(distance_short_names[0])};
     bool lenient = false;
-    std::string csv;
+    bool decimal_comma = false;
+    std::string csv;  // the log, given with --csv or alone
     std::string rejects;
+    std::string delimiter;
     std::string rows;
     std::string columns;
     std::string result;
-    std::string format;
+    std::string format;        // of a single reading
+    std::string table_format;  // of a table
+    std::string output;
+    bool quiet = false;
 
     ReadingMode mode() const { return lenient ? ReadingMode::lenient : ReadingMode::strict; }
 };
@@ -34,8 +42,11 @@ struct Settings {
 struct Request {
     Settings settings;
     std::bitset<field_count> fields_given;
-    bool csv = false;
+    bool csv = false;  // a log, by --csv or alone
     bool rejects = false;
+    bool delimiter = false;
+    bool format = false;  // a single reading's --format
+    bool output = false;
     bool table = false;
 };
 

@@ -39,7 +39,13 @@ std::string describe(RecordFault fault, std::size_t max_record) {
 }
 
 CsvReader::CsvReader(InputSource& in, std::size_t max_record, char delimiter)
-    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), delimiter_(delimiter), buffer_(initial_buffer) {
+    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), buffer_(initial_buffer) {
+    set_delimiter(delimiter);
+}
+
+void CsvReader::set_delimiter(char delimiter) {
+    delimiter_ = delimiter;
+    field_stops_ = {};
     field_stops_[static_cast<unsigned char>(delimiter)] = true;
     field_stops_['"'] = true;
 }
@@ -74,6 +80,20 @@ bool CsvReader::fill() {
     }
     end_ += n;
     return true;
+}
+
+// Reads until the first line is held whole (or the bound is passed) and says
+// which delimiter it is written with.
+char CsvReader::delimiter_of_first_line() {
+    for (;;) {
+        const std::string_view held(buffer_.data() + start_, end_ - start_);
+        const std::size_t line_end = held.find_first_of("\r\n");
+        if (line_end != std::string_view::npos || held.size() > max_record_ || !fill()) {
+            const std::string_view line = held.substr(0, line_end);
+            const bool semicolons = line.find(';') != std::string_view::npos;
+            return semicolons && line.find(',') == std::string_view::npos ? ';' : ',';
+        }
+    }
 }
 
 void CsvReader::skip_byte_order_mark() {
@@ -235,6 +255,8 @@ bool CsvReader::next(std::vector<std::string_view>& fields) {
     if (!started_) {
         started_ = true;
         skip_byte_order_mark();
+        if (delimiter_ == detect_delimiter)
+            set_delimiter(delimiter_of_first_line());
     }
     fault_ = RecordFault::none;
     for (;;) {
@@ -325,11 +347,11 @@ void append_quoted_text(std::string& out, std::string_view text) {
     }
 }
 
-void append_csv_field(std::string& out, std::string_view text) {
+void append_csv_field(std::string& out, std::string_view text, char delimiter) {
     bool needs_quotes = !text.empty() && (is_blank(text.front()) || is_blank(text.back()));
     for (std::size_t i = 0; i < text.size() && !needs_quotes; ++i) {
         const char c = text[i];
-        needs_quotes = c == ',' || c == '"' || c == '\n' || c == '\r';
+        needs_quotes = c == delimiter || c == '"' || c == '\n' || c == '\r';
     }
     if (!needs_quotes) {
         out.append(text);

@@ -1,4 +1,5 @@
-// Comma-separated text: a streaming reader of RFC 4180 records, and the writer of one field.
+// Delimited text (commas, or semicolons, tabs, bars): a streaming reader of
+// RFC 4180 records, and the writer of one field.
 #pragma once
 
 #include <array>
@@ -43,6 +44,10 @@ std::string describe(RecordFault fault, std::size_t max_record);
 class CsvReader {
 public:
     static constexpr std::size_t default_max_record = std::size_t{1} << 20;
+    // The delimiter that lets the first line decide: a semicolon when it holds
+    // semicolons and no comma (as spreadsheets save CSV where the comma is the
+    // decimal mark), else a comma.
+    static constexpr char detect_delimiter = '\0';
 
     explicit CsvReader(InputSource& in, std::size_t max_record = default_max_record, char delimiter = ',');
     // Reads a stream (for tests and in-process use).
@@ -81,6 +86,7 @@ public:
     // Why reading stopped before the end of the input; empty when it did not.
     const std::string& read_failure() const { return in_->failure(); }
     std::size_t max_record() const { return max_record_; }
+    // The delimiter; once the first record is read, the one detected.
     char delimiter() const { return delimiter_; }
 
 private:
@@ -103,6 +109,8 @@ private:
     void split(std::string_view record, std::vector<std::string_view>& fields);
     void note(RecordFault fault);
     void skip_byte_order_mark();
+    void set_delimiter(char delimiter);
+    char delimiter_of_first_line();
 
     std::unique_ptr<InputSource> owned_;
     InputSource* in_;
@@ -128,10 +136,10 @@ private:
     bool quotes_unpaired_ = false;  // a quote left open, or text after a closing one
 };
 
-// Appends text as one field, in quotes when it holds a comma, a quote, a line
-// break, or starts or ends with a blank, so that reading it back gives the text
-// unchanged.
-void append_csv_field(std::string& out, std::string_view text);
+// Appends text as one field, in quotes when it holds the delimiter, a quote, a
+// line break, or starts or ends with a blank, so that reading it back gives the
+// text unchanged.
+void append_csv_field(std::string& out, std::string_view text, char delimiter = ',');
 
 // Appends the inside of a quoted field: text with each quote doubled.
 void append_quoted_text(std::string& out, std::string_view text);

@@ -1,6 +1,7 @@
 #include "io.h"
 
 #include <cstring>
+#include <filesystem>
 
 namespace kestrane::cli {
 
@@ -34,7 +35,10 @@ std::streamsize OutputBuffer::xsputn(const char* text, std::streamsize size) {
     }
     // Too big for what is left of the buffer: what is buffered goes first, then
     // the text itself, without copying it through the buffer.
-    if (!drain() || !write_out(text, n))
+    if (!drain())
+        return 0;
+    written_ = true;
+    if (!write_out(text, n))
         return 0;
     return size;
 }
@@ -48,6 +52,7 @@ bool OutputBuffer::drain() {
     setp(buffer_.data(), buffer_.data() + buffer_.size());
     if (!failure_.empty())
         return false;
+    written_ = written_ || pending != 0;
     return pending == 0 || write_out(buffer_.data(), pending);
 }
 
@@ -68,6 +73,43 @@ std::size_t whole_characters(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[text.size() - 1 - back]);
     const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     return length > back + 1 ? text.size() - 1 - back : text.size();
+}
+
+std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::string& reason) {
+    std::unique_ptr<AtomicFile> file(new AtomicFile());
+    if (!file->open(path, reason))
+        return nullptr;
+    file->buffer_ = std::make_unique<OutputBuffer>(file->fd_);
+    return file;
+}
+
+bool AtomicFile::commit(std::string& reason) {
+    buffer_->pubsync();
+    reason = buffer_->failure();
+    buffer_.reset();
+    if (reason.empty())
+        reason = finish();
+    if (!reason.empty()) {
+        discard();
+        return false;
+    }
+    return true;
+}
+
+AtomicFile::~AtomicFile() {
+    discard();
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    if (const auto same = same_existing_file(a, b))
+        return *same;
+    // Names are UTF-8 on every platform.
+    const auto full = [](const std::string& name) {
+        std::error_code error;
+        const std::filesystem::path path(std::u8string(name.begin(), name.end()));
+        return std::filesystem::absolute(path, error).lexically_normal();
+    };
+    return full(a) == full(b);
 }
 
 std::string quoted_name(std::string_view name) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -74,6 +75,8 @@ public:
 
     // Why a write failed; empty while none has.
     const std::string& failure() const { return failure_; }
+    // Whether anything has been written to it (or is waiting to be).
+    bool wrote_anything() const { return written_ || pptr() != pbase(); }
 
 protected:
     int_type overflow(int_type c) override;
@@ -90,11 +93,54 @@ private:
     std::string partial_character_;  // the start of a UTF-8 character cut by a write to a console
     std::array<char, 8192> buffer_{};
     std::string failure_;
+    bool written_ = false;
 };
 
 // Opens (creates or empties) a file for writing by its UTF-8 name; nothing,
 // with reason set, when it cannot.
 std::unique_ptr<OutputBuffer> open_output(const std::string& path, std::string& reason);
+
+// A file written whole or not at all: the text goes to a new file beside it,
+// which takes the file's place only on commit(), with the old file's
+// permissions; without a commit the new file is removed (also when the program
+// is interrupted), so a failed run leaves the file as it was. A name that is
+// not of a regular file (a terminal, /dev/null, a pipe) is written to directly.
+class AtomicFile {
+public:
+    // Nothing, with reason set, when the new file cannot be made.
+    static std::unique_ptr<AtomicFile> create(const std::string& path, std::string& reason);
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+    ~AtomicFile();
+
+    OutputBuffer& buffer() { return *buffer_; }
+    // Writes out, closes and renames the new file over the old; false, with
+    // reason set and the new file removed, when any of that fails.
+    bool commit(std::string& reason);
+
+private:
+    AtomicFile() = default;
+    // Opens the new file beside path (or path itself, to be written directly);
+    // false, with reason set, when it cannot.
+    bool open(const std::string& path, std::string& reason);
+    // Closes the new file and renames it over the old; why not, or empty.
+    std::string finish();
+    // Closes and removes the new file.
+    void discard();
+
+    std::unique_ptr<OutputBuffer> buffer_;
+    int fd_ = -1;
+    std::string path_;       // the file to replace
+    std::string temporary_;  // the new file beside it; empty when written directly
+};
+
+// Whether two names are of one file: for files that exist, the same file however
+// it is reached (another spelling, a link); otherwise the same place, spelt
+// out in full.
+bool same_file(const std::string& a, const std::string& b);
+
+// Whether two existing files are one: nothing when either does not exist.
+std::optional<bool> same_existing_file(const std::string& a, const std::string& b);
 
 // Why writing to out failed: the system's reason when out writes through an
 // OutputBuffer, or a general one.

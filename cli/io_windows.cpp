@@ -130,4 +130,85 @@ void hold_standard_descriptors() {
     // handles, so a file opened later cannot take their place.
 }
 
+namespace {
+
+// What the system says of an existing file, or nothing when the name is of none.
+std::optional<BY_HANDLE_FILE_INFORMATION> file_information(const std::string& path, DWORD& type) {
+    const HANDLE handle = CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    type = GetFileType(handle);
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    CloseHandle(handle);
+    if (!known && type == FILE_TYPE_DISK)
+        return std::nullopt;
+    return information;
+}
+
+}  // namespace
+
+bool AtomicFile::open(const std::string& path, std::string& reason) {
+    path_ = path;
+    DWORD type = FILE_TYPE_UNKNOWN;
+    const auto old = file_information(path, type);
+    if (old && (old->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        reason = std::strerror(EISDIR);
+        return false;
+    }
+    if (old && type != FILE_TYPE_DISK) {
+        // A device (NUL, CON) or a pipe is no file to replace: it takes the text as it comes.
+        fd_ = _wopen(wide(path).c_str(), _O_WRONLY | _O_BINARY);
+    } else {
+        static unsigned counter = 0;
+        const std::size_t slash = path.find_last_of("/\\");
+        const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+        temporary_ = path.substr(0, base) + "." + path.substr(base) + "." + std::to_string(GetCurrentProcessId()) +
+                     "." + std::to_string(++counter) + ".tmp";
+        fd_ = _wopen(wide(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    }
+    if (fd_ < 0) {
+        reason = std::strerror(errno);
+        temporary_.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string AtomicFile::finish() {
+    std::string reason;
+    if (_close(fd_) != 0)
+        reason = std::strerror(errno);
+    fd_ = -1;
+    if (reason.empty() && !temporary_.empty() &&
+        !MoveFileExW(wide(temporary_).c_str(), wide(path_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        reason = "the file could not be replaced (Windows error " + std::to_string(GetLastError()) + ")";
+    }
+    if (reason.empty())
+        temporary_.clear();
+    return reason;
+}
+
+void AtomicFile::discard() {
+    buffer_.reset();  // what it holds goes to the file that is removed
+    if (fd_ >= 0)
+        _close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty())
+        DeleteFileW(wide(temporary_).c_str());
+    temporary_.clear();
+}
+
+std::optional<bool> same_existing_file(const std::string& a, const std::string& b) {
+    DWORD type = 0;
+    const auto first = file_information(a, type);
+    const auto second = file_information(b, type);
+    if (!first || !second)
+        return std::nullopt;
+    return first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+           first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+}
+
 }  // namespace kestrane::cli

@@ -2,6 +2,7 @@
 // standard error.
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "batch.h"
@@ -13,7 +14,7 @@ namespace {
 
 // The summary of a log: "4 rows read, 2 corrected, 1 refused, 1 malformed".
 std::string log_summary(const LogReport& report) {
-    std::string text = std::to_string(report.rows) + " rows read, " + std::to_string(report.corrected) +
+    std::string text = counted(report.rows, "row", "rows") + " read, " + std::to_string(report.corrected) +
                        " corrected, " + std::to_string(report.refused) + " refused";
     if (report.malformed != 0)
         text += ", " + std::to_string(report.malformed) + " malformed";
@@ -43,20 +44,32 @@ int report_failure(const LogReport& report, const Settings& s, std::ostream& err
 
 }  // namespace
 
-int run_log(const Request& request, UnitSelection units, InputSource& in, std::ostream& out, std::ostream& err) {
+int run_log(const Request& request,
+            UnitSelection units,
+            std::optional<char> delimiter,
+            InputSource& in,
+            std::ostream& out,
+            std::ostream& err) {
     const Settings& s = request.settings;
+    if (request.format && s.format != reading_format_names[static_cast<std::size_t>(ReadingFormat::csv)])
+        return report_error(err, "--format " + s.format + " does not go with a log: a log is written as CSV",
+                            exit_usage);
     for (std::size_t f = 0; f < field_count; ++f) {
         if (request.fields_given.test(f)) {
             return report_error(err,
                                 field_option(static_cast<Field>(f)) +
-                                    " does not go with --csv: the log gives every field in its columns",
+                                    " does not go with a log: the log gives every field in its columns",
                                 exit_usage);
         }
     }
     std::string reason;
     std::unique_ptr<InputSource> file;
-    if (s.csv != "-" && !(file = open_input(s.csv, reason)))
+    if (s.csv != "-" && !(file = open_input(s.csv, reason))) {
+        // A misspelt command is taken for the name of a log.
+        if (!nearest_name(s.csv, std::span(&table_command, 1)).empty())
+            reason += " (did you mean the command " + std::string(table_command) + "?)";
         return report_error(err, "cannot read " + quoted_name(s.csv) + ": " + reason, exit_io);
+    }
     std::unique_ptr<OutputBuffer> rejects_buffer;
     std::optional<std::ostream> rejects;
     if (request.rejects) {
@@ -67,11 +80,14 @@ int run_log(const Request& request, UnitSelection units, InputSource& in, std::o
     LogOptions options;
     options.units = units;
     options.mode = s.mode();
+    options.decimal_comma = s.decimal_comma;
+    options.delimiter = delimiter.value_or(CsvReader::detect_delimiter);
     options.rejects = rejects ? &*rejects : nullptr;
     const LogReport report = correct_log(file ? *file : in, out, options);
     if (report.failure != LogFailure::none)
         return report_failure(report, s, err);
-    err << program_name << ": " << log_summary(report) << '\n';
+    if (!s.quiet)
+        err << program_name << ": " << log_summary(report) << '\n';
     return report.refused == 0 && report.malformed == 0 ? 0 : exit_refused;
 }
 

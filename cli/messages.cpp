@@ -17,4 +17,8 @@ void report_warning(std::ostream& err, std::string_view text) {
     err << program_name << ": warning: " << text << '\n';
 }
 
+std::string counted(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 }  // namespace kestrane::cli

@@ -3,7 +3,9 @@
 // the dialog shows it).
 #pragma once
 
+#include <cstddef>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace kestrane::cli {
@@ -24,5 +26,8 @@ int report_write_failure(const std::ostream& out, std::ostream& err);
 
 // Prints "kestrane-cli: warning: " and the text.
 void report_warning(std::ostream& err, std::string_view text);
+
+// A count and its noun, singular for one: "1 row", "3 rows".
+std::string counted(std::size_t count, std::string_view one, std::string_view many);
 
 }  // namespace kestrane::cli

@@ -1,5 +1,9 @@
 #include "reading.h"
 
+#include <algorithm>
+
+#include "extra_units.h"
+
 namespace kestrane::cli {
 
 namespace {
@@ -22,14 +26,58 @@ bool is_whole_number(Field field, std::string_view text) {
     return only_number(field, text, number_prefix_length(text));
 }
 
-std::string not_a_number_message(Field field, std::string_view text) {
+namespace {
+
+// Each byte with the point and the comma swapped, as a table: a log swaps
+// every byte of millions of rows.
+struct SwappedMarks {
+    std::array<char, 256> of{};
+    constexpr SwappedMarks() {
+        for (std::size_t c = 0; c < of.size(); ++c)
+            of[c] = static_cast<char>(c);
+        of['.'] = ',';
+        of[','] = '.';
+    }
+};
+constexpr SwappedMarks decimal_marks_swapped;
+
+}  // namespace
+
+std::string swap_decimal_marks(std::string_view text) {
+    std::string swapped(text);
+    for (char& c : swapped)
+        c = decimal_marks_swapped.of[static_cast<unsigned char>(c)];
+    return swapped;
+}
+
+std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma) {
     std::string message = "Error: ";
     message.append(field_labels[static_cast<std::size_t>(field)]).append(" is not a number: \"");
     message.append(text).append("\"");
+    // A number written with the other decimal mark is the commonest slip of
+    // all: a log from a spreadsheet in another language.
+    const std::string swapped = swap_decimal_marks(text);
+    if (!decimal_comma && is_whole_number(field, swapped))
+        message.append(" (for a decimal comma, give --decimal-comma)");
+    else if (decimal_comma && is_whole_number(field, text))
+        message.append(" (with --decimal-comma, a decimal point is a comma: \"").append(swapped).append("\")");
     return message;
 }
 
-Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode) {
+std::optional<double> value_read(std::string_view text, bool decimal_comma) {
+    return decimal_comma ? scan_field(swap_decimal_marks(text)) : scan_field(text);
+}
+
+namespace {
+
+// The results of values that passed their checks, in the units of the command line.
+CorrectionResults compute(CorrectionInputs inputs, UnitSelection units, CorrectionWarnings& warnings) {
+    CorrectionResults results = compute_correction(inputs, to_dialog_units(inputs, units), warnings);
+    results.calculated_gas_pressure = gas_pressure_in(results.calculated_gas_pressure, units);
+    return results;
+}
+
+Correction correct_as_written(const FieldTexts& texts, UnitSelection units, ReadingMode mode) {
     Correction c;
     ScanLengths lengths{};
     const auto read = read_fields(texts, lengths);
@@ -49,14 +97,41 @@ Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mod
         c.field = *refused;
         return c;
     }
-    c.values = compute_correction(std::get<CorrectionInputs>(read), units, c.warnings);
+    c.values = compute(std::get<CorrectionInputs>(read), units, c.warnings);
     return c;
 }
 
-std::string refusal_message(const Correction& correction, const FieldTexts& texts) {
+}  // namespace
+
+Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode, bool decimal_comma) {
+    if (!decimal_comma)
+        return correct_as_written(texts, units, mode);
+    // Swapped, a decimal comma is the point the scan reads, and a point a
+    // character that ends the number (refused when read strictly). The six
+    // texts share one buffer, kept from call to call: a log has millions of rows.
+    thread_local std::string swapped;
+    std::size_t total = 0;
+    for (const std::string_view text : texts)
+        total += text.size();
+    swapped.resize(total);
+    FieldTexts as_points;
+    char* out = swapped.data();
+    for (std::size_t f = 0; f < field_count; ++f) {
+        as_points[f] = std::string_view(out, texts[f].size());
+        for (const char c : texts[f])
+            *out++ = decimal_marks_swapped.of[static_cast<unsigned char>(c)];
+    }
+    return correct_as_written(as_points, units, mode);
+}
+
+std::string refusal_message(const Correction& correction, const FieldTexts& texts, bool decimal_comma) {
     if (correction.status == Correction::Status::not_a_number)
-        return not_a_number_message(correction.field, texts[static_cast<std::size_t>(correction.field)]);
+        return not_a_number_message(correction.field, texts[static_cast<std::size_t>(correction.field)], decimal_comma);
     return std::string(field_messages[static_cast<std::size_t>(correction.field)]);
+}
+
+void use_decimal_comma(std::string& text) {
+    std::replace(text.begin(), text.end(), '.', ',');
 }
 
 std::vector<std::string_view> warning_texts(CorrectionWarnings warnings) {

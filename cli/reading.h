@@ -3,6 +3,7 @@
 // and a table, so that one text gets one answer everywhere.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +24,18 @@ enum class ReadingMode {
 // Whether text is, by the strict reading, one number for field.
 bool is_whole_number(Field field, std::string_view text);
 
-// The refusal of a text that is not a number:
-// Error: Target Gas (% Vol) is not a number: "20,95"
-std::string not_a_number_message(Field field, std::string_view text);
+// text with its points and commas swapped: how a number written with a decimal
+// comma ("20,95") reads as one with a decimal point, and the other way round.
+std::string swap_decimal_marks(std::string_view text);
+
+// The refusal of a text that is not a number, with a hint when it would be one
+// written the other way:
+// Error: Target Gas (% Vol) is not a number: "20,95" (for a decimal comma, give --decimal-comma)
+std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma = false);
+
+// The value a field's text reads as (with a decimal comma when decimal_comma),
+// before any check of its range; nothing for a text with no number at its start.
+std::optional<double> value_read(std::string_view text, bool decimal_comma);
 
 // What the command line makes of one reading.
 struct Correction {
@@ -42,11 +52,16 @@ struct Correction {
 
 // Reads the texts in field order, the first field that is refused (out of its
 // range or, read strictly, not a number) ending the reading, and corrects them.
-// Every text that both readings accept gives the dialog's results exactly.
-Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode);
+// Every text that both readings accept gives the dialog's results exactly. With
+// decimal_comma a comma is the decimal mark and a point is not. The units may
+// be the command line's own (extra_units.h); the dialog's go to the core as they are.
+Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode, bool decimal_comma = false);
 
 // The message of a refused reading: the dialog's range message, or not_a_number_message.
-std::string refusal_message(const Correction& correction, const FieldTexts& texts);
+std::string refusal_message(const Correction& correction, const FieldTexts& texts, bool decimal_comma = false);
+
+// A result text written with a decimal comma: "20.64" becomes "20,64".
+void use_decimal_comma(std::string& text);
 
 // The texts of the warnings that hold, in a fixed order.
 std::vector<std::string_view> warning_texts(CorrectionWarnings warnings);

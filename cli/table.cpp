@@ -19,7 +19,7 @@ struct Decimal {
 constexpr int max_digits = 15;
 constexpr std::int64_t max_scaled = 100'000'000'000'000'000;  // 10^17
 
-std::optional<Decimal> parse_decimal(std::string_view text) {
+std::optional<Decimal> parse_decimal(std::string_view text, char mark) {
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
@@ -35,7 +35,7 @@ std::optional<Decimal> parse_decimal(std::string_view text) {
             d.units = d.units * 10 + (c - '0');
             if (point)
                 ++d.decimals;
-        } else if (c == '.' && !point) {
+        } else if (c == mark && !point) {
             point = true;
         } else {
             return std::nullopt;
@@ -59,14 +59,14 @@ std::optional<std::int64_t> scaled(Decimal d, int decimals) {
     return v;
 }
 
-// The text of value / 10^decimals, written with exactly that many decimals.
-std::string decimal_text(std::int64_t value, int decimals) {
+// The text of value / 10^decimals, written with exactly that many decimals after the mark.
+std::string decimal_text(std::int64_t value, int decimals, char mark) {
     const bool negative = value < 0;
     std::string digits = std::to_string(negative ? -value : value);
     if (digits.size() <= static_cast<std::size_t>(decimals))
         digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
     if (decimals > 0)
-        digits.insert(digits.size() - static_cast<std::size_t>(decimals), 1, '.');
+        digits.insert(digits.size() - static_cast<std::size_t>(decimals), 1, mark);
     return negative ? "-" + digits : digits;
 }
 
@@ -75,12 +75,10 @@ std::string result_title(TableResult result, UnitSelection units) {
     switch (result) {
         case TableResult::gas_pct: return std::string(calculated_gas_pct_label);
         case TableResult::gas_pressure:
-            return std::string(calculated_gas_pressure_label) + " (" +
-                   std::string(unit_text(UnitKind::pressure, units.pressure)) + ")";
+            return std::string(calculated_gas_pressure_label) + " (" + std::string(result_unit(1, units)) + ")";
         case TableResult::vapor_pct: return std::string(vapor_pressure_pct_label);
         case TableResult::barometer:
-            // The corrected barometer stays in inches of mercury whatever the pressure unit.
-            return std::string(corrected_barometer_label) + " (" + std::string(pressure_unit_texts[0]) + ")";
+            return std::string(corrected_barometer_label) + " (" + std::string(result_unit(3, units)) + ")";
     }
     return {};
 }
@@ -95,27 +93,33 @@ std::string_view result_text(TableResult result, const ResultTexts& texts) {
     return {};
 }
 
+// One cell: its text (the result's, or the refused mark), and what refused it or warns of it.
+struct Cell {
+    std::string text;
+    std::optional<Field> refused;
+    CorrectionWarnings warnings;
+};
+
 // Everything a table shows, before it takes one of the formats.
 struct Grid {
     std::vector<std::string> titles;
     std::string corner;
-    std::vector<std::string> cells;  // row by row
+    std::vector<Cell> cells;  // row by row
     std::bitset<field_count> refused;
     TableWarnings warnings;
 };
 
-Grid compute_grid(const TableOptions& o) {
-    Grid g;
-    const std::size_t row_field = static_cast<std::size_t>(o.rows.field);
-    const std::size_t column_field = static_cast<std::size_t>(o.columns.field);
-    g.titles.push_back(result_title(o.result, o.units) + " by " + field_words(o.rows.field) + " (" +
-                       std::string(field_unit(o.rows.field, o.units)) + ") down and " + field_words(o.columns.field) +
-                       " (" + std::string(field_unit(o.columns.field, o.units)) + ") across");
+// The title lines: the result and the sweeps, the fixed inputs, the units.
+std::vector<std::string> titles(const TableOptions& o) {
+    std::vector<std::string> lines;
+    lines.push_back(result_title(o.result, o.units) + " by " + field_words(o.rows.field) + " (" +
+                    std::string(field_unit(o.rows.field, o.units)) + ") down and " + field_words(o.columns.field) +
+                    " (" + std::string(field_unit(o.columns.field, o.units)) + ") across");
     std::string fixed = "Fixed:";
     for (std::size_t f = 0; f < field_count; ++f) {
-        if (f == row_field || f == column_field)
-            continue;
         const auto field = static_cast<Field>(f);
+        if (field == o.rows.field || field == o.columns.field)
+            continue;
         fixed.append(fixed.size() == 6 ? " " : "; ")
             .append(field_words(field))
             .append(" ")
@@ -123,31 +127,41 @@ Grid compute_grid(const TableOptions& o) {
             .append(" ")
             .append(field_unit(field, o.units));
     }
-    g.titles.push_back(fixed);
-    g.titles.push_back("Units: " + std::string(unit_text(UnitKind::temperature, o.units.temperature)) + ", " +
-                       std::string(unit_text(UnitKind::pressure, o.units.pressure)) + ", " +
-                       std::string(unit_text(UnitKind::distance, o.units.distance)));
-    g.corner = field_words(o.rows.field) + " \\ " + field_words(o.columns.field);
+    lines.push_back(fixed);
+    lines.push_back("Units: " + std::string(unit_text(UnitKind::temperature, o.units.temperature)) + ", " +
+                    std::string(unit_text(UnitKind::pressure, o.units.pressure)) + ", " +
+                    std::string(unit_text(UnitKind::distance, o.units.distance)));
+    return lines;
+}
 
-    // Each cell is one ordinary run on texts, exactly as a single reading would make it.
+// One cell: an ordinary run on texts, exactly as a single reading would make it.
+Cell compute_cell(const TableOptions& o, const FieldTexts& texts, TableWarnings& warnings) {
+    const Correction c = correct(texts, o.units, o.mode, o.decimal_comma);
+    if (!c.corrected())
+        return Cell{refused_mark(c.field), c.field, {}};
+    Cell cell{std::string(result_text(o.result, c.texts())), std::nullopt, c.warnings};
+    if (o.decimal_comma)
+        use_decimal_comma(cell.text);
+    warnings.no_dry_gas += c.warnings.no_dry_gas ? 1 : 0;
+    warnings.temperature_outside_fit += c.warnings.temperature_outside_fit ? 1 : 0;
+    return cell;
+}
+
+Grid compute_grid(const TableOptions& o) {
+    Grid g;
+    g.titles = titles(o);
+    g.corner = field_words(o.rows.field) + " \\ " + field_words(o.columns.field);
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = o.field_texts[f];
     g.cells.reserve(o.rows.texts.size() * o.columns.texts.size());
     for (const std::string& row : o.rows.texts) {
-        texts[row_field] = row;
+        texts[static_cast<std::size_t>(o.rows.field)] = row;
         for (const std::string& column : o.columns.texts) {
-            texts[column_field] = column;
-            const Correction c = correct(texts, o.units, o.mode);
-            if (!c.corrected()) {
-                g.refused.set(static_cast<std::size_t>(c.field));
-                g.cells.push_back(refused_mark(c.field));
-                continue;
-            }
-            const ResultTexts shown = c.texts();
-            g.cells.emplace_back(result_text(o.result, shown));
-            g.warnings.no_dry_gas += c.warnings.no_dry_gas ? 1 : 0;
-            g.warnings.temperature_outside_fit += c.warnings.temperature_outside_fit ? 1 : 0;
+            texts[static_cast<std::size_t>(o.columns.field)] = column;
+            g.cells.push_back(compute_cell(o, texts, g.warnings));
+            if (g.cells.back().refused)
+                g.refused.set(static_cast<std::size_t>(*g.cells.back().refused));
         }
     }
     return g;
@@ -163,6 +177,16 @@ std::vector<std::pair<std::string, std::string_view>> legend(const Grid& g) {
     return lines;
 }
 
+// The titles and the legend as lines of plain text, for the CSV formats' notes.
+std::string notes_text(const Grid& g) {
+    std::string text;
+    for (const std::string& title : g.titles)
+        text.append(title) += '\n';
+    for (const auto& [mark, message] : legend(g))
+        text.append(mark).append(": ").append(message) += '\n';
+    return text;
+}
+
 void write_text(const TableOptions& o, const Grid& g, std::string& out) {
     const std::size_t columns = o.columns.texts.size();
     std::vector<std::size_t> widths;
@@ -174,7 +198,7 @@ void write_text(const TableOptions& o, const Grid& g, std::string& out) {
     for (std::size_t c = 0; c < columns; ++c) {
         std::size_t width = o.columns.texts[c].size();
         for (std::size_t r = 0; r < o.rows.texts.size(); ++r)
-            width = std::max(width, g.cells[r * columns + c].size());
+            width = std::max(width, g.cells[r * columns + c].text.size());
         widths.push_back(width);
     }
     auto cell = [&](std::size_t column, std::string_view text) {
@@ -192,7 +216,7 @@ void write_text(const TableOptions& o, const Grid& g, std::string& out) {
     for (std::size_t r = 0; r < o.rows.texts.size(); ++r) {
         cell(0, o.rows.texts[r]);
         for (std::size_t c = 0; c < columns; ++c)
-            cell(c + 1, g.cells[r * columns + c]);
+            cell(c + 1, g.cells[r * columns + c].text);
         out += '\n';
     }
     const auto lines = legend(g);
@@ -202,31 +226,57 @@ void write_text(const TableOptions& o, const Grid& g, std::string& out) {
         out.append(mark).append(": ").append(message) += '\n';
 }
 
+// The grid alone, as pandas or csvkit read it: a header row of the column
+// values after a first cell that names both inputs and their units, then a row
+// per row value.
 void write_csv(const TableOptions& o, const Grid& g, std::string& out) {
+    const char d = o.delimiter;
     const std::size_t columns = o.columns.texts.size();
-    for (const std::string& title : g.titles) {
-        append_csv_field(out, title);
-        out += '\n';
-    }
-    append_csv_field(out, g.corner);
-    for (const std::string& text : o.columns.texts) {
-        out += ',';
-        append_csv_field(out, text);
-    }
+    append_csv_field(out,
+                     field_words(o.rows.field) + " (" + std::string(field_unit(o.rows.field, o.units)) + ") \\ " +
+                         field_words(o.columns.field) + " (" + std::string(field_unit(o.columns.field, o.units)) + ")",
+                     d);
+    for (const std::string& text : o.columns.texts)
+        append_csv_field(out += d, text, d);
     out += '\n';
     for (std::size_t r = 0; r < o.rows.texts.size(); ++r) {
-        append_csv_field(out, o.rows.texts[r]);
-        for (std::size_t c = 0; c < columns; ++c) {
-            out += ',';
-            append_csv_field(out, g.cells[r * columns + c]);
-        }
+        append_csv_field(out, o.rows.texts[r], d);
+        for (std::size_t c = 0; c < columns; ++c)
+            append_csv_field(out += d, g.cells[r * columns + c].text, d);
         out += '\n';
     }
-    for (const auto& [mark, message] : legend(g)) {
-        append_csv_field(out, mark);
-        out += ',';
-        append_csv_field(out, message);
-        out += '\n';
+}
+
+// Long CSV, one row per cell: the two inputs, the result's text and unit, and
+// the message of a refused reading or the warnings of a corrected one.
+void write_long(const TableOptions& o, const Grid& g, std::string& out) {
+    const char d = o.delimiter;
+    const std::size_t result = static_cast<std::size_t>(o.result);
+    const std::string_view header[] = {field_column_names[static_cast<std::size_t>(o.rows.field)],
+                                       field_column_names[static_cast<std::size_t>(o.columns.field)],
+                                       result_column_names[result],
+                                       "unit",
+                                       result_column_names[error_column],
+                                       result_column_names[warning_column]};
+    for (const std::string_view name : header)
+        append_csv_field(name == header[0] ? out : out += d, name, d);
+    out += '\n';
+    const std::string_view unit = result_unit(result, o.units);
+    std::size_t i = 0;
+    for (const std::string& row : o.rows.texts) {
+        for (const std::string& column : o.columns.texts) {
+            const Cell& cell = g.cells[i++];
+            std::string warnings;
+            for (const std::string_view text : warning_texts(cell.warnings))
+                warnings.append(warnings.empty() ? "" : "; ").append(text);
+            append_csv_field(out, row, d);
+            append_csv_field(out += d, column, d);
+            append_csv_field(out += d, cell.refused ? "" : cell.text, d);
+            append_csv_field(out += d, unit, d);
+            append_csv_field(out += d, cell.refused ? field_messages[static_cast<std::size_t>(*cell.refused)] : "", d);
+            append_csv_field(out += d, warnings, d);
+            out += '\n';
+        }
     }
 }
 
@@ -258,7 +308,7 @@ void write_md(const TableOptions& o, const Grid& g, std::string& out) {
         out += '|';
         append_md_cell(out, o.rows.texts[r]);
         for (std::size_t c = 0; c < columns; ++c)
-            append_md_cell(out, g.cells[r * columns + c]);
+            append_md_cell(out, g.cells[r * columns + c].text);
         out += '\n';
     }
     const auto lines = legend(g);
@@ -270,7 +320,7 @@ void write_md(const TableOptions& o, const Grid& g, std::string& out) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> range_texts(std::string_view range, std::string& error) {
+std::optional<std::vector<std::string>> range_texts(std::string_view range, std::string& error, char mark) {
     const std::string quoted = "range \"" + std::string(range) + "\"";
     const std::size_t first = range.find(':');
     const std::size_t second = first == std::string_view::npos ? first : range.find(':', first + 1);
@@ -278,11 +328,12 @@ std::optional<std::vector<std::string>> range_texts(std::string_view range, std:
         error = quoted + " is not START:STOP:STEP";
         return std::nullopt;
     }
-    const auto start = parse_decimal(range.substr(0, first));
-    const auto stop = parse_decimal(range.substr(first + 1, second - first - 1));
-    const auto step = parse_decimal(range.substr(second + 1));
+    const auto start = parse_decimal(range.substr(0, first), mark);
+    const auto stop = parse_decimal(range.substr(first + 1, second - first - 1), mark);
+    const auto step = parse_decimal(range.substr(second + 1), mark);
     if (!start || !stop || !step) {
-        error = quoted + " takes plain decimal numbers of at most 15 digits, such as -12.5";
+        error =
+            quoted + " takes plain decimal numbers of at most 15 digits, such as " + (mark == '.' ? "-12.5" : "-12,5");
         return std::nullopt;
     }
     const int decimals = std::max({start->decimals, stop->decimals, step->decimals});
@@ -316,11 +367,11 @@ std::optional<std::vector<std::string>> range_texts(std::string_view range, std:
     std::vector<std::string> texts;
     texts.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i)
-        texts.push_back(decimal_text((*a + static_cast<std::int64_t>(i) * *s) / unit, shown));
+        texts.push_back(decimal_text((*a + static_cast<std::int64_t>(i) * *s) / unit, shown, mark));
     return texts;
 }
 
-std::optional<Sweep> parse_sweep(std::string_view text, std::string& error) {
+std::optional<Sweep> parse_sweep(std::string_view text, std::string& error, char mark) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
         error = "\"" + std::string(text) + "\" is not FIELD=START:STOP:STEP";
@@ -333,7 +384,7 @@ std::optional<Sweep> parse_sweep(std::string_view text, std::string& error) {
             "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + field_column_list();
         return std::nullopt;
     }
-    auto texts = range_texts(text.substr(equals + 1), error);
+    auto texts = range_texts(text.substr(equals + 1), error, mark);
     if (!texts)
         return std::nullopt;
     return Sweep{*field, std::move(*texts)};
@@ -343,7 +394,11 @@ std::string refused_mark(Field field) {
     return "E" + std::to_string(static_cast<int>(field) + 1);
 }
 
-bool write_table(const TableOptions& options, std::ostream& out, std::string& error, TableWarnings* warnings) {
+bool write_table(const TableOptions& options,
+                 std::ostream& out,
+                 std::ostream* notes,
+                 std::string& error,
+                 TableWarnings* warnings) {
     if (options.rows.field == options.columns.field) {
         error = "the rows and the columns both sweep " +
                 std::string(field_column_names[static_cast<std::size_t>(options.rows.field)]);
@@ -363,7 +418,12 @@ bool write_table(const TableOptions& options, std::ostream& out, std::string& er
         case TableFormat::text: write_text(options, grid, text); break;
         case TableFormat::csv: write_csv(options, grid, text); break;
         case TableFormat::md: write_md(options, grid, text); break;
+        case TableFormat::long_csv: write_long(options, grid, text); break;
     }
+    const bool data_alone = options.format == TableFormat::csv || options.format == TableFormat::long_csv;
+    // The titles go first, so that at a terminal they stand above the grid.
+    if (data_alone && notes)
+        (*notes << notes_text(grid)).flush();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     if (warnings) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/correction_run.h"
+#include "extra_units.h"
 
 namespace kestrane::cli {
 
@@ -56,6 +57,7 @@ struct UnitKindInfo {
     std::string_view option;                        // the option, without its dashes: "pressure-unit"
     std::span<const std::string_view> texts;        // the dialog's list texts, in list order
     std::span<const std::string_view> short_names;  // a shorter name of each: "mmHg"
+    std::span<const ExtraUnit> extras;              // the command line's own units, numbered after the dialog's
     int UnitSelection::*selection;                  // where a selection keeps its index
 };
 
@@ -65,10 +67,16 @@ inline constexpr std::array<std::string_view, 2> distance_short_names = {"ft", "
 
 inline constexpr std::array<UnitKindInfo, 3> unit_kinds = {{
     {UnitKind::temperature, "temperature", "temperature_unit", "temperature-unit", temperature_unit_texts,
-     temperature_short_names, &UnitSelection::temperature},
+     temperature_short_names, extra_temperature_units, &UnitSelection::temperature},
     {UnitKind::pressure, "pressure", "pressure_unit", "pressure-unit", pressure_unit_texts, pressure_short_names,
-     &UnitSelection::pressure},
-    {UnitKind::distance, "distance", "distance_unit", "distance-unit", distance_unit_texts, distance_short_names,
+     extra_pressure_units, &UnitSelection::pressure},
+    {UnitKind::distance,
+     "distance",
+     "distance_unit",
+     "distance-unit",
+     distance_unit_texts,
+     distance_short_names,
+     {},
      &UnitSelection::distance},
 }};
 
@@ -81,21 +89,40 @@ constexpr std::string_view unit_kind_name(UnitKind kind) {
     return info(kind).name;
 }
 
-// The list index a unit name stands for: the dialog's list text ("mm Hg") or
-// its short name ("mmHg"), in any case, blanks around it ignored.
+// The index a unit name stands for: the dialog's list text ("mm Hg") or its
+// short name ("mmHg"), or a name of one of the command line's own units
+// ("hPa", "mbar"), in any case, blanks around it ignored.
 std::optional<int> unit_index(UnitKind kind, std::string_view name);
 
-// The names unit_index accepts, for messages: "Degrees F or F, Degrees C or C".
+// The names unit_index accepts, for messages: "Degrees F or F, Degrees C or C, K or kelvin".
 std::string accepted_unit_names(UnitKind kind);
 
-// Why a unit name was refused, and what would be accepted:
-// unknown pressure unit "psi"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)
+// Why a unit name was refused, what would be accepted, and the nearest name:
+// unknown pressure unit "mmgh"; use In Hg or inHg, mm Hg or mmHg, ... (any case); did you mean mmHg?
 std::string unknown_unit_message(UnitKind kind, std::string_view name);
 
-// The list text of a unit index (the first entry for one outside the list, as the run converts it).
+// The text of a unit index: the dialog's list text, or the command line's own
+// unit's ("hPa"); the first entry for an index outside both, as the run converts it.
 std::string_view unit_text(UnitKind kind, int index);
 
 // The unit an input field's value is in, as the lists name it, or "%".
 std::string_view field_unit(Field field, UnitSelection units);
+
+// The unit of one of the four results, by its place in result_column_names:
+// per cent, the pressure unit for the gas pressure, and inches of mercury for
+// the corrected barometer, which stays in them whatever the pressure unit.
+std::string_view result_unit(std::size_t result, UnitSelection units);
+
+// The name among candidates nearest to what was typed, ignoring case and the
+// dashes before an option, when it is near enough to be what was meant (one
+// or two letters wrong, missing, extra or swapped); empty when none is.
+std::string_view nearest_name(std::string_view typed, std::span<const std::string_view> candidates);
+
+// The character a --delimiter value names: "," ";" "|" or a tab ("tab", "\t"
+// or the character itself); nothing for any other.
+std::optional<char> delimiter_from_name(std::string_view name);
+
+// The names delimiter_from_name accepts, for messages and help.
+inline constexpr std::string_view delimiter_names = R"(",", ";", "|" or tab)";
 
 }  // namespace kestrane::cli

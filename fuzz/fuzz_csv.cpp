@@ -6,6 +6,9 @@
 // with a second plain reader. Every record must come back in order: a row that
 // read cleanly with its cells unchanged, a malformed one with its text whole
 // (in its first column, or in the rejects as it stood, line break and all).
+// Each input is checked twice: as it is, with commas; and with its commas,
+// semicolons and points rotated (commas become semicolons, points commas) and
+// read with --decimal-comma, the delimiter left to the header line to decide.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +36,9 @@ constexpr std::string_view headers[] = {
 constexpr std::size_t header_count = sizeof headers / sizeof headers[0];
 constexpr std::size_t result_columns = 6;
 
+// The delimiter of the check under way, for the reference readers.
+char delimiter = ',';
+
 [[noreturn]] void fail(const char* what, const std::string& detail) {
     std::fprintf(stderr, "%s: %s\n", what, detail.substr(0, 400).c_str());
     std::abort();
@@ -48,9 +54,9 @@ std::size_t break_length(std::string_view text, std::size_t at) {
 
 // One record of the input as the reference reads it.
 struct InputRecord {
-    std::string text;        // as it stood, without its line break
-    std::string line_break;  // "\n", "\r\n", "\r" or "" at the end
-    std::size_t line = 0;    // the line it starts on
+    std::string text;              // as it stood, without its line break
+    std::string line_break;        // "\n", "\r\n", "\r" or "" at the end
+    std::size_t line = 0;          // the line it starts on
     std::optional<Record> fields;  // nothing when its quoting is broken or it is too long
 };
 
@@ -76,10 +82,10 @@ Broken split(std::string_view text, Record& fields) {
                 else
                     fields.back() += text[i];
             }
-            if (i + 1 < text.size() && text[i + 1] != ',')
+            if (i + 1 < text.size() && text[i + 1] != delimiter)
                 return Broken::unpaired;
             field_start = false;
-        } else if (c == ',') {
+        } else if (c == delimiter) {
             fields.emplace_back();
             field_start = true;
         } else {
@@ -102,7 +108,7 @@ std::size_t record_end(std::string_view text, std::size_t from) {
             else if (c == '"')
                 quoted = false;
         } else if (c == '"') {
-            quoted = i == from || text[i - 1] == ',';
+            quoted = i == from || text[i - 1] == delimiter;
         } else if (is_break(c)) {
             return i;
         }
@@ -167,7 +173,7 @@ std::vector<Record> output_records(std::string_view text) {
         } else if (c == '"') {
             quoted = true;
             any = true;
-        } else if (c == ',') {
+        } else if (c == delimiter) {
             record.emplace_back();
             any = true;
         } else if (c == '\n') {
@@ -192,9 +198,13 @@ struct Run {
     std::string rejects;
 };
 
-Run correct(const std::string& log, std::size_t max_record, bool with_rejects) {
+Run correct(const std::string& log, std::size_t max_record, bool with_rejects, bool european) {
     kestrane::cli::LogOptions options;
     options.max_record = max_record;
+    if (european) {
+        options.delimiter = kestrane::cli::CsvReader::detect_delimiter;
+        options.decimal_comma = true;
+    }
     std::ostringstream rejects;
     if (with_rejects)
         options.rejects = &rejects;
@@ -238,35 +248,38 @@ void check_row(const Record& row, const InputRecord& record, std::size_t width, 
         fail("a row with neither four results nor an error", record.text);
 }
 
-}  // namespace
+// The log with commas, semicolons and points rotated: a comma log as a
+// spreadsheet with decimal commas would save it.
+std::string rotated(std::string log) {
+    for (char& c : log)
+        c = c == ',' ? ';' : c == '.' ? ',' : c == ';' ? '.' : c;
+    return log;
+}
 
-// Input: one byte choosing the header (or none) and the longest record read
-// whole, then the log's bytes.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1)
-        return 0;
-    const std::size_t choice = data[0] % (header_count + 1);
-    std::string log;
-    if (choice < header_count)
-        log.append(headers[choice]) += '\n';
-    log.append(reinterpret_cast<const char*>(data + 1), size - 1);
-    // At least as long as the longest header, so a given header always reads whole.
-    const std::size_t max_record = 160 + std::size_t{data[0] / (header_count + 1)} * 8;
+// The delimiter the header line calls for: semicolons when it has them and no comma.
+char delimiter_of(std::string_view first_line) {
+    first_line = first_line.substr(0, first_line.find_first_of("\r\n"));
+    const bool semicolons = first_line.find(';') != std::string_view::npos;
+    return semicolons && first_line.find(',') == std::string_view::npos ? ';' : ',';
+}
 
+// Checks the correction of one log, with and without rejects.
+void check_log(const std::string& log, std::size_t max_record, bool header_given, bool european) {
     std::string_view text(log);
     const bool mark = text.substr(0, 3) == "\xEF\xBB\xBF";
     if (mark)
         text.remove_prefix(3);
+    delimiter = european ? delimiter_of(text) : ',';
     const std::vector<InputRecord> records = input_records(text, max_record);
 
     for (const bool with_rejects : {false, true}) {
-        const Run run = correct(log, max_record, with_rejects);
+        const Run run = correct(log, max_record, with_rejects, european);
         if (run.report.failure == kestrane::cli::LogFailure::bad_header) {
-            if (choice < header_count)
+            if (header_given)
                 fail("a good header refused", run.report.message);
             if (!run.output.empty() || !run.rejects.empty())
                 fail("output despite a bad header", run.output);
-            return 0;
+            return;
         }
         if (run.report.failure != kestrane::cli::LogFailure::none)
             fail("the log was not read to its end", run.report.message);
@@ -275,7 +288,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Record& header = *records[0].fields;
         for (const std::string& name : header) {
             if (name.find("calculated_") == 0 || name == "vapor_pressure_pct" || name == "corrected_barometer")
-                return 0;  // results filled in place: other columns, checked by the unit tests
+                return;  // results filled in place: other columns, checked by the unit tests
         }
         const std::size_t rows = records.size() - 1;
         if (run.report.rows != rows)
@@ -309,5 +322,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (run.rejects != (with_rejects ? rejected : std::string()))
             fail("the rejects are not the malformed records as they stood", run.rejects);
     }
+}
+
+}  // namespace
+
+// Input: one byte choosing the header (or none) and the longest record read
+// whole, then the log's bytes.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1)
+        return 0;
+    const std::size_t choice = data[0] % (header_count + 1);
+    std::string log;
+    if (choice < header_count)
+        log.append(headers[choice]) += '\n';
+    log.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    // At least as long as the longest header, so a given header always reads whole.
+    const std::size_t max_record = 160 + std::size_t{data[0] / (header_count + 1)} * 8;
+    check_log(log, max_record, choice < header_count, false);
+    check_log(rotated(log), max_record, choice < header_count, true);
     return 0;
 }

@@ -95,6 +95,43 @@ TEST(RunCli, SingleReadings) {
          "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89\nVapor Pressure (%): 1.5\n"
          "Corrected Barometer: 29.48\n",
          ""},
+        // The command line's own units: 1015.911 hPa is 30 inHg, so only the gas pressure
+        // differs from the defaults' (6.19345 inHg x 33.8637 = 209.73 hPa); 29.46924 psi is
+        // 60 inHg (10.32 % of it is 6.19345 inHg, 3.04 psi); 298.15 K and 1 atm are 25 C and 760 mm Hg,
+        // which give 20.62, 156.74 mm Hg, 1.6 and 29.45.
+        {{"--pressure-unit", "hPa", "--target-pressure", "1015.911", "--barometric-pressure", "1015.911"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 209.73\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--pressure-unit", "PSI", "--target-pressure", "29.46924", "--barometric-pressure", "14.73462"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 10.32\nCalculated Gas Pressure: 3.04\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56\n",
+         ""},
+        {{"--pressure-unit", "atm", "--target-pressure", "1", "--barometer", "1", "--temperature-unit", "K",
+          "--temperature", "298.15"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 0.21\nVapor Pressure (%): 1.6\n"
+         "Corrected Barometer: 29.45\n",
+         ""},
+        {{"--temperature-unit", "kelvin"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: with --temperature-unit kelvin, give --temperature as well: its default, 75, is in Degrees "
+         "F\n"},
+        // With a decimal comma, the defaults are read with one too, and the results written so.
+        {{"--decimal-comma", "--gas", "20,125", "--humidity", "0 %"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20,13\nCalculated Gas Pressure: 6,04\nVapor Pressure (%): 0,0\n"
+         "Corrected Barometer: 30,00\n",
+         ""},
+        {{"-V"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
         // Negative values are values, not options.
         {{"--humidity", "-0.0001"},
          "",
@@ -117,7 +154,11 @@ TEST(RunCli, SingleReadings) {
          "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
          "Corrected Barometer: 29.56\n",
          ""},
-        {{"--gas", "20,95"}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"20,95\"\n"},
+        {{"--gas", "20,95"},
+         "",
+         exit_refused,
+         "",
+         "Error: Target Gas (% Vol) is not a number: \"20,95\" (for a decimal comma, give --decimal-comma)\n"},
         {{"--target-pressure", "30%"}, "", exit_refused, "", "Error: Target Pressure is not a number: \"30%\"\n"},
         {{"--humidity", "12e"}, "", exit_refused, "", "Error: Relative Humidity (%) is not a number: \"12e\"\n"},
         {{"--gas", "1e39"}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
@@ -161,13 +202,13 @@ TEST(RunCli, Logs) {
          header + "\n20.95,30.00,30.00,75,   0, 50\n",
          0,
          header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,,\n",
-         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
+         "kestrane-cli: 1 row read, 1 corrected, 0 refused\n"},
         // The unit options stand for the log's missing unit columns.
         {{"--csv", "-", "--temperature-unit", "C"},
          header + "\n20.95,30.00,30.00,25,0,50\n",
          0,
          header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,,\n",
-         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
+         "kestrane-cli: 1 row read, 1 corrected, 0 refused\n"},
         {{"--csv", "-"},
          header + "\n20.95,30,30,75,0,101\n20.95,30,30,75,0\n20.95,30,30,75,0,0\n",
          exit_refused,
@@ -191,7 +232,7 @@ TEST(RunCli, Logs) {
          header + "\n20.95,30,30,75,0,50\n",
          exit_usage,
          "",
-         "kestrane-cli: --humidity does not go with --csv: the log gives every field in its columns\n"},
+         "kestrane-cli: --humidity does not go with a log: the log gives every field in its columns\n"},
         {{"--csv", "no-such-log.csv"},
          "",
          exit_io,
@@ -217,7 +258,7 @@ TEST(RunCli, Logs) {
          "calculated_gas_pct," + header +
              ",error,x,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,warning\n"
              "20.95,20.95,30,30,75,0,0,,y,6.29,0.0,30.00,\n",
-         "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n"},
+         "kestrane-cli: 1 row read, 1 corrected, 0 refused\n"},
     };
     expect_runs(cases);
 }
@@ -239,7 +280,7 @@ TEST(RunCli, LogRoundTrip) {
     const std::string log = "note," + header + ",pressure_unit\r\n" +
                             "\"a, b\",\"20.95\",\"30.00\",30.00,75,\"   0\",\" 50\",\" inHg \"\n"
                             "\"say \"\"hi\"\"\",20.95,30.00,30.00,75,0,50,\n"
-                            "\"trailing \",20.95,30.00,30.00,75,0,50,psi\n"
+                            "\"trailing \",20.95,30.00,30.00,75,0,50,torr\n"
                             "\"\",20.95,30.00,30.00,75,0,150,\n";
     const CliRun got = run({"--csv", "-"}, log);
     EXPECT_EQ(got.status, exit_refused) << got.err;
@@ -253,7 +294,8 @@ TEST(RunCli, LogRoundTrip) {
     }
     EXPECT_EQ(out[1][in[1].size() + 4], "");
     EXPECT_EQ(out[3][in[3].size() + 4],
-              "unknown pressure unit \"psi\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)");
+              "unknown pressure unit \"torr\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa, hPa or mbar or millibar, "
+              "psi or psia, atm (any case)");
     EXPECT_EQ(out[4][in[4].size() + 4], "Error: Relative Humidity Outside of Range");
 }
 
@@ -288,12 +330,12 @@ TEST(RunCli, Tables) {
          "",
          exit_usage,
          "",
-         "kestrane-cli: --csv and table do not go together: run them separately\n"},
+         "kestrane-cli: a log and table do not go together: run them separately\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--gas", "20,95"},
          "",
          exit_refused,
          "",
-         "Error: Target Gas (% Vol) is not a number: \"20,95\"\n"},
+         "Error: Target Gas (% Vol) is not a number: \"20,95\" (for a decimal comma, give --decimal-comma)\n"},
         // A swept field counts as given with its unit; the one left at its default does not.
         {{"table", "--rows", "target_pressure=10:20:10", "--columns", "temperature=0:1:1", "--pressure-unit", "kPa"},
          "",
@@ -305,23 +347,22 @@ TEST(RunCli, Tables) {
           "--format", "csv"},
          "",
          0,
-         "Calculated Gas (% Vol) by temperature (Degrees C) down and relative humidity (%) across\n"
-         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
-         "\"Units: Degrees C, In Hg, Feet\"\n"
-         "temperature \\ relative humidity,0,100\n"
+         "temperature (Degrees C) \\ relative humidity (%),0,100\n"
          "0,20.95,20.82\n"
          "10,20.95,20.70\n",
-         ""},
+         "Calculated Gas (% Vol) by temperature (Degrees C) down and relative humidity (%) across\n"
+         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
+         "Units: Degrees C, In Hg, Feet\n"},
         // Warnings under the table, with the cells they concern.
         {{"table", "--rows", "temperature=100:130:30", "--columns", "humidity=0:100:100", "--format", "csv"},
          "",
          0,
-         "Calculated Gas (% Vol) by temperature (Degrees F) down and relative humidity (%) across\n"
-         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
-         "\"Units: Degrees F, In Hg, Feet\"\n"
-         "temperature \\ relative humidity,0,100\n"
+         "temperature (Degrees F) \\ relative humidity (%),0,100\n"
          "100,20.95,19.60\n"
          "130,20.95,17.79\n",
+         "Calculated Gas (% Vol) by temperature (Degrees F) down and relative humidity (%) across\n"
+         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
+         "Units: Degrees F, In Hg, Feet\n"
          "kestrane-cli: warning: 2 of 4 cells: the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), "
          "the range the vapour pressure curve was fitted to\n"},
     };
@@ -332,23 +373,54 @@ TEST(RunCli, TableOfTheMostCells) {
     const CliRun got =
         run({"table", "--rows", "altitude=0:99:1", "--columns", "temperature=0:99:1", "--format", "csv"});
     EXPECT_EQ(got.status, 0) << got.err;
-    // Three title lines, the header row and 100 rows of 101 fields.
-    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 104);
-    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), ','), 2 + 100 + 100 * 100);
+    // The header row and 100 rows of 101 fields.
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 101);
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), ','), 100 + 100 * 100);
 }
 
 TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
     const CliCase cases[] = {
-        {{"--pressure-unit", "psi"},
+        {{"--pressure-unit", "torr"},
          "",
          exit_usage,
          "",
-         "kestrane-cli: unknown pressure unit \"psi\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa (any case)\n"},
-        {{"--temperature-unit", "K"},
+         "kestrane-cli: unknown pressure unit \"torr\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa, hPa or mbar or "
+         "millibar, psi or psia, atm (any case)\n"},
+        {{"--temperature-unit", "R"},
          "",
          exit_usage,
          "",
-         "kestrane-cli: unknown temperature unit \"K\"; use Degrees F or F, Degrees C or C (any case)\n"},
+         "kestrane-cli: unknown temperature unit \"R\"; use Degrees F or F, Degrees C or C, K or kelvin (any case)\n"},
+        {{"--pressure-unit", "mmgh"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: unknown pressure unit \"mmgh\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa, hPa or mbar or "
+         "millibar, psi or psia, atm (any case); did you mean mmHg?\n"},
+        {{"--humdity", "5"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: The following argument was not expected: --humdity\n"
+         "kestrane-cli: did you mean --humidity?\nRun with --help for more information.\n"},
+        {{"--rows", "altitude=0:1:1"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: The following argument was not expected: --rows\n"
+         "kestrane-cli: did you mean table --rows? (--rows is the table command's)\n"
+         "Run with --help for more information.\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--colums", "x"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: The following argument was not expected: --colums\n"
+         "kestrane-cli: did you mean --columns?\nRun with --help for more information.\n"},
+        {{"tabel", "--quiet"},
+         "",
+         exit_io,
+         "",
+         "kestrane-cli: cannot read 'tabel': No such file or directory (did you mean the command table?)\n"},
         {{"--distance-unit", "yd"},
          "",
          exit_usage,
@@ -359,9 +431,10 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          exit_usage,
          "",
          "kestrane-cli: The following argument was not expected: --bogus\n"
-         "Accepted: --version, --help, --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, "
-         "--humidity, --lenient, --temperature-unit, --pressure-unit, --distance-unit, --csv, --rejects; the command "
-         "table with --help, --rows, --columns, --result, --format\n"
+         "Accepted: --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, --humidity, "
+         "--lenient, --decimal-comma, --temperature-unit, --pressure-unit, --distance-unit, --csv, --rejects, "
+         "--delimiter, --format, --output, --quiet, --version, --help; the command table with --help, --rows, "
+         "--columns, --result, --format\n"
          "Run with --help for more information.\n"},
         // A file name that is an option is no file name.
         {{"--csv", "--help"},
@@ -370,12 +443,18 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "",
          "kestrane-cli: --csv needs a file name, not the option \"--help\" (for a file of that name, write "
          "./--help)\n"},
-        {{"--rejects", "rejected.csv"}, "", exit_usage, "", "kestrane-cli: --rejects goes with --csv\n"},
+        {{"--rejects", "rejected.csv"}, "", exit_usage, "", "kestrane-cli: --rejects goes with a log\n"},
+        {{"-o", ""}, "", exit_usage, "", "kestrane-cli: --output needs a file name\n"},
+        {{"-o", "-q"},
+         "",
+         exit_usage,
+         "",
+         "kestrane-cli: --output needs a file name, not the option \"-q\" (for a file of that name, write ./-q)\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--format", "xml"},
          "",
          exit_usage,
          "",
-         "kestrane-cli: --format: xml not in {text,csv,md}\nRun with --help for more information.\n"},
+         "kestrane-cli: --format: xml not in {text,csv,md,long}\nRun with --help for more information.\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--result", "gas"},
          "",
          exit_usage,
@@ -386,7 +465,7 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
     expect_runs(cases);
     for (const auto args : {std::initializer_list<const char*>{"--altitude"},
                             {"table", "--columns", "temperature=0:1:1"},
-                            {"nonsense"}}) {
+                            {"one.csv", "two.csv"}}) {
         const CliRun got = run(args);
         EXPECT_EQ(got.status, exit_usage) << "arguments" << joined(args);
         EXPECT_EQ(got.out, "") << "arguments" << joined(args);
@@ -403,17 +482,30 @@ TEST(RunCli, HelpShowsEveryOptionWithAnExample) {
     const std::pair<const CliRun*, std::vector<std::string>> expectations[] = {
         {&main_help,
          {"e.g. --gas 20.9", "e.g. --target-pressure 760", "e.g. --barometric-pressure 29.5", "e.g. --temperature 25",
-          "e.g. --altitude 1500", "e.g. --humidity 80", "e.g. --temperature-unit C", "e.g. --pressure-unit mmHg",
-          "e.g. --distance-unit m", "e.g. --csv readings.csv", "e.g. --version", "e.g. --help",
-          "kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50"}},
+          "e.g. --altitude 1500", "e.g. --humidity 80", "e.g. --temperature-unit C", "e.g. --pressure-unit hPa",
+          "e.g. --distance-unit m", "e.g. kestrane-cli readings.csv", "e.g. --csv readings.csv", "e.g. --version",
+          "e.g. --help", "e.g. --decimal-comma", "e.g. --delimiter tab", "e.g. --format json", "e.g. -o corrected.csv",
+          "e.g. --quiet", "e.g. --format long"}},
         {&table_help,
          {"e.g. --rows altitude=0:10000:1000", "e.g. --columns temperature=32:104:9", "e.g. --result gas-pressure",
-          "e.g. --format md"}},
+          "e.g. --format long"}},
     };
     for (const auto& [help, examples] : expectations) {
         for (const std::string& example : examples)
             EXPECT_NE(help->out.find(example), std::string::npos) << "no \"" << example << "\" in\n" << help->out;
     }
+    // The options in their groups, in this order, and three examples at the end.
+    std::size_t at = 0;
+    for (const char* group : {"\nReading:\n", "\nUnits:\n", "\nLog:\n", "\nTable:\n", "\nOutput:\n", "\nExamples:\n"}) {
+        const std::size_t found = main_help.out.find(group, at);
+        ASSERT_NE(found, std::string::npos) << "no " << group << " after offset " << at << " in\n" << main_help.out;
+        at = found;
+    }
+    EXPECT_EQ(main_help.out.substr(at),
+              "\nExamples:\n"
+              "  kestrane-cli --pressure-unit hPa --target-pressure 1013.25 --barometric-pressure 1002 --format json\n"
+              "  kestrane-cli --decimal-comma readings.csv -o corrected.csv\n"
+              "  kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50\n");
 }
 
 std::string read_file(const char* path) {
@@ -434,7 +526,7 @@ TEST(RunCli, LogFromAFileWithCrLf) {
     EXPECT_EQ(got.status, 0) << got.err;
     EXPECT_EQ(got.out, "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas," +
                            results + "50,5000,75,30,30,20.95,17.29,5.19,1.5,24.76,,\n");
-    EXPECT_EQ(got.err, "kestrane-cli: 1 rows read, 1 corrected, 0 refused\n");
+    EXPECT_EQ(got.err, "kestrane-cli: 1 row read, 1 corrected, 0 refused\n");
     EXPECT_EQ(read_file(log_path),
               "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"
               "target_gas\r\n50,5000,75,30,30,20.95\r\n");

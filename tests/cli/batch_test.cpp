@@ -108,7 +108,7 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "\n"
                        "20.95,30.00,30.00,75,0,50,,extra\n"
                        "20.95,30.00,\"30.00,75,0,50,\n"
-                       "20.95,30.00,30.00,75,0,50,psi\n"
+                       "20.95,30.00,30.00,75,0,50,torr\n"
                        "\"20.95\"x,30.00,30.00,75,0,50,\n"
                        "20\"95,30.00,30.00,75,0,50,\n"
                        "20.95,30.00,30.00,75,0,0,\n",
@@ -117,8 +117,8 @@ TEST(CorrectLog, EveryRowComesBack) {
              "\"20.95,30.00,30.00,75,0,50\",,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"
              "\"20.95,30.00,30.00,75,0,50,,extra\",,,,,,,,,,,\"line 5: expected 7 fields, found 8\",\n"
              "\"20.95,30.00,\"\"30.00,75,0,50,\",,,,,,,,,,,line 6: unterminated quoted field,\n"
-             "20.95,30.00,30.00,75,0,50,psi,,,,,\"unknown pressure unit \"\"psi\"\"; use In Hg or inHg, mm Hg or "
-             "mmHg, Bar, KPa (any case)\",\n"
+             "20.95,30.00,30.00,75,0,50,torr,,,,,\"unknown pressure unit \"\"torr\"\"; use In Hg or inHg, mm Hg or "
+             "mmHg, Bar, KPa, hPa or mbar or millibar, psi or psia, atm (any case)\",\n"
              "\"\"\"20.95\"\"x,30.00,30.00,75,0,50,\",,,,,,,,,,,line 8: text after the closing quote of a field,\n"
              "\"20\"\"95,30.00,30.00,75,0,50,\",,,,,,,,,,,line 9: quote inside a field that is not quoted,\n"
              "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,,\n",

@@ -5,6 +5,8 @@
 #   ARGS      its arguments, separated by "|";  INPUT  a file for standard input
 #   STATUS    the expected exit status;  OUT, ERR  files holding the expected output, or empty for none
 #   WORK      where to keep what the program wrote (WORK.out, WORK.err)
+#   WRITTEN   a file holding what the program must have written to WORK.written
+#             (its arguments name that file), or empty
 #   STDOUT    "full" to write standard output to /dev/full, "closed" to start
 #             the program with it closed, empty for WORK.out
 foreach(var PROGRAM STATUS WORK)
@@ -29,7 +31,7 @@ if(STDOUT STREQUAL "full")
 elseif(STDOUT STREQUAL "closed")
   set(command sh -c "exec \"$@\" >&-" sh ${command})
 endif()
-file(REMOVE ${WORK}.out)
+file(REMOVE ${WORK}.out ${WORK}.written)
 execute_process(COMMAND ${command} ${input_option}
                 RESULT_VARIABLE status OUTPUT_FILE ${output_file} ERROR_FILE ${WORK}.err)
 if(NOT output_file STREQUAL "${WORK}.out")
@@ -53,6 +55,14 @@ read_bytes("${OUT}" expected_out_hex expected_out)
 read_bytes("${ERR}" expected_err_hex expected_err)
 
 set(failed FALSE)
+if(WRITTEN)
+  read_bytes(${WORK}.written written_hex written)
+  read_bytes(${WRITTEN} expected_written_hex expected_written)
+  if(NOT written_hex STREQUAL expected_written_hex)
+    message(SEND_ERROR "arguments [${ARGS}]: the file written\n[${written}]\nexpected\n[${expected_written}]")
+    set(failed TRUE)
+  endif()
+endif()
 if(NOT status STREQUAL STATUS)
   message(SEND_ERROR "arguments [${ARGS}]: exit status ${status}, expected ${STATUS}")
   set(failed TRUE)

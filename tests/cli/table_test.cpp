@@ -204,13 +204,12 @@ TEST(Table, CellsAreSingleReadings) {
         const CliRun table = run(args);
         ASSERT_EQ(table.status, 0) << joined(args) << ": " << table.err;
         const std::vector<std::string> lines = lines_of(table.out);
-        ASSERT_GE(lines.size(), 5u) << joined(args);
-        const std::vector<std::string> header = split_commas(lines[3]);
+        const std::vector<std::string> notes = lines_of(table.err);
+        ASSERT_GE(lines.size(), 2u) << joined(args);
+        const std::vector<std::string> header = split_commas(lines[0]);
         std::size_t cells = 0;
-        for (std::size_t l = 4; l < lines.size(); ++l) {
+        for (std::size_t l = 1; l < lines.size(); ++l) {
             const std::vector<std::string> row = split_commas(lines[l]);
-            if (row.size() == 2 && row[0].size() == 2 && row[0][0] == 'E')
-                break;  // the legend
             ASSERT_EQ(row.size(), header.size()) << joined(args) << ": line " << lines[l];
             for (std::size_t c2 = 1; c2 < row.size(); ++c2) {
                 std::vector<std::string> reading = {c.row_option, row[0], c.column_option, header[c2]};
@@ -218,9 +217,9 @@ TEST(Table, CellsAreSingleReadings) {
                 const CliRun single = run(reading);
                 ++cells;
                 if (single.status == exit_refused) {
-                    // The mark's legend line gives exactly the reading's message.
-                    const std::string legend = row[c2] + "," + single.err.substr(0, single.err.size() - 1);
-                    EXPECT_NE(std::find(lines.begin(), lines.end(), legend), lines.end())
+                    // The mark's legend line, with the titles on standard error, gives exactly the reading's message.
+                    const std::string legend = row[c2] + ": " + single.err.substr(0, single.err.size() - 1);
+                    EXPECT_NE(std::find(notes.begin(), notes.end(), legend), notes.end())
                         << joined(reading) << ": cell " << row[c2] << ", no legend line " << legend;
                     continue;
                 }
@@ -236,30 +235,50 @@ TEST(Table, CellsAreSingleReadings) {
     }
 }
 
-TEST(Table, ThreeFormats) {
+TEST(Table, FourFormats) {
     const std::vector<std::string> sweep = {"table", "--rows", "humidity=0:150:50", "--columns",
                                             "altitude=0:5000:5000"};
     const std::string titles =
         "Calculated Gas (% Vol) by relative humidity (%) down and altitude (Feet) across\n"
         "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; temperature 75 "
         "Degrees F\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {"text", titles + "Units: Degrees F, In Hg, Feet\n"
-                          "\n"
-                          "relative humidity \\ altitude      0   5000\n"
-                          "                           0  20.95  17.60\n"
-                          "                          50  20.64  17.29\n"
-                          "                         100  20.34  16.99\n"
-                          "                         150     E6     E6\n"
-                          "\n"
-                          "E6: Error: Relative Humidity Outside of Range\n"},
-        {"csv", titles + "\"Units: Degrees F, In Hg, Feet\"\n"
-                         "relative humidity \\ altitude,0,5000\n"
-                         "0,20.95,17.60\n"
-                         "50,20.64,17.29\n"
-                         "100,20.34,16.99\n"
-                         "150,E6,E6\n"
-                         "E6,Error: Relative Humidity Outside of Range\n"},
+    const std::string notes = titles + "Units: Degrees F, In Hg, Feet\nE6: Error: Relative Humidity Outside of Range\n";
+    struct FormatCase {
+        std::string format;
+        std::string out;
+        std::string err;
+    };
+    const FormatCase cases[] = {
+        {"text",
+         titles + "Units: Degrees F, In Hg, Feet\n"
+                  "\n"
+                  "relative humidity \\ altitude      0   5000\n"
+                  "                           0  20.95  17.60\n"
+                  "                          50  20.64  17.29\n"
+                  "                         100  20.34  16.99\n"
+                  "                         150     E6     E6\n"
+                  "\n"
+                  "E6: Error: Relative Humidity Outside of Range\n",
+         ""},
+        // The data alone on standard output, the titles and legend on standard error.
+        {"csv",
+         "relative humidity (%) \\ altitude (Feet),0,5000\n"
+         "0,20.95,17.60\n"
+         "50,20.64,17.29\n"
+         "100,20.34,16.99\n"
+         "150,E6,E6\n",
+         notes},
+        {"long",
+         "relative_humidity,altitude,calculated_gas_pct,unit,error,warning\n"
+         "0,0,20.95,%,,\n"
+         "0,5000,17.60,%,,\n"
+         "50,0,20.64,%,,\n"
+         "50,5000,17.29,%,,\n"
+         "100,0,20.34,%,,\n"
+         "100,5000,16.99,%,,\n"
+         "150,0,,%,Error: Relative Humidity Outside of Range,\n"
+         "150,5000,,%,Error: Relative Humidity Outside of Range,\n",
+         notes},
         {"md",
          "**Calculated Gas (% Vol) by relative humidity (%) down and altitude (Feet) across**\n"
          "\n"
@@ -275,15 +294,21 @@ TEST(Table, ThreeFormats) {
          "| 100 | 20.34 | 16.99 |\n"
          "| 150 | E6 | E6 |\n"
          "\n"
-         "- E6: Error: Relative Humidity Outside of Range\n"},
+         "- E6: Error: Relative Humidity Outside of Range\n",
+         ""},
     };
-    for (const auto& [format, expected] : cases) {
+    for (const auto& c : cases) {
         std::vector<std::string> args = sweep;
-        args.insert(args.end(), {"--format", format});
+        args.insert(args.end(), {"--format", c.format});
         const CliRun got = run(args);
         EXPECT_EQ(got.status, 0) << joined(args) << ": " << got.err;
-        EXPECT_EQ(got.out, expected) << joined(args);
-        EXPECT_EQ(got.err, "") << joined(args);
+        EXPECT_EQ(got.out, c.out) << joined(args);
+        EXPECT_EQ(got.err, c.err) << joined(args);
+        // --quiet drops the notes of the CSV formats, and nothing else.
+        args.push_back("--quiet");
+        const CliRun quiet = run(args);
+        EXPECT_EQ(quiet.out, c.out) << joined(args);
+        EXPECT_EQ(quiet.err, "") << joined(args);
     }
 }
 

@@ -70,9 +70,9 @@ NumberSpan find_number(std::string_view text) {
 // conversion: no exponent, at most nine digits of which at most seven after
 // the point, and the digits an integer below 2^24. The digits and the power of
 // ten are then both exact floats, and one IEEE float division of exact
-// operands rounds correctly, as the general conversion does. Gives the value
-// and sets length as find_number would; nothing for any other text.
-std::optional<double> short_decimal(std::string_view text, std::size_t& length) {
+// operands rounds correctly, as the general conversion does. Sets the value
+// and length as find_number would and returns true; false for any other text.
+bool short_decimal(std::string_view text, double& value, std::size_t& length) {
     static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
     const std::size_t n = text.size();
     std::size_t i = 0;
@@ -91,17 +91,18 @@ std::optional<double> short_decimal(std::string_view text, std::size_t& length) 
             digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
     }
     if (count == 0 || decimals > 7 || digits >= (1u << 24) || (i < n && is_digit(text[i])))
-        return std::nullopt;
+        return false;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < n && (text[j] == '+' || text[j] == '-'))
             ++j;
         if (j < n && is_digit(text[j]))
-            return std::nullopt;  // an exponent
+            return false;  // an exponent
     }
     length = i;
     const double widened = static_cast<double>(static_cast<float>(digits) / powers[decimals]);
-    return negative ? -widened : widened;
+    value = negative ? -widened : widened;
+    return true;
 }
 
 }  // namespace
@@ -124,7 +125,9 @@ std::optional<double> scan_field(std::string_view text) {
 }
 
 std::optional<double> scan_field(std::string_view text, std::size_t& length) {
-    if (const std::optional<double> quick = short_decimal(text, length))
+    // The value comes back through a plain double rather than an optional: the
+    // optional's copy into scan_field's own result stalled on every field.
+    if (double quick = 0.0; short_decimal(text, quick, length))
         return quick;
     const NumberSpan span = find_number(text);
     length = span.end;

@@ -263,7 +263,9 @@ bool CsvReader::next(std::vector<std::string_view>& fields) {
         std::size_t length = 0;
         std::size_t break_length = 0;
         const bool found = find_end(length, break_length);
-        if ((found ? length : end_ - start_) > max_record_) {
+        // Unfinished, the record holds at least the bytes before where the look
+        // stopped; a last CR or quote held may yet turn out to be its line break.
+        if ((found ? length : scan_.pos) > max_record_) {
             if (cut_back()) {
                 split(text_, fields);
                 return true;

@@ -12,25 +12,10 @@
 
 #include "cli/app.h"
 #include "cli/csv.h"
+#include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(std::initializer_list<const char*> args, const std::string& input = "") {
-    std::vector<const char*> argv = {"kestrane-cli"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string joined(std::initializer_list<const char*> args) {
     std::string text;

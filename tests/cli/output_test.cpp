@@ -13,26 +13,10 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args, const std::string& input = "") {
-    std::vector<const char*> argv = {"kestrane-cli"};
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // As a current spreadsheet saves it where the comma is the decimal mark: a byte
 // order mark, semicolons, decimal commas, CRLF, quotes where it likes them.

@@ -9,6 +9,7 @@
 
 #include "cli/app.h"
 #include "cli/table.h"
+#include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {
 namespace {
@@ -90,23 +91,6 @@ TEST(ParseSweep, FieldAndRange) {
         EXPECT_FALSE(parse_sweep(text, error).has_value()) << text;
         EXPECT_EQ(error, message) << text;
     }
-}
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args) {
-    std::vector<const char*> argv = {"kestrane-cli"};
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-    return {status, out.str(), err.str()};
 }
 
 std::string joined(const std::vector<std::string>& args) {

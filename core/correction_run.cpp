@@ -77,10 +77,6 @@ CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selectio
     return results_of(in, selection, conditions(in, selection));
 }
 
-CorrectionWarnings correction_warnings(CorrectionInputs in, UnitSelection selection) {
-    return warnings_of(conditions(in, selection));
-}
-
 CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selection, CorrectionWarnings& warnings) {
     const Conditions c = conditions(in, selection);
     warnings = warnings_of(c);

@@ -119,10 +119,8 @@ inline constexpr std::string_view temperature_outside_fit_warning =
     "the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), the range the vapour pressure curve "
     "was fitted to";
 
-// The warnings of values that passed their checks, in the units of selection.
-CorrectionWarnings correction_warnings(CorrectionInputs inputs, UnitSelection selection);
-
-// compute_correction and correction_warnings in one.
+// compute_correction, also giving the warnings of the values (which passed
+// their checks, in the units of selection).
 CorrectionResults compute_correction(CorrectionInputs inputs, UnitSelection selection, CorrectionWarnings& warnings);
 
 // The four texts of computed results.

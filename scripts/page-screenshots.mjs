@@ -1,8 +1,9 @@
 #!/usr/bin/env node
 // Screenshots of the page for the README: desktop and phone, each after a
 // calculation at 1500 m, 25 °C and 80 % relative humidity.
+import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { launchBrowser, openPage, repoRoot } from '../web/tests/browser.mjs';
+import { engines, repoRoot } from '../web/tests/engines.mjs';
 import { formControls, runReading } from '../web/tests/form.mjs';
 
 const reading = { texts: ['20.95', '30.00', '30.00', '25', '1500', '80'], units: ['Degrees C', 'In Hg', 'Meters'] };
@@ -11,12 +12,12 @@ const shots = [
   ['page-phone.png', { width: 360, height: 740, isMobile: true, hasTouch: true }],
 ];
 
-const browser = await launchBrowser();
+const browser = await engines.find((engine) => engine.name === 'chromium').launch();
 try {
   for (const [file, viewport] of shots) {
-    const page = await openPage(browser, viewport);
+    const page = await browser.open({ viewport });
     await runReading(await formControls(page), reading);
-    await page.screenshot({ path: join(repoRoot, 'docs', file), fullPage: true });
+    writeFileSync(join(repoRoot, 'docs', file), await page.screenshot({ fullPage: true }));
     console.log(`docs/${file}`);
   }
 } finally {

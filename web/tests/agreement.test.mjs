@@ -1,10 +1,11 @@
 // 500 generated readings, plausible and hostile, typed into the page must give
-// exactly what `kestrane-cli --lenient` gives for the same texts and units.
+// exactly what `kestrane-cli --lenient` gives for the same texts and units, in
+// each engine.
 // The seed is fixed unless KESTRANE_SEED gives another; it is printed to replay a failure.
 import assert from 'node:assert/strict';
-import { test } from 'node:test';
-import { launchBrowser, openPage } from './browser.mjs';
+import { after, before, describe, test } from 'node:test';
 import { cliOutcomes } from './cli.mjs';
+import { engines } from './engines.mjs';
 import { formControls, runReading } from './form.mjs';
 
 const seed = Number(process.env.KESTRANE_SEED ?? 20261207) >>> 0;
@@ -60,26 +61,30 @@ function generateReadings(random) {
   });
 }
 
-test(`${readingCount} generated readings agree with kestrane-cli --lenient`, async (t) => {
-  t.diagnostic(`seed ${seed} (KESTRANE_SEED=${seed} replays it)`);
-  const readings = generateReadings(generator(seed));
-  const expected = cliOutcomes(readings);
-  const browser = await launchBrowser();
-  try {
-    const controls = await formControls(await openPage(browser));
-    const differences = [];
-    for (const [i, reading] of readings.entries()) {
-      const shown = await runReading(controls, reading);
-      try {
-        assert.deepEqual(shown, expected[i]);
-      } catch {
-        differences.push(`reading ${i} ${JSON.stringify(reading)}: page ${JSON.stringify(shown)}, cli ${JSON.stringify(expected[i])}`);
+const readings = generateReadings(generator(seed));
+const expected = cliOutcomes(readings);
+const refused = expected.filter((o) => o.message).length;
+
+for (const engine of engines) {
+  describe(engine.name, { skip: engine.skip }, () => {
+    let browser;
+    before(async () => (browser = await engine.launch()));
+    after(() => browser?.close());
+
+    test(`${readingCount} generated readings agree with kestrane-cli --lenient`, async (t) => {
+      t.diagnostic(`${browser.version}; seed ${seed} (KESTRANE_SEED=${seed} replays it)`);
+      t.diagnostic(`${readings.length - refused} calculated, ${refused} refused`);
+      const controls = await formControls(await browser.open());
+      const differences = [];
+      for (const [i, reading] of readings.entries()) {
+        const shown = await runReading(controls, reading);
+        try {
+          assert.deepEqual(shown, expected[i]);
+        } catch {
+          differences.push(`reading ${i} ${JSON.stringify(reading)}: page ${JSON.stringify(shown)}, cli ${JSON.stringify(expected[i])}`);
+        }
       }
-    }
-    const refused = expected.filter((o) => o.message).length;
-    t.diagnostic(`${readings.length - refused} calculated, ${refused} refused`);
-    assert.deepEqual(differences.slice(0, 10), [], `seed ${seed}: ${differences.length} readings differ`);
-  } finally {
-    await browser.close();
-  }
-});
+      assert.deepEqual(differences.slice(0, 10), [], `seed ${seed}: ${differences.length} readings differ`);
+    });
+  });
+}

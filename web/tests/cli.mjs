@@ -35,7 +35,8 @@ export function cliOutcomes(readings) {
   const rows = readings.map((r) => [...r.texts, ...r.units].map(quote).join(','));
   const input = [inputColumns.join(','), ...rows].join('\r\n') + '\r\n';
   const run = spawnSync(cliPath, ['--lenient', '--csv', '-'], { input, encoding: 'utf8', maxBuffer: 1 << 26 });
-  if (run.status !== 0 && run.status !== 1) throw new Error(`kestrane-cli exited ${run.status}: ${run.stderr}`);
+  if (run.error) throw new Error(`kestrane-cli (${cliPath}) could not run: ${run.error.message}`);
+  if (run.status !== 0 && run.status !== 1) throw new Error(`kestrane-cli exited ${run.status ?? run.signal}: ${run.stderr}`);
   const [header, ...records] = parseCsv(run.stdout);
   const at = (record, name) => record[header.indexOf(name)];
   if (records.length !== readings.length) throw new Error(`kestrane-cli gave ${records.length} rows for ${readings.length}`);

@@ -1,5 +1,6 @@
 // The page's form as its users and their screen readers meet it: every control
 // found by its accessible name, a reading entered, a press, the outcome read back.
+// `page` is a page of any engine in engines.mjs.
 
 export const fieldNames = ['Target Gas (% Vol)', 'Target Pressure', 'Barometric Pressure', 'Temperature', 'Altitude',
   'Relative Humidity (%)'];
@@ -9,19 +10,24 @@ export const resultNames = ['Calculated Gas (% Vol)', 'Calculated Gas Pressure',
 export const defaultTexts = ['20.95', '30.00', '30.00', '75', '   0', ' 50'];
 export const defaultUnits = ['Degrees F', 'In Hg', 'Feet'];
 
-// The controls of a page, by accessible name and role.
+// The controls of a page, by accessible name and role (the lists by the role
+// the engine gives a drop-down list).
 export async function formControls(page) {
-  const find = async (name, role) => {
-    const handle = await page.$(`aria/${name}[role="${role}"]`);
-    if (!handle) throw new Error(`no ${role} named "${name}"`);
-    return handle;
-  };
+  const queries = [
+    ...fieldNames.map((name) => [name, 'textbox']),
+    ...listNames.map((name) => [name, page.listRole]),
+    ...resultNames.map((name) => [name, 'textbox']),
+    ['Execute Calculation', 'button'],
+    [null, 'alert'],
+  ];
+  const found = await page.findAll(queries);
   return {
-    fields: await Promise.all(fieldNames.map((name) => find(name, 'textbox'))),
-    lists: await Promise.all(listNames.map((name) => find(name, 'combobox'))),
-    results: await Promise.all(resultNames.map((name) => find(name, 'textbox'))),
-    button: await find('Execute Calculation', 'button'),
-    alert: await page.$('[role="alert"]'),
+    page,
+    fields: found.slice(0, 6),
+    lists: found.slice(6, 9),
+    results: found.slice(9, 13),
+    button: found[13],
+    alert: found[14],
   };
 }
 
@@ -29,8 +35,8 @@ export async function formControls(page) {
 // left as it is when undefined), presses Execute Calculation and gives what
 // the page shows: {message} when refused, else {results}.
 export async function runReading(controls, reading) {
-  const { fields, lists, results, button, alert } = controls;
-  return button.evaluate(
+  const { page, fields, lists, results, button, alert } = controls;
+  return page.evaluate(
     (press, texts, units, alertElement, ...elements) => {
       const fieldElements = elements.slice(0, 6), listElements = elements.slice(6, 9), resultElements = elements.slice(9);
       texts.forEach((text, i) => text !== null && (fieldElements[i].value = text));
@@ -42,7 +48,7 @@ export async function runReading(controls, reading) {
       const message = alertElement.textContent;
       return message ? { message } : { results: resultElements.map((r) => r.value) };
     },
-    reading.texts?.map((t) => t ?? null) ?? [], reading.units?.map((u) => u ?? null) ?? [], alert,
+    button, reading.texts?.map((t) => t ?? null) ?? [], reading.units?.map((u) => u ?? null) ?? [], alert,
     ...fields, ...lists, ...results,
   );
 }

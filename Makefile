@@ -28,7 +28,7 @@ web: deps
 node_modules/.package-lock.json: package.json package-lock.json | deps
 	npm ci --no-audit --no-fund
 
-# The page in headless Chromium (against the native kestrane-cli), and its module under Node.
+# The page in headless Chromium, Firefox and WebKitGTK (against the native kestrane-cli), and its module under Node.
 web-test: web native node_modules/.package-lock.json
 	$(WEB_TESTS)
 

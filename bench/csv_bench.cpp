@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch.h"
-#include "cli/csv.h"
 #include "core/correction_run.h"
+#include "log/csv.h"
+#include "log/log_corrector.h"
 
 namespace {
 
@@ -58,17 +58,24 @@ std::string make_log(bool quote_every_cell) {
     return log;
 }
 
+// Corrects the log as the command line does: 64 KiB pushed at a time, the
+// output counted and dropped after each.
 void correct_log(benchmark::State& state, const std::string& log) {
-    const cli::LogOptions options;
+    const LogOptions options;
     std::size_t written = 0;
+    constexpr std::size_t chunk = std::size_t{1} << 16;
     for (auto _ : state) {
-        std::istringstream in(log);
-        CountingBuffer counter;
-        std::ostream out(&counter);
-        const cli::LogReport report = cli::correct_log(in, out, options);
-        if (report.failure != cli::LogFailure::none || report.rows != log_rows)
+        LogCorrector corrector(options);
+        written = 0;
+        for (std::size_t at = 0; at < log.size(); at += chunk) {
+            corrector.push(std::string_view(log).substr(at, chunk));
+            written += corrector.output().size();
+            corrector.output().clear();
+        }
+        corrector.finish();
+        written += corrector.output().size();
+        if (corrector.failed() || corrector.report().rows != log_rows)
             state.SkipWithError("the log was not corrected whole");
-        written = counter.count;
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(log.size()));
     state.SetItemsProcessed(state.iterations() * log_rows);
@@ -92,10 +99,11 @@ void BM_read_cells_only(benchmark::State& state) {
     static const std::string log = make_log(false);
     std::vector<std::string_view> cells;
     for (auto _ : state) {
-        std::istringstream in(log);
-        cli::CsvReader reader(in);
+        RecordReader reader;
+        reader.push(log);
+        reader.close();
         std::size_t rows = 0;
-        while (reader.next(cells))
+        while (reader.next(cells) == RecordReader::Step::record)
             ++rows;
         benchmark::DoNotOptimize(rows);
     }
@@ -109,11 +117,12 @@ void BM_runs_only(benchmark::State& state) {
     static const std::string log = make_log(false);
     std::vector<std::vector<std::string>> rows;
     {
-        std::istringstream in(log);
-        cli::CsvReader reader(in);
+        RecordReader reader;
+        reader.push(log);
+        reader.close();
         std::vector<std::string_view> cells;
         reader.next(cells);  // headings
-        while (reader.next(cells))
+        while (reader.next(cells) == RecordReader::Step::record)
             rows.emplace_back(cells.begin(), cells.end());
     }
     for (auto _ : state) {

@@ -4,11 +4,12 @@
 
 #include <memory>
 #include <span>
-#include <vector>
+#include <sstream>
 
-#include "commands.h"
+#include "core/names.h"
+#include "log/log_columns.h"
+#include "log/log_header.h"
 #include "messages.h"
-#include "table.h"
 
 #ifndef KESTRANE_VERSION
 #error "KESTRANE_VERSION is set by the build"
@@ -17,10 +18,14 @@
 namespace kestrane::cli {
 namespace {
 
+// The commands besides the reading and the log.
+constexpr std::string_view table_command = "table";
+constexpr std::string_view help_command = "help";
+
 // An example value of each field's option, for its help.
 constexpr std::array<std::string_view, field_count> field_examples = {"20.9", "760", "29.5", "25", "1500", "80"};
 // An example unit of each unit option, for its help.
-constexpr std::array<std::string_view, 3> unit_examples = {"C", "hPa", "m"};
+constexpr std::array<std::string_view, unit_kind_count> unit_examples = {"C", "hPa", "m"};
 
 // The groups of the main help, in order; the table command and its options go under "Table".
 constexpr std::array<std::string_view, 5> help_groups = {"Reading", "Units", "Log", "Table", "Output"};
@@ -29,16 +34,10 @@ constexpr std::string_view table_group = help_groups[3];
 constexpr std::string_view table_example =
     "kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50";
 
-// The options a parse reports on, besides the settings they fill.
-struct Options {
-    std::array<CLI::Option*, field_count> fields{};
-    CLI::Option* csv = nullptr;
-    CLI::Option* log = nullptr;
-    CLI::Option* rejects = nullptr;
-    CLI::Option* delimiter = nullptr;
-    CLI::Option* format = nullptr;
-    CLI::Option* output = nullptr;
-    CLI::App* table = nullptr;
+// A value the command line cannot take, said in kestrane-cli's own words
+// rather than as a parse error: "unknown pressure unit ...".
+struct OwnUsageError {
+    std::string message;
 };
 
 // "a, b, c and d", with a line break after the item `break_after` (none past the end).
@@ -52,8 +51,54 @@ std::string listed(std::span<const std::string_view> names, std::string_view las
     return text;
 }
 
+// A validator that turns one of names into its index, for an enum option;
+// another text is refused as CLI11 refuses a value not in a set.
+CLI::Validator choice_of(std::vector<std::string_view> names) {
+    std::string set = "{";
+    for (const std::string_view name : names)
+        set.append(set.size() == 1 ? "" : ",").append(name);
+    set += "}";
+    return CLI::Validator(
+        [names, set](std::string& value) -> std::string {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                if (value == names[i]) {
+                    value = std::to_string(i);
+                    return {};
+                }
+            }
+            return value + " not in " + set;
+        },
+        set);
+}
+
+// A unit option's validator: the unit's index in its table, from any of its names.
+CLI::Validator unit_of(UnitKind kind) {
+    return CLI::Validator(
+        [kind](std::string& value) -> std::string {
+            const auto index = unit_index(kind, value);
+            if (!index)
+                throw OwnUsageError{unknown_unit_message(kind, value)};
+            value = std::to_string(*index);
+            return {};
+        },
+        "");
+}
+
+CLI::Validator delimiter_choice() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            const auto delimiter = delimiter_from_name(value);
+            if (!delimiter)
+                throw OwnUsageError{"unknown delimiter \"" + value + "\"; use " + delimiter_list(" or ")};
+            value = std::to_string(static_cast<int>(*delimiter));
+            return {};
+        },
+        "");
+}
+
 // The main help in the groups of help_groups, the table command with its
-// options under "Table"; a command's own help as CLI11 writes it.
+// options under "Table" (whose REQUIRED is the command's, not the main
+// command's); a command's own help as CLI11 writes it.
 class GroupedHelp : public CLI::Formatter {
 public:
     std::string make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const override {
@@ -68,7 +113,7 @@ public:
                 text += make_subcommand(command);
                 for (const CLI::Option* option : command->get_options()) {
                     if (option != command->get_help_ptr())
-                        text += make_option(option, false);
+                        text += without_required(make_option(option, false));
                 }
             }
             for (const CLI::Option* option : app->get_options()) {
@@ -78,12 +123,59 @@ public:
         }
         return text + "\n" + make_footer(app);
     }
+
+    // Which options exclude which is checked, and said in kestrane-cli's own
+    // words when it happens, not listed beside every option.
+    std::string make_option_opts(const CLI::Option* option) const override {
+        std::string text = Formatter::make_option_opts(option);
+        if (const std::size_t at = text.find(" Excludes:"); at != std::string::npos)
+            text.erase(at);
+        return text;
+    }
+
+private:
+    static std::string without_required(std::string text) {
+        const std::string_view mark = " REQUIRED";
+        if (const std::size_t at = text.find(mark); at != std::string::npos)
+            text.erase(at, mark.size());
+        return text;
+    }
 };
 
+// The parsed options a request is finished from after the parse.
+struct Options {
+    std::array<CLI::Option*, field_count> fields{};
+    std::array<CLI::Option*, unit_kind_count> units{};
+    CLI::Option* log = nullptr;
+    CLI::Option* csv = nullptr;
+    CLI::Option* rejects = nullptr;
+    CLI::Option* delimiter = nullptr;
+    CLI::Option* format = nullptr;
+    CLI::Option* output = nullptr;
+    CLI::App* table = nullptr;
+    CLI::App* help = nullptr;
+    std::string log_name;
+    std::string csv_name;
+    std::string rejects_name;
+    std::string output_name;
+    int delimiter_code = 0;
+};
+
+}  // namespace
+
+std::string field_option(Field field) {
+    return "--" + std::string(info(field).option);
+}
+
+namespace {
+
 std::string main_footer() {
-    std::array<std::string_view, 3> unit_columns{};
-    for (std::size_t k = 0; k < unit_kinds.size(); ++k)
+    std::array<std::string_view, unit_kind_count> unit_columns{};
+    for (std::size_t k = 0; k < unit_kind_count; ++k)
         unit_columns[k] = unit_kinds[k].column;
+    std::array<std::string_view, field_count> field_columns{};
+    for (std::size_t f = 0; f < field_count; ++f)
+        field_columns[f] = field_table[f].column;
     return "A field's text must be one number; blanks around it are ignored, and the target gas and the humidity\n"
            "may have a % after it (\"" +
            default_text(Field::target_gas) + "\", \"" + default_text(Field::relative_humidity) +
@@ -93,19 +185,23 @@ std::string main_footer() {
            "\n"
            "With a --pressure-unit or --temperature-unit other than the first, give the fields whose defaults are in\n"
            "the first unit (the pressures, the temperature) too. A result that no real gas could give (no dry gas\n"
-           "left, or a temperature outside 0 to 50 C) is still printed, with a warning on standard error.\n"
+           "left, a temperature outside 0 to 50 C, a gas outside 0 to 100 %, a barometric pressure no weather gives)\n"
+           "is still printed, with a warning on standard error.\n"
            "\n"
            "A log has a header row with the columns " +
-           listed(field_column_names, " and ", 2) + ", optionally " + listed(unit_columns, " and ") +
-           ",\nin any order, and any others (copied through); a header with semicolons and no comma is read as\n"
-           "semicolon-separated. Each row comes back, in the log's delimiter, with " +
-           listed(result_column_names, " and ", 1) +
+           listed(field_columns, " and ", 2) + ", optionally " + listed(unit_columns, " and ") +
+           ",\nin any order and any case, and any others (copied through); its delimiter is the one of " +
+           delimiter_list(" or ") +
+           "\nthat gives these columns. Each row comes back, in the log's delimiter, with " +
+           listed(added_columns, " and ", 1) +
            ".\nA malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
-           "Rows are written as they are read, so a live log can be followed.\n"
+           "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
+           "corrected in place; any other with a column named as one of those it adds is refused.\n"
            "\n"
-           "Exit status: 0 done; 1 the reading, or a row of the log, was refused or malformed; 2 usage error\n"
-           "(unknown option or unit, a log header without a required column, a bad range, a unit without the\n"
-           "fields it needs); 3 a file, or the output, could not be read or written.\n"
+           "Exit status: 0 done; 1 the reading, or a row of the log, was refused or malformed, or every cell of a\n"
+           "table was refused; 2 usage error (unknown option or unit, a log header without a required column, a bad\n"
+           "range, a unit without the fields it needs, an output that is the log); 3 a file, or the output, could\n"
+           "not be read or written.\n"
            "\n"
            "Examples:\n"
            "  kestrane-cli --pressure-unit hPa --target-pressure 1013.25 --barometric-pressure 1002 --format json\n"
@@ -114,87 +210,142 @@ std::string main_footer() {
            std::string(table_example);
 }
 
-void add_reading_options(CLI::App& app, Settings& s, Options& options) {
-    for (std::size_t f = 0; f < field_count; ++f) {
-        const auto field = static_cast<Field>(f);
+void add_reading_options(CLI::App& app, Request& r, Options& options) {
+    const std::string group(help_groups[0]);
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
         std::string names = field_option(field);
         if (field == Field::barometric_pressure)
             names.append(",--").append(barometer_alias);
-        options.fields[f] = app.add_option(names, s.fields[f],
-                                           "The " + std::string(field_labels[f]) + " field's text; e.g. " +
+        options.fields[f] = app.add_option(names, r.fields[f],
+                                           "The " + std::string(info(field).label) + " field's text; e.g. " +
                                                field_option(field) + " " + std::string(field_examples[f]))
                                 ->capture_default_str()
                                 ->type_name("TEXT")
-                                ->group(std::string(help_groups[0]));
+                                ->group(group);
     }
-    app.add_flag("--lenient", s.lenient,
-                 "Read each text as the dialog does: the number at its start, the rest ignored (\"20,95\" reads 20); "
-                 "e.g. --lenient")
-        ->group(std::string(help_groups[0]));
-    app.add_flag("--decimal-comma", s.decimal_comma,
+    app.add_flag_callback(
+           "--lenient", [&r] { r.rules.mode = ReadingMode::lenient; },
+           "Read each text as the dialog does: the number at its start, the rest ignored (\"20,95\" reads 20); "
+           "e.g. --lenient")
+        ->group(group);
+    app.add_flag("--decimal-comma", r.rules.decimal_comma,
                  "Numbers have a decimal comma, as spreadsheets write them in much of Europe: \"20,95\" reads 20.95 "
                  "(and \"20.95\" is refused), and the results are written so (\"20,64\"); e.g. --decimal-comma")
-        ->group(std::string(help_groups[0]));
+        ->group(group);
 }
 
-void add_unit_options(CLI::App& app, Settings& s) {
-    for (std::size_t k = 0; k < unit_kinds.size(); ++k) {
-        const std::string option = "--" + std::string(unit_kinds[k].option);
-        app.add_option(option, s.units[k],
-                       "The " + std::string(unit_kinds[k].name) + " unit: " + accepted_unit_names(unit_kinds[k].kind) +
-                           " (any case); e.g. " + option + " " + std::string(unit_examples[k]))
-            ->capture_default_str()
-            ->type_name("UNIT")
-            ->group(std::string(help_groups[1]));
+void add_unit_options(CLI::App& app, Request& r, Options& options) {
+    for (const UnitKind kind : all_unit_kinds) {
+        const auto k = static_cast<std::size_t>(kind);
+        const UnitKindInfo& unit = info(kind);
+        const std::string option = "--" + std::string(unit.option);
+        options.units[k] = app.add_option(option, r.units.*unit.selection,
+                                          "The " + std::string(unit.name) + " unit: " + accepted_unit_names(kind) +
+                                              " (any case); e.g. " + option + " " + std::string(unit_examples[k]))
+                               ->transform(unit_of(kind))
+                               // Put before the unit's transform: the name as typed, for the messages that name it.
+                               ->transform(CLI::Validator(
+                                   [&r, k](std::string& value) {
+                                       r.unit_names[k] = value;
+                                       return std::string();
+                                   },
+                                   ""))
+                               ->default_str(std::string(unit.units[0].short_name()))
+                               ->type_name("UNIT")
+                               ->group(std::string(help_groups[1]));
     }
 }
 
-void add_log_options(CLI::App& app, Settings& s, std::string& log, Options& options) {
+void add_log_options(CLI::App& app, Options& options) {
     const std::string group(help_groups[2]);
-    options.log = app.add_option("LOG", log,
+    options.log = app.add_option("LOG", options.log_name,
                                  "Correct every row of the CSV log in the file LOG (- for standard input) and write "
                                  "it, with the results, to standard output; e.g. kestrane-cli readings.csv")
                       ->type_name("")
                       ->group(group);
-    options.csv = app.add_option("--csv", s.csv, "The same: the log in FILE; e.g. --csv readings.csv")
+    options.csv = app.add_option("--csv", options.csv_name, "The same: the log in FILE; e.g. --csv readings.csv")
                       ->type_name("FILE")
                       ->group(group);
-    options.rejects = app.add_option("--rejects", s.rejects,
+    options.log->excludes(options.csv);
+    options.rejects = app.add_option("--rejects", options.rejects_name,
                                      "With a log: write each malformed record of the log to FILE as it stood, and "
-                                     "leave its row's cells empty; e.g. --rejects rejected.csv")
+                                     "leave its row's cells empty; FILE is written whole or not at all, as with -o; "
+                                     "e.g. --rejects rejected.csv")
                           ->type_name("FILE")
                           ->group(group);
     options.delimiter =
-        app.add_option("--delimiter", s.delimiter,
-                       "The delimiter of a log and of CSV output: " + std::string(delimiter_names) +
-                           "; by default a comma, or a semicolon for a log whose header has semicolons and no "
-                           "comma; e.g. --delimiter tab")
+        app.add_option("--delimiter", options.delimiter_code,
+                       "The delimiter of a log and of CSV output: " + delimiter_list(" or ") +
+                           "; by default a comma, or for a log the one of these that gives its header the "
+                           "columns it needs; e.g. --delimiter tab")
+            ->transform(delimiter_choice())
             ->type_name("CHAR")
             ->group(group);
 }
 
-void add_output_options(CLI::App& app, Settings& s, Options& options) {
+void add_output_options(CLI::App& app, Request& r, Options& options) {
     const std::string group(help_groups[4]);
-    options.format =
-        app.add_option("--format", s.format,
-                       "How one reading is written: text (the labelled results), json, or csv (the "
-                       "header and row a log with the reading gives); e.g. --format json")
-            ->capture_default_str()
-            ->type_name("FORMAT")
-            ->check(CLI::IsMember(std::vector<std::string>(reading_format_names.begin(), reading_format_names.end())))
-            ->group(group);
-    options.output = app.add_option("-o,--output", s.output,
-                                    "Write the results to FILE instead of standard output, whole or not at all: FILE "
-                                    "is replaced only when the run succeeds; e.g. -o corrected.csv")
-                         ->type_name("FILE")
+    options.format = app.add_option("--format", r.format,
+                                    "How one reading is written: text (the labelled results), json, or csv (the "
+                                    "header and row a log with the reading gives); e.g. --format json")
+                         ->transform(choice_of({reading_format_names.begin(), reading_format_names.end()}))
+                         ->default_str(std::string(reading_format_names[0]))
+                         ->type_name("FORMAT")
                          ->group(group);
-    app.add_flag("--quiet", s.quiet,
+    options.output =
+        app.add_option("-o,--output", options.output_name,
+                       "Write the results to FILE instead of standard output, whole or not at all: FILE is replaced "
+                       "only when everything was written (refused rows included), and a run that fails leaves it as "
+                       "it was; e.g. -o corrected.csv")
+            ->type_name("FILE")
+            ->group(group);
+    app.add_flag("--quiet", r.quiet,
                  "Leave out the summary of a log and the titles and legend of a CSV table (never an error or a "
                  "warning); e.g. --quiet")
         ->group(group);
 }
 
-CLI::App* add_table_command(CLI::App& app, Settings& s) {
+std::vector<std::string_view> result_option_names() {
+    std::vector<std::string_view> names;
+    for (const ResultInfo& result : result_table)
+        names.push_back(result.option_name);
+    return names;
+}
+
+std::string result_option_help() {
+    std::string text = "The result in the cells: ";
+    for (std::size_t k = 0; k < result_count; ++k) {
+        text.append(k == 0 ? "" : k + 1 == result_count ? " or " : ", ")
+            .append(result_table[k].option_name)
+            .append(k == 0 ? " (" : " (")
+            .append(result_table[k].label)
+            .append(k == 0 ? "), the default" : ")");
+    }
+    return text + "; e.g. --result gas-pressure";
+}
+
+std::string table_footer() {
+    return "A range is START:STOP:STEP in plain decimals; it ends at STOP when a whole number of steps reaches it, "
+           "and each value\nhas the decimals of START and STEP. A table has at most " +
+           std::to_string(max_table_cells) +
+           " cells.\n"
+           "\n"
+           "The options of a reading (--gas ... --humidity, --lenient, --decimal-comma, --temperature-unit,\n"
+           "--pressure-unit, --distance-unit) fix the other inputs and the units; a swept field counts as given.\n"
+           "--delimiter, -o and --quiet apply to a table too.\n"
+           "Warnings go to standard error under the table, with the number of cells they concern; a table whose\n"
+           "every cell is refused exits with status 1.\n"
+           "\n"
+           "Examples:\n"
+           "  " +
+           std::string(table_example) +
+           "\n"
+           "  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 --temperature-unit C "
+           "--format csv";
+}
+
+CLI::App* add_table_command(CLI::App& app, Request& r) {
     CLI::App* table = app.add_subcommand(
         std::string(table_command),
         "Print a table of one result over two inputs swept across ranges, the other inputs fixed by the reading's "
@@ -202,49 +353,41 @@ CLI::App* add_table_command(CLI::App& app, Settings& s) {
         "the number of the refused field (E1 target gas ... E6 relative humidity), explained under the table.");
     table->group(std::string(table_group));
     table->set_help_flag("-h,--help", "Print this help and exit");
+    std::array<std::string_view, field_count> field_columns{};
+    for (std::size_t f = 0; f < field_count; ++f)
+        field_columns[f] = field_table[f].column;
     table
-        ->add_option("--rows", s.rows,
-                     "The input down the table and its range; FIELD is " + listed(field_column_names, " or ") +
+        ->add_option("--rows", r.rows,
+                     "The input down the table and its range; FIELD is " + listed(field_columns, " or ") +
                          " (or the option's name, such as " + std::string(info(Field::relative_humidity).option) +
                          "); e.g. --rows altitude=0:10000:1000")
         ->type_name("FIELD=START:STOP:STEP")
         ->required();
     table
-        ->add_option("--columns", s.columns,
+        ->add_option("--columns", r.columns,
                      "The input across the table and its range; e.g. --columns temperature=32:104:9")
         ->type_name("FIELD=START:STOP:STEP")
         ->required();
+    table->add_option("--result", r.result, result_option_help())
+        ->transform(choice_of(result_option_names()))
+        ->default_str(std::string(result_table[0].option_name))
+        ->type_name("NAME");
     table
-        ->add_option("--result", s.result,
-                     "The result in the cells: gas-pct (Calculated Gas (% Vol)), gas-pressure (Calculated Gas "
-                     "Pressure), vapor-pct (Vapor Pressure (%)) or barometer (Corrected Barometer); "
-                     "e.g. --result gas-pressure")
-        ->capture_default_str()
-        ->type_name("NAME")
-        ->check(CLI::IsMember(std::vector<std::string>(table_result_names.begin(), table_result_names.end())));
-    table
-        ->add_option("--format", s.table_format,
+        ->add_option("--format", r.table_format,
                      "text (aligned columns), csv (the grid alone; its titles go to standard error), md (Markdown) "
                      "or long (CSV, one row per cell); e.g. --format long")
-        ->capture_default_str()
-        ->type_name("FORMAT")
-        ->check(CLI::IsMember(std::vector<std::string>(table_format_names.begin(), table_format_names.end())));
-    table->footer(
-        "A range is START:STOP:STEP in plain decimals; it ends at STOP when a whole number of steps reaches it, "
-        "and each value\nhas the decimals of START and STEP. A table has at most 10000 cells.\n"
-        "\n"
-        "The options of a reading (--gas ... --humidity, --lenient, --decimal-comma, --temperature-unit,\n"
-        "--pressure-unit, --distance-unit) fix the other inputs and the units; a swept field counts as given.\n"
-        "--delimiter, -o and --quiet apply to a table too.\n"
-        "Warnings go to standard error under the table, with the number of cells they concern.\n"
-        "\n"
-        "Examples:\n"
-        "  " +
-        std::string(table_example) +
-        "\n"
-        "  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 --temperature-unit C "
-        "--format csv");
+        ->transform(choice_of({table_format_names.begin(), table_format_names.end()}))
+        ->default_str(std::string(table_format_names[0]))
+        ->type_name("FORMAT");
+    table->footer(table_footer());
     return table;
+}
+
+CLI::App* add_help_command(CLI::App& app, Request& r) {
+    CLI::App* help = app.add_subcommand(std::string(help_command), "Print this help, or a command's: help table");
+    help->group("");  // not listed: --help says the same
+    help->add_option("COMMAND", r.help_of, "The command whose help to print")->type_name("");
+    return help;
 }
 
 // Every name an app's options answer to, with their dashes.
@@ -299,9 +442,36 @@ std::string nearest_option(const CLI::App& failed, const CLI::App& main_app, con
     return {};
 }
 
-// The whole command line: the main command's options, the table command, and
+// Two options that do not go together, said as kestrane-cli says it; empty
+// for a pair it has no words of its own for.
+std::string conflict_message(const std::string& first, const std::string& second, const Options& options) {
+    const auto is = [&](const std::string& name) { return first == name || second == name; };
+    const bool log = is(options.log->get_name()) || is(options.csv->get_name());
+    if (is(options.log->get_name()) && is(options.csv->get_name()))
+        return "give the log once: as --csv " + options.csv_name + " or as " + options.log_name + " alone";
+    if (log && is(std::string(table_command)))
+        return "a log and table do not go together: run them separately";
+    for (const CLI::Option* field : options.fields) {
+        if (log && is(field->get_name()))
+            return field->get_name() + " does not go with a log: the log gives every field in its columns";
+    }
+    return {};
+}
+
+// Words a parse could not place, and the option or command nearest them (or,
+// when none is near, the list of all).
+std::string extras_message(const CLI::App& failed, const CLI::App& app, const Options& options, const std::string& what) {
+    std::string text = std::string(program_name) + ": " + what + "\n";
+    const std::string near = nearest_option(failed, app, *options.table);
+    text += near.empty() ? "Accepted: " + long_option_list(failed) + "; the command table with " +
+                               long_option_list(*options.table) + "\n"
+                         : std::string(program_name) + ": " + near + "\n";
+    return text + "Run with --help for more information.\n";
+}
+
+// The whole command line: the main command's options, the commands, and
 // what a failed parse says.
-void define(CLI::App& app, Settings& s, std::string& log, Options& options) {
+void define(CLI::App& app, Request& r, Options& options) {
     app.formatter(std::make_shared<GroupedHelp>());
     app.footer(main_footer());
     // One command line on every platform: on Windows CLI11 would otherwise take
@@ -310,124 +480,137 @@ void define(CLI::App& app, Settings& s, std::string& log, Options& options) {
     // The reading's options may follow the command: "kestrane-cli table ... --humidity 0".
     app.fallthrough();
     app.require_subcommand(0, 1);
-    add_reading_options(app, s, options);
-    add_unit_options(app, s);
-    add_log_options(app, s, log, options);
-    add_output_options(app, s, options);
+    add_reading_options(app, r, options);
+    add_unit_options(app, r, options);
+    add_log_options(app, options);
+    add_output_options(app, r, options);
     app.set_version_flag("-V,--version", std::string(program_name) + " " + KESTRANE_VERSION,
                          "Print the program's version and exit; e.g. --version")
         ->group(std::string(help_groups[4]));
-    app.set_help_flag("-h,--help", "Print this help and exit; e.g. --help (or table --help)")
+    app.set_help_flag("-h,--help", "Print this help and exit; e.g. --help (or table --help, or help table)")
         ->group(std::string(help_groups[4]));
-    options.table = add_table_command(app, s);
-    app.failure_message([&app, table = options.table](const CLI::App* failed, const CLI::Error& e) {
-        std::string text = std::string(program_name) + ": " + e.what() + "\n";
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError)) {
-            const std::string near = nearest_option(*failed, app, *table);
-            text += near.empty() ? "Accepted: " + long_option_list(*failed) + "; the command table with " +
-                                       long_option_list(*table) + "\n"
-                                 : std::string(program_name) + ": " + near + "\n";
+    options.table = add_table_command(app, r);
+    options.help = add_help_command(app, r);
+    for (CLI::Option* field : options.fields) {
+        field->excludes(options.log)->excludes(options.csv);
+    }
+    options.table->excludes(options.log)->excludes(options.csv);
+    app.failure_message([&app, &options](const CLI::App* failed, const CLI::Error& e) {
+        std::string what = e.what();
+        // Words the parse could not place say more than two options that clash.
+        if (dynamic_cast<const CLI::ExcludesError*>(&e) && !app.remaining(true).empty())
+            return extras_message(*failed, app, options, CLI::ExtrasError(app.remaining(true)).what());
+        if (const std::size_t at = what.find(" excludes "); at != std::string::npos) {
+            const std::string own = conflict_message(what.substr(0, at), what.substr(at + 10), options);
+            if (!own.empty())
+                return std::string(program_name) + ": " + own + "\n";
         }
-        return text + "Run with --help for more information.\n";
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError))
+            return extras_message(*failed, app, options, what);
+        return std::string(program_name) + ": " + what + "\nRun with --help for more information.\n";
     });
+}
+
+// A name for the program's own CLI11 app, with its description.
+std::unique_ptr<CLI::App> make_app() {
+    return std::make_unique<CLI::App>(
+        "Corrects a target gas concentration for barometric pressure, altitude, temperature and humidity, as the "
+        "Kestrane dialog does. With no options it corrects the dialog's default reading and prints the four "
+        "results.",
+        std::string(program_name));
+}
+
+// "--gas=" is an empty text, as "--gas ''" is: CLI11 would take the next
+// argument instead. Such an argument of an option that takes a value is split
+// into the option and an empty argument.
+std::vector<std::string> with_empty_values(const std::vector<std::string>& args, const CLI::App& app) {
+    std::vector<std::string> out;
+    bool options_ended = false;
+    for (const std::string& arg : args) {
+        options_ended = options_ended || arg == "--";
+        const bool empty_value = !options_ended && arg.size() > 3 && arg.rfind("--", 0) == 0 && arg.back() == '=' &&
+                                 arg.find('=') == arg.size() - 1;
+        const CLI::Option* option = nullptr;
+        if (empty_value) {
+            const std::string name = arg.substr(0, arg.size() - 1);
+            const CLI::App* table = app.get_subcommand_ptr(std::string(table_command)).get();
+            for (const CLI::App* where : {&app, table}) {
+                if (option == nullptr && where != nullptr)
+                    option = where->get_option_no_throw(name);
+            }
+        }
+        if (option != nullptr && option->get_type_size() > 0) {
+            out.push_back(arg.substr(0, arg.size() - 1));
+            out.emplace_back();
+        } else {
+            out.push_back(arg);
+        }
+    }
+    return out;
+}
+
+// Fills in what the parse left: which fields were given, the defaults read
+// with the decimal mark asked for, the command, the files.
+void finish_request(Request& r, const Options& options) {
+    for (std::size_t f = 0; f < field_count; ++f) {
+        r.fields_given.set(f, options.fields[f]->count() != 0);
+        // A default is read as the user's own texts are: with a decimal comma, "30,00".
+        if (r.rules.decimal_comma && !r.fields_given.test(f))
+            r.fields[f] = swap_decimal_marks(r.fields[f]);
+    }
+    for (std::size_t k = 0; k < unit_kind_count; ++k) {
+        if (options.units[k]->count() == 0)
+            r.unit_names[k] = unit_kinds[k].units[0].short_name();
+    }
+    if (options.delimiter->count() != 0)
+        r.delimiter = static_cast<char>(options.delimiter_code);
+    r.format_given = options.format->count() != 0;
+    if (options.rejects->count() != 0)
+        r.rejects = options.rejects_name;
+    if (options.output->count() != 0)
+        r.output = options.output_name;
+    const bool log = options.log->count() != 0 || options.csv->count() != 0;
+    r.log = options.log->count() != 0 ? options.log_name : options.csv_name;
+    r.command = options.help->parsed() ? Command::help
+                : options.table->parsed() ? Command::table
+                : log ? Command::log
+                : Command::reading;
 }
 
 }  // namespace
 
-std::string field_option(Field field) {
-    return "--" + std::string(info(field).option);
-}
-
-std::optional<int> parse_command_line(int argc,
-                                      const char* const* argv,
-                                      Request& request,
-                                      std::ostream& out,
-                                      std::ostream& err) {
-    CLI::App app{
-        "Corrects a target gas concentration for barometric pressure, altitude, temperature and humidity, as the "
-        "Kestrane dialog does. With no options it corrects the dialog's default reading and prints the four "
-        "results.",
-        std::string(program_name)};
-    Settings& s = request.settings;
-    s.result = table_result_names[0];
-    s.format = reading_format_names[0];
-    s.table_format = table_format_names[0];
-    std::string log;
+std::optional<int> parse_command_line(const std::vector<std::string>& args, Request& request, Streams& streams) {
+    const std::unique_ptr<CLI::App> app = make_app();
+    for (const Field field : all_fields)
+        request.fields[static_cast<std::size_t>(field)] = default_text(field);
     Options options;
-    define(app, s, log, options);
+    define(*app, request, options);
+    std::vector<std::string> argv = with_empty_values(args, *app);
+    std::reverse(argv.begin(), argv.end());  // CLI11 takes the arguments from the back
     try {
-        app.parse(argc, argv);
+        app->parse(argv);
+    } catch (const OwnUsageError& e) {
+        return report_error(streams.err, e.message, exit_usage);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err) == 0 ? 0 : exit_usage;
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = app->exit(e, out, err) == 0 ? 0 : exit_usage;
+        streams.out.write(out.str());
+        streams.err.write(err.str());
+        return status;
     }
-    for (std::size_t f = 0; f < field_count; ++f) {
-        request.fields_given.set(f, options.fields[f]->count() != 0);
-        // A default is read as the user's own texts are: with a decimal comma, "30,00".
-        if (s.decimal_comma && !request.fields_given.test(f))
-            s.fields[f] = swap_decimal_marks(s.fields[f]);
-    }
-    if (options.log->count() != 0 && options.csv->count() != 0)
-        return report_error(err, "give the log once: as --csv " + s.csv + " or as " + log + " alone", exit_usage);
-    if (options.log->count() != 0)
-        s.csv = log;
-    request.csv = options.csv->count() != 0 || options.log->count() != 0;
-    request.rejects = options.rejects->count() != 0;
-    request.delimiter = options.delimiter->count() != 0;
-    request.format = options.format->count() != 0;
-    request.output = options.output->count() != 0;
-    request.table = options.table->parsed();
+    finish_request(request, options);
     return std::nullopt;
 }
 
-std::optional<UnitSelection> resolve_units(const Settings& settings, std::ostream& err) {
-    UnitSelection units;
-    for (std::size_t k = 0; k < unit_kinds.size(); ++k) {
-        const auto index = unit_index(unit_kinds[k].kind, settings.units[k]);
-        if (!index) {
-            report_error(err, unknown_unit_message(unit_kinds[k].kind, settings.units[k]), exit_usage);
-            return std::nullopt;
-        }
-        units.*unit_kinds[k].selection = *index;
-    }
-    return units;
-}
-
-bool defaults_fit_units(const Request& request,
-                        UnitSelection units,
-                        std::bitset<field_count> given,
-                        std::ostream& err) {
-    struct Dependent {
-        UnitKind kind;
-        std::vector<Field> fields;
-    };
-    const Dependent dependents[] = {
-        {UnitKind::temperature, {Field::temperature}},
-        {UnitKind::pressure, {Field::target_pressure, Field::barometric_pressure}},
-    };
-    bool fit = true;
-    for (const Dependent& d : dependents) {
-        std::string names;
-        std::string defaults;
-        std::size_t missing = 0;
-        for (const Field field : d.fields) {
-            const auto f = static_cast<std::size_t>(field);
-            if (units.*info(d.kind).selection == 0 || request.fields_given.test(f) || given.test(f))
-                continue;
-            names.append(missing == 0 ? "" : " and ").append(field_option(field));
-            defaults.append(missing++ == 0 ? "" : " and ").append(trim_blanks(default_text(field)));
-        }
-        if (missing == 0)
-            continue;
-        fit = false;
-        const bool one = missing == 1;
-        report_error(err,
-                     "with --" + std::string(info(d.kind).option) + " " +
-                         request.settings.units[static_cast<std::size_t>(d.kind)] + ", give " + names +
-                         " as well: " + (one ? "its default, " : "their defaults, ") + defaults +
-                         (one ? ", is in " : ", are in ") + std::string(unit_text(d.kind, 0)),
-                     exit_usage);
-    }
-    return fit;
+std::string help_text(const std::string& command) {
+    Request request;
+    Options options;
+    const std::unique_ptr<CLI::App> app = make_app();
+    define(*app, request, options);
+    if (command.empty())
+        return app->help();
+    return app->get_subcommand(command)->help();
 }
 
 }  // namespace kestrane::cli

@@ -1,45 +1,29 @@
-// The three things kestrane-cli does, each over a parsed command line and its
-// units: correct one reading, correct a log, print a table. Each returns the
-// exit status.
+// The things kestrane-cli does, each over the request the command line made:
+// correct one reading, correct a log, print a table. Each writes its results
+// to out and its messages to err, and returns the exit status.
 #pragma once
 
-#include <array>
-#include <optional>
-#include <ostream>
-#include <string_view>
-
-#include "command_line.h"
-#include "io.h"
+#include "request.h"
+#include "streams.h"
 
 namespace kestrane::cli {
 
-// How one reading is written: the four labelled results, a JSON object, or
-// the header and row a log with that reading gives. The names are those of --format.
-enum class ReadingFormat { text, json, csv };
-inline constexpr std::array<std::string_view, 3> reading_format_names = {"text", "json", "csv"};
+// Corrects the reading the options give and writes it in its format.
+int run_reading(const Request& request, ByteSink& out, ByteSink& err);
 
-// Corrects the reading the options give and writes it in its format (CSV
-// with the delimiter given, or commas).
-int run_reading(const Request& request,
-                UnitSelection units,
-                std::optional<char> delimiter,
-                std::ostream& out,
-                std::ostream& err);
+// Corrects the log read from log, writing the malformed records' texts to
+// rejects when the request has a rejects file. Stops at the first write that
+// fails.
+int run_log(const Request& request, ByteSource& log, ByteSink& out, ByteSink* rejects, ByteSink& err);
 
-// Corrects the log (standard input for "-", read from in), in the delimiter
-// given or the one its header shows.
-int run_log(const Request& request,
-            UnitSelection units,
-            std::optional<char> delimiter,
-            InputSource& in,
-            std::ostream& out,
-            std::ostream& err);
+// Prints the table of the table command.
+int run_table(const Request& request, ByteSink& out, ByteSink& err);
 
-// Prints the table of the table command (its CSV with the delimiter given, or commas).
-int run_table(const Request& request,
-              UnitSelection units,
-              std::optional<char> delimiter,
-              std::ostream& out,
-              std::ostream& err);
+// The dialog's defaults are in the first unit of each list: a field left at
+// its default under another unit would be read in a unit it was never meant
+// in. False, with the options to give written to err, when that would happen.
+// Fields in `given` count as given (a table's swept ones); altitude is spared,
+// as its default 0 is the same in feet and metres.
+bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err);
 
 }  // namespace kestrane::cli

@@ -1,5 +1,4 @@
 // kestrane-cli: the command-line companion of the Kestrane dialog program.
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,20 +8,19 @@
 #include <windows.h>
 #endif
 
-#include "app.h"
-#include "io.h"
+#include "files.h"
+#include "run.h"
 
 namespace {
 
 // Runs the command line with the standard streams as they are in the process.
-int run(const std::vector<const char*>& argv) {
+int run(const std::vector<std::string>& args) {
     kestrane::cli::hold_standard_descriptors();
-    kestrane::cli::FileSource in(0);
-    kestrane::cli::OutputBuffer out_buffer(1);
-    kestrane::cli::OutputBuffer err_buffer(2);
-    std::ostream out(&out_buffer);
-    std::ostream err(&err_buffer);
-    return kestrane::cli::run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
+    const auto in = kestrane::cli::standard_input();
+    const auto out = kestrane::cli::standard_output();
+    const auto err = kestrane::cli::standard_error();
+    kestrane::cli::Streams streams{*in, *out, *err};
+    return kestrane::cli::run_cli(args, streams);
 }
 
 }  // namespace
@@ -37,20 +35,17 @@ int wmain(int argc, wchar_t** wargv) {
     _setmode(1, _O_BINARY);
     _setmode(2, _O_BINARY);
     std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i) {
         const int n = WideCharToMultiByte(CP_UTF8, 0, wargv[i], -1, nullptr, 0, nullptr, nullptr);
         std::string arg(n > 0 ? static_cast<std::size_t>(n) : 1, '\0');
         WideCharToMultiByte(CP_UTF8, 0, wargv[i], -1, arg.data(), n, nullptr, nullptr);
         arg.resize(arg.size() - 1);  // the terminating NUL
         args.push_back(std::move(arg));
     }
-    std::vector<const char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    return run(argv);
+    return run(args);
 }
 #else
 int main(int argc, char** argv) {
-    return run(std::vector<const char*>(argv, argv + argc));
+    return run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
 }
 #endif

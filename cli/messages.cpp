@@ -1,24 +1,29 @@
 #include "messages.h"
 
-#include "io.h"
-
 namespace kestrane::cli {
 
-int report_error(std::ostream& err, std::string_view message, int status) {
-    err << program_name << ": " << message << '\n';
+int report_error(ByteSink& err, std::string_view message, int status) {
+    std::string line(program_name);
+    line.append(": ").append(message) += '\n';
+    err.write(line);
     return status;
 }
 
-int report_write_failure(const std::ostream& out, std::ostream& err) {
-    return report_error(err, "write error: " + write_failure(out), exit_io);
+int report_write_failure(const ByteSink& out, ByteSink& err, std::string_view name) {
+    std::string message = "write error: ";
+    if (!name.empty())
+        message.append(quoted_name(name)).append(": ");
+    return report_error(err, message + out.failure(), exit_io);
 }
 
-void report_warning(std::ostream& err, std::string_view text) {
-    err << program_name << ": warning: " << text << '\n';
+void report_warning(ByteSink& err, std::string_view text) {
+    std::string line(program_name);
+    line.append(": warning: ").append(text) += '\n';
+    err.write(line);
 }
 
-std::string counted(std::size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+std::string quoted_name(std::string_view name) {
+    return "'" + std::string(name) + "'";
 }
 
 }  // namespace kestrane::cli

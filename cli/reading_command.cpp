@@ -1,92 +1,112 @@
 // One reading from the options: its results in the format asked for, or the
 // message that refused it.
-#include <sstream>
-#include <string>
+#include <vector>
 
-#include "batch.h"
+#include "command_line.h"
 #include "commands.h"
+#include "log/log_corrector.h"
 #include "messages.h"
 #include "reading_json.h"
 
 namespace kestrane::cli {
 namespace {
 
-// The four results, each as its label, a colon and the text the dialog shows.
-void write_text(const Correction& c, bool decimal_comma, std::ostream& out) {
-    ResultTexts t = c.texts();
-    if (decimal_comma) {
-        for (std::string* text :
-             {&t.calculated_gas_pct, &t.calculated_gas_pressure, &t.vapor_pressure_pct, &t.corrected_barometer})
-            use_decimal_comma(*text);
+// The four results, each as its label, a colon and the text the dialog shows,
+// a pressure followed by its unit.
+std::string text_of(const Correction& c, const Request& r) {
+    const ResultTexts texts = c.texts();
+    std::string out;
+    for (const Result result : all_results) {
+        std::string text = texts.*info(result).text;
+        if (r.rules.decimal_comma)
+            use_decimal_comma(text);
+        out.append(info(result).label).append(": ").append(text);
+        if (info(result).unit != ResultUnit::percent)
+            out.append(" ").append(result_unit_text(result, r.units));
+        out += '\n';
     }
-    out << calculated_gas_pct_label << ": " << t.calculated_gas_pct << '\n'
-        << calculated_gas_pressure_label << ": " << t.calculated_gas_pressure << '\n'
-        << vapor_pressure_pct_label << ": " << t.vapor_pressure_pct << '\n'
-        << corrected_barometer_label << ": " << t.corrected_barometer << '\n';
+    return out;
 }
 
 // The header and the row that a log holding just this reading gives: the six
 // fields, the three units as they are named, and the results, corrected by the
 // log's own code so that the two cannot differ.
-void write_csv(const FieldTexts& texts, UnitSelection units, const Settings& s, char delimiter, std::ostream& out) {
+std::string csv_of(const FieldTexts& texts, const Request& r) {
+    const char delimiter = r.delimiter.value_or(',');
     std::string header;
     std::string row;
     for (std::size_t f = 0; f < field_count; ++f) {
-        append_csv_field(f == 0 ? header : header += delimiter, field_column_names[f], delimiter);
+        append_csv_field(f == 0 ? header : header += delimiter, field_table[f].column, delimiter);
         append_csv_field(f == 0 ? row : row += delimiter, texts[f], delimiter);
     }
-    for (const UnitKindInfo& kind : unit_kinds) {
-        append_csv_field(header += delimiter, kind.column, delimiter);
-        append_csv_field(row += delimiter, unit_text(kind.kind, units.*kind.selection), delimiter);
+    for (const UnitKind kind : all_unit_kinds) {
+        append_csv_field(header += delimiter, info(kind).column, delimiter);
+        append_csv_field(row += delimiter, selected_unit(kind, r.units).text, delimiter);
     }
-    std::istringstream log(header + "\n" + row + "\n");
     LogOptions options;
-    options.units = units;
-    options.mode = s.mode();
-    options.decimal_comma = s.decimal_comma;
+    options.units = r.units;
+    options.rules = r.rules;
     options.delimiter = delimiter;
-    correct_log(log, out, options);
-}
-
-ReadingFormat format_of(const Settings& s) {
-    for (std::size_t i = 0; i < reading_format_names.size(); ++i) {
-        if (s.format == reading_format_names[i])
-            return static_cast<ReadingFormat>(i);
-    }
-    return ReadingFormat::text;
+    std::string out;
+    correct_log_text(header + "\n" + row + "\n", options, out);
+    return out;
 }
 
 }  // namespace
 
-int run_reading(const Request& request,
-                UnitSelection units,
-                std::optional<char> delimiter,
-                std::ostream& out,
-                std::ostream& err) {
-    if (!defaults_fit_units(request, units, {}, err))
+bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err) {
+    bool fit = true;
+    for (const UnitKind kind : all_unit_kinds) {
+        const Unit& chosen = selected_unit(kind, request.units);
+        std::string names;
+        std::string defaults;
+        std::size_t missing = 0;
+        for (const Field field : all_fields) {
+            const auto f = static_cast<std::size_t>(field);
+            const double value = info(field).default_value;
+            // A default that is the same in either unit (an altitude of 0) may stay.
+            if (field_unit_kind(field) != kind || request.fields_given.test(f) || given.test(f) ||
+                to_internal(value, chosen) == to_internal(value, info(kind).units[0]))
+                continue;
+            names.append(missing == 0 ? "" : " and ").append(field_option(field));
+            defaults.append(missing++ == 0 ? "" : " and ").append(trim_blanks(default_text(field)));
+        }
+        if (missing == 0)
+            continue;
+        fit = false;
+        const bool one = missing == 1;
+        report_error(err,
+                     "with --" + std::string(info(kind).option) + " " +
+                         request.unit_names[static_cast<std::size_t>(kind)] + ", give " + names + " as well: " +
+                         (one ? "its default, " : "their defaults, ") + defaults + (one ? ", is in " : ", are in ") +
+                         std::string(info(kind).units[0].text),
+                     exit_usage);
+    }
+    return fit;
+}
+
+int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
+    if (!defaults_fit_units(r, {}, err))
         return exit_usage;
-    const Settings& s = request.settings;
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
-        texts[f] = s.fields[f];
-    const Correction c = correct(texts, units, s.mode(), s.decimal_comma);
-    switch (format_of(s)) {
-        case ReadingFormat::text:
-            if (c.corrected())
-                write_text(c, s.decimal_comma, out);
-            break;
-        case ReadingFormat::json: out << reading_json(texts, units, c, s.decimal_comma); break;
-        case ReadingFormat::csv: write_csv(texts, units, s, delimiter.value_or(','), out); break;
+        texts[f] = r.fields[f];
+    const Correction c = correct(texts, r.units, r.rules);
+    std::string written;
+    switch (r.format) {
+        case ReadingFormat::text: written = c.corrected() ? text_of(c, r) : ""; break;
+        case ReadingFormat::json: written = reading_json(texts, r.units, c, r.rules.decimal_comma); break;
+        case ReadingFormat::csv: written = csv_of(texts, r); break;
     }
-    if (!out.flush())
+    if (!out.write(written))
         return report_write_failure(out, err);
     // The message and the warnings go to standard error in every format, for the
     // person at the terminal; JSON and CSV carry them for the script too.
     if (!c.corrected()) {
-        err << refusal_message(c, texts, s.decimal_comma) << '\n';
+        err.write(refusal_message(c, texts, r.rules.decimal_comma, log_mark_hints) + "\n");
         return exit_refused;
     }
-    for (const std::string_view text : warning_texts(c.warnings))
+    for (const std::string& text : warning_texts(c.warnings, r.units))
         report_warning(err, text);
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "vocabulary.h"
+#include "log/log_columns.h"
 
 namespace kestrane::cli {
 namespace {
@@ -25,38 +25,31 @@ Json inputs(const FieldTexts& texts, UnitSelection units, const Correction& c, b
     const bool last_unread = c.status == Correction::Status::not_a_number;
     Json object = Json::object();
     for (std::size_t f = 0; f < field_count; ++f) {
-        const auto field = static_cast<Field>(f);
         const bool was_read = f + 1 < read || (f + 1 == read && !last_unread);
-        object[std::string(field_column_names[f])] = {
-            {"label", field_labels[f]},
+        object[std::string(field_table[f].column)] = {
+            {"label", field_table[f].label},
             {"text", texts[f]},
             {"value", number(was_read ? value_read(texts[f], decimal_comma) : std::nullopt)},
-            {"unit", field_unit(field, units)},
+            {"unit", field_unit_text(all_fields[f], units)},
         };
     }
     return object;
-}
-
-Json result(std::string_view label, const std::string& text, double value, std::string_view unit) {
-    return {{"label", label}, {"text", text}, {"value", number(value)}, {"unit", unit}};
 }
 
 // The four results in the order of a log's columns, or null for a refused reading.
 Json results(UnitSelection units, const Correction& c) {
     if (!c.corrected())
         return nullptr;
-    const ResultTexts t = c.texts();
-    const CorrectionResults& v = c.values;
-    return {
-        {result_column_names[0],
-         result(calculated_gas_pct_label, t.calculated_gas_pct, v.calculated_gas_pct, result_unit(0, units))},
-        {result_column_names[1], result(calculated_gas_pressure_label, t.calculated_gas_pressure,
-                                        v.calculated_gas_pressure, result_unit(1, units))},
-        {result_column_names[2],
-         result(vapor_pressure_pct_label, t.vapor_pressure_pct, v.vapor_pressure_pct, result_unit(2, units))},
-        {result_column_names[3],
-         result(corrected_barometer_label, t.corrected_barometer, v.corrected_barometer, result_unit(3, units))},
-    };
+    const ResultTexts texts = c.texts();
+    Json object = Json::object();
+    for (const Result result : all_results) {
+        const ResultInfo& r = info(result);
+        object[std::string(r.key)] = {{"label", r.label},
+                                      {"text", texts.*r.text},
+                                      {"value", number(c.values.*r.value)},
+                                      {"unit", result_unit_text(result, units)}};
+    }
+    return object;
 }
 
 }  // namespace
@@ -65,14 +58,14 @@ std::string reading_json(const FieldTexts& texts, UnitSelection units, const Cor
     Json object = Json::object();
     object["inputs"] = inputs(texts, units, c, decimal_comma);
     Json unit_names = Json::object();
-    for (const UnitKindInfo& kind : unit_kinds)
-        unit_names[std::string(kind.name)] = unit_text(kind.kind, units.*kind.selection);
+    for (const UnitKind kind : all_unit_kinds)
+        unit_names[std::string(info(kind).name)] = selected_unit(kind, units).text;
     object["units"] = unit_names;
     object["results"] = results(units, c);
-    object[std::string(result_column_names[error_column])] =
-        c.corrected() ? Json(nullptr) : Json(refusal_message(c, texts, decimal_comma));
+    object[std::string(added_columns[error_column])] =
+        c.corrected() ? Json(nullptr) : Json(refusal_message(c, texts, decimal_comma, log_mark_hints));
     Json warnings = Json::array();
-    for (const std::string_view text : warning_texts(c.warnings))
+    for (const std::string& text : warning_texts(c.warnings, units))
         warnings.push_back(text);
     object["warnings"] = warnings;
     // Texts from a command line are taken as they come: bytes that are not

@@ -5,16 +5,12 @@
 
 #include <string>
 
-#include "core/correction_run.h"
-#include "reading.h"
+#include "core/reading.h"
 
 namespace kestrane::cli {
 
 // The object, indented, with a line break at its end. A value that is not
 // finite is written as null; its text says what it is ("inf").
-std::string reading_json(const FieldTexts& texts,
-                         UnitSelection units,
-                         const Correction& correction,
-                         bool decimal_comma);
+std::string reading_json(const FieldTexts& texts, UnitSelection units, const Correction& correction, bool decimal_comma);
 
 }  // namespace kestrane::cli

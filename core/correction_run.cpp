@@ -22,7 +22,6 @@ bool accepted(Field field, double v) {
 // The ambient conditions of a reading in internal units, from which both the
 // results and the warnings follow.
 struct Conditions {
-    double temperature_f;
     double target_inhg;
     double barometer_inhg;
     double vapor_inhg;        // water vapour pressure
@@ -30,13 +29,12 @@ struct Conditions {
 };
 
 Conditions conditions(const CorrectionInputs& in, UnitSelection selection) {
-    const auto pressure_unit = static_cast<PressureUnit>(selection.pressure);
+    const Unit& pressure = selected_unit(UnitKind::pressure, selection);
     Conditions c{};
-    const double t = to_fahrenheit(in.temperature, static_cast<TemperatureUnit>(selection.temperature));
-    c.temperature_f = t;
-    c.target_inhg = pressure_to_inhg(in.target_pressure, pressure_unit);
-    c.barometer_inhg = pressure_to_inhg(in.barometric_pressure, pressure_unit);
-    const double altitude = altitude_to_feet(in.altitude, static_cast<DistanceUnit>(selection.distance));
+    const double t = to_internal(in.temperature, selected_unit(UnitKind::temperature, selection));
+    c.target_inhg = to_internal(in.target_pressure, pressure);
+    c.barometer_inhg = to_internal(in.barometric_pressure, pressure);
+    const double altitude = to_internal(in.altitude, selected_unit(UnitKind::distance, selection));
 
     // Saturation vapour pressure in inches of mercury (Horner's scheme), and its humidity share.
     const double saturation = (((1.54854e-8 * t - 9.76951e-7) * t + 0.000126819) * t + 0.000385377) * t + 0.0538397;
@@ -48,26 +46,62 @@ Conditions conditions(const CorrectionInputs& in, UnitSelection selection) {
     return c;
 }
 
-// The range of temperatures, in degrees Fahrenheit, that the saturation curve was fitted to.
-constexpr double fit_low_f = 32.0;
-constexpr double fit_high_f = 122.0;
-
 CorrectionResults results_of(const CorrectionInputs& in, UnitSelection selection, const Conditions& c) {
     CorrectionResults out;
     out.vapor_pressure_pct = c.vapor_inhg / c.barometer_inhg * 100.0;  // share of the pressure as entered
     out.corrected_barometer = c.at_altitude_inhg - c.vapor_inhg;
     out.calculated_gas_pct = out.corrected_barometer / c.target_inhg * in.gas_pct;
-    out.calculated_gas_pressure = pressure_from_inhg(out.calculated_gas_pct / 100.0 * c.target_inhg,
-                                                     static_cast<PressureUnit>(selection.pressure));
+    out.calculated_gas_pressure = from_internal(out.calculated_gas_pct / 100.0 * c.target_inhg,
+                                                selected_unit(UnitKind::pressure, selection));
     return out;
 }
 
-CorrectionWarnings warnings_of(const Conditions& c) {
+// The range of temperatures, in degrees Fahrenheit, that the saturation curve was fitted to.
+constexpr double fit_low_f = 32.0;
+constexpr double fit_high_f = 122.0;
+
+// Whether a temperature in its unit lies outside the fitted range by more than
+// the rounding of a field's value: each bound is brought into the unit and
+// rounded to single precision as the field's number was, so that 273.15 K,
+// which is 0 degrees C as typed, is not taken for a little below it.
+bool outside_fit(double value, const Unit& unit) {
+    const auto low = static_cast<double>(static_cast<float>(from_internal(fit_low_f, unit)));
+    const auto high = static_cast<double>(static_cast<float>(from_internal(fit_high_f, unit)));
+    return value < low || value > high;
+}
+
+// Whether a barometric pressure is one that some weather gives.
+bool plausible_barometer(double inhg) {
+    const double hpa = inhg * hpa_per_in_hg;
+    return hpa >= plausible_barometer_low_hpa && hpa <= plausible_barometer_high_hpa;
+}
+
+// The pressure units besides the chosen one in which the number given would
+// be a barometric pressure some weather gives, as bits by table index.
+std::uint32_t plausible_units(double value, int chosen) {
+    std::uint32_t bits = 0;
+    for (std::size_t i = 0; i < pressure_units.size(); ++i) {
+        if (static_cast<int>(i) != chosen && plausible_barometer(to_internal(value, pressure_units[i])))
+            bits |= std::uint32_t{1} << i;
+    }
+    return bits;
+}
+
+CorrectionWarnings warnings_of(const CorrectionInputs& in,
+                               UnitSelection selection,
+                               const Conditions& c,
+                               const CorrectionResults& r) {
     CorrectionWarnings w;
     // Written as "not below" so that a pressure that is not a number (the height
     // formula's pole) counts as no dry gas too.
     w.no_dry_gas = !(c.vapor_inhg < c.at_altitude_inhg);
-    w.temperature_outside_fit = c.temperature_f < fit_low_f || c.temperature_f > fit_high_f;
+    w.temperature_outside_fit = outside_fit(in.temperature, selected_unit(UnitKind::temperature, selection));
+    w.gas_outside_range = r.calculated_gas_pct > 100.0 || r.calculated_gas_pct < 0.0;
+    w.barometer_implausible = !plausible_barometer(c.barometer_inhg);
+    if (w.barometer_implausible) {
+        const auto chosen = static_cast<int>(&selected_unit(UnitKind::pressure, selection) - pressure_units.data());
+        w.plausible_pressure_units = plausible_units(in.barometric_pressure, chosen);
+    }
     return w;
 }
 
@@ -79,16 +113,15 @@ CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selectio
 
 CorrectionResults compute_correction(CorrectionInputs in, UnitSelection selection, CorrectionWarnings& warnings) {
     const Conditions c = conditions(in, selection);
-    warnings = warnings_of(c);
-    return results_of(in, selection, c);
+    const CorrectionResults results = results_of(in, selection, c);
+    warnings = warnings_of(in, selection, c, results);
+    return results;
 }
 
 ResultTexts format_results(const CorrectionResults& r) {
     ResultTexts texts;
-    append_formatted(texts.vapor_pressure_pct, r.vapor_pressure_pct, vapor_pressure_pct_format);
-    append_formatted(texts.corrected_barometer, r.corrected_barometer, corrected_barometer_format);
-    append_formatted(texts.calculated_gas_pct, r.calculated_gas_pct, calculated_gas_pct_format);
-    append_formatted(texts.calculated_gas_pressure, r.calculated_gas_pressure, calculated_gas_pressure_format);
+    for (const ResultInfo& result : result_table)
+        append_formatted(texts.*result.text, r.*result.value, result.format);
     return texts;
 }
 
@@ -100,12 +133,12 @@ std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts) {
 std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts, ScanLengths& lengths) {
     std::array<double, field_count> values{};
     for (std::size_t i = 0; i < field_count; ++i) {
-        const auto field = static_cast<Field>(i);
         const std::optional<double> value = scan_field(texts[i], lengths[i]);
-        if (!value || !accepted(field, *value))
-            return field;
+        if (!value || !accepted(all_fields[i], *value))
+            return all_fields[i];
         values[i] = *value;
     }
+    // In the order of the field table, which is CorrectionInputs' own.
     return CorrectionInputs{values[0], values[1], values[2], values[3], values[4], values[5]};
 }
 
@@ -113,7 +146,8 @@ RunOutcome run_correction(const FieldTexts& texts, UnitSelection selection) {
     const auto read = read_fields(texts);
     if (const Field* refused = std::get_if<Field>(&read))
         return RunOutcome(*refused);
-    return RunOutcome(format_results(compute_correction(std::get<CorrectionInputs>(read), selection)));
+    return RunOutcome(
+        format_results(compute_correction(std::get<CorrectionInputs>(read), dialog_selection(selection))));
 }
 
 }  // namespace kestrane

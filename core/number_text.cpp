@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <system_error>
 #include <vector>
@@ -321,13 +322,36 @@ private:
 
 namespace {
 
-// The common case of append_formatted, written straight into a small buffer:
-// a value below 2^53 in magnitude under a plain format such as "%3.2f" (no
-// flags, at most three decimals, a width of at most 24). The text is written
-// to end just before `end`, in at most plain_text_size characters; gives its
-// start, or nullptr, with nothing written, for any other value or format.
-constexpr std::size_t plain_text_size = 48;
-char* plain_text(double value, FixedFormat format, char* const end) {
+// The two digits of each number below 100, for writing a number two digits at a time.
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The number of decimal digits of n.
+int digit_count(std::uint64_t n) {
+    int count = 1;
+    for (; n >= 100; n /= 100)
+        count += 2;
+    return n >= 10 ? count + 1 : count;
+}
+
+// Writes the digits of n, which are `count` many, to end at `end`.
+void write_digits(char* end, std::uint64_t n, int count) {
+    for (; count >= 2; count -= 2, n /= 100) {
+        end -= 2;
+        std::memcpy(end, digit_pairs + 2 * (n % 100), 2);
+    }
+    if (count == 1)
+        end[-1] = static_cast<char>('0' + n);
+}
+
+// The common case of append_formatted, written straight into [first, last): a
+// value below 2^53 in magnitude under a plain format such as "%3.2f" (no
+// flags, at most three decimals, a width of at most 24). Gives one past the
+// text, or nullptr, with nothing written, for any other value or format or
+// when the text does not fit.
+char* write_plain(char* first, char* last, double value, FixedFormat format) {
     if (format.left_justify || format.plus_sign || format.space_sign || format.zero_pad || format.keep_point ||
         format.precision > 3 || format.width > 24 || !std::isfinite(value))
         return nullptr;
@@ -350,29 +374,33 @@ char* plain_text(double value, FixedFormat format, char* const end) {
         const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
         scaled = (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
     }
-    char* p = end;
-    for (int k = 0; k < format.precision; ++k, scaled /= 10)
-        *--p = static_cast<char>('0' + scaled % 10);
-    if (format.precision > 0)
-        *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + scaled % 10);
-        scaled /= 10;
-    } while (scaled != 0);
-    if (std::signbit(value))
-        *--p = '-';
-    while (end - p < format.width)
-        *--p = ' ';
+    const std::uint64_t unit = powers_of_ten[format.precision];
+    const std::uint64_t whole = scaled / unit;
+    const int whole_digits = digit_count(whole);
+    const bool negative = std::signbit(value);
+    const int length = (negative ? 1 : 0) + whole_digits + (format.precision > 0 ? 1 + format.precision : 0);
+    const int fill = format.width > length ? format.width - length : 0;
+    if (last - first < length + fill)
+        return nullptr;
+    char* p = first;
+    for (int k = 0; k < fill; ++k)
+        *p++ = ' ';
+    if (negative)
+        *p++ = '-';
+    write_digits(p += whole_digits, whole, whole_digits);
+    if (format.precision > 0) {
+        *p++ = '.';
+        write_digits(p += format.precision, scaled - whole * unit, format.precision);
+    }
     return p;
 }
 
 bool append_plain(std::string& out, double value, FixedFormat format) {
-    char buffer[plain_text_size];
-    char* const end = buffer + sizeof buffer;
-    const char* const start = plain_text(value, format, end);
-    if (start == nullptr)
+    char buffer[32];
+    const char* const end = write_plain(buffer, buffer + sizeof buffer, value, format);
+    if (end == nullptr)
         return false;
-    out.append(start, static_cast<std::size_t>(end - start));
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
     return true;
 }
 
@@ -391,10 +419,8 @@ char* copy_within(std::string_view text, char* first, char* last) {
 }  // namespace
 
 char* write_formatted(char* first, char* last, double value, FixedFormat format) {
-    char buffer[plain_text_size];
-    char* const end = buffer + sizeof buffer;
-    if (const char* start = plain_text(value, format, end))
-        return copy_within(std::string_view(start, static_cast<std::size_t>(end - start)), first, last);
+    if (char* end = write_plain(first, last, value, format))
+        return end;
     return copy_within(format_value(value, format), first, last);
 }
 

@@ -9,6 +9,8 @@
 // Each input is checked twice: as it is, with commas; and with its commas,
 // semicolons and points rotated (commas become semicolons, points commas) and
 // read with --decimal-comma, the delimiter left to the header line to decide.
+// Each log is pushed to the corrector in pieces whose size the input picks, and
+// its output, corrected again, must come back byte for byte.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -19,7 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/batch.h"
+#include "core/names.h"
+#include "core/number_text.h"
+#include "log/log_corrector.h"
 
 namespace {
 
@@ -35,6 +39,10 @@ constexpr std::string_view headers[] = {
 };
 constexpr std::size_t header_count = sizeof headers / sizeof headers[0];
 constexpr std::size_t result_columns = 6;
+constexpr std::string_view added_names[] = {"calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct",
+                                            "corrected_barometer", "error", "warning"};
+constexpr std::string_view field_names[] = {"target_gas", "target_pressure", "barometric_pressure",
+                                            "temperature", "altitude", "relative_humidity"};
 
 // The delimiter of the check under way, for the reference readers.
 char delimiter = ',';
@@ -193,28 +201,33 @@ std::vector<Record> output_records(std::string_view text) {
 }
 
 struct Run {
-    kestrane::cli::LogReport report;
+    kestrane::LogReport report;
     std::string output;
     std::string rejects;
 };
 
-Run correct(const std::string& log, std::size_t max_record, bool with_rejects, bool european) {
-    kestrane::cli::LogOptions options;
+kestrane::LogOptions options_of(std::size_t max_record, bool with_rejects, bool european) {
+    kestrane::LogOptions options;
     options.max_record = max_record;
+    options.rejects = with_rejects;
     if (european) {
-        options.delimiter = kestrane::cli::CsvReader::detect_delimiter;
-        options.decimal_comma = true;
+        options.delimiter = kestrane::LogOptions::detect_delimiter;
+        options.rules.decimal_comma = true;
+    } else {
+        options.delimiter = ',';
     }
-    std::ostringstream rejects;
-    if (with_rejects)
-        options.rejects = &rejects;
-    std::istringstream in(log);
-    std::ostringstream out;
+    return options;
+}
+
+Run correct(const std::string& log, const kestrane::LogOptions& options, std::size_t chunk) {
     Run run;
-    run.report = kestrane::cli::correct_log(in, out, options);
-    run.output = out.str();
-    run.rejects = rejects.str();
+    run.report = kestrane::correct_log_text(log, options, run.output, &run.rejects, chunk);
     return run;
+}
+
+// Whether a header cell names a column, as the corrector matches names.
+bool names(std::string_view cell, std::string_view column) {
+    return kestrane::same_ignoring_case(kestrane::trim_blanks(cell), column);
 }
 
 // Checks one output row against the input record it came from.
@@ -256,40 +269,86 @@ std::string rotated(std::string log) {
     return log;
 }
 
-// The delimiter the header line calls for: semicolons when it has them and no comma.
-char delimiter_of(std::string_view first_line) {
-    first_line = first_line.substr(0, first_line.find_first_of("\r\n"));
-    const bool semicolons = first_line.find(';') != std::string_view::npos;
-    return semicolons && first_line.find(',') == std::string_view::npos ? ';' : ',';
+// The number of the six field columns a header names.
+std::size_t fields_named(const Record& header) {
+    std::size_t count = 0;
+    for (const std::string_view field : field_names) {
+        bool found = false;
+        for (const std::string& cell : header)
+            found = found || names(cell, field);
+        count += found ? 1 : 0;
+    }
+    return count;
+}
+
+// The delimiter a header calls for: the first of comma, semicolon, bar and tab
+// with which its first record (read as CSV) names all six fields, else the one
+// that names most.
+char delimiter_of(std::string_view text, std::size_t max_record) {
+    char best = ',';
+    std::size_t best_count = 0;
+    for (const char candidate : {',', ';', '|', '\t'}) {
+        delimiter = candidate;
+        const std::vector<InputRecord> records = input_records(text, max_record);
+        const std::size_t count = !records.empty() && records[0].fields ? fields_named(*records[0].fields) : 0;
+        if (count > best_count) {
+            best_count = count;
+            best = candidate;
+        }
+        if (count == std::size(field_names))
+            break;
+    }
+    return best;
+}
+
+// Whether a header's cells name any of the columns the corrector adds.
+bool names_an_added_column(const Record& header) {
+    for (const std::string& cell : header) {
+        for (const std::string_view name : added_names) {
+            if (names(cell, name))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Corrected again, the output comes back byte for byte: malformed records,
+// refusals and warnings included, and no new rejects.
+void check_idempotent(const Run& run, const kestrane::LogOptions& options, std::size_t chunk) {
+    kestrane::LogOptions again = options;
+    again.max_record = kestrane::RecordReader::default_max_record;  // a carried record is longer than it was
+    const Run second = correct(run.output, again, chunk);
+    if (second.output != run.output)
+        fail("corrected again, the output changed", second.output);
+    if (!second.rejects.empty())
+        fail("corrected again, the output has rejects", second.rejects);
 }
 
 // Checks the correction of one log, with and without rejects.
-void check_log(const std::string& log, std::size_t max_record, bool header_given, bool european) {
+void check_log(const std::string& log, std::size_t max_record, bool header_given, bool european, std::size_t chunk) {
     std::string_view text(log);
     const bool mark = text.substr(0, 3) == "\xEF\xBB\xBF";
     if (mark)
         text.remove_prefix(3);
-    delimiter = european ? delimiter_of(text) : ',';
+    delimiter = european ? delimiter_of(text, max_record) : ',';
     const std::vector<InputRecord> records = input_records(text, max_record);
 
     for (const bool with_rejects : {false, true}) {
-        const Run run = correct(log, max_record, with_rejects, european);
-        if (run.report.failure == kestrane::cli::LogFailure::bad_header) {
+        const kestrane::LogOptions options = options_of(max_record, with_rejects, european);
+        const Run run = correct(log, options, chunk);
+        if (run.report.failure == kestrane::LogFailure::bad_header) {
             if (header_given)
                 fail("a good header refused", run.report.message);
             if (!run.output.empty() || !run.rejects.empty())
                 fail("output despite a bad header", run.output);
             return;
         }
-        if (run.report.failure != kestrane::cli::LogFailure::none)
-            fail("the log was not read to its end", run.report.message);
         if (records.empty() || !records[0].fields)
             fail("a header accepted where there is none that reads", log);
+        check_idempotent(run, options, chunk);
         const Record& header = *records[0].fields;
-        for (const std::string& name : header) {
-            if (name.find("calculated_") == 0 || name == "vapor_pressure_pct" || name == "corrected_barometer")
-                return;  // results filled in place: other columns, checked by the unit tests
-        }
+        if (names_an_added_column(header))
+            return;  // a log of its own, corrected in place: checked by the unit tests and for idempotence
         const std::size_t rows = records.size() - 1;
         if (run.report.rows != rows)
             fail("rows counted", std::to_string(run.report.rows) + " of " + std::to_string(rows));
@@ -327,18 +386,20 @@ void check_log(const std::string& log, std::size_t max_record, bool header_given
 }  // namespace
 
 // Input: one byte choosing the header (or none) and the longest record read
-// whole, then the log's bytes.
+// whole, one choosing the size of the pieces the log is pushed in, then the log's bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1)
+    if (size < 2)
         return 0;
     const std::size_t choice = data[0] % (header_count + 1);
     std::string log;
     if (choice < header_count)
         log.append(headers[choice]) += '\n';
-    log.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    log.append(reinterpret_cast<const char*>(data + 2), size - 2);
     // At least as long as the longest header, so a given header always reads whole.
     const std::size_t max_record = 160 + std::size_t{data[0] / (header_count + 1)} * 8;
-    check_log(log, max_record, choice < header_count, false);
-    check_log(rotated(log), max_record, choice < header_count, true);
+    // Whole, or in pieces of 1 to 64 bytes.
+    const std::size_t chunk = data[1] < 64 ? std::size_t{0} : std::size_t{data[1]} % 64 + 1;
+    check_log(log, max_record, choice < header_count, false, chunk);
+    check_log(rotated(log), max_record, choice < header_count, true, chunk);
     return 0;
 }

@@ -19,10 +19,13 @@ namespace {
 
 using namespace kestrane;
 
-// The results in the order the form shows them.
-constexpr std::size_t result_count = 4;
-constexpr std::array<std::string_view, result_count> result_labels = {
-    calculated_gas_pct_label, calculated_gas_pressure_label, vapor_pressure_pct_label, corrected_barometer_label};
+// The results' labels in the order the form shows them.
+constexpr std::array<std::string_view, result_count> result_labels = [] {
+    std::array<std::string_view, result_count> labels{};
+    for (std::size_t k = 0; k < result_count; ++k)
+        labels[k] = result_table[k].label;
+    return labels;
+}();
 
 // The kinds of form text the page asks for; the loader numbers them the same way.
 enum class FormText : int {
@@ -116,8 +119,8 @@ KESTRANE_EXPORT(kestrane_run) int kestrane_run(int temperature_unit, int pressur
         e.outputs = {std::string(outcome.message()), {}, {}, {}};
         return static_cast<int>(outcome.refused_field());
     }
-    const ResultTexts& r = outcome.texts();
-    e.outputs = {r.calculated_gas_pct, r.calculated_gas_pressure, r.vapor_pressure_pct, r.corrected_barometer};
+    for (std::size_t k = 0; k < result_count; ++k)
+        e.outputs[k] = outcome.texts().*result_table[k].text;
     return -1;
 }
 

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/app.h"
-#include "cli/csv.h"
+#include "log/csv.h"
 #include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {
@@ -53,32 +52,32 @@ TEST(RunCli, SingleReadings) {
         {{},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19 In Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56 In Hg\n",
          ""},
         {{"--altitude", "1000", "--distance-unit", "Meters"},
          "",
          0,
-         "Calculated Gas (% Vol): 18.38\nCalculated Gas Pressure: 5.52\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 26.32\n",
+         "Calculated Gas (% Vol): 18.38\nCalculated Gas Pressure: 5.52 In Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 26.32 In Hg\n",
          ""},
         {{"--temperature", "25", "--temperature-unit", "c"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.6\n"
-         "Corrected Barometer: 29.53\n",
+         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 6.19 In Hg\nVapor Pressure (%): 1.6\n"
+         "Corrected Barometer: 29.53 In Hg\n",
          ""},
         {{"--pressure-unit", "MM HG", "--target-pressure", "760", "--barometric-pressure=760"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.48\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89 mm Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.48 In Hg\n",
          ""},
         {{"--pressure-unit", "mmHg", "--target-pressure", "760", "--barometer", "760"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.48\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 156.89 mm Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.48 In Hg\n",
          ""},
         // The command line's own units: 1015.911 hPa is 30 inHg, so only the gas pressure
         // differs from the defaults' (6.19345 inHg x 33.8637 = 209.73 hPa); 29.46924 psi is
@@ -87,21 +86,21 @@ TEST(RunCli, SingleReadings) {
         {{"--pressure-unit", "hPa", "--target-pressure", "1015.911", "--barometric-pressure", "1015.911"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 209.73\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 209.73 hPa\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56 In Hg\n",
          ""},
         {{"--pressure-unit", "PSI", "--target-pressure", "29.46924", "--barometric-pressure", "14.73462"},
          "",
          0,
-         "Calculated Gas (% Vol): 10.32\nCalculated Gas Pressure: 3.04\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56\n",
+         "Calculated Gas (% Vol): 10.32\nCalculated Gas Pressure: 3.04 psi\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56 In Hg\n",
          ""},
         {{"--pressure-unit", "atm", "--target-pressure", "1", "--barometer", "1", "--temperature-unit", "K",
           "--temperature", "298.15"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 0.21\nVapor Pressure (%): 1.6\n"
-         "Corrected Barometer: 29.45\n",
+         "Calculated Gas (% Vol): 20.62\nCalculated Gas Pressure: 0.21 atm\nVapor Pressure (%): 1.6\n"
+         "Corrected Barometer: 29.45 In Hg\n",
          ""},
         {{"--temperature-unit", "kelvin"},
          "",
@@ -113,16 +112,16 @@ TEST(RunCli, SingleReadings) {
         {{"--decimal-comma", "--gas", "20,125", "--humidity", "0 %"},
          "",
          0,
-         "Calculated Gas (% Vol): 20,13\nCalculated Gas Pressure: 6,04\nVapor Pressure (%): 0,0\n"
-         "Corrected Barometer: 30,00\n",
+         "Calculated Gas (% Vol): 20,13\nCalculated Gas Pressure: 6,04 In Hg\nVapor Pressure (%): 0,0\n"
+         "Corrected Barometer: 30,00 In Hg\n",
          ""},
         {{"-V"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
         // Negative values are values, not options.
         {{"--humidity", "-0.0001"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.95\nCalculated Gas Pressure: 6.29\nVapor Pressure (%): -0.0\n"
-         "Corrected Barometer: 30.00\n",
+         "Calculated Gas (% Vol): 20.95\nCalculated Gas Pressure: 6.29 In Hg\nVapor Pressure (%): -0.0\n"
+         "Corrected Barometer: 30.00 In Hg\n",
          ""},
         {{"--altitude", "-0.001"}, "", exit_refused, "", "Error: Altitude Outside of Range\n"},
         {{"--target-pressure", "0", "--humidity", "abc"},
@@ -136,8 +135,8 @@ TEST(RunCli, SingleReadings) {
         {{"--gas", " 20.95 % ", "--humidity", "50%"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19 In Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56 In Hg\n",
          ""},
         {{"--gas", "20,95"},
          "",
@@ -155,16 +154,16 @@ TEST(RunCli, SingleReadings) {
         {{"--lenient", "--gas", "12abc"},
          "",
          0,
-         "Calculated Gas (% Vol): 11.83\nCalculated Gas Pressure: 3.55\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56\n",
+         "Calculated Gas (% Vol): 11.83\nCalculated Gas Pressure: 3.55 In Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56 In Hg\n",
          ""},
         {{"--lenient", "--gas", ""}, "", exit_refused, "", "Error: Gas Percent Outside of Range\n"},
         // Altitude's default 0 is the same in metres.
         {{"--distance-unit", "m"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19\nVapor Pressure (%): 1.5\n"
-         "Corrected Barometer: 29.56\n",
+         "Calculated Gas (% Vol): 20.64\nCalculated Gas Pressure: 6.19 In Hg\nVapor Pressure (%): 1.5\n"
+         "Corrected Barometer: 29.56 In Hg\n",
          ""},
         {{"--temperature-unit", "C"},
          "",
@@ -207,7 +206,8 @@ TEST(RunCli, Logs) {
          exit_usage,
          "",
          "kestrane-cli: standard input: line 1: missing column target_gas (a log needs the columns target_gas, "
-         "target_pressure, barometric_pressure, temperature, altitude, relative_humidity)\n"},
+         "target_pressure, barometric_pressure, temperature, altitude, relative_humidity); read with the delimiter "
+         "\",\", as none of \",\", \";\", \"|\" or tab gave them all: if the log has another, give --delimiter\n"},
         {{"--csv", "-"},
          "",
          exit_usage,
@@ -231,29 +231,30 @@ TEST(RunCli, Logs) {
          header + "," + results +
              "20.95,30,30,75,0,50,20.64,6.19,1.5,29.56,,\n"
              ",,,,,,,,,,,\n"
-             "20.95,30,30,300,0,50,-17.68,-5.30,184.4,-25.32,,\"the water vapour pressure reaches the pressure at "
+             "20.95,30,30,300,0,50,-17.68,-5.30,184.4,-25.32,,\"the water vapor pressure reaches the pressure at "
              "this altitude: no dry gas is left, so the results are not physical; the temperature lies outside 32 to "
-             "122 degrees F (0 to 50 degrees C), the range the vapour pressure curve was fitted to\"\n",
+             "122 degrees F (0 to 50 degrees C), the range the vapor pressure curve was fitted to; the calculated gas lies outside 0 to 100 %, which no gas can have: check the inputs and their "
+             "units\"\n",
          "kestrane-cli: 3 rows read, 2 corrected, 0 refused, 1 blank, 1 with warnings\n"},
-        // A log corrected before gets its result columns filled in place, an
-        // older one without the warning column gets it added.
+        // A user's column named as a result is never overwritten: the log is refused, and says what to do.
         {{"--csv", "-"},
          "calculated_gas_pct," + header + ",error,x\n1,20.95,30,30,75,0,0,old,y\n",
-         0,
-         "calculated_gas_pct," + header +
-             ",error,x,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,warning\n"
-             "20.95,20.95,30,30,75,0,0,,y,6.29,0.0,30.00,\n",
-         "kestrane-cli: 1 row read, 1 corrected, 0 refused\n"},
+         exit_usage,
+         "",
+         "kestrane-cli: standard input: line 1: column 1 is named calculated_gas_pct, as is a column the correction "
+         "adds to a log, and the log does not end in the columns it adds; rename that column (to "
+         "calculated_gas_pct_1, say) and run again\n"},
     };
     expect_runs(cases);
 }
 
 std::vector<std::vector<std::string>> read_records(const std::string& text) {
-    std::istringstream in(text);
-    CsvReader reader(in);
+    RecordReader reader;
+    reader.push(text);
+    reader.close();
     std::vector<std::vector<std::string>> records;
     std::vector<std::string_view> fields;
-    while (reader.next(fields)) {
+    while (reader.next(fields) == RecordReader::Step::record) {
         EXPECT_EQ(reader.fault(), RecordFault::none) << "line " << reader.line_number() << " of\n" << text;
         records.emplace_back(fields.begin(), fields.end());
     }
@@ -265,7 +266,7 @@ TEST(RunCli, LogRoundTrip) {
     const std::string log = "note," + header + ",pressure_unit\r\n" +
                             "\"a, b\",\"20.95\",\"30.00\",30.00,75,\"   0\",\" 50\",\" inHg \"\n"
                             "\"say \"\"hi\"\"\",20.95,30.00,30.00,75,0,50,\n"
-                            "\"trailing \",20.95,30.00,30.00,75,0,50,torr\n"
+                            "\"trailing \",20.95,30.00,30.00,75,0,50,Pa\n"
                             "\"\",20.95,30.00,30.00,75,0,150,\n";
     const CliRun got = run({"--csv", "-"}, log);
     EXPECT_EQ(got.status, exit_refused) << got.err;
@@ -279,8 +280,8 @@ TEST(RunCli, LogRoundTrip) {
     }
     EXPECT_EQ(out[1][in[1].size() + 4], "");
     EXPECT_EQ(out[3][in[3].size() + 4],
-              "unknown pressure unit \"torr\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa, hPa or mbar or millibar, "
-              "psi or psia, atm (any case)");
+              "unknown pressure unit \"Pa\"; use In Hg or inHg, mm Hg or mmHg or torr, Bar, KPa, hPa or mbar or "
+              "millibar, psi or psia, atm (any case); did you mean KPa?");
     EXPECT_EQ(out[4][in[4].size() + 4], "Error: Relative Humidity Outside of Range");
 }
 
@@ -349,7 +350,7 @@ TEST(RunCli, Tables) {
          "Fixed: target gas 20.95 %; target pressure 30.00 In Hg; barometric pressure 30.00 In Hg; altitude 0 Feet\n"
          "Units: Degrees F, In Hg, Feet\n"
          "kestrane-cli: warning: 2 of 4 cells: the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), "
-         "the range the vapour pressure curve was fitted to\n"},
+         "the range the vapor pressure curve was fitted to\n"},
     };
     expect_runs(cases);
 }
@@ -365,23 +366,24 @@ TEST(RunCli, TableOfTheMostCells) {
 
 TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
     const CliCase cases[] = {
-        {{"--pressure-unit", "torr"},
+        {{"--pressure-unit", "Pa"},
          "",
          exit_usage,
          "",
-         "kestrane-cli: unknown pressure unit \"torr\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa, hPa or mbar or "
-         "millibar, psi or psia, atm (any case)\n"},
+         "kestrane-cli: unknown pressure unit \"Pa\"; use In Hg or inHg, mm Hg or mmHg or torr, Bar, KPa, hPa or "
+         "mbar or millibar, psi or psia, atm (any case); did you mean KPa?\n"},
         {{"--temperature-unit", "R"},
          "",
          exit_usage,
          "",
-         "kestrane-cli: unknown temperature unit \"R\"; use Degrees F or F, Degrees C or C, K or kelvin (any case)\n"},
+         "kestrane-cli: unknown temperature unit \"R\"; use Degrees F or F or fahrenheit, Degrees C or C or celsius, "
+         "K or kelvin (any case)\n"},
         {{"--pressure-unit", "mmgh"},
          "",
          exit_usage,
          "",
-         "kestrane-cli: unknown pressure unit \"mmgh\"; use In Hg or inHg, mm Hg or mmHg, Bar, KPa, hPa or mbar or "
-         "millibar, psi or psia, atm (any case); did you mean mmHg?\n"},
+         "kestrane-cli: unknown pressure unit \"mmgh\"; use In Hg or inHg, mm Hg or mmHg or torr, Bar, KPa, hPa or "
+         "mbar or millibar, psi or psia, atm (any case); did you mean mmHg?\n"},
         {{"--humdity", "5"},
          "",
          exit_usage,

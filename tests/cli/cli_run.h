@@ -3,11 +3,11 @@
 #pragma once
 
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/app.h"
+#include "cli/messages.h"
+#include "cli/run.h"
 
 namespace kestrane::cli {
 
@@ -18,14 +18,12 @@ struct CliRun {
 };
 
 inline CliRun run(const std::vector<std::string>& args, const std::string& input = "") {
-    std::vector<const char*> argv = {"kestrane-cli"};
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-    return {status, out.str(), err.str()};
+    StringSource in(input);
+    StringSink out;
+    StringSink err;
+    Streams streams{in, out, err};
+    const int status = run_cli(args, streams);
+    return {status, out.text(), err.text()};
 }
 
 inline CliRun run(std::initializer_list<const char*> args, const std::string& input = "") {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "cli/io.h"
+#include "cli/files.h"
 
 namespace kestrane::cli {
 namespace {

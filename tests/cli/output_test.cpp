@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/app.h"
 #include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {
@@ -51,8 +50,8 @@ TEST(Spreadsheets, EuropeanLogRoundTrip) {
         run({"--pressure-unit", "hPa", "--temperature-unit", "C", "--target-pressure", "1013.25",
              "--barometric-pressure", "998.0", "--temperature", "22.5", "--altitude", "150", "--humidity", "45.5"});
     EXPECT_EQ(pointed.out,
-              "Calculated Gas (% Vol): 20.27\nCalculated Gas Pressure: 205.39\nVapor Pressure (%): 1.2\n"
-              "Corrected Barometer: 28.95\n");
+              "Calculated Gas (% Vol): 20.27\nCalculated Gas Pressure: 205.39 hPa\nVapor Pressure (%): 1.2\n"
+              "Corrected Barometer: 28.95 In Hg\n");
 }
 
 TEST(Spreadsheets, Delimiters) {
@@ -77,7 +76,13 @@ TEST(Spreadsheets, Delimiters) {
         EXPECT_EQ(got.out, with(header + "," + results + "\n20.95,30,30,75,0,50,20.64,6.19,1.5,29.56,,\n", d))
             << "delimiter " << static_cast<int>(d) << ": " << got.err;
     }
-    const CliRun tabs = run({"-"}, with(header + "\n", '\t'));
+    // A log with tabs, or bars, is known by its header as one with semicolons is.
+    for (const char d : {'\t', '|'}) {
+        const CliRun found = run({"-"}, with(header + "\n20.95,30,30,75,0,50\n", d));
+        EXPECT_EQ(found.out, with(header + "," + results + "\n20.95,30,30,75,0,50,20.64,6.19,1.5,29.56,,\n", d))
+            << found.err;
+    }
+    const CliRun tabs = run({"-", "--delimiter", ","}, with(header + "\n", '\t'));
     EXPECT_EQ(tabs.status, exit_usage);
     EXPECT_NE(tabs.err.find("; its header is one column with tab in it: give --delimiter tab\n"), std::string::npos)
         << tabs.err;
@@ -100,7 +105,7 @@ TEST(Scripts, OneReadingAsJson) {
     EXPECT_EQ(json["results"]["calculated_gas_pressure"]["unit"], "hPa");
     EXPECT_EQ(json["results"]["corrected_barometer"]["unit"], "In Hg");
     EXPECT_TRUE(json["error"].is_null());
-    EXPECT_EQ(json["warnings"].size(), 2u) << got.out;
+    EXPECT_EQ(json["warnings"].size(), 3u) << got.out;
 
     const CliRun refused = run({"--format", "json", "--humidity", "101", "--gas", "20,95", "--lenient"});
     EXPECT_EQ(refused.status, exit_refused);

@@ -79,7 +79,7 @@ check(grid[0][0] == 'relative humidity (%) \\ temperature (Degrees C)', f'header
 check(all(',' in cell for row in grid[1:3] for cell in row[1:]), f'decimal commas in {grid}')
 check(grid[4][1:] == ['E6', 'E6', 'E6'], f'refused row {grid[4]}')
 check(long_rows[0]['unit'] == 'hPa', f'unit {long_rows[0]}')
-check('vapour pressure curve' in long_rows[5]['warning'], f'warning at 60 C: {long_rows[5]}')
+check('vapor pressure curve' in long_rows[5]['warning'], f'warning at 60 C: {long_rows[5]}')
 
 status, grid_text, notes = run('table', '--format', 'csv', '--quiet', '--rows', 'altitude=0:1:1',
                                '--columns', 'temperature=50:60:10')

@@ -2,9 +2,11 @@
 // message or four texts out.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "core/correction_run.h"
 
@@ -210,29 +212,53 @@ TEST(RunCorrection, VeryLongFieldText) {
 }
 
 // The warnings hold exactly at their edges: the vapour pressure reaching the
-// pressure at altitude, and the temperature leaving 32 to 122 degrees F after
-// conversion. The results themselves stay those of compute_correction.
+// pressure at altitude, the temperature leaving 32 to 122 degrees F (in the
+// unit it was given in, to the rounding of a field's value), a gas outside 0
+// to 100 %, and a barometric pressure outside 250 to 1100 hPa, with the units
+// in which its number would be one. The results stay those of compute_correction.
 TEST(CorrectionWarnings, EdgesOfEachWarning) {
+    const auto w = [](bool dry, bool fit, bool gas, bool barometer, std::uint32_t units = 0) {
+        return CorrectionWarnings{dry, fit, gas, barometer, units};
+    };
+    const auto as_typed = [](float value) { return static_cast<double>(value); };
+    constexpr int kelvin = 2;
+    constexpr int hpa = 4;
     const struct {
         const char* name;
         CorrectionInputs inputs;
         UnitSelection units;
         CorrectionWarnings expected;
     } cases[] = {
-        {"the defaults", {20.95, 30.0, 30.0, 75.0, 0.0, 50.0}, {}, {false, false}},
-        {"32 F, the curve's lower end", {20.95, 30.0, 30.0, 32.0, 0.0, 50.0}, {}, {false, false}},
-        {"just below 32 F", {20.95, 30.0, 30.0, 31.999, 0.0, 50.0}, {}, {false, true}},
-        {"122 F, the curve's upper end", {20.95, 30.0, 30.0, 122.0, 0.0, 50.0}, {}, {false, false}},
-        {"50 C is 122 F", {20.95, 30.0, 30.0, 50.0, 0.0, 50.0}, {1, 0, 0}, {false, false}},
-        {"0 C is 32 F", {20.95, 30.0, 30.0, 0.0, 0.0, 50.0}, {1, 0, 0}, {false, false}},
-        {"-0.1 C", {20.95, 30.0, 30.0, -0.1, 0.0, 50.0}, {1, 0, 0}, {false, true}},
-        {"300 F: vapour above the barometer", {20.95, 30.0, 30.0, 300.0, 0.0, 50.0}, {}, {true, true}},
-        // Saturated air at 122 F holds 3.645 in Hg of vapour.
-        {"vapour just below the pressure", {20.95, 30.0, 3.65, 122.0, 0.0, 100.0}, {}, {false, false}},
-        {"vapour just above the pressure", {20.95, 30.0, 3.64, 122.0, 0.0, 100.0}, {}, {true, false}},
+        {"the defaults", {20.95, 30.0, 30.0, 75.0, 0.0, 50.0}, {}, w(false, false, false, false)},
+        {"32 F, the curve's lower end", {20.95, 30.0, 30.0, 32.0, 0.0, 50.0}, {}, w(false, false, false, false)},
+        {"just below 32 F", {20.95, 30.0, 30.0, 31.999, 0.0, 50.0}, {}, w(false, true, false, false)},
+        {"122 F, the curve's upper end", {20.95, 30.0, 30.0, 122.0, 0.0, 50.0}, {}, w(false, false, false, false)},
+        {"50 C is 122 F", {20.95, 30.0, 30.0, 50.0, 0.0, 50.0}, {1, 0, 0}, w(false, false, false, false)},
+        {"0 C is 32 F", {20.95, 30.0, 30.0, 0.0, 0.0, 50.0}, {1, 0, 0}, w(false, false, false, false)},
+        {"-0.1 C", {20.95, 30.0, 30.0, -0.1, 0.0, 50.0}, {1, 0, 0}, w(false, true, false, false)},
+        // 273.15 K as a field reads it lies a little below 273.15, but not by more than its rounding.
+        {"273.15 K as typed", {20.95, 30.0, 30.0, as_typed(273.15f), 0.0, 50.0}, {kelvin, 0, 0},
+         w(false, false, false, false)},
+        {"323.15 K as typed", {20.95, 30.0, 30.0, as_typed(323.15f), 0.0, 50.0}, {kelvin, 0, 0},
+         w(false, false, false, false)},
+        {"273.149 K", {20.95, 30.0, 30.0, as_typed(273.149f), 0.0, 50.0}, {kelvin, 0, 0}, w(false, true, false, false)},
+        {"300 F: vapour above the barometer", {20.95, 30.0, 30.0, 300.0, 0.0, 50.0}, {}, w(true, true, true, false)},
+        // Saturated air at 122 F holds 3.645 in Hg of vapour; 3.65 is a pressure only in psi.
+        {"vapour just below the pressure", {20.95, 30.0, 3.65, 122.0, 0.0, 100.0}, {},
+         w(false, false, false, true, 1U << 5)},
+        {"vapour just above the pressure", {20.95, 30.0, 3.64, 122.0, 0.0, 100.0}, {},
+         w(true, false, true, true, 1U << 5)},
         // Above about 57,500 ft at 75 F the height formula turns the pressure negative.
-        {"beyond the height formula", {20.95, 30.0, 30.0, 75.0, 60000.0, 0.0}, {}, {true, false}},
-        {"the height formula's pole", {20.95, 30.0, 30.0, -418.00450004500044, 0.0, 50.0}, {}, {true, true}},
+        {"beyond the height formula", {20.95, 30.0, 30.0, 75.0, 60000.0, 0.0}, {}, w(true, false, true, false)},
+        {"the height formula's pole", {20.95, 30.0, 30.0, -418.00450004500044, 0.0, 50.0}, {},
+         w(true, true, false, false)},
+        {"a gas above 100 %", {50.0, 10.0, 30.0, 75.0, 0.0, 50.0}, {}, w(false, false, true, false)},
+        {"hPa meant, In Hg read", {20.95, 1013.25, 1002.0, 75.0, 0.0, 50.0}, {}, w(false, false, false, true, 1U << hpa)},
+        {"1002 hPa", {20.95, 1013.25, 1002.0, 75.0, 0.0, 50.0}, {0, hpa, 0}, w(false, false, false, false)},
+        {"one: a pressure in Bar or atm", {20.95, 1.0, 1.0, 75.0, 0.0, 50.0}, {}, w(false, false, false, true, 0x44)},
+        {"250 hPa", {20.95, 1013.25, 250.0, 75.0, 0.0, 0.0}, {0, hpa, 0}, w(false, false, false, false)},
+        {"1100 hPa", {20.95, 1013.25, 1100.0, 75.0, 0.0, 0.0}, {0, hpa, 0}, w(false, false, false, false)},
+        {"1100.1 hPa", {20.95, 1013.25, 1100.1, 75.0, 0.0, 0.0}, {0, hpa, 0}, w(false, false, false, true)},
     };
     for (const auto& c : cases) {
         CorrectionWarnings both;
@@ -240,6 +266,21 @@ TEST(CorrectionWarnings, EdgesOfEachWarning) {
         EXPECT_EQ(both, c.expected) << c.name;
         EXPECT_EQ(format_results(results), format_results(compute_correction(c.inputs, c.units))) << c.name;
     }
+}
+
+TEST(CorrectionWarnings, Texts) {
+    CorrectionWarnings all{true, true, true, true, 0x44};
+    EXPECT_EQ(warning_texts(all, {}),
+              (std::vector<std::string>{
+                  "the water vapor pressure reaches the pressure at this altitude: no dry gas is left, so the results "
+                  "are not physical",
+                  "the temperature lies outside 32 to 122 degrees F (0 to 50 degrees C), the range the vapor pressure "
+                  "curve was fitted to",
+                  "the calculated gas lies outside 0 to 100 %, which no gas can have: check the inputs and their units",
+                  "the barometric pressure, read in In Hg, lies outside what any weather gives (250 to 1100 hPa): is "
+                  "the unit Bar or atm?"}));
+    EXPECT_EQ(joined_warning_texts({false, false, false, true, 0}, {0, 4, 0}),
+              "the barometric pressure, read in hPa, lies outside what any weather gives (250 to 1100 hPa)");
 }
 
 // The lengths read_fields gives are those of the numbers it scanned, up to the refused field.

@@ -15,5 +15,22 @@ TEST(FieldTable, DefaultTextsAsTheDialogWritesThem) {
         EXPECT_EQ(default_text(field), text) << info(field).label;
 }
 
+// A log's header names its columns in any case, with blanks around; an option's
+// name or a near miss is not a column.
+TEST(FieldTable, ColumnNames) {
+    const std::pair<const char*, std::optional<Field>> cases[] = {
+        {"target_gas", Field::target_gas},
+        {" Target_Gas", Field::target_gas},
+        {"RELATIVE_HUMIDITY\t", Field::relative_humidity},
+        {"Temperature", Field::temperature},
+        {"humidity", std::nullopt},
+        {"target gas", std::nullopt},
+        {"Relative Humidity (%)", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [name, field] : cases)
+        EXPECT_EQ(field_of_column(name), field) << "column \"" << name << "\"";
+}
+
 }  // namespace
 }  // namespace kestrane

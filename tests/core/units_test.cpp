@@ -1,6 +1,9 @@
-// Unit tables: list texts in order and the conversions into and out of the
-// internal units, including indices outside the tables.
+// Unit tables: the dialog's list texts in order, the conversions into and out of
+// the internal units (including indices outside the dialog's lists), and the
+// names every unit answers to.
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "core/units.h"
 
@@ -67,6 +70,87 @@ TEST(UnitTables, KilopascalAndBarFactorsAreNotInRatio) {
     EXPECT_NEAR(pressure_to_inhg(101.325, PressureUnit::kpa), 29.92142, 5e-6);
     EXPECT_NEAR(pressure_to_inhg(1.01325, PressureUnit::bar), 29.92133, 5e-6);
     EXPECT_NE(pressure_to_inhg(101.325, PressureUnit::kpa), pressure_to_inhg(1.01325, PressureUnit::bar));
+}
+
+// The units past the dialog's lists against values worked out by hand, there
+// and back: 30 x 33.8637 = 1015.911 hPa; 60 x 0.491154 = 29.46924 psi;
+// 2.5 x 29.9213 = 74.80325 inHg; (K - 273.15) x 1.8 + 32.
+TEST(UnitTables, TheWholeTables) {
+    struct Case {
+        UnitKind kind;
+        const char* unit;
+        double value;
+        double internal;
+        double tolerance;
+    };
+    const Case cases[] = {
+        {UnitKind::pressure, "hPa", 1015.911, 30.0, 1e-12},
+        {UnitKind::pressure, "mbar", 1015.911, 30.0, 1e-12},
+        {UnitKind::pressure, "psi", 29.46924, 60.0, 1e-12},
+        {UnitKind::pressure, "atm", 2.5, 74.80325, 1e-12},
+        {UnitKind::pressure, "atm", 1.0, 29.9213, 0.0},
+        {UnitKind::pressure, "torr", 760.0, 29.921259842519685, 0.0},
+        // One standard atmosphere in each, to the factors' six figures.
+        {UnitKind::pressure, "hPa", 1013.25, 29.92142, 5e-6},
+        {UnitKind::pressure, "psi", 14.6959, 29.9213, 2e-4},
+        {UnitKind::temperature, "K", 273.15, 32.0, 0.0},
+        {UnitKind::temperature, "kelvin", 373.15, 212.0, 1e-12},
+        {UnitKind::temperature, "K", 0.0, -459.67, 1e-12},
+        {UnitKind::temperature, "celsius", 100.0, 212.0, 0.0},
+        {UnitKind::temperature, "Fahrenheit", 75.0, 75.0, 0.0},
+        {UnitKind::distance, "m", 1000.0, 3280.8, 0.0},
+    };
+    for (const Case& c : cases) {
+        const auto index = unit_index(c.kind, c.unit);
+        ASSERT_TRUE(index.has_value()) << c.unit;
+        const Unit& unit = unit_at(c.kind, *index);
+        const double internal = to_internal(c.value, unit);
+        EXPECT_NEAR(internal, c.internal, c.tolerance) << c.unit << " " << c.value;
+        EXPECT_NEAR(from_internal(internal, unit), c.value, 1e-12 * (1.0 + c.value)) << c.unit << " " << c.value;
+        const double step = to_internal(c.value + 1.0, unit) - internal;
+        EXPECT_NEAR(internal_per_unit(unit), step, 1e-9 * (1.0 + std::abs(c.value))) << c.unit;
+    }
+}
+
+TEST(UnitTables, NamesGiveTheirIndex) {
+    struct Case {
+        UnitKind kind;
+        std::string_view name;
+        std::optional<int> index;
+    };
+    const Case cases[] = {
+        // The dialog's own list texts, short names, other names; any case, blanks around ignored.
+        {UnitKind::temperature, "Degrees F", 0},
+        {UnitKind::temperature, "DEGREES c", 1},
+        {UnitKind::temperature, "f", 0},
+        {UnitKind::temperature, "celsius", 1},
+        {UnitKind::temperature, "Kelvin", 2},
+        {UnitKind::pressure, "In Hg", 0},
+        {UnitKind::pressure, " mm hg\t", 1},
+        {UnitKind::pressure, "MMHG", 1},
+        {UnitKind::pressure, "Torr", 1},
+        {UnitKind::pressure, "bar", 2},
+        {UnitKind::pressure, "kPa", 3},
+        {UnitKind::pressure, "HPA", 4},
+        {UnitKind::pressure, "millibar", 4},
+        {UnitKind::pressure, "PSIA", 5},
+        {UnitKind::pressure, " atm ", 6},
+        {UnitKind::distance, "Meters", 1},
+        {UnitKind::distance, "ft", 0},
+        // Not units of their list: another list's unit, near misses, nothing at all.
+        {UnitKind::temperature, "ft", std::nullopt},
+        {UnitKind::temperature, "atm", std::nullopt},
+        {UnitKind::pressure, "K", std::nullopt},
+        {UnitKind::pressure, "Pa", std::nullopt},
+        {UnitKind::pressure, "mm-Hg", std::nullopt},
+        {UnitKind::pressure, "", std::nullopt},
+        {UnitKind::distance, "metres", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(unit_index(c.kind, c.name), c.index) << info(c.kind).name << " unit name \"" << c.name << "\"";
+    EXPECT_EQ(unknown_unit_message(UnitKind::pressure, "mmgh"),
+              "unknown pressure unit \"mmgh\"; use In Hg or inHg, mm Hg or mmHg or torr, Bar, KPa, hPa or mbar or "
+              "millibar, psi or psia, atm (any case); did you mean mmHg?");
 }
 
 }  // namespace

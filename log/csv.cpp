@@ -1,16 +1,10 @@
 #include "csv.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
-namespace kestrane::cli {
+namespace kestrane {
 namespace {
-
-constexpr std::size_t chunk_size = std::size_t{1} << 16;
-// Room for a chunk and the unfinished record before it; kept under 128 KiB, past
-// which allocators map memory of its own for each buffer.
-constexpr std::size_t initial_buffer = chunk_size + chunk_size / 2;
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -25,6 +19,14 @@ std::string_view line_break_text(char c, std::size_t length) {
     return c == '\r' ? "\r" : "\n";
 }
 
+// The bytes at which the search for a record's end must look closer: line
+// breaks, and quotes (which may open or close a quoted field).
+struct Stops {
+    std::array<bool, 256> at{};
+    constexpr Stops() { at['\n'] = at['\r'] = at['"'] = true; }
+};
+constexpr Stops stops;
+
 }  // namespace
 
 std::string describe(RecordFault fault, std::size_t max_record) {
@@ -38,88 +40,56 @@ std::string describe(RecordFault fault, std::size_t max_record) {
     return {};
 }
 
-CsvReader::CsvReader(InputSource& in, std::size_t max_record, char delimiter)
-    : in_(&in), max_record_(max_record == 0 ? 1 : max_record), buffer_(initial_buffer) {
+RecordReader::RecordReader(std::size_t max_record, char delimiter) : max_record_(max_record == 0 ? 1 : max_record) {
     set_delimiter(delimiter);
 }
 
-void CsvReader::set_delimiter(char delimiter) {
+void RecordReader::set_delimiter(char delimiter) {
     delimiter_ = delimiter;
     field_stops_ = {};
     field_stops_[static_cast<unsigned char>(delimiter)] = true;
     field_stops_['"'] = true;
+    plain_stops_ = field_stops_;
+    plain_stops_['\n'] = plain_stops_['\r'] = true;
 }
 
-CsvReader::CsvReader(std::istream& in, std::size_t max_record, char delimiter)
-    : CsvReader(std::make_unique<StreamSource>(in), max_record, delimiter) {}
-
-CsvReader::CsvReader(std::unique_ptr<InputSource> in, std::size_t max_record, char delimiter)
-    : CsvReader(*in, max_record, delimiter) {
-    owned_ = std::move(in);
-}
-
-// Reads more input after what is held, moving the unfinished record to the
-// front first. False at the end of the input (or when it failed).
-bool CsvReader::fill() {
-    if (at_end_)
-        return false;
+void RecordReader::push(std::string_view chunk) {
+    // The records handed out are done with: keep only the one not yet whole.
     if (start_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
-        end_ -= start_;
+        buffer_.erase(0, start_);
         start_ = 0;
+        last_start_ = 0;
     }
-    // A record is held whole up to the bound, and a chunk more shows that it passed it.
-    if (buffer_.size() - end_ < chunk_size)
-        buffer_.resize(std::max(buffer_.size() * 2, end_ + chunk_size));
-    if (wait_hook_ && !in_->ready())
-        wait_hook_();
-    const std::size_t n = in_->read_some(buffer_.data() + end_, std::min(chunk_size, buffer_.size() - end_));
-    if (n == 0) {
-        at_end_ = true;
+    buffer_.append(chunk);
+}
+
+void RecordReader::close() {
+    at_end_ = true;
+}
+
+// Looks at the start of the input for byte order marks; false while too little has arrived.
+bool RecordReader::read_start() {
+    const std::size_t held = buffer_.size() - start_;
+    if (held < 3 && !at_end_)
         return false;
-    }
-    end_ += n;
-    return true;
-}
-
-// Reads until the first line is held whole (or the bound is passed) and says
-// which delimiter it is written with.
-char CsvReader::delimiter_of_first_line() {
-    for (;;) {
-        const std::string_view held(buffer_.data() + start_, end_ - start_);
-        const std::size_t line_end = held.find_first_of("\r\n");
-        if (line_end != std::string_view::npos || held.size() > max_record_ || !fill()) {
-            const std::string_view line = held.substr(0, line_end);
-            const bool semicolons = line.find(';') != std::string_view::npos;
-            return semicolons && line.find(',') == std::string_view::npos ? ';' : ',';
-        }
-    }
-}
-
-void CsvReader::skip_byte_order_mark() {
-    while (end_ - start_ < 3 && fill()) {
-    }
-    const char* p = buffer_.data() + start_;
-    if (end_ - start_ >= 3 && p[0] == '\xEF' && p[1] == '\xBB' && p[2] == '\xBF') {
+    const std::string_view head(buffer_.data() + start_, held < 3 ? held : 3);
+    if (head == "\xEF\xBB\xBF") {
         byte_order_mark_ = true;
         start_ += 3;
+    } else if (head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF") {
+        utf16_ = true;
     }
+    last_start_ = start_;
+    started_ = true;
+    return true;
 }
-
-// The bytes at which the search for a record's end must look closer: line
-// breaks, and quotes (which may open or close a quoted field).
-struct Stops {
-    std::array<bool, 256> at{};
-    constexpr Stops() { at['\n'] = at['\r'] = at['"'] = true; }
-};
-constexpr Stops stops;
 
 // Looks for the end of the record at start_, from where the last look stopped.
 // True with the record's length and its line break's when found; false when
 // the input held so far ends first.
-bool CsvReader::find_end(std::size_t& length, std::size_t& break_length) {
+bool RecordReader::find_end(std::size_t& length, std::size_t& break_length) {
     const char* const p = buffer_.data() + start_;
-    const std::size_t n = end_ - start_;
+    const std::size_t n = buffer_.size() - start_;
     Scan& s = scan_;
     std::size_t i = s.pos;
     // A quote or CR as the last byte held may be the first of a pair ("" or
@@ -164,12 +134,12 @@ bool CsvReader::find_end(std::size_t& length, std::size_t& break_length) {
     return false;
 }
 
-void CsvReader::note(RecordFault fault) {
+void RecordReader::note(RecordFault fault) {
     if (fault_ == RecordFault::none)
         fault_ = fault;
 }
 
-void CsvReader::split(std::string_view record, std::vector<std::string_view>& fields) {
+void RecordReader::split(std::string_view record, std::vector<std::string_view>& fields) {
     fields.clear();
     unquoted_.clear();
     unquoted_.reserve(record.size());  // unquoting only shortens: the fields' views stay valid
@@ -229,35 +199,94 @@ void CsvReader::split(std::string_view record, std::vector<std::string_view>& fi
 }
 
 // Hands out the record of `length` bytes at start_ and moves past it and its line break.
-void CsvReader::take(std::size_t length, std::size_t break_length, std::size_t lines) {
+void RecordReader::take(std::size_t length, std::size_t break_length, std::size_t lines) {
     const char* const p = buffer_.data() + start_;
+    last_start_ = start_;
+    last_line_ = next_line_;
     line_number_ = next_line_;
     next_line_ += lines + 1;
     text_ = std::string_view(p, length);
-    line_break_ = line_break_text(length < end_ - start_ ? p[length] : '\n', break_length);
+    line_break_ = line_break_text(length < buffer_.size() - start_ ? p[length] : '\n', break_length);
     start_ += length + break_length;
     scan_ = Scan{};
 }
 
 // A record that spans lines and went wrong is cut back to its first line, which
 // then reads as a record of its own; true when it was.
-bool CsvReader::cut_back() {
+bool RecordReader::cut_back() {
     if (scan_.breaks == 0 || scan_.first_break > max_record_)
         return false;
     take(scan_.first_break, scan_.first_break_length, 0);
     return true;
 }
 
-bool CsvReader::next(std::vector<std::string_view>& fields) {
+// A record past the bound: its first line, of which only the start is read
+// into fields. Its end may already be held; if not, more_text hands out the rest.
+RecordReader::Step RecordReader::too_long(bool found,
+                                          std::size_t length,
+                                          std::size_t break_length,
+                                          std::vector<std::string_view>& fields) {
+    const std::size_t first_line = scan_.breaks > 0 ? scan_.first_break : found ? length : scan_.pos;
+    const std::size_t first_break = scan_.breaks > 0 ? scan_.first_break_length : found ? break_length : 0;
+    streaming_ = scan_.breaks == 0 && !found;
+    take(first_line, first_break, 0);
+    split(text_.substr(0, max_record_), fields);
+    fault_ = RecordFault::too_long;
+    return Step::record;
+}
+
+// The common record, read in one pass: no quote in it, and its line break
+// held, within the bound. The fields are split as the record's end is looked
+// for. False, with nothing taken, for any other; the look for its end then
+// goes on from where this one stopped.
+bool RecordReader::plain_record(std::vector<std::string_view>& fields) {
+    const char* const p = buffer_.data() + start_;
+    const std::size_t n = std::min(buffer_.size() - start_, max_record_ + 2);
+    fields.clear();
+    bool blank_edge = false;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (!plain_stops_[static_cast<unsigned char>(c)])
+            continue;
+        if (c == '"' || (c == '\r' && i + 1 == n && !at_end_) || (c != delimiter_ && i > max_record_)) {
+            // Quoting, a CR whose pair has not arrived, or past the bound: the careful way.
+            scan_.pos = c == '"' ? 0 : i;
+            return false;
+        }
+        blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
+        fields.emplace_back(p + begin, i - begin);
+        if (c == delimiter_) {
+            begin = i + 1;
+            continue;
+        }
+        if (i == 0) {
+            fields.clear();  // an empty line: the careful way skips it
+            return false;
+        }
+        take(i, c == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1, 0);
+        fault_ = RecordFault::none;
+        unchanged_ = !blank_edge;
+        quotes_unpaired_ = false;
+        return true;
+    }
+    scan_.pos = n > max_record_ ? 0 : n;
+    return false;
+}
+
+RecordReader::Step RecordReader::next(std::vector<std::string_view>& fields) {
     std::string_view rest;
-    while (more_text(rest)) {
+    Step step = Step::end;
+    while (streaming_ && (step = more_text(rest)) == Step::record) {
     }
-    if (!started_) {
-        started_ = true;
-        skip_byte_order_mark();
-        if (delimiter_ == detect_delimiter)
-            set_delimiter(delimiter_of_first_line());
-    }
+    if (streaming_)
+        return step;
+    if (!started_ && !read_start())
+        return Step::need_input;
+    if (utf16_)
+        return Step::end;
+    if (scan_.pos == 0 && plain_record(fields))
+        return Step::record;
     fault_ = RecordFault::none;
     for (;;) {
         std::size_t length = 0;
@@ -266,30 +295,17 @@ bool CsvReader::next(std::vector<std::string_view>& fields) {
         // Unfinished, the record holds at least the bytes before where the look
         // stopped; a last CR or quote held may yet turn out to be its line break.
         if ((found ? length : scan_.pos) > max_record_) {
-            if (cut_back()) {
-                split(text_, fields);
-                return true;
-            }
-            // One line past the bound: a record that is too long. Its end may
-            // already be held; if not, the rest is handed out by more_text.
-            const std::size_t first_line = scan_.breaks > 0 ? scan_.first_break : found ? length : scan_.pos;
-            const std::size_t first_break = scan_.breaks > 0 ? scan_.first_break_length : found ? break_length : 0;
-            streaming_ = scan_.breaks == 0 && !found;
-            take(first_line, first_break, 0);
-            split(text_.substr(0, max_record_), fields);
-            fault_ = RecordFault::too_long;
-            return true;
+            if (!cut_back())
+                return too_long(found, length, break_length, fields);
+            split(text_, fields);
+            return Step::record;
         }
         if (!found) {
-            // More input, or its end: either way look again, since a last CR or
-            // quote reads differently once nothing can follow it.
-            if (!at_end_) {
-                fill();
-                continue;
-            }
-            if (start_ == end_)
-                return false;
-            length = end_ - start_;
+            if (!at_end_)
+                return Step::need_input;
+            if (start_ == buffer_.size())
+                return Step::end;
+            length = buffer_.size() - start_;
         }
         if (length == 0 && scan_.breaks == 0) {  // an empty line
             take(0, break_length, 0);
@@ -307,34 +323,45 @@ bool CsvReader::next(std::vector<std::string_view>& fields) {
             cut_back();
             split(text_, fields);
         }
-        return true;
+        return Step::record;
     }
 }
 
-bool CsvReader::more_text(std::string_view& piece) {
+void RecordReader::reread() {
+    start_ = last_start_;
+    next_line_ = last_line_;
+    scan_ = Scan{};
+    streaming_ = false;
+    fault_ = RecordFault::none;
+}
+
+RecordReader::Step RecordReader::more_text(std::string_view& piece) {
     while (streaming_) {
-        if (start_ == end_ && !fill()) {
+        const char* const p = buffer_.data();
+        const std::size_t n = buffer_.size();
+        if (start_ == n) {
+            if (!at_end_)
+                return Step::need_input;
             streaming_ = false;
             line_break_ = {};
-            return false;
+            break;
         }
-        const char* const p = buffer_.data();
         std::size_t i = start_;
-        while (i < end_ && p[i] != '\n' && p[i] != '\r')
+        while (i < n && p[i] != '\n' && p[i] != '\r')
             ++i;
         if (i > start_) {
             piece = std::string_view(p + start_, i - start_);
             start_ = i;
-            return true;
+            return Step::record;
         }
-        if (p[i] == '\r' && i + 1 == end_ && fill())
-            continue;  // a CR as the last byte held: see whether an LF follows
-        const std::size_t size = p[i] == '\r' && i + 1 < end_ && p[i + 1] == '\n' ? 2 : 1;
+        if (p[i] == '\r' && i + 1 == n && !at_end_)
+            return Step::need_input;  // a CR as the last byte held: see whether an LF follows
+        const std::size_t size = p[i] == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1;
         line_break_ = line_break_text(p[i], size);
         start_ += size;
         streaming_ = false;
     }
-    return false;
+    return Step::end;
 }
 
 void append_quoted_text(std::string& out, std::string_view text) {
@@ -364,4 +391,4 @@ void append_csv_field(std::string& out, std::string_view text, char delimiter) {
     out += '"';
 }
 
-}  // namespace kestrane::cli
+}  // namespace kestrane

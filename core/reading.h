@@ -1,16 +1,16 @@
-// How the command line reads the six field texts of one reading: strictly by
-// default, or exactly as the dialog does. Shared by a single reading, a log
-// and a table, so that one text gets one answer everywhere.
+// How the command line, a log and the page read the six field texts of one
+// reading: strictly by default, or exactly as the dialog does, with a decimal
+// point or a decimal comma. Shared by every reading they make, so that one
+// text gets one answer everywhere.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "core/correction_run.h"
+#include "correction_run.h"
 
-namespace kestrane::cli {
+namespace kestrane {
 
 enum class ReadingMode {
     // A text is read only when, apart from the blanks around it, it is one
@@ -21,6 +21,13 @@ enum class ReadingMode {
     lenient,
 };
 
+// How a reading is asked for besides its texts and units.
+struct ReadingRules {
+    ReadingMode mode = ReadingMode::strict;
+    // A comma is the decimal mark, and a point is not.
+    bool decimal_comma = false;
+};
+
 // Whether text is, by the strict reading, one number for field.
 bool is_whole_number(Field field, std::string_view text);
 
@@ -28,20 +35,33 @@ bool is_whole_number(Field field, std::string_view text);
 // comma ("20,95") reads as one with a decimal point, and the other way round.
 std::string swap_decimal_marks(std::string_view text);
 
+// A result text written with a decimal comma: "20.64" becomes "20,64".
+void use_decimal_comma(std::string& text);
+
+// The words a refusal adds when the text would be a number written with the
+// other decimal mark, in the words of the front end that shows it: for_comma
+// when a comma would be one ("for a decimal comma, give --decimal-comma"), and
+// for_point, followed by the text with its marks swapped in quotes, when a point would.
+struct MarkHints {
+    std::string_view for_comma;
+    std::string_view for_point;
+};
+
 // The refusal of a text that is not a number, with a hint when it would be one
 // written the other way:
 // Error: Target Gas (% Vol) is not a number: "20,95" (for a decimal comma, give --decimal-comma)
-std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma = false);
+std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints);
 
 // The value a field's text reads as (with a decimal comma when decimal_comma),
 // before any check of its range; nothing for a text with no number at its start.
 std::optional<double> value_read(std::string_view text, bool decimal_comma);
 
-// What the command line makes of one reading.
+// What one reading makes of its texts.
 struct Correction {
     enum class Status { corrected, out_of_range, not_a_number };
     Status status = Status::corrected;
     Field field = Field::target_gas;  // the refused field, unless corrected
+    CorrectionInputs inputs;          // the values read, when corrected
     CorrectionResults values;         // when corrected
     CorrectionWarnings warnings;      // when corrected
 
@@ -51,19 +71,15 @@ struct Correction {
 };
 
 // Reads the texts in field order, the first field that is refused (out of its
-// range or, read strictly, not a number) ending the reading, and corrects them.
-// Every text that both readings accept gives the dialog's results exactly. With
-// decimal_comma a comma is the decimal mark and a point is not. The units may
-// be the command line's own (extra_units.h); the dialog's go to the core as they are.
-Correction correct(const FieldTexts& texts, UnitSelection units, ReadingMode mode, bool decimal_comma = false);
+// range or, read strictly, not a number) ending the reading, and corrects them
+// in the units of the whole unit tables. Every text that both readings accept
+// gives the dialog's results exactly.
+Correction correct(const FieldTexts& texts, UnitSelection units, ReadingRules rules);
 
 // The message of a refused reading: the dialog's range message, or not_a_number_message.
-std::string refusal_message(const Correction& correction, const FieldTexts& texts, bool decimal_comma = false);
+std::string refusal_message(const Correction& correction,
+                            const FieldTexts& texts,
+                            bool decimal_comma,
+                            const MarkHints& hints);
 
-// A result text written with a decimal comma: "20.64" becomes "20,64".
-void use_decimal_comma(std::string& text);
-
-// The texts of the warnings that hold, in a fixed order.
-std::vector<std::string_view> warning_texts(CorrectionWarnings warnings);
-
-}  // namespace kestrane::cli
+}  // namespace kestrane

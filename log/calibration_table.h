@@ -5,16 +5,13 @@
 #include <array>
 #include <cstddef>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/correction_run.h"
-#include "reading.h"
-#include "vocabulary.h"
+#include "core/reading.h"
 
-namespace kestrane::cli {
+namespace kestrane {
 
 // Most cells in one table.
 inline constexpr std::size_t max_table_cells = 10000;
@@ -33,13 +30,18 @@ struct Sweep {
     std::vector<std::string> texts;
 };
 
+// The field a table axis names: a column name ("relative_humidity") or the
+// name of the field's option without its dashes ("humidity", "barometric-pressure", "barometer").
+std::optional<Field> field_from_axis_name(std::string_view name);
+
+// A second name the barometric pressure's axis and option answer to.
+inline constexpr std::string_view barometer_alias = "barometer";
+
 // Parses "FIELD=START:STOP:STEP" (FIELD as field_from_axis_name takes it).
 std::optional<Sweep> parse_sweep(std::string_view text, std::string& error, char mark = '.');
 
-// Which result fills the cells; the names are those of the --result option.
-enum class TableResult { gas_pct, gas_pressure, vapor_pct, barometer };
-inline constexpr std::array<std::string_view, 4> table_result_names = {"gas-pct", "gas-pressure", "vapor-pct",
-                                                                       "barometer"};
+// The column name of a field, with words for a title: "relative humidity".
+std::string field_words(Field field);
 
 // Aligned text; a CSV grid alone (one header row); Markdown; or long CSV, one
 // row per cell. The names are those of the table's --format option.
@@ -50,20 +52,20 @@ struct TableOptions {
     Sweep rows;
     Sweep columns;
     // The fixed inputs; the swept fields' texts here are not used.
-    std::array<std::string, field_count> field_texts = default_field_values();
+    std::array<std::string, field_count> field_texts;
     UnitSelection units{};
-    TableResult result = TableResult::gas_pct;
+    Result result = Result::calculated_gas_pct;
     TableFormat format = TableFormat::text;
-    ReadingMode mode = ReadingMode::strict;
-    bool decimal_comma = false;  // cells, and the swept texts, with a decimal comma
-    char delimiter = ',';        // of the CSV formats
+    ReadingRules rules{};  // the cells, and the swept texts, with a decimal comma when it says so
+    char delimiter = ',';  // of the CSV formats
 };
 
-// How many cells of a written table carry each warning.
-struct TableWarnings {
+// What the cells of a written table came to: how many there are, how many
+// were refused, and how many carry each warning, by its text.
+struct TableSummary {
     std::size_t cells = 0;
-    std::size_t no_dry_gas = 0;
-    std::size_t temperature_outside_fit = 0;
+    std::size_t refused = 0;
+    std::vector<std::pair<std::string, std::size_t>> warnings;
 };
 
 // The mark a cell shows when its reading is refused: "E" and the refused
@@ -74,14 +76,14 @@ std::string refused_mark(Field field);
 // Writes the table: title lines naming the result, the sweeps, the fixed inputs
 // and the units; a header row of the column values; a row per row value; and
 // the legend of any refused marks. The CSV formats write the data alone to
-// out, and the titles and legend to notes (unless it is null). False, with
+// out, and the titles and legend to notes (unless it is null), which come first. False, with
 // error set and nothing written, when both sweeps are of one field or the table
 // has more than max_table_cells cells. The fixed texts must be numbers for the
 // options' reading mode.
 bool write_table(const TableOptions& options,
-                 std::ostream& out,
-                 std::ostream* notes,
+                 std::string& out,
+                 std::string* notes,
                  std::string& error,
-                 TableWarnings* warnings = nullptr);
+                 TableSummary* summary = nullptr);
 
-}  // namespace kestrane::cli
+}  // namespace kestrane

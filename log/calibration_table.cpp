@@ -1,12 +1,13 @@
-#include "table.h"
+#include "calibration_table.h"
 
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
 
 #include "csv.h"
+#include "log_columns.h"
 
-namespace kestrane::cli {
+namespace kestrane {
 namespace {
 
 // A plain decimal number as an integer count of 10^-decimals.
@@ -71,33 +72,18 @@ std::string decimal_text(std::int64_t value, int decimals, char mark) {
 }
 
 // The result's label as the form shows it, with its unit where the label has none.
-std::string result_title(TableResult result, UnitSelection units) {
-    switch (result) {
-        case TableResult::gas_pct: return std::string(calculated_gas_pct_label);
-        case TableResult::gas_pressure:
-            return std::string(calculated_gas_pressure_label) + " (" + std::string(result_unit(1, units)) + ")";
-        case TableResult::vapor_pct: return std::string(vapor_pressure_pct_label);
-        case TableResult::barometer:
-            return std::string(corrected_barometer_label) + " (" + std::string(result_unit(3, units)) + ")";
-    }
-    return {};
-}
-
-std::string_view result_text(TableResult result, const ResultTexts& texts) {
-    switch (result) {
-        case TableResult::gas_pct: return texts.calculated_gas_pct;
-        case TableResult::gas_pressure: return texts.calculated_gas_pressure;
-        case TableResult::vapor_pct: return texts.vapor_pressure_pct;
-        case TableResult::barometer: return texts.corrected_barometer;
-    }
-    return {};
+std::string result_title(Result result, UnitSelection units) {
+    std::string title(info(result).label);
+    if (info(result).unit != ResultUnit::percent)
+        title.append(" (").append(result_unit_text(result, units)).append(")");
+    return title;
 }
 
 // One cell: its text (the result's, or the refused mark), and what refused it or warns of it.
 struct Cell {
     std::string text;
     std::optional<Field> refused;
-    CorrectionWarnings warnings;
+    std::string warnings;  // joined
 };
 
 // Everything a table shows, before it takes one of the formats.
@@ -106,15 +92,16 @@ struct Grid {
     std::string corner;
     std::vector<Cell> cells;  // row by row
     std::bitset<field_count> refused;
-    TableWarnings warnings;
+    TableSummary summary;
 };
 
 // The title lines: the result and the sweeps, the fixed inputs, the units.
 std::vector<std::string> titles(const TableOptions& o) {
     std::vector<std::string> lines;
     lines.push_back(result_title(o.result, o.units) + " by " + field_words(o.rows.field) + " (" +
-                    std::string(field_unit(o.rows.field, o.units)) + ") down and " + field_words(o.columns.field) +
-                    " (" + std::string(field_unit(o.columns.field, o.units)) + ") across");
+                    std::string(field_unit_text(o.rows.field, o.units)) + ") down and " +
+                    field_words(o.columns.field) + " (" + std::string(field_unit_text(o.columns.field, o.units)) +
+                    ") across");
     std::string fixed = "Fixed:";
     for (std::size_t f = 0; f < field_count; ++f) {
         const auto field = static_cast<Field>(f);
@@ -125,25 +112,40 @@ std::vector<std::string> titles(const TableOptions& o) {
             .append(" ")
             .append(trim_blanks(o.field_texts[f]))
             .append(" ")
-            .append(field_unit(field, o.units));
+            .append(field_unit_text(field, o.units));
     }
     lines.push_back(fixed);
-    lines.push_back("Units: " + std::string(unit_text(UnitKind::temperature, o.units.temperature)) + ", " +
-                    std::string(unit_text(UnitKind::pressure, o.units.pressure)) + ", " +
-                    std::string(unit_text(UnitKind::distance, o.units.distance)));
+    std::string units = "Units:";
+    for (const UnitKind kind : all_unit_kinds)
+        units.append(units.size() == 6 ? " " : ", ").append(selected_unit(kind, o.units).text);
+    lines.push_back(units);
     return lines;
 }
 
+// Counts each warning of a cell under its text, in the order they first appear.
+void count_warnings(const Correction& c, UnitSelection units, TableSummary& summary) {
+    for (const std::string& text : warning_texts(c.warnings, units)) {
+        auto it = std::find_if(summary.warnings.begin(), summary.warnings.end(),
+                               [&](const auto& entry) { return entry.first == text; });
+        if (it == summary.warnings.end())
+            summary.warnings.emplace_back(text, 1);
+        else
+            ++it->second;
+    }
+}
+
 // One cell: an ordinary run on texts, exactly as a single reading would make it.
-Cell compute_cell(const TableOptions& o, const FieldTexts& texts, TableWarnings& warnings) {
-    const Correction c = correct(texts, o.units, o.mode, o.decimal_comma);
-    if (!c.corrected())
+Cell compute_cell(const TableOptions& o, const FieldTexts& texts, TableSummary& summary) {
+    ++summary.cells;
+    const Correction c = correct(texts, o.units, o.rules);
+    if (!c.corrected()) {
+        ++summary.refused;
         return Cell{refused_mark(c.field), c.field, {}};
-    Cell cell{std::string(result_text(o.result, c.texts())), std::nullopt, c.warnings};
-    if (o.decimal_comma)
+    }
+    count_warnings(c, o.units, summary);
+    Cell cell{c.texts().*info(o.result).text, std::nullopt, joined_warning_texts(c.warnings, o.units)};
+    if (o.rules.decimal_comma)
         use_decimal_comma(cell.text);
-    warnings.no_dry_gas += c.warnings.no_dry_gas ? 1 : 0;
-    warnings.temperature_outside_fit += c.warnings.temperature_outside_fit ? 1 : 0;
     return cell;
 }
 
@@ -159,7 +161,7 @@ Grid compute_grid(const TableOptions& o) {
         texts[static_cast<std::size_t>(o.rows.field)] = row;
         for (const std::string& column : o.columns.texts) {
             texts[static_cast<std::size_t>(o.columns.field)] = column;
-            g.cells.push_back(compute_cell(o, texts, g.warnings));
+            g.cells.push_back(compute_cell(o, texts, g.summary));
             if (g.cells.back().refused)
                 g.refused.set(static_cast<std::size_t>(*g.cells.back().refused));
         }
@@ -233,8 +235,9 @@ void write_csv(const TableOptions& o, const Grid& g, std::string& out) {
     const char d = o.delimiter;
     const std::size_t columns = o.columns.texts.size();
     append_csv_field(out,
-                     field_words(o.rows.field) + " (" + std::string(field_unit(o.rows.field, o.units)) + ") \\ " +
-                         field_words(o.columns.field) + " (" + std::string(field_unit(o.columns.field, o.units)) + ")",
+                     field_words(o.rows.field) + " (" + std::string(field_unit_text(o.rows.field, o.units)) + ") \\ " +
+                         field_words(o.columns.field) + " (" + std::string(field_unit_text(o.columns.field, o.units)) +
+                         ")",
                      d);
     for (const std::string& text : o.columns.texts)
         append_csv_field(out += d, text, d);
@@ -251,30 +254,23 @@ void write_csv(const TableOptions& o, const Grid& g, std::string& out) {
 // the message of a refused reading or the warnings of a corrected one.
 void write_long(const TableOptions& o, const Grid& g, std::string& out) {
     const char d = o.delimiter;
-    const std::size_t result = static_cast<std::size_t>(o.result);
-    const std::string_view header[] = {field_column_names[static_cast<std::size_t>(o.rows.field)],
-                                       field_column_names[static_cast<std::size_t>(o.columns.field)],
-                                       result_column_names[result],
-                                       "unit",
-                                       result_column_names[error_column],
-                                       result_column_names[warning_column]};
+    const std::string_view header[] = {info(o.rows.field).column,     info(o.columns.field).column,
+                                       info(o.result).key,            "unit",
+                                       added_columns[error_column], added_columns[warning_column]};
     for (const std::string_view name : header)
         append_csv_field(name == header[0] ? out : out += d, name, d);
     out += '\n';
-    const std::string_view unit = result_unit(result, o.units);
+    const std::string_view unit = result_unit_text(o.result, o.units);
     std::size_t i = 0;
     for (const std::string& row : o.rows.texts) {
         for (const std::string& column : o.columns.texts) {
             const Cell& cell = g.cells[i++];
-            std::string warnings;
-            for (const std::string_view text : warning_texts(cell.warnings))
-                warnings.append(warnings.empty() ? "" : "; ").append(text);
             append_csv_field(out, row, d);
             append_csv_field(out += d, column, d);
             append_csv_field(out += d, cell.refused ? "" : cell.text, d);
             append_csv_field(out += d, unit, d);
-            append_csv_field(out += d, cell.refused ? field_messages[static_cast<std::size_t>(*cell.refused)] : "", d);
-            append_csv_field(out += d, warnings, d);
+            append_csv_field(out += d, cell.refused ? info(*cell.refused).message : "", d);
+            append_csv_field(out += d, cell.warnings, d);
             out += '\n';
         }
     }
@@ -371,6 +367,22 @@ std::optional<std::vector<std::string>> range_texts(std::string_view range, std:
     return texts;
 }
 
+std::optional<Field> field_from_axis_name(std::string_view name) {
+    for (const Field field : all_fields) {
+        if (name == info(field).column || name == info(field).option)
+            return field;
+    }
+    if (name == barometer_alias)
+        return Field::barometric_pressure;
+    return std::nullopt;
+}
+
+std::string field_words(Field field) {
+    std::string words(info(field).column);
+    std::replace(words.begin(), words.end(), '_', ' ');
+    return words;
+}
+
 std::optional<Sweep> parse_sweep(std::string_view text, std::string& error, char mark) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
@@ -380,8 +392,10 @@ std::optional<Sweep> parse_sweep(std::string_view text, std::string& error, char
     const std::string_view name = text.substr(0, equals);
     const auto field = field_from_axis_name(name);
     if (!field) {
-        error =
-            "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + field_column_list();
+        std::string columns;
+        for (const FieldInfo& f : field_table)
+            columns.append(columns.empty() ? "" : ", ").append(f.column);
+        error = "unknown field \"" + std::string(name) + "\" in \"" + std::string(text) + "\"; use " + columns;
         return std::nullopt;
     }
     auto texts = range_texts(text.substr(equals + 1), error, mark);
@@ -395,13 +409,12 @@ std::string refused_mark(Field field) {
 }
 
 bool write_table(const TableOptions& options,
-                 std::ostream& out,
-                 std::ostream* notes,
+                 std::string& out,
+                 std::string* notes,
                  std::string& error,
-                 TableWarnings* warnings) {
+                 TableSummary* summary) {
     if (options.rows.field == options.columns.field) {
-        error = "the rows and the columns both sweep " +
-                std::string(field_column_names[static_cast<std::size_t>(options.rows.field)]);
+        error = "the rows and the columns both sweep " + std::string(info(options.rows.field).column);
         return false;
     }
     const std::size_t rows = options.rows.texts.size();
@@ -413,24 +426,18 @@ bool write_table(const TableOptions& options,
         return false;
     }
     const Grid grid = compute_grid(options);
-    std::string text;
     switch (options.format) {
-        case TableFormat::text: write_text(options, grid, text); break;
-        case TableFormat::csv: write_csv(options, grid, text); break;
-        case TableFormat::md: write_md(options, grid, text); break;
-        case TableFormat::long_csv: write_long(options, grid, text); break;
+        case TableFormat::text: write_text(options, grid, out); break;
+        case TableFormat::csv: write_csv(options, grid, out); break;
+        case TableFormat::md: write_md(options, grid, out); break;
+        case TableFormat::long_csv: write_long(options, grid, out); break;
     }
     const bool data_alone = options.format == TableFormat::csv || options.format == TableFormat::long_csv;
-    // The titles go first, so that at a terminal they stand above the grid.
     if (data_alone && notes)
-        (*notes << notes_text(grid)).flush();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (warnings) {
-        *warnings = grid.warnings;
-        warnings->cells = grid.cells.size();
-    }
+        *notes += notes_text(grid);
+    if (summary)
+        *summary = grid.summary;
     return true;
 }
 
-}  // namespace kestrane::cli
+}  // namespace kestrane

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/csv.h"
+#include "log/csv.h"
 
-namespace kestrane::cli {
+namespace kestrane {
 namespace {
 
 using Records = std::vector<std::vector<std::string>>;
@@ -17,21 +17,72 @@ struct ReadAll {
     Records records;
     std::vector<std::size_t> lines;
     std::vector<RecordFault> faults;
+    std::vector<std::string> texts;  // whole, a record past the bound with the rest of its text
+    std::vector<std::string> breaks;
     bool byte_order_mark = false;
+
+    bool operator==(const ReadAll&) const = default;
 };
 
-ReadAll read_all(const std::string& input, std::size_t max_record = CsvReader::default_max_record) {
-    std::istringstream in(input);
-    CsvReader reader(in, max_record);
-    ReadAll result;
+// Reads the records a reader gives until it needs more input or the input ends.
+bool read_ready(RecordReader& reader, ReadAll& result, bool& carrying) {
     std::vector<std::string_view> fields;
-    while (reader.next(fields)) {
+    for (;;) {
+        if (carrying) {
+            std::string_view piece;
+            RecordReader::Step step;
+            while ((step = reader.more_text(piece)) == RecordReader::Step::record)
+                result.texts.back() += piece;
+            if (step == RecordReader::Step::need_input)
+                return true;
+            carrying = false;
+            result.breaks.emplace_back(reader.line_break());
+        }
+        const RecordReader::Step step = reader.next(fields);
+        if (step != RecordReader::Step::record)
+            return step == RecordReader::Step::need_input;
         result.records.emplace_back(fields.begin(), fields.end());
         result.lines.push_back(reader.line_number());
         result.faults.push_back(reader.fault());
+        result.texts.emplace_back(reader.text());
+        carrying = reader.fault() == RecordFault::too_long;
+        if (!carrying)
+            result.breaks.emplace_back(reader.line_break());
     }
+}
+
+// Every record of input, fed to the reader in pieces that end at each of cuts.
+ReadAll read_in_pieces(std::string_view input, std::size_t max_record, const std::vector<std::size_t>& cuts) {
+    RecordReader reader(max_record);
+    ReadAll result;
+    bool carrying = false;
+    std::size_t at = 0;
+    for (const std::size_t cut : cuts) {
+        reader.push(input.substr(at, cut - at));
+        at = cut;
+        read_ready(reader, result, carrying);
+    }
+    reader.push(input.substr(at));
+    reader.close();
+    read_ready(reader, result, carrying);
     result.byte_order_mark = reader.had_byte_order_mark();
     return result;
+}
+
+ReadAll read_all(std::string_view input, std::size_t max_record = RecordReader::default_max_record) {
+    return read_in_pieces(input, max_record, {});
+}
+
+// Whatever the cuts, the records are the same: the input whole, one byte at a
+// time, and cut in two at every byte.
+void expect_any_cuts_read_alike(std::string_view input, std::size_t max_record, const char* name) {
+    const ReadAll whole = read_all(input, max_record);
+    std::vector<std::size_t> bytes;
+    for (std::size_t i = 1; i < input.size(); ++i)
+        bytes.push_back(i);
+    EXPECT_TRUE(read_in_pieces(input, max_record, bytes) == whole) << name << ": a byte at a time";
+    for (std::size_t i = 1; i < input.size(); ++i)
+        EXPECT_TRUE(read_in_pieces(input, max_record, {i}) == whole) << name << ": cut at byte " << i;
 }
 
 // Shows a text with its control characters visible, for failure messages.
@@ -108,6 +159,7 @@ TEST(CsvReader, ReadsLinesAsRecords) {
         EXPECT_EQ(got.lines, c.lines) << c.name << ": input \"" << shown(c.input) << "\"";
         EXPECT_EQ(got.faults, c.faults) << c.name << ": input \"" << shown(c.input) << "\"";
         EXPECT_FALSE(got.byte_order_mark) << c.name;
+        expect_any_cuts_read_alike(c.input, RecordReader::default_max_record, c.name);
     }
 }
 
@@ -130,23 +182,12 @@ TEST(CsvReader, ByteOrderMarkIsDropped) {
 TEST(CsvReader, RecordTextsAsTheyStood) {
     const std::string huge(200000, 'h');
     const std::string input = "a,\"b\r\nc\"\r\n" + huge + "\rx\n\"open\n" + std::string(300, 'q') + "\nlast";
-    std::istringstream in(input);
-    CsvReader reader(in, 100);
-    std::vector<std::string_view> fields;
-    std::vector<std::string> texts;
-    std::vector<std::string> breaks;
-    std::vector<std::size_t> lines;
-    while (reader.next(fields)) {
-        std::string text(reader.text());
-        for (std::string_view piece; reader.more_text(piece);)
-            text += piece;
-        texts.push_back(text);
-        breaks.emplace_back(reader.line_break());
-        lines.push_back(reader.line_number());
+    const std::vector<std::size_t> chunks = {100, 65536, 131072, 200010};
+    for (const ReadAll& got : {read_all(input, 100), read_in_pieces(input, 100, chunks)}) {
+        EXPECT_EQ(got.texts, (std::vector<std::string>{"a,\"b\r\nc\"", huge, "x", "\"open", std::string(300, 'q'), "last"}));
+        EXPECT_EQ(got.breaks, (std::vector<std::string>{"\r\n", "\r", "\n", "\n", "\n", ""}));
+        EXPECT_EQ(got.lines, (std::vector<std::size_t>{1, 3, 4, 5, 6, 7}));
     }
-    EXPECT_EQ(texts, (std::vector<std::string>{"a,\"b\r\nc\"", huge, "x", "\"open", std::string(300, 'q'), "last"}));
-    EXPECT_EQ(breaks, (std::vector<std::string>{"\r\n", "\r", "\n", "\n", "\n", ""}));
-    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 3, 4, 5, 6, 7}));
 }
 
 TEST(CsvReader, LongLinesAreCutAtTheBound) {
@@ -158,41 +199,33 @@ TEST(CsvReader, LongLinesAreCutAtTheBound) {
     EXPECT_EQ(got.faults, (std::vector<RecordFault>{ok, RecordFault::too_long, RecordFault::too_long, ok}));
 }
 
-// The reader takes its input 64 KiB at a time; each of these puts a hazard
-// across the edge of the first chunk.
-TEST(CsvReader, HazardsAcrossTheChunkEdge) {
-    constexpr std::size_t chunk = 65536;
-    struct EdgeCase {
-        const char* name;
-        std::string tail;       // written so that its first character is the last of the chunk
-        Records after;          // the records, the padding field's own text left out
-        std::size_t last_line;  // the line of the last record
-    };
-    const EdgeCase cases[] = {
-        {"DoubledQuoteSplit", "\"\"x\"\n", {{"\"x"}}, 1},
-        {"ClosingQuoteThenComma", "\",y\n", {{"", "y"}}, 1},
-        // A CR and LF split by the edge are one line break, not two.
-        {"CrThenLf", "\r\nz\n", {{""}, {"z"}}, 2},
-        {"CommaThenEnd", ",", {{"", ""}}, 1},
-    };
-    for (const auto& c : cases) {
-        // The padding fills the chunk up to the tail: a quoted field for the
-        // quote cases (so the tail's quote closes or doubles), else plain.
-        const bool quoted = c.tail[0] == '"';
-        std::string input = quoted ? "\"" : "";
-        const std::size_t padding = chunk - 1 - input.size();
-        input.append(padding, 'p');
-        input += c.tail;
-        const ReadAll got = read_all(input);
-        ASSERT_FALSE(got.records.empty()) << c.name;
-        const std::string first = got.records[0][0];
-        EXPECT_EQ(first.substr(0, padding), std::string(padding, 'p')) << c.name;
-        Records rest = got.records;
-        rest[0][0] = first.substr(padding);
-        EXPECT_EQ(rest, c.after) << c.name << ": tail \"" << shown(c.tail) << "\"";
-        EXPECT_EQ(got.lines.back(), c.last_line) << c.name << ": tail \"" << shown(c.tail) << "\"";
-        EXPECT_EQ(got.faults[0], ok) << c.name;
+// UTF-16, as Excel's "Unicode Text" saves it, is not read as UTF-8 would be.
+TEST(CsvReader, Utf16IsKnownByItsMark) {
+    for (const std::string& input : {std::string("\xFF\xFEt\0a\0", 6), std::string("\xFE\xFF\0t\0a", 6)}) {
+        RecordReader reader;
+        reader.push(input);
+        reader.close();
+        std::vector<std::string_view> fields;
+        EXPECT_EQ(reader.next(fields), RecordReader::Step::end) << shown(input);
+        EXPECT_TRUE(reader.utf16());
     }
+}
+
+// A record read again with another delimiter, as a log's header is while its
+// delimiter is chosen.
+TEST(CsvReader, RereadWithAnotherDelimiter) {
+    RecordReader reader;
+    reader.push("\xEF\xBB\xBF\n\"Zeit, UTC\";gas\n1;2\n");
+    std::vector<std::string_view> fields;
+    ASSERT_EQ(reader.next(fields), RecordReader::Step::record);
+    EXPECT_EQ(reader.fault(), RecordFault::text_after_quote);
+    reader.reread();
+    reader.set_delimiter(';');
+    ASSERT_EQ(reader.next(fields), RecordReader::Step::record);
+    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), (std::vector<std::string>{"Zeit, UTC", "gas"}));
+    EXPECT_EQ(reader.line_number(), 2u);
+    ASSERT_EQ(reader.next(fields), RecordReader::Step::record);
+    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), (std::vector<std::string>{"1", "2"}));
 }
 
 TEST(CsvField, QuotedOnlyWhenNeeded) {
@@ -229,4 +262,4 @@ TEST(CsvField, WrittenFieldsReadBackWhole) {
 }
 
 }  // namespace
-}  // namespace kestrane::cli
+}  // namespace kestrane

@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ios>
-#include <sstream>
-#include <streambuf>
 #include <string>
 #include <vector>
 
-#include "cli/batch.h"
+#include "log/log_corrector.h"
 
-namespace kestrane::cli {
+namespace kestrane {
 namespace {
 
 const std::string results_header =
@@ -28,6 +25,12 @@ struct LogCase {
     UnitSelection units{};
     ReadingMode mode = ReadingMode::strict;
 };
+
+// Corrects a log given whole; the output and the report.
+LogReport corrected(const std::string& log, const LogOptions& options, std::string& out, std::size_t chunk = 0) {
+    out.clear();
+    return correct_log_text(log, options, out, nullptr, chunk);
+}
 
 TEST(CorrectLog, EveryRowComesBack) {
     const LogCase cases[] = {
@@ -108,7 +111,7 @@ TEST(CorrectLog, EveryRowComesBack) {
                        "\n"
                        "20.95,30.00,30.00,75,0,50,,extra\n"
                        "20.95,30.00,\"30.00,75,0,50,\n"
-                       "20.95,30.00,30.00,75,0,50,torr\n"
+                       "20.95,30.00,30.00,75,0,50,Pa\n"
                        "\"20.95\"x,30.00,30.00,75,0,50,\n"
                        "20\"95,30.00,30.00,75,0,50,\n"
                        "20.95,30.00,30.00,75,0,0,\n",
@@ -117,8 +120,8 @@ TEST(CorrectLog, EveryRowComesBack) {
              "\"20.95,30.00,30.00,75,0,50\",,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"
              "\"20.95,30.00,30.00,75,0,50,,extra\",,,,,,,,,,,\"line 5: expected 7 fields, found 8\",\n"
              "\"20.95,30.00,\"\"30.00,75,0,50,\",,,,,,,,,,,line 6: unterminated quoted field,\n"
-             "20.95,30.00,30.00,75,0,50,torr,,,,,\"unknown pressure unit \"\"torr\"\"; use In Hg or inHg, mm Hg or "
-             "mmHg, Bar, KPa, hPa or mbar or millibar, psi or psia, atm (any case)\",\n"
+             "20.95,30.00,30.00,75,0,50,Pa,,,,,\"unknown pressure unit \"\"Pa\"\"; use In Hg or inHg, mm Hg or "
+             "mmHg or torr, Bar, KPa, hPa or mbar or millibar, psi or psia, atm (any case); did you mean KPa?\",\n"
              "\"\"\"20.95\"\"x,30.00,30.00,75,0,50,\",,,,,,,,,,,line 8: text after the closing quote of a field,\n"
              "\"20\"\"95,30.00,30.00,75,0,50,\",,,,,,,,,,,line 9: quote inside a field that is not quoted,\n"
              "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,,\n",
@@ -129,14 +132,17 @@ TEST(CorrectLog, EveryRowComesBack) {
         {"HeaderOnly", six_columns + "\n", six_columns + "," + results_header, 0, 0, 0},
     };
     for (const auto& c : cases) {
-        std::istringstream in(c.log);
-        std::ostringstream out;
+        std::string out;
         LogOptions options;
         options.units = c.units;
-        options.mode = c.mode;
-        const LogReport report = correct_log(in, out, options);
+        options.rules.mode = c.mode;
+        const LogReport report = corrected(c.log, options, out);
         EXPECT_EQ(report.failure, LogFailure::none) << c.name << ": " << report.message << "\nlog:\n" << c.log;
-        EXPECT_EQ(out.str(), c.corrected) << c.name << ": log\n" << c.log;
+        EXPECT_EQ(out, c.corrected) << c.name << ": log\n" << c.log;
+        // Corrected again, a log kestrane-cli wrote comes back as it is.
+        std::string again;
+        corrected(out, options, again);
+        EXPECT_EQ(again, out) << c.name << ": corrected twice";
         EXPECT_EQ(report.corrected, c.corrected_rows) << c.name;
         EXPECT_EQ(report.refused, c.refused) << c.name;
         EXPECT_EQ(report.malformed, c.malformed) << c.name;
@@ -146,12 +152,12 @@ TEST(CorrectLog, EveryRowComesBack) {
 
 TEST(CorrectLog, OverlongLineIsMalformedAndTheNextStillRead) {
     const std::string row = "20.95,30.00,30.00,75,0,50\n";
-    std::istringstream in(six_columns + "\n" + row + "20.95,30.00,30.00,75,0,50" + std::string(100, ' ') + "\n" + row);
-    std::ostringstream out;
+    const std::string log = six_columns + "\n" + row + "20.95,30.00,30.00,75,0,50" + std::string(100, ' ') + "\n" + row;
+    std::string out;
     LogOptions options;
     options.max_record = 90;
-    const LogReport report = correct_log(in, out, options);
-    EXPECT_EQ(out.str(), six_columns + "," + results_header +
+    const LogReport report = corrected(log, options, out);
+    EXPECT_EQ(out, six_columns + "," + results_header +
                              "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n"
                              "\"20.95,30.00,30.00,75,0,50" +
                              std::string(100, ' ') +
@@ -165,76 +171,120 @@ struct HeaderCase {
     const char* name;
     std::string log;
     std::string message;
+    char delimiter = LogOptions::detect_delimiter;
 };
+
+const std::string all_needed =
+    " (a log needs the columns target_gas, target_pressure, barometric_pressure, temperature, altitude, "
+    "relative_humidity)";
+const std::string read_with_comma =
+    "; read with the delimiter \",\", as none of \",\", \";\", \"|\" or tab gave them all: if the log has another, "
+    "give --delimiter";
 
 TEST(CorrectLog, BadHeadersStopBeforeAnyOutput) {
     const HeaderCase cases[] = {
         {"Empty", "", "the input is empty: a log starts with a header row naming its columns"},
         {"BlankLinesOnly", "\n\r\n", "the input is empty: a log starts with a header row naming its columns"},
-        // A misspelt column must not be filled in from the defaults.
+        // A misspelt column must not be filled in from the defaults; a near miss is named.
         {"OneMissing",
          "target_gas,target_pressure,barometric_pressure,temperature,altitude,humidity\n20.95,30,30,75,0,50\n",
-         "line 1: missing column relative_humidity (a log needs the columns target_gas, target_pressure, "
-         "barometric_pressure, temperature, altitude, relative_humidity)"},
+         "line 1: missing column relative_humidity" + all_needed + read_with_comma},
+        {"NearMiss", "targt_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity\n",
+         "line 1: missing column target_gas" + all_needed +
+             "; column 1 is \"targt_gas\": rename it target_gas if that is what it holds" + read_with_comma},
         {"SeveralMissingAfterBlankLines", "\n\ntarget_gas,Temperature\n1,2\n",
-         "line 3: missing columns target_pressure, barometric_pressure, temperature, altitude, relative_humidity (a "
-         "log needs the columns target_gas, target_pressure, barometric_pressure, temperature, altitude, "
-         "relative_humidity)"},
-        {"FieldTwice", six_columns + ",altitude\n", "line 1: column altitude appears twice (columns 5 and 7)"},
+         "line 3: missing columns target_pressure, barometric_pressure, altitude, relative_humidity" + all_needed +
+             read_with_comma},
+        {"SemicolonsGiven", "target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n",
+         "line 1: missing columns target_gas, target_pressure, barometric_pressure, temperature, altitude, "
+         "relative_humidity" +
+             all_needed + "; its header is one column with \";\" in it: give --delimiter \";\"",
+         ','},
+        {"FieldTwice", six_columns + ",Altitude\n", "line 1: column Altitude appears twice (columns 5 and 7)"},
         {"UnitColumnTwice", "pressure_unit," + six_columns + ",pressure_unit\n",
          "line 1: column pressure_unit appears twice (columns 1 and 8)"},
         {"BrokenQuoting", "\"target_gas," + six_columns + "\n", "line 1: unterminated quoted field"},
+        // A user's column named as one the correction adds is never overwritten.
+        {"UsersOwnResultColumns", "time," + six_columns + ",corrected_barometer,error\n1,20.95,30,30,75,0,50,29.92,E42\n",
+         "line 1: column 8 is named corrected_barometer, as is a column the correction adds to a log, and the log "
+         "does not end in the columns it adds; rename that column (to corrected_barometer_1, say) and run again"},
+        {"UsersOwnWarning", six_columns + ",Warning\n",
+         "line 1: column 7 is named Warning, as is a column the correction adds to a log, and the log does not end "
+         "in the columns it adds; rename that column (to Warning_1, say) and run again"},
+        {"ResultsNotAtTheEnd", "calculated_gas_pct," + six_columns + "," + results_header,
+         "line 1: column 1 is named calculated_gas_pct, as is a column the correction adds to a log, and the log "
+         "does not end in the columns it adds; rename that column (to calculated_gas_pct_1, say) and run again"},
+        {"Utf16", std::string("\xFF\xFEt\0a\0r\0", 8),
+         "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read here: save it as \"CSV "
+         "UTF-8 (Comma delimited)\" and correct that"},
     };
     for (const auto& c : cases) {
-        std::istringstream in(c.log);
-        std::ostringstream out;
-        const LogReport report = correct_log(in, out, LogOptions{});
+        std::string out;
+        LogOptions options;
+        options.delimiter = c.delimiter;
+        const LogReport report = corrected(c.log, options, out);
         EXPECT_EQ(report.failure, LogFailure::bad_header) << c.name << ": log\n" << c.log;
         EXPECT_EQ(report.message, c.message) << c.name;
-        EXPECT_EQ(out.str(), "") << c.name;
+        EXPECT_EQ(out, "") << c.name;
     }
 }
 
-// A stream buffer that gives `text` and then fails, as a disk or a pipe can;
-// or, for output, takes `room` bytes and then fails.
-class FailingBuffer : public std::streambuf {
-public:
-    explicit FailingBuffer(std::string text, std::size_t room = 0) : text_(std::move(text)), room_(room) {
-        setg(text_.data(), text_.data(), text_.data() + text_.size());
+// A header is read as CSV with each delimiter in turn, quotes and all, and the
+// one that names every field is the log's; names in any case, blanks around.
+TEST(CorrectLog, DelimiterFromTheHeader) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\"Zeit, UTC\";Target_Gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n"
+         "07:00;20,95;30;30;75;0;50\n",
+         "Zeit, UTC;Target_Gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity;"
+         "calculated_gas_pct;calculated_gas_pressure;vapor_pressure_pct;corrected_barometer;error;warning\n"
+         "07:00;20,95;30;30;75;0;50;20,64;6,19;1,5;29,56;;\n"},
+        {"Druck (hPa, abs)|target_gas| target_pressure |barometric_pressure|temperature|altitude|relative_humidity\n"
+         "x|20,95|30|30|75|0|50\n",
+         "Druck (hPa, abs)|target_gas|\" target_pressure \"|barometric_pressure|temperature|altitude|relative_humidity|"
+         "calculated_gas_pct|calculated_gas_pressure|vapor_pressure_pct|corrected_barometer|error|warning\n"
+         "x|20,95|30|30|75|0|50|20,64|6,19|1,5|29,56||\n"},
+        {"a\ttarget_gas\ttarget_pressure\tbarometric_pressure\ttemperature\taltitude\trelative_humidity\n"
+         "1,5\t20,95\t30\t30\t75\t0\t50\n",
+         "a\ttarget_gas\ttarget_pressure\tbarometric_pressure\ttemperature\taltitude\trelative_humidity\t"
+         "calculated_gas_pct\tcalculated_gas_pressure\tvapor_pressure_pct\tcorrected_barometer\terror\twarning\n"
+         "1,5\t20,95\t30\t30\t75\t0\t50\t20,64\t6,19\t1,5\t29,56\t\t\n"},
+    };
+    LogOptions options;
+    options.rules.decimal_comma = true;
+    for (const auto& [log, expected] : cases) {
+        std::string out;
+        const LogReport report = corrected(log, options, out);
+        EXPECT_EQ(report.failure, LogFailure::none) << report.message;
+        EXPECT_EQ(out, expected) << log;
     }
+}
 
-protected:
-    int_type underflow() override { throw std::ios_base::failure("the device failed"); }
-    std::streamsize xsputn(const char*, std::streamsize n) override {
-        if (static_cast<std::size_t>(n) > room_)
-            return 0;
-        room_ -= static_cast<std::size_t>(n);
-        return n;
+// A log that kestrane-cli wrote is corrected in place and comes back as it
+// was: results, refusals, warnings, blank rows and the malformed records an
+// earlier run carried, with or without rejects.
+TEST(CorrectLog, ItsOwnOutputComesBackUnchanged) {
+    const std::string log = "time," + six_columns + "\n1,20.95,30,30,75,0,50\n2,20.95,30,30,300,0,50\n"
+                            "3,20.95,30,30,75,0,150\n4,20.95,30\n\n,,,,,,\n\"5,20.95,\"x\"\n6,20.95,30,30,75,0,0\n";
+    for (const bool rejects : {false, true}) {
+        LogOptions options;
+        options.rejects = rejects;
+        std::string first;
+        std::string rejected;
+        correct_log_text(log, options, first, &rejected);
+        std::string second;
+        std::string rejected_again;
+        const LogReport report = correct_log_text(first, options, second, &rejected_again);
+        EXPECT_EQ(second, first) << "with rejects: " << rejects;
+        EXPECT_EQ(rejected_again, "");
+        EXPECT_EQ(report.malformed, 2u);
+        EXPECT_EQ(report.corrected, 3u);
     }
-    int_type overflow(int_type) override { return traits_type::eof(); }
-
-private:
-    std::string text_;
-    std::size_t room_;
-};
-
-TEST(CorrectLog, StreamsThatFailAreReported) {
-    const std::string log = six_columns + "\n20.95,30.00,30.00,75,0,50\n";
-    {
-        FailingBuffer failing(log);
-        std::istream in(&failing);
-        std::ostringstream out;
-        const LogReport report = correct_log(in, out, LogOptions{});
-        // The chunk being read when the stream failed is lost with it, so only the failure is certain.
-        EXPECT_EQ(report.failure, LogFailure::read_failed) << report.message;
-    }
-    {
-        FailingBuffer failing("", 10);
-        std::ostream out(&failing);
-        std::istringstream in(log);
-        const LogReport report = correct_log(in, out, LogOptions{});
-        EXPECT_EQ(report.failure, LogFailure::write_failed) << report.message;
-    }
+    // An older version's output, without the warning column, gets it at the end.
+    std::string out;
+    corrected(six_columns + ",calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
+                            "error\n20.95,30,30,75,0,0,1,2,3,4,old\n",
+              LogOptions{}, out);
+    EXPECT_EQ(out, six_columns + "," + results_header + "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n");
 }
 
 // Every malformed record comes back byte for byte: without rejects in its row's
@@ -249,6 +299,7 @@ TEST(CorrectLog, MalformedRecordsLoseNoByte) {
         "f," + std::string(200000, '9') + ",30,30,75,0,50\n",  // far past the bound
         "\"g,\"\"q\"\"\n",                                     // open across lines: its line alone
         ",,\"h\",\"\"\"\",,,,\n",                              // quotes around little, a field over
+        "i,20.95,30,30,75,0,50,cut off",                       // the last, with no line break
     };
     const std::string good = "ok,20.95,30,30,75,0,50\n";
     std::string log = "note," + six_columns + "\n";
@@ -259,70 +310,65 @@ TEST(CorrectLog, MalformedRecordsLoseNoByte) {
         rejected += record;
         texts.append(record.substr(0, record.find_last_not_of("\r\n") + 1)) += '\n';
     }
-    log += good;
     LogOptions options;
     options.max_record = 1000;
-    {
-        std::istringstream in(log);
-        std::ostringstream out;
-        const LogReport report = correct_log(in, out, options);
+    for (const std::size_t chunk : {std::size_t{0}, std::size_t{4096}}) {
+        std::string out;
+        const LogReport report = corrected(log, options, out, chunk);
         EXPECT_EQ(report.malformed, std::size(malformed));
-        std::istringstream written(out.str());
-        CsvReader reader(written);
+        RecordReader reader;
+        reader.push(out);
+        reader.close();
         std::vector<std::string_view> fields;
         std::string carried;
-        while (reader.next(fields)) {
+        while (reader.next(fields) == RecordReader::Step::record) {
             if (fields.size() > 12 && fields[11].substr(0, 5) == "line ")
                 carried.append(fields[0]) += '\n';
         }
         EXPECT_TRUE(carried == texts) << "carried:\n" << carried.substr(0, 400);
+        std::string with_rejects;
+        std::string rejects;
+        options.rejects = true;
+        correct_log_text(log, options, with_rejects, &rejects, chunk);
+        options.rejects = false;
+        EXPECT_TRUE(rejects == rejected) << "rejects:\n" << rejects.substr(0, 400);
+        EXPECT_NE(with_rejects.find("\n,,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"), std::string::npos)
+            << with_rejects.substr(0, 400);
     }
-    std::istringstream in(log);
-    std::ostringstream out;
-    std::ostringstream rejects;
-    options.rejects = &rejects;
-    const LogReport report = correct_log(in, out, options);
-    EXPECT_EQ(report.malformed, std::size(malformed));
-    EXPECT_TRUE(rejects.str() == rejected) << "rejects:\n" << rejects.str().substr(0, 400);
-    EXPECT_NE(out.str().find("\n,,,,,,,,,,,\"line 3: expected 7 fields, found 6\",\n"), std::string::npos)
-        << out.str().substr(0, 400);
 }
 
-// An input that arrives in pieces, nothing more ready after each: whatever
-// rows are whole must be out before the reader waits for the next piece.
-class TrickleSource : public InputSource {
-public:
-    TrickleSource(std::vector<std::string> pieces, const std::ostringstream& out)
-        : pieces_(std::move(pieces)), out_(out) {}
-    std::size_t read_some(char* buffer, std::size_t size) override {
-        const std::string written = out_.str();
-        written_before_.push_back(std::count(written.begin(), written.end(), '\n'));
-        if (next_ == pieces_.size())
-            return 0;
-        const std::string& piece = pieces_[next_++];
-        EXPECT_LE(piece.size(), size);
-        std::copy(piece.begin(), piece.end(), buffer);
-        return piece.size();
+// Fed a byte at a time, or cut anywhere, a log gives the same bytes; and each
+// row is out as soon as its end has arrived (a row that ends in CR when the
+// next byte shows whether an LF follows).
+TEST(CorrectLog, PushedInPiecesAlike) {
+    const std::string log = "\xEF\xBB\xBFn," + six_columns + "\r\n1,20.95,30,30,75,0,50\r\n2,\"20.95\",30,30,75,0\r"
+                            "3,20.95,30,30,75,0,50," + std::string(150, 'x') + "\n\"4,open\n5,20.95,30,30,75,0,9\r";
+    LogOptions options;
+    options.max_record = 100;
+    std::string whole;
+    corrected(log, options, whole);
+    for (std::size_t cut = 1; cut < log.size(); ++cut) {
+        LogCorrector corrector(options);
+        corrector.push(std::string_view(log).substr(0, cut));
+        std::string out = corrector.output();
+        corrector.output().clear();
+        corrector.push(std::string_view(log).substr(cut));
+        out += corrector.output();
+        corrector.output().clear();
+        corrector.finish();
+        out += corrector.output();
+        ASSERT_EQ(out, whole) << "cut at byte " << cut;
     }
-    bool ready() override { return false; }
-    std::vector<std::ptrdiff_t> written_before_;
-
-private:
-    std::vector<std::string> pieces_;
-    std::size_t next_ = 0;
-    const std::ostringstream& out_;
-};
-
-TEST(CorrectLog, RowsGoOutBeforeTheReaderWaits) {
-    std::ostringstream out;
-    TrickleSource in(
-        {six_columns + "\n", "20.95,30,30,75,0,50\n20.95,30", ",30,75,0,0\n", "20.95,30,30,75,0,9\r", "\n"}, out);
-    const LogReport report = correct_log(in, out, LogOptions{});
-    EXPECT_EQ(report.corrected, 3u);
-    // Lines out before each read: none; the header; the first row (the second
-    // is cut); the second; no more, as a row that ends in CR may yet end in
-    // CRLF; the last at the end.
-    EXPECT_EQ(in.written_before_, (std::vector<std::ptrdiff_t>{0, 1, 2, 3, 3, 4}));
+    std::string out;
+    EXPECT_EQ(corrected(log, options, out, 1).rows, 5u);
+    EXPECT_EQ(out, whole) << "a byte at a time";
+    LogCorrector corrector(options);
+    corrector.push(six_columns + "\n20.95,30,30,75,0,50\n20.95,30");
+    EXPECT_EQ(std::count(corrector.output().begin(), corrector.output().end(), '\n'), 2);
+    corrector.push(",30,75,0,0\r");
+    EXPECT_EQ(std::count(corrector.output().begin(), corrector.output().end(), '\n'), 2);
+    corrector.push("\n");
+    EXPECT_EQ(std::count(corrector.output().begin(), corrector.output().end(), '\n'), 3);
 }
 
 // Large logs go out in pieces; every row must still arrive whole and in order.
@@ -336,13 +382,12 @@ TEST(CorrectLog, LongLogKeepsEveryRowInOrder) {
         expected += std::to_string(i) + (dry ? ",20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n"
                                              : ",20.95,30,30,75,0,100,20.34,6.10,2.9,29.13,,\n");
     }
-    std::istringstream in(log);
-    std::ostringstream out;
-    const LogReport report = correct_log(in, out, LogOptions{});
+    std::string out;
+    const LogReport report = corrected(log, LogOptions{}, out, 65536);
     EXPECT_EQ(report.failure, LogFailure::none) << report.message;
     EXPECT_EQ(report.rows, static_cast<std::size_t>(rows));
-    EXPECT_TRUE(out.str() == expected) << "the corrected log of " << rows << " alternating rows differs";
+    EXPECT_TRUE(out == expected) << "the corrected log of " << rows << " alternating rows differs";
 }
 
 }  // namespace
-}  // namespace kestrane::cli
+}  // namespace kestrane

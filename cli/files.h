@@ -1,0 +1,71 @@
+// The operating system's files and standard streams, as kestrane-cli uses
+// them: file names in UTF-8 on every platform, the system's reason for every
+// failure, and an output file that is written whole or not at all.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "streams.h"
+
+namespace kestrane::cli {
+
+// The program's own standard input, output and error. A console on Windows
+// gets its text as UTF-16, so that names outside its code page show as they are.
+std::unique_ptr<ByteSource> standard_input();
+std::unique_ptr<ByteSink> standard_output();
+std::unique_ptr<ByteSink> standard_error();
+
+// Makes the three standard descriptors safe to use when the program was started
+// with one of them closed: the slot is taken by a descriptor open the wrong way,
+// so a file opened later cannot land there, and writing to a closed standard
+// output still fails ("Bad file descriptor") as it should.
+void hold_standard_descriptors();
+
+// Opens a file for reading by its UTF-8 name; nothing, with reason set to the
+// system's words ("No such file or directory", "Is a directory"), when it cannot.
+std::unique_ptr<ByteSource> open_file(const std::string& path, std::string& reason);
+
+// The file a name is, when it names one that exists.
+std::optional<FileIdentity> identity_of(const std::string& path);
+
+// The length of the longest start of text that does not end inside a UTF-8
+// character, so that a character cut between two writes to a console can be
+// completed first.
+std::size_t whole_characters(std::string_view text);
+
+// A file written whole or not at all: the bytes go to a new file beside it,
+// which takes the file's place only on commit(), with the old file's
+// permissions; without a commit the new file is removed (also when a signal
+// ends the program), so a failed run leaves the file as it was. A name that is
+// not of a regular file (a terminal, /dev/null, a pipe) is written to directly.
+class AtomicFile : public ByteSink {
+public:
+    // Nothing, with reason set, when the new file cannot be made, or when the
+    // file exists and its user could not open it for writing.
+    static std::unique_ptr<AtomicFile> create(const std::string& path, std::string& reason);
+    ~AtomicFile() override;
+
+    bool write(std::string_view bytes) override;
+    std::optional<FileIdentity> identity() const override;
+    // Whether anything has been written to it.
+    bool wrote() const { return wrote_; }
+    // Writes out, closes and renames the new file over the old; false, with
+    // reason set and the new file removed, when any of that fails.
+    bool commit(std::string& reason);
+
+private:
+    AtomicFile() = default;
+    bool open(const std::string& path, std::string& reason);
+    std::string finish();
+    void discard();
+
+    int fd_ = -1;
+    bool wrote_ = false;
+    std::string path_;       // the file to replace
+    std::string temporary_;  // the new file beside it; empty when written directly
+};
+
+}  // namespace kestrane::cli

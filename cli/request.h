@@ -1,0 +1,49 @@
+// What one run of kestrane-cli is asked to do: the command line parsed into
+// one value, handed to the command that does it.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/reading.h"
+#include "log/calibration_table.h"
+
+namespace kestrane::cli {
+
+// The things kestrane-cli does: correct one reading, correct a log, print a
+// table, or print its help.
+enum class Command { reading, log, table, help };
+
+// How one reading is written: the labelled results, a JSON object, or the
+// header and row a log with that reading gives.
+enum class ReadingFormat { text, json, csv };
+inline constexpr std::array<std::string_view, 3> reading_format_names = {"text", "json", "csv"};
+
+struct Request {
+    Command command = Command::reading;
+    // The six field texts, the dialog's defaults where not given.
+    std::array<std::string, field_count> fields;
+    std::bitset<field_count> fields_given;
+    UnitSelection units;
+    std::array<std::string, unit_kind_count> unit_names;  // as given, for messages
+    ReadingRules rules;
+    std::optional<char> delimiter;
+    std::string log;  // a file name, or "-" for standard input
+    std::optional<std::string> rejects;
+    std::optional<std::string> output;
+    ReadingFormat format = ReadingFormat::text;
+    bool format_given = false;
+    // The table command's.
+    std::string rows;
+    std::string columns;
+    Result result = Result::calculated_gas_pct;
+    TableFormat table_format = TableFormat::text;
+    bool quiet = false;
+    // The command whose help to print, for help.
+    std::string help_of;
+};
+
+}  // namespace kestrane::cli

@@ -1,0 +1,93 @@
+// The bytes a run reads and writes, apart from where they come from: the
+// program's standard streams and files, or strings in the tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrane::cli {
+
+// Which file a name or an open stream is, so that two can be told to be one
+// however they are reached (another name, a link, /dev/stdin, a redirection).
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    bool regular = false;  // a regular file, not a terminal, pipe or device
+
+    bool same_file(const FileIdentity& other) const { return device == other.device && index == other.index; }
+};
+
+// Where input comes from: standard input, a file, or a string.
+class ByteSource {
+public:
+    ByteSource() = default;
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
+    virtual ~ByteSource() = default;
+
+    // Reads what has arrived, up to size bytes, waiting only while nothing has.
+    // 0 at the end of the input or when reading failed (see failure()).
+    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    // The file it reads, when it is one.
+    virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
+    // Why reading failed; empty while it has not.
+    const std::string& failure() const { return failure_; }
+
+protected:
+    std::string failure_;
+};
+
+// Where output goes: standard output or error, a file, or a string.
+class ByteSink {
+public:
+    ByteSink() = default;
+    ByteSink(const ByteSink&) = delete;
+    ByteSink& operator=(const ByteSink&) = delete;
+    virtual ~ByteSink() = default;
+
+    // Writes all of bytes; false, with failure() set, when it could not. After
+    // a failure every write fails.
+    virtual bool write(std::string_view bytes) = 0;
+    // The file it writes, when it is one.
+    virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
+    // Why a write failed; empty while none has.
+    const std::string& failure() const { return failure_; }
+
+protected:
+    std::string failure_;
+};
+
+// A string as input.
+class StringSource : public ByteSource {
+public:
+    explicit StringSource(std::string_view text) : text_(text) {}
+    std::size_t read(char* buffer, std::size_t size) override;
+
+private:
+    std::string_view text_;
+};
+
+// Output kept in a string.
+class StringSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        text_.append(bytes);
+        return true;
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// The standard streams a run has.
+struct Streams {
+    ByteSource& in;
+    ByteSink& out;
+    ByteSink& err;
+};
+
+}  // namespace kestrane::cli

@@ -1,0 +1,124 @@
+#include "reading.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kestrane {
+namespace {
+
+// Whether a text whose number at the start is `length` long holds nothing else
+// but blanks, and a "%" among them after the number of a percentage.
+bool only_number(Field field, std::string_view text, std::size_t length) {
+    if (length == text.size() || length == 0)
+        return length != 0;
+    std::string_view rest = trim_blanks(text.substr(length));
+    if (info(field).unit == FieldUnit::percent && !rest.empty() && rest.front() == '%')
+        rest = trim_blanks(rest.substr(1));
+    return rest.empty();
+}
+
+// Each byte with the point and the comma swapped, as a table: a log swaps
+// every byte of millions of rows.
+struct SwappedMarks {
+    std::array<char, 256> of{};
+    constexpr SwappedMarks() {
+        for (std::size_t c = 0; c < of.size(); ++c)
+            of[c] = static_cast<char>(c);
+        of['.'] = ',';
+        of[','] = '.';
+    }
+};
+constexpr SwappedMarks decimal_marks_swapped;
+
+Correction correct_as_written(const FieldTexts& texts, UnitSelection units, ReadingMode mode) {
+    Correction c;
+    ScanLengths lengths{};
+    const auto read = read_fields(texts, lengths);
+    const Field* refused = std::get_if<Field>(&read);
+    // The dialog's reading stops at its first refused field. Read strictly, a
+    // field up to that one that is not a number is refused first, for that.
+    const std::size_t scanned = refused ? static_cast<std::size_t>(*refused) + 1 : field_count;
+    for (std::size_t f = 0; mode == ReadingMode::strict && f < scanned; ++f) {
+        if (!only_number(all_fields[f], texts[f], lengths[f])) {
+            c.status = Correction::Status::not_a_number;
+            c.field = all_fields[f];
+            return c;
+        }
+    }
+    if (refused) {
+        c.status = Correction::Status::out_of_range;
+        c.field = *refused;
+        return c;
+    }
+    c.inputs = std::get<CorrectionInputs>(read);
+    c.values = compute_correction(c.inputs, units, c.warnings);
+    return c;
+}
+
+}  // namespace
+
+bool is_whole_number(Field field, std::string_view text) {
+    return only_number(field, text, number_prefix_length(text));
+}
+
+std::string swap_decimal_marks(std::string_view text) {
+    std::string swapped(text);
+    for (char& c : swapped)
+        c = decimal_marks_swapped.of[static_cast<unsigned char>(c)];
+    return swapped;
+}
+
+void use_decimal_comma(std::string& text) {
+    std::replace(text.begin(), text.end(), '.', ',');
+}
+
+std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints) {
+    std::string message = "Error: ";
+    message.append(info(field).label).append(" is not a number: \"").append(text).append("\"");
+    // A number written with the other decimal mark is the commonest slip of
+    // all: a log from a spreadsheet in another language.
+    const std::string swapped = swap_decimal_marks(text);
+    if (!decimal_comma && is_whole_number(field, swapped))
+        message.append(" (").append(hints.for_comma).append(")");
+    else if (decimal_comma && is_whole_number(field, text))
+        message.append(" (").append(hints.for_point).append("\"").append(swapped).append("\")");
+    return message;
+}
+
+std::optional<double> value_read(std::string_view text, bool decimal_comma) {
+    return decimal_comma ? scan_field(swap_decimal_marks(text)) : scan_field(text);
+}
+
+Correction correct(const FieldTexts& texts, UnitSelection units, ReadingRules rules) {
+    if (!rules.decimal_comma)
+        return correct_as_written(texts, units, rules.mode);
+    // Swapped, a decimal comma is the point the scan reads, and a point a
+    // character that ends the number (refused when read strictly). The six
+    // texts share one buffer, kept from call to call: a log has millions of rows.
+    thread_local std::string swapped;
+    std::size_t total = 0;
+    for (const std::string_view text : texts)
+        total += text.size();
+    swapped.resize(total);
+    FieldTexts as_points;
+    char* out = swapped.data();
+    for (std::size_t f = 0; f < field_count; ++f) {
+        as_points[f] = std::string_view(out, texts[f].size());
+        for (const char c : texts[f])
+            *out++ = decimal_marks_swapped.of[static_cast<unsigned char>(c)];
+    }
+    return correct_as_written(as_points, units, rules.mode);
+}
+
+std::string refusal_message(const Correction& correction,
+                            const FieldTexts& texts,
+                            bool decimal_comma,
+                            const MarkHints& hints) {
+    if (correction.status == Correction::Status::not_a_number) {
+        return not_a_number_message(correction.field, texts[static_cast<std::size_t>(correction.field)], decimal_comma,
+                                    hints);
+    }
+    return std::string(info(correction.field).message);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,356 @@
+#include "log_corrector.h"
+
+#include <algorithm>
+
+namespace kestrane {
+namespace {
+
+constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
+
+std::string line_prefix(std::size_t line) {
+    return "line " + std::to_string(line) + ": ";
+}
+
+std::string counted(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string log_summary(const LogReport& report) {
+    std::string text = counted(report.rows, "row", "rows") + " read, " + std::to_string(report.corrected) +
+                       " corrected, " + std::to_string(report.refused) + " refused";
+    if (report.malformed != 0)
+        text += ", " + std::to_string(report.malformed) + " malformed";
+    if (report.blank != 0)
+        text += ", " + std::to_string(report.blank) + " blank";
+    if (report.warned != 0)
+        text += ", " + std::to_string(report.warned) + " with warnings";
+    return text;
+}
+
+LogCorrector::LogCorrector(const LogOptions& options)
+    : options_(options), reader_(options.max_record, options.delimiter == LogOptions::detect_delimiter
+                                                         ? log_delimiters[0].delimiter
+                                                         : options.delimiter) {
+    added_.resize(added_column_count);
+}
+
+void LogCorrector::push(std::string_view chunk) {
+    if (failed() || state_ == State::done)
+        return;
+    reader_.push(chunk);
+    run();
+}
+
+void LogCorrector::finish() {
+    if (failed() || state_ == State::done)
+        return;
+    reader_.close();
+    run();
+}
+
+void LogCorrector::run() {
+    if (state_ == State::header && !read_header())
+        return;
+    read_rows();
+}
+
+void LogCorrector::fail(std::string message) {
+    report_.failure = LogFailure::bad_header;
+    report_.message = std::move(message);
+    state_ = State::done;
+}
+
+// Tries the header with each of the delimiters a log may have and keeps the
+// first that names all six fields (or, when none does, the one that names
+// most), so that a header such as "Zeit, UTC";target_gas;... is read as the
+// semicolons it has. False while the header has not arrived whole.
+bool LogCorrector::choose_delimiter() {
+    std::size_t best_count = 0;
+    char best = log_delimiters[0].delimiter;
+    for (const DelimiterName& d : log_delimiters) {
+        reader_.reread();
+        reader_.set_delimiter(d.delimiter);
+        const RecordReader::Step step = reader_.next(fields_);
+        if (step != RecordReader::Step::record) {
+            reader_.reread();
+            return step == RecordReader::Step::end;  // an empty log: the header's reading says so
+        }
+        const std::size_t count = reader_.fault() == RecordFault::none ? field_columns_named(fields_) : 0;
+        if (count > best_count) {
+            best_count = count;
+            best = d.delimiter;
+        }
+        if (count == field_count)
+            break;
+    }
+    reader_.reread();
+    reader_.set_delimiter(best);
+    return true;
+}
+
+bool LogCorrector::read_header() {
+    const bool detect = options_.delimiter == LogOptions::detect_delimiter;
+    if (detect && !choose_delimiter())
+        return false;
+    const RecordReader::Step step = reader_.next(fields_);
+    if (step == RecordReader::Step::need_input)
+        return false;
+    if (step == RecordReader::Step::end) {
+        fail(reader_.utf16() ? "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read "
+                               "here: save it as \"CSV UTF-8 (Comma delimited)\" and correct that"
+                             : "the input is empty: a log starts with a header row naming its columns");
+        return false;
+    }
+    if (reader_.fault() != RecordFault::none) {
+        fail(line_prefix(reader_.line_number()) + describe(reader_.fault(), reader_.max_record()));
+        return false;
+    }
+    delimiter_ = reader_.delimiter();
+    if (auto error = map_header(fields_, reader_.line_number(), {delimiter_, detect}, columns_)) {
+        fail(std::move(*error));
+        return false;
+    }
+    // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
+    if (reader_.had_byte_order_mark())
+        out_ += utf8_byte_order_mark;
+    std::copy(added_columns.begin(), added_columns.end(), added_.begin());
+    write_row(fields_, added_);
+    state_ = State::rows;
+    return true;
+}
+
+void LogCorrector::read_rows() {
+    for (;;) {
+        if (state_ == State::carrying) {
+            if (!carry_text())
+                return;
+            end_malformed();
+            state_ = State::rows;
+        }
+        const RecordReader::Step step = reader_.next(fields_);
+        if (step == RecordReader::Step::need_input)
+            return;
+        if (step == RecordReader::Step::end) {
+            state_ = State::done;
+            return;
+        }
+        take_row();
+    }
+}
+
+bool LogCorrector::all_empty() const {
+    return std::all_of(fields_.begin(), fields_.end(), [](std::string_view field) { return field.empty(); });
+}
+
+void LogCorrector::take_row() {
+    ++report_.rows;
+    if (reader_.fault() != RecordFault::none) {
+        begin_malformed(describe(reader_.fault(), reader_.max_record()));
+    } else if (fields_.size() != columns_.width && !all_empty()) {
+        begin_malformed("expected " + counted(columns_.width, "field", "fields") + ", found " +
+                        std::to_string(fields_.size()));
+    } else if (all_empty()) {
+        // Passed through as the header's width of empty cells, however many it had.
+        ++report_.blank;
+        std::fill(added_.begin(), added_.end(), std::string_view());
+        write_cells({}, added_, 0, columns_.plan.size());
+        out_ += '\n';
+    } else if (columns_.own_output && carried_malformed(fields_, columns_)) {
+        // A record an earlier run found malformed stays as that run wrote it, to the byte.
+        ++report_.malformed;
+        out_.append(reader_.text()) += '\n';
+    } else {
+        correct_row();
+    }
+}
+
+void LogCorrector::correct_row() {
+    UnitSelection units = options_.units;
+    for (std::size_t k = 0; k < unit_kind_count && columns_.any_units; ++k) {
+        if (!columns_.units[k])
+            continue;
+        const std::string_view cell = fields_[*columns_.units[k]];
+        if (trim_blanks(cell).empty())
+            continue;
+        const auto index = unit_index(all_unit_kinds[k], cell);
+        if (!index) {
+            ++report_.refused;
+            const std::string message = unknown_unit_message(all_unit_kinds[k], cell);
+            std::fill(added_.begin(), added_.end(), std::string_view());
+            added_[error_column] = message;
+            write_row(fields_, added_);
+            return;
+        }
+        units.*unit_kinds[k].selection = *index;
+    }
+    FieldTexts texts;
+    for (std::size_t f = 0; f < field_count; ++f)
+        texts[f] = fields_[columns_.fields[f]];
+    write_correction(correct(texts, units, options_.rules), texts, units);
+}
+
+void LogCorrector::write_correction(const Correction& c, const FieldTexts& texts, UnitSelection units) {
+    std::fill(added_.begin(), added_.end(), std::string_view());
+    if (!c.corrected()) {
+        ++report_.refused;
+        const std::string message = refusal_message(c, texts, options_.rules.decimal_comma, log_mark_hints);
+        added_[error_column] = message;
+        write_row(fields_, added_);
+        return;
+    }
+    ++report_.corrected;
+    std::string warning;
+    if (c.warnings.any()) {
+        ++report_.warned;
+        warning = joined_warning_texts(c.warnings, units);
+    }
+    if (copies_text() && append_plain_row(c.values, warning))
+        return;
+    ResultTexts t = c.texts();
+    for (std::size_t k = 0; k < result_count; ++k) {
+        std::string& text = t.*result_table[k].text;
+        if (options_.rules.decimal_comma)
+            use_decimal_comma(text);
+        added_[k] = text;
+    }
+    added_[warning_column] = warning;
+    write_row(fields_, added_);
+}
+
+// The common case, kept short: the row as it stands, then its results, an
+// empty error and the warning. False, with nothing written, when a result's
+// text is too long for the short way.
+bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view warning) {
+    char tail[256];
+    char* const last = tail + sizeof tail;
+    char* p = tail;
+    for (const ResultInfo& result : result_table) {
+        *p++ = delimiter_;
+        char* const text = p;
+        if (p == last || !(p = write_formatted(p, last - 2, v.*result.value, result.format)))
+            return false;
+        if (options_.rules.decimal_comma) {
+            std::replace(text, p, '.', ',');
+            // A result written with the delimiter in it takes the general way, which quotes it.
+            if (std::find(text, p, delimiter_) != p)
+                return false;
+        }
+    }
+    *p++ = delimiter_;
+    *p++ = delimiter_;
+    out_.append(reader_.text()).append(tail, static_cast<std::size_t>(p - tail));
+    append_csv_field(out_, warning, delimiter_);
+    out_ += '\n';
+    return true;
+}
+
+// Whether the row's own text, as it stands, is what its cells write, with the
+// added columns after them.
+bool LogCorrector::copies_text() const {
+    return !columns_.own_output && fields_.size() == columns_.width && reader_.writes_back_unchanged();
+}
+
+// A row's cells in the output's order. When the row's own text reads back as
+// its fields, it is copied as it stands.
+void LogCorrector::write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added) {
+    if (&cells == &fields_ && copies_text()) {
+        out_ += reader_.text();
+        for (const std::string_view cell : added) {
+            out_ += delimiter_;
+            append_csv_field(out_, cell, delimiter_);
+        }
+    } else {
+        write_cells(cells, added, 0, columns_.plan.size());
+    }
+    out_ += '\n';
+}
+
+// Output columns [from, to): input cells and added ones, a delimiter before each but the first.
+void LogCorrector::write_cells(const std::vector<std::string_view>& cells,
+                               const std::vector<std::string_view>& added,
+                               std::size_t from,
+                               std::size_t to) {
+    for (std::size_t pos = from; pos < to; ++pos) {
+        if (pos != 0)
+            out_ += delimiter_;
+        const int source = columns_.plan[pos];
+        if (source < 0)
+            append_csv_field(out_, added[static_cast<std::size_t>(-1 - source)], delimiter_);
+        else if (static_cast<std::size_t>(source) < cells.size())
+            append_csv_field(out_, cells[static_cast<std::size_t>(source)], delimiter_);
+    }
+}
+
+// A record that is no row: its cells empty but the one that carries its text
+// whole (unless the rejects take it), and the error naming its line. The text
+// is carried as it arrives (carry_text), and the row ended by end_malformed.
+void LogCorrector::begin_malformed(const std::string& what) {
+    ++report_.malformed;
+    malformed_error_ = line_prefix(reader_.line_number()) + what;
+    std::fill(added_.begin(), added_.end(), std::string_view());
+    const std::size_t raw = columns_.raw_column;
+    write_cells({}, added_, 0, raw);
+    if (raw != 0)
+        out_ += delimiter_;
+    if (!options_.rejects)
+        out_ += '"';
+    carry(reader_.text());
+    state_ = State::carrying;
+}
+
+void LogCorrector::carry(std::string_view piece) {
+    if (options_.rejects)
+        rejects_.append(piece);
+    else
+        append_quoted_text(out_, piece);
+}
+
+// Carries the rest of a malformed record that is too long; false while its end has not arrived.
+bool LogCorrector::carry_text() {
+    std::string_view piece;
+    for (;;) {
+        const RecordReader::Step step = reader_.more_text(piece);
+        if (step == RecordReader::Step::need_input)
+            return false;
+        if (step == RecordReader::Step::end)
+            return true;
+        carry(piece);
+    }
+}
+
+void LogCorrector::end_malformed() {
+    if (options_.rejects)
+        rejects_.append(reader_.line_break());
+    else
+        out_ += '"';
+    added_[error_column] = malformed_error_;
+    write_cells({}, added_, columns_.raw_column + 1, columns_.plan.size());
+    out_ += '\n';
+}
+
+LogReport correct_log_text(std::string_view log,
+                           const LogOptions& options,
+                           std::string& out,
+                           std::string* rejects,
+                           std::size_t chunk) {
+    LogCorrector corrector(options);
+    const std::size_t step = chunk == 0 ? std::max<std::size_t>(log.size(), 1) : chunk;
+    auto take = [&] {
+        out += corrector.output();
+        corrector.output().clear();
+        if (rejects)
+            *rejects += corrector.rejects();
+        corrector.rejects().clear();
+    };
+    for (std::size_t at = 0; at < log.size(); at += step) {
+        corrector.push(log.substr(at, step));
+        take();
+    }
+    corrector.finish();
+    take();
+    return corrector.report();
+}
+
+}  // namespace kestrane

@@ -1,0 +1,130 @@
+// Correcting a whole CSV log: every row is one reading, and the output is the
+// log itself with the results, an error and a warning column for each row.
+//
+// The corrector is fed the log a chunk at a time and gives back the bytes
+// that are ready after each, so the command line's read loop and the page's
+// stream of a file drive the same code, and memory stays bounded whatever the
+// length of the log.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/reading.h"
+#include "csv.h"
+#include "log_header.h"
+
+namespace kestrane {
+
+struct LogOptions {
+    // The units of rows with no unit column, or an empty unit cell.
+    UnitSelection units{};
+    // How the cells are read; with a decimal comma the results are written so too.
+    ReadingRules rules{};
+    // The log's delimiter, which its output keeps; detect_delimiter lets the
+    // header decide among log_delimiters.
+    char delimiter = detect_delimiter;
+    // The longest record read whole; a longer one becomes a malformed row.
+    std::size_t max_record = RecordReader::default_max_record;
+    // Whether each malformed record's text goes to rejects(), as it stood in
+    // the log with its line break, instead of into its row.
+    bool rejects = false;
+
+    static constexpr char detect_delimiter = '\0';
+};
+
+// Why a log could not be corrected.
+enum class LogFailure {
+    none,
+    bad_header,  // no header row, a required column missing or doubled, a header that does not read, UTF-16
+};
+
+// What a pass over a log did.
+struct LogReport {
+    std::size_t rows = 0;       // data rows read, each written back whatever became of it
+    std::size_t corrected = 0;  // rows with four results
+    std::size_t refused = 0;    // rows whose reading was refused (a range, a text that is no number, a unit)
+    std::size_t malformed = 0;  // records that could not be read as a row (fields, quoting, length)
+    std::size_t blank = 0;      // rows whose cells are all empty, passed through
+    std::size_t warned = 0;     // corrected rows with a warning
+    LogFailure failure = LogFailure::none;
+    std::string message;  // why, when failure is not none
+};
+
+// "4 rows read, 2 corrected, 1 refused, 1 malformed", as a summary says it.
+std::string log_summary(const LogReport& report);
+
+// Reads a log whose first record is its header, which must name the six field
+// columns and may name the unit columns and any others, in any order. Writes
+// every row as soon as it is read: its fields unchanged, then the added
+// columns. A log that kestrane-cli wrote (its header ends in the added
+// columns) gets them filled in place, so that correcting it again gives it
+// back unchanged. A refused row carries its message and no results; a
+// malformed record its line and what is wrong, and its text in its first
+// column (unless it goes to the rejects). With a bad header nothing is written.
+class LogCorrector {
+public:
+    explicit LogCorrector(const LogOptions& options);
+
+    // Corrects the rows that the chunk completes; their bytes are appended to output().
+    void push(std::string_view chunk);
+    // The log has ended: the rest is corrected.
+    void finish();
+
+    // The corrected log's bytes so far that the caller has not taken: write them, then clear.
+    std::string& output() { return out_; }
+    // Likewise, the malformed records' texts, with the rejects option.
+    std::string& rejects() { return rejects_; }
+    const LogReport& report() const { return report_; }
+    // Whether the header has been read and found good.
+    bool header_read() const { return state_ != State::header; }
+    bool failed() const { return report_.failure != LogFailure::none; }
+
+private:
+    enum class State { header, rows, carrying, done };
+
+    void run();
+    bool read_header();
+    bool choose_delimiter();
+    void read_rows();
+    void take_row();
+    void correct_row();
+    void write_correction(const Correction& c, const FieldTexts& texts, UnitSelection units);
+    bool append_plain_row(const CorrectionResults& v, std::string_view warning);
+    bool copies_text() const;
+    void write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added);
+    void write_cells(const std::vector<std::string_view>& cells,
+                     const std::vector<std::string_view>& added,
+                     std::size_t from,
+                     std::size_t to);
+    void begin_malformed(const std::string& what);
+    bool carry_text();
+    void carry(std::string_view piece);
+    void end_malformed();
+    bool all_empty() const;
+    void fail(std::string message);
+
+    LogOptions options_;
+    RecordReader reader_;
+    State state_ = State::header;
+    char delimiter_ = ',';  // the log's, once its header is read
+    LogColumns columns_;
+    std::vector<std::string_view> fields_;
+    std::vector<std::string_view> added_;  // the added columns' cells of the row being written
+    std::string malformed_error_;          // of the record being carried
+    std::string out_;
+    std::string rejects_;
+    LogReport report_;
+};
+
+// Corrects a whole log held in memory, fed to a corrector chunk bytes at a
+// time (all at once for 0): for tests and in-process use.
+LogReport correct_log_text(std::string_view log,
+                           const LogOptions& options,
+                           std::string& out,
+                           std::string* rejects = nullptr,
+                           std::size_t chunk = 0);
+
+}  // namespace kestrane

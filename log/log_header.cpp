@@ -1,0 +1,224 @@
+#include "log_header.h"
+
+#include "core/names.h"
+#include "core/number_text.h"
+
+namespace kestrane {
+namespace {
+
+std::string line_prefix(std::size_t line) {
+    return "line " + std::to_string(line) + ": ";
+}
+
+// Whether a header cell names a column: in any case, blanks around it ignored.
+bool names(std::string_view cell, std::string_view column) {
+    return same_ignoring_case(trim_blanks(cell), column);
+}
+
+std::optional<std::size_t> added_column_named(std::string_view cell) {
+    for (std::size_t k = 0; k < added_column_count; ++k) {
+        if (names(cell, added_columns[k]))
+            return k;
+    }
+    return std::nullopt;
+}
+
+// How many of the added columns, in their order, end the header: all of them
+// in a log kestrane-cli wrote, or all but the warning in one an earlier
+// version wrote; else none.
+std::size_t own_suffix(const std::vector<std::string_view>& header) {
+    for (const std::size_t count : {added_column_count, added_column_count - 1}) {
+        if (header.size() < count)
+            continue;
+        bool all = true;
+        for (std::size_t k = 0; k < count && all; ++k)
+            all = names(header[header.size() - count + k], added_columns[k]);
+        if (all)
+            return count;
+    }
+    return 0;
+}
+
+// Finds the header's columns, or says why it will not do.
+class HeaderMap {
+public:
+    HeaderMap(const std::vector<std::string_view>& header, std::size_t line, DelimiterNote note)
+        : header_(header), line_(line), note_(note) {}
+
+    std::optional<std::string> map(LogColumns& columns) {
+        const std::size_t suffix = own_suffix(header_);
+        const std::size_t own_end = header_.size() - suffix;
+        std::array<std::optional<std::size_t>, field_count> fields;
+        for (std::size_t i = 0; i < own_end && !error_; ++i) {
+            if (const auto field = field_of_column(header_[i]))
+                place(fields[static_cast<std::size_t>(*field)], i);
+            for (std::size_t k = 0; k < unit_kind_count; ++k) {
+                if (names(header_[i], unit_kinds[k].column))
+                    place(columns.units[k], i);
+            }
+            if (const auto added = added_column_named(header_[i]); added && !error_)
+                error_ = collision(i);
+        }
+        if (!error_)
+            check_fields(fields, columns);
+        if (!error_)
+            plan(suffix, columns);
+        return error_;
+    }
+
+private:
+    void place(std::optional<std::size_t>& slot, std::size_t i) {
+        if (slot && !error_) {
+            error_ = line_prefix(line_) + "column " + std::string(trim_blanks(header_[i])) + " appears twice (columns " +
+                     std::to_string(*slot + 1) + " and " + std::to_string(i + 1) + ")";
+        }
+        slot = i;
+    }
+
+    // A column of the user's own with the name of one the correction adds: its
+    // values would be taken for results, or stand beside a second column of its name.
+    std::string collision(std::size_t i) const {
+        const std::string name(trim_blanks(header_[i]));
+        return line_prefix(line_) + "column " + std::to_string(i + 1) + " is named " + name +
+               ", as is a column the correction adds to a log, and the log does not end in the columns it adds; "
+               "rename that column (to " +
+               name + "_1, say) and run again";
+    }
+
+    void check_fields(const std::array<std::optional<std::size_t>, field_count>& fields, LogColumns& columns) {
+        std::string missing;
+        std::string near;
+        std::size_t missing_count = 0;
+        for (std::size_t f = 0; f < field_count; ++f) {
+            if (fields[f]) {
+                columns.fields[f] = *fields[f];
+                continue;
+            }
+            const std::string_view column = field_table[f].column;
+            missing.append(missing_count++ == 0 ? "" : ", ").append(column);
+            near += nearest_column(column);
+        }
+        if (missing_count == 0)
+            return;
+        std::string all;
+        for (const FieldInfo& field : field_table)
+            all.append(all.empty() ? "" : ", ").append(field.column);
+        error_ = line_prefix(line_) + (missing_count == 1 ? "missing column " : "missing columns ") + missing +
+                 " (a log needs the columns " + all + ")" + near + delimiter_hint();
+    }
+
+    // "; column 2 is \"targt_gas\": rename it target_gas if that is what it holds", for a near miss.
+    std::string nearest_column(std::string_view column) const {
+        std::vector<std::string_view> cells;
+        for (const std::string_view cell : header_)
+            cells.push_back(trim_blanks(cell));
+        const std::string_view near = nearest_name(column, cells);
+        if (near.empty())
+            return {};
+        std::size_t at = 0;
+        while (cells[at].data() != near.data())
+            ++at;
+        return "; column " + std::to_string(at + 1) + " is \"" + std::string(near) + "\": rename it " +
+               std::string(column) + " if that is what it holds";
+    }
+
+    // How the header was split, and what to do when that was not the log's delimiter.
+    std::string delimiter_hint() const {
+        std::string name;
+        for (const DelimiterName& d : log_delimiters) {
+            if (d.delimiter == note_.delimiter)
+                name = d.name;
+        }
+        if (note_.detected) {
+            return "; read with the delimiter " + name + ", as none of " + delimiter_list(" or ") +
+                   " gave them all: if the log has another, give --delimiter";
+        }
+        for (const DelimiterName& d : log_delimiters) {
+            if (header_.size() == 1 && header_[0].find(d.delimiter) != std::string_view::npos)
+                return "; its header is one column with " + std::string(d.name) + " in it: give --delimiter " +
+                       std::string(d.name);
+        }
+        return "; read with the delimiter " + name + " that --delimiter gave";
+    }
+
+    void plan(std::size_t suffix, LogColumns& columns) const {
+        columns.width = header_.size();
+        columns.any_units = columns.units[0] || columns.units[1] || columns.units[2];
+        columns.own_output = suffix != 0;
+        columns.plan.clear();
+        const std::size_t own_end = header_.size() - suffix;
+        for (std::size_t i = 0; i < own_end; ++i)
+            columns.plan.push_back(static_cast<int>(i));
+        for (std::size_t k = 0; k < added_column_count; ++k)
+            columns.plan.push_back(-1 - static_cast<int>(k));
+        if (suffix != 0)
+            columns.error_at = own_end + error_column;
+        columns.raw_column = 0;
+        while (columns.plan[columns.raw_column] < 0)
+            ++columns.raw_column;
+    }
+
+    const std::vector<std::string_view>& header_;
+    std::size_t line_;
+    DelimiterNote note_;
+    std::optional<std::string> error_;
+};
+
+}  // namespace
+
+std::string delimiter_list(std::string_view last_separator) {
+    std::string list;
+    for (std::size_t i = 0; i < log_delimiters.size(); ++i) {
+        list.append(i == 0 ? "" : i + 1 == log_delimiters.size() ? last_separator : ", ")
+            .append(log_delimiters[i].name);
+    }
+    return list;
+}
+
+std::optional<char> delimiter_from_name(std::string_view name) {
+    for (const DelimiterName& d : log_delimiters) {
+        if (name == std::string_view(&d.delimiter, 1) || same_ignoring_case(name, d.name))
+            return d.delimiter;
+    }
+    if (name == "\\t")
+        return '\t';
+    return std::nullopt;
+}
+
+std::size_t field_columns_named(const std::vector<std::string_view>& header) {
+    std::array<bool, field_count> seen{};
+    std::size_t count = 0;
+    for (const std::string_view cell : header) {
+        if (const auto field = field_of_column(cell); field && !seen[static_cast<std::size_t>(*field)]) {
+            seen[static_cast<std::size_t>(*field)] = true;
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::optional<std::string> map_header(const std::vector<std::string_view>& header,
+                                      std::size_t line,
+                                      DelimiterNote note,
+                                      LogColumns& columns) {
+    columns = LogColumns{};
+    return HeaderMap(header, line, note).map(columns);
+}
+
+bool carried_malformed(const std::vector<std::string_view>& row, const LogColumns& columns) {
+    if (!columns.error_at || row.size() != columns.width)
+        return false;
+    const std::string_view error = row[*columns.error_at];
+    std::size_t digits = 5;
+    while (digits < error.size() && error[digits] >= '0' && error[digits] <= '9')
+        ++digits;
+    if (error.substr(0, 5) != "line " || digits == 5 || error.substr(digits, 2) != ": ")
+        return false;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i != columns.raw_column && i != *columns.error_at && !row[i].empty())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace kestrane

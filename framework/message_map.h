@@ -74,13 +74,6 @@ LRESULT call_cursor(CCmdTarget& target, WPARAM, LPARAM) {
     return reinterpret_cast<LRESULT>((handler_object<Handler>(target).*Handler)());
 }
 
-// LRESULT Handler(WPARAM wParam, LPARAM lParam), for any message
-template <auto Handler>
-LRESULT call_message(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
-    static_assert(has_signature<Handler, LRESULT(WPARAM, LPARAM)>, "the handler must be LRESULT (WPARAM, LPARAM)");
-    return (handler_object<Handler>(target).*Handler)(wParam, lParam);
-}
-
 }  // namespace afx
 
 // clang-format off
@@ -110,8 +103,6 @@ protected:                                               \
 #define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &::afx::call_sys_command<&ThisClass::OnSysCommand>},
 // HCURSOR OnQueryDragIcon()
 #define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, &::afx::call_cursor<&ThisClass::OnQueryDragIcon>},
-// LRESULT memberFxn(WPARAM wParam, LPARAM lParam)
-#define ON_MESSAGE(message, memberFxn) {message, 0, 0, &::afx::call_message<&ThisClass::memberFxn>},
 // void memberFxn(): a command from a menu, an accelerator or a button
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, id, &::afx::call_void<&ThisClass::memberFxn>},
 // void memberFxn(): notification code from control id

@@ -46,10 +46,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
-}
-
 int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
     if (lpszCaption == nullptr)
         lpszCaption = AfxGetAppName();

@@ -37,8 +37,6 @@ public:
     void SetWindowText(LPCSTR lpszString);
     // Sends a message to the window and returns its result.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    // Posts a message to the window's queue.
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // A message box owned by this window; with no caption, the application's name is the caption.
     int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
     // The window's system menu (bRevert TRUE resets it to the default copy); null when it has none.

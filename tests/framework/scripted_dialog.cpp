@@ -42,34 +42,35 @@ void CALLBACK LookForModal(HWND, UINT, UINT_PTR, DWORD) {
 }
 }  // namespace
 
-// clang-format off
-BEGIN_MESSAGE_MAP(ScriptedDialog, CDialog)
-    ON_MESSAGE(kNextStep, OnNextStep)
-    ON_MESSAGE(WM_TIMER, OnTimer)
-END_MESSAGE_MAP()
-// clang-format on
-
 BOOL ScriptedDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     if (onInit)
         onInit(*this);
     ::SetTimer(m_hWnd, kWatchdog, 20000, nullptr);
-    PostMessage(kNextStep);
+    ::PostMessageA(m_hWnd, kNextStep, 0, 0);
     return TRUE;
 }
 
-LRESULT ScriptedDialog::OnNextStep(WPARAM, LPARAM) {
+LRESULT ScriptedDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The step message and the watchdog's timer are the test's own. The message map
+    // has entries only for the messages the product's dialogs handle, so these are
+    // taken here, ahead of it.
+    if (message == kNextStep) {
+        RunNextStep();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kWatchdog) {
+        EndDialog(kTimedOut);
+        return 0;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void ScriptedDialog::RunNextStep() {
     if (m_next < steps.size())
         steps[m_next++](*this);
     if (m_hWnd != nullptr && m_next < steps.size())
-        PostMessage(kNextStep);
-    return 0;
-}
-
-LRESULT ScriptedDialog::OnTimer(WPARAM wParam, LPARAM) {
-    if (wParam == kWatchdog)
-        EndDialog(kTimedOut);
-    return 0;
+        ::PostMessageA(m_hWnd, kNextStep, 0, 0);
 }
 
 SeenWindow* WatchForModal(HWND owner, int closeId) {

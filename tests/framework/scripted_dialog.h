@@ -27,14 +27,14 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    // Runs the next step.
-    LRESULT OnNextStep(WPARAM, LPARAM);
-    // Ends a dialog whose steps never ended it.
-    LRESULT OnTimer(WPARAM, LPARAM);
-
-    DECLARE_MESSAGE_MAP()
+    // Runs the next step on the posted step message, and ends a dialog whose steps
+    // never ended it when the watchdog fires; the rest goes to the dialog.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Runs the next step and posts the message for the one after it.
+    void RunNextStep();
+
     std::size_t m_next = 0;
 };
 

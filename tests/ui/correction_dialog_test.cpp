@@ -36,32 +36,32 @@ public:
 protected:
     BOOL OnInitDialog() override {
         const BOOL result = CCorrectionDlg::OnInitDialog();
-        PostMessage(kNextStep);
+        ::PostMessageA(m_hWnd, kNextStep, 0, 0);
         return result;
     }
-    LRESULT OnNextStep(WPARAM, LPARAM) {
+    // Runs a step on the step message and records WM_ICONERASEBKGND, ahead of the
+    // dialog's own message map; everything else, and the erase itself, is the dialog's.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kNextStep) {
+            RunNextStep();
+            return 0;
+        }
+        if (message == WM_ICONERASEBKGND)
+            iconErases.push_back(wParam);
+        return CCorrectionDlg::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    // Runs the next step and posts the message for the one after it.
+    void RunNextStep() {
         if (m_next < steps.size())
             steps[m_next++](*this);
         if (m_next < steps.size())
-            PostMessage(kNextStep);
-        return 0;
+            ::PostMessageA(m_hWnd, kNextStep, 0, 0);
     }
-    LRESULT OnIconEraseBackground(WPARAM wParam, LPARAM) {
-        iconErases.push_back(wParam);
-        return Default();
-    }
-    DECLARE_MESSAGE_MAP()
 
-private:
     std::size_t m_next = 0;
 };
-
-// clang-format off
-BEGIN_MESSAGE_MAP(TestedCorrectionDlg, CCorrectionDlg)
-    ON_MESSAGE(kNextStep, OnNextStep)
-    ON_MESSAGE(WM_ICONERASEBKGND, OnIconEraseBackground)
-END_MESSAGE_MAP()
-// clang-format on
 
 // Runs the dialog as the application does, as its main window.
 INT_PTR RunMain(TestedCorrectionDlg& dlg) {

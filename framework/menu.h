@@ -13,7 +13,6 @@ public:
     // The CMenu of hMenu, which lives until the process ends; null for a null handle.
     static CMenu* FromHandle(HMENU hMenu);
 
-    HMENU GetSafeHmenu() const { return m_hMenu; }
     // Appends an item: a separator (MF_SEPARATOR) or a text with a command id (MF_STRING).
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
 

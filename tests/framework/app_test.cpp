@@ -132,7 +132,6 @@ TEST(CMenu, FromHandleAndAppend) {
     HMENU handle = ::CreatePopupMenu();
     CMenu* menu = CMenu::FromHandle(handle);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->GetSafeHmenu(), handle);
     EXPECT_EQ(CMenu::FromHandle(handle), menu) << "one wrapper per handle";
 
     EXPECT_TRUE(menu->AppendMenu(MF_SEPARATOR)) << "separator";

@@ -2,7 +2,6 @@
 
 namespace {
 HINSTANCE g_instance = nullptr;
-HINSTANCE g_resource = nullptr;
 }  // namespace
 
 HINSTANCE AfxGetInstanceHandle() {
@@ -13,20 +12,6 @@ void AfxSetInstanceHandle(HINSTANCE hInstance) {
     g_instance = hInstance;
 }
 
-HINSTANCE AfxGetResourceHandle() {
-    return g_resource != nullptr ? g_resource : AfxGetInstanceHandle();
-}
-
-void AfxSetResourceHandle(HINSTANCE hResource) {
-    g_resource = hResource;
-}
-
-HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType) {
-    HINSTANCE resource = AfxGetResourceHandle();
-    if (::FindResourceA(resource, lpszName, lpszType) != nullptr)
-        return resource;
-    HINSTANCE instance = AfxGetInstanceHandle();
-    if (instance != resource && ::FindResourceA(instance, lpszName, lpszType) != nullptr)
-        return instance;
-    return resource;
+HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR) {
+    return AfxGetInstanceHandle();
 }

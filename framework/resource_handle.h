@@ -1,5 +1,5 @@
-// Where the framework finds resources: the module that holds the application's
-// resources (the executable unless set otherwise).
+// Where the framework finds resources: the module the program was started from,
+// which holds all of the application's resources.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,6 @@
 HINSTANCE AfxGetInstanceHandle();
 // Records the module the program was started from.
 void AfxSetInstanceHandle(HINSTANCE hInstance);
-// The module searched first for resources (the instance module unless set).
-HINSTANCE AfxGetResourceHandle();
-// Makes hResource the module searched first for resources; null goes back to the instance module.
-void AfxSetResourceHandle(HINSTANCE hResource);
-// The module that holds resource lpszName of type lpszType: the resource module
-// if it has it, else the instance module if it has it, else the resource module.
+// The module that holds resource lpszName of type lpszType. The program keeps
+// every resource in its own module, so that is the instance module.
 HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType);

@@ -5,6 +5,7 @@
 
 #include "framework/afx_string.h"
 #include "framework/afxres.h"
+#include "framework/app_services.h"
 #include "framework/cmd_target.h"
 #include "framework/dialog.h"
 #include "framework/menu.h"

@@ -94,6 +94,11 @@ LPCSTR AfxGetAppName() {
     return g_app != nullptr ? g_app->GetAppName() : "";
 }
 
+void AfxForgetMainWnd(const CWnd* pWnd) {
+    if (g_app != nullptr && g_app->m_pMainWnd == pWnd)
+        g_app->m_pMainWnd = nullptr;
+}
+
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
     if (g_app == nullptr)
         return FALSE;

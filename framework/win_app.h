@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/app_services.h"
 #include "framework/cmd_target.h"
 
 class CWnd;
@@ -60,8 +61,6 @@ private:
 CWinApp* AfxGetApp();
 // The application's main window, or null.
 CWnd* AfxGetMainWnd();
-// The application's name, the default caption of message boxes ("" with no application).
-LPCSTR AfxGetAppName();
 // Prepares the application object for the module hInstance; FALSE when there is none.
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 // The framework's main routine: initialises the application, calls InitInstance,

@@ -1,8 +1,8 @@
 #include "framework/wnd.h"
 
 #include "framework/afx_string.h"
+#include "framework/app_services.h"
 #include "framework/menu.h"
-#include "framework/win_app.h"
 
 CWnd::~CWnd() {
     Release();
@@ -163,7 +163,5 @@ void CWnd::Release() {
         ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
     }
     Detach();
-    CWinApp* app = AfxGetApp();
-    if (app != nullptr && app->m_pMainWnd == this)
-        app->m_pMainWnd = nullptr;
+    AfxForgetMainWnd(this);
 }

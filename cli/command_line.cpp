@@ -610,7 +610,7 @@ std::string help_text(const std::string& command) {
     define(*app, request, options);
     if (command.empty())
         return app->help();
-    return app->get_subcommand(command)->help();
+    return app->get_subcommand(command)->help(std::string(program_name));
 }
 
 }  // namespace kestrane::cli

@@ -130,13 +130,6 @@ std::optional<FileIdentity> identity_of_name(const std::string& path, bool& dire
 
 }  // namespace
 
-std::size_t StringSource::read(char* buffer, std::size_t size) {
-    const std::size_t n = text_.size() < size ? text_.size() : size;
-    std::memcpy(buffer, text_.data(), n);
-    text_.remove_prefix(n);
-    return n;
-}
-
 std::unique_ptr<ByteSource> standard_input() {
     return std::make_unique<DescriptorSource>(0, false);
 }

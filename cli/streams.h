@@ -1,5 +1,5 @@
 // The bytes a run reads and writes, apart from where they come from: the
-// program's standard streams and files, or strings in the tests.
+// program's standard streams and files, or what a test gives.
 #pragma once
 
 #include <cstddef>
@@ -58,29 +58,6 @@ public:
 
 protected:
     std::string failure_;
-};
-
-// A string as input.
-class StringSource : public ByteSource {
-public:
-    explicit StringSource(std::string_view text) : text_(text) {}
-    std::size_t read(char* buffer, std::size_t size) override;
-
-private:
-    std::string_view text_;
-};
-
-// Output kept in a string.
-class StringSink : public ByteSink {
-public:
-    bool write(std::string_view bytes) override {
-        text_.append(bytes);
-        return true;
-    }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
 };
 
 // The standard streams a run has.

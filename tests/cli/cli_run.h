@@ -2,6 +2,7 @@
 // standard input in; the exit status, standard output and standard error out.
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -10,6 +11,34 @@
 #include "cli/run.h"
 
 namespace kestrane::cli {
+
+// A string as standard input.
+class StringSource : public ByteSource {
+public:
+    explicit StringSource(std::string_view text) : text_(text) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min(text_.size(), size);
+        std::copy_n(text_.data(), n, buffer);
+        text_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view text_;
+};
+
+// Standard output or error kept in a string.
+class StringSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        text_.append(bytes);
+        return true;
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
 
 struct CliRun {
     int status;

@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""kestrane-cli against the mistakes and attacks of a command line: each case
+runs one shell command in a fresh folder holding a log, and checks the exit
+status, a fragment of standard error, and that the files it must not touch
+are byte for byte and mode for mode as they were, with no file left behind.
+
+Usage: hostile.py PROGRAM
+"""
+import os
+import shutil
+import signal
+import stat
+import subprocess
+import sys
+import tempfile
+
+program = os.path.abspath(sys.argv[1])
+header = 'time,target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity'
+log = header + '\n08:00,20.95,30.00,30.00,75,0,50\n08:01,20.95,30.00,30.00,75,0,101\n'
+semicolons = '"Zeit, UTC";target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n' \
+             '07:00;20,95;30,00;30,00;75;0;50\n'
+users_columns = header + ',corrected_barometer,error\n08:00,20.95,30.00,30.00,75,0,50,29.92 (station),E42\n'
+cut_off = header + '\n08:00,20.95,30.00,30.00,75,0,50\n08:01,20.95,30.00'
+
+# Each case: what it shows, the files of the folder (a text, or a text and its
+# mode), the command ($CLI is the
+# program), the exit status (negative: killed by that signal), a fragment of
+# standard error (or of standard output after "out:"), and the files that
+# must stay as they were.
+cases = [
+    ('a column of the user named as a result', {'log.csv': users_columns}, '$CLI log.csv -o out.csv', 2,
+     'column 8 is named corrected_barometer', ['log.csv']),
+    ('the rejects onto standard input\'s file', {'in.csv': log}, '$CLI - --rejects in.csv < in.csv', 2,
+     "--rejects 'in.csv' is the log (standard input)", ['in.csv']),
+    ('the output onto standard input\'s file', {'in.csv': log}, '$CLI - -o in.csv < in.csv', 2,
+     "--output 'in.csv' is the log (standard input)", ['in.csv']),
+    ('standard output appended to the log', {'log.csv': log}, '$CLI log.csv >> log.csv', 2,
+     "standard output is the log 'log.csv'", ['log.csv']),
+    ('/dev/stdin and the output', {'in.csv': log}, '$CLI /dev/stdin -o in.csv < in.csv', 2,
+     "is the log '/dev/stdin'", ['in.csv']),
+    ('a descriptor and the output', {'log.csv': log}, '$CLI /dev/fd/3 -o log.csv 3< log.csv', 2,
+     "--output 'log.csv' is the log '/dev/fd/3'", ['log.csv']),
+    ('a symbolic link to the output', {'log.csv': log}, 'ln -s log.csv link.csv && $CLI link.csv -o log.csv', 2,
+     "--output 'log.csv' is the log 'link.csv'", ['log.csv']),
+    ('a hard link as the rejects', {'log.csv': log}, 'ln log.csv hard.csv && $CLI log.csv --rejects hard.csv', 2,
+     "--rejects 'hard.csv' is the log 'log.csv'", ['log.csv']),
+    ('the rejects as the output', {'log.csv': log}, '$CLI log.csv -o new.csv --rejects ./new.csv', 2,
+     "--rejects './new.csv' is --output 'new.csv'", ['log.csv']),
+    ('a read-only output, as its user', {'log.csv': log, 'final.csv': ('signed off\n', 0o444)},
+     '$AS_USER $CLI log.csv -o final.csv', 3, "cannot write 'final.csv': Permission denied", ['final.csv', 'log.csv']),
+    ('a bad header leaves the rejects as they were', {'log.csv': 'no,header\n', 'rej.csv': 'kept\n'},
+     '$CLI log.csv --rejects rej.csv -o out.csv', 2, 'missing columns', ['rej.csv', 'log.csv']),
+    ('the rejects are not standard output', {'log.csv': log}, '$CLI log.csv --rejects -', 2,
+     '--rejects needs a file name', ['log.csv']),
+    ('--gas= is an empty text', {}, '$CLI --gas= --humidity=80', 1,
+     'Error: Target Gas (% Vol) is not a number: ""', []),
+    ('hPa meant, In Hg read', {}, '$CLI --barometric-pressure 1002', 0, 'is the unit hPa?', []),
+    ('273.15 K is 0 degrees C', {}, '$CLI --temperature-unit K --temperature 273.15 --pressure-unit hPa '
+     '--target-pressure 1013.25 --barometric-pressure 1013.25 2>&1 | grep -c warning; test $? = 1', 0, 'out:0', []),
+    ('a table of refused cells', {}, '$CLI table --rows humidity=101:102:1 --columns altitude=0:1:1', 1,
+     'out:E6: Error: Relative Humidity Outside of Range', []),
+    ('help as a command', {}, '$CLI help table', 0, 'out:Usage: kestrane-cli table', []),
+    ('a UTF-16 log', {'log.csv': '\ufeff' + log}, 'iconv -f UTF-8 -t UTF-16LE log.csv > u16.csv && $CLI u16.csv', 2,
+     'UTF-16', ['log.csv']),
+    ('a semicolon log whose header has a comma in quotes', {'log.csv': semicolons}, '$CLI --decimal-comma log.csv',
+     0, '1 row read, 1 corrected', ['log.csv']),
+    ('a last record cut off, to the rejects', {'log.csv': cut_off}, '$CLI log.csv --rejects rej.csv -o out.csv && '
+     'cmp -s rej.csv <(printf "08:01,20.95,30.00")', 1, '1 malformed', ['log.csv']),
+    ('its own output, corrected again', {'log.csv': log + '08:02,20.95,30.00\n,,,,,,\n'},
+     '$CLI log.csv -o one.csv; $CLI one.csv -o two.csv; cmp one.csv two.csv', 0, '', ['log.csv']),
+    ('a replaced file keeps its mode', {'log.csv': log, 'out.csv': 'old\n'},
+     'chmod 640 out.csv && $CLI log.csv -o out.csv; test "$(stat -c %a out.csv)" = 640', 0, '', ['log.csv']),
+]
+
+
+def run_as_user():
+    """The prefix that runs a command as an ordinary user: root may write any file."""
+    if os.geteuid() != 0:
+        return ''
+    return 'setpriv --reuid=nobody --regid=nogroup --clear-groups'
+
+
+def snapshot(folder, names):
+    return {name: (open(os.path.join(folder, name), 'rb').read(), stat.S_IMODE(os.stat(os.path.join(folder, name)).st_mode))
+            for name in names}
+
+
+failed = 0
+for name, files, command, status, fragment, untouched in cases:
+    folder = tempfile.mkdtemp(prefix='kestrane-hostile-')
+    os.chmod(folder, 0o777)  # the ordinary user may make its new file beside the old one
+    for file, text in files.items():
+        text, mode = text if isinstance(text, tuple) else (text, 0o644)
+        with open(os.path.join(folder, file), 'w', encoding='utf-8') as f:
+            f.write(text)
+        os.chmod(os.path.join(folder, file), mode)
+    before = snapshot(folder, untouched)
+    env = dict(os.environ, CLI=program, AS_USER=run_as_user(), LC_ALL='C.UTF-8')
+    done = subprocess.run(['bash', '-c', command], cwd=folder, env=env, capture_output=True, text=True)
+    problems = []
+    if done.returncode != status:
+        problems.append(f'exit status {done.returncode}, expected {status}')
+    where, wanted = ('out', fragment[4:]) if fragment.startswith('out:') else ('err', fragment)
+    if wanted not in (done.stdout if where == 'out' else done.stderr):
+        problems.append(f'no "{wanted}" in standard {"output" if where == "out" else "error"}')
+    after = snapshot(folder, [n for n in untouched if os.path.exists(os.path.join(folder, n))])
+    if after != before:
+        problems.append(f'a file changed: {sorted(n for n in before if after.get(n) != before[n])}')
+    left = [n for n in os.listdir(folder) if n.startswith('.')]
+    if left:
+        problems.append(f'files left behind: {left}')
+    if problems:
+        failed += 1
+        print(f'FAILED: {name}: $ {command}\n  ' + '\n  '.join(problems) +
+              f'\n  stdout: {done.stdout[:300]!r}\n  stderr: {done.stderr[:300]!r}')
+    shutil.rmtree(folder)
+
+# A run ended by a broken pipe on standard error, before it could replace its
+# output, leaves the output as it was and no new file beside it.
+folder = tempfile.mkdtemp(prefix='kestrane-hostile-')
+big = header + '\n' + '08:00,20.95,30.00,30.00,75,0,50\n' * 200000
+with open(os.path.join(folder, 'log.csv'), 'w') as f:
+    f.write(big)
+with open(os.path.join(folder, 'out.csv'), 'w') as f:
+    f.write('old\n')
+reader, writer = os.pipe()
+os.close(reader)
+done = subprocess.run([program, 'log.csv', '-o', 'out.csv', '--rejects', 'rej.csv'], cwd=folder, stderr=writer,
+                      stdout=subprocess.DEVNULL)
+os.close(writer)
+left = sorted(os.listdir(folder))
+if done.returncode != -signal.SIGPIPE or left != ['log.csv', 'out.csv'] or \
+        open(os.path.join(folder, 'out.csv')).read() != 'old\n':
+    failed += 1
+    print(f'FAILED: a broken pipe on standard error: status {done.returncode}, files {left}')
+shutil.rmtree(folder)
+
+print(f'{len(cases) + 1 - failed} passed, {failed} failed')
+sys.exit(1 if failed else 0)

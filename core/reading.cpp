@@ -94,14 +94,17 @@ Correction correct(const FieldTexts& texts, UnitSelection units, ReadingRules ru
         return correct_as_written(texts, units, rules.mode);
     // Swapped, a decimal comma is the point the scan reads, and a point a
     // character that ends the number (refused when read strictly). The six
-    // texts share one buffer, kept from call to call: a log has millions of rows.
-    thread_local std::string swapped;
+    // texts share one buffer, on the stack unless they are long: a log has
+    // millions of rows.
     std::size_t total = 0;
     for (const std::string_view text : texts)
         total += text.size();
-    swapped.resize(total);
+    char small[256];
+    std::string large;
+    if (total > sizeof small)
+        large.resize(total);
     FieldTexts as_points;
-    char* out = swapped.data();
+    char* out = total > sizeof small ? large.data() : small;
     for (std::size_t f = 0; f < field_count; ++f) {
         as_points[f] = std::string_view(out, texts[f].size());
         for (const char c : texts[f])

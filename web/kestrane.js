@@ -1,81 +1,96 @@
 // Loads the correction core (the WebAssembly module) and wraps its exported C
-// functions: the texts the form is built from, and one correction run.
+// functions: the form's description, one reading, and a log corrected a chunk
+// at a time. Every answer is the module's reply to that one call.
 'use strict';
 
-// The kinds of form text the module hands out, numbered as the module numbers them.
-const KestraneText = Object.freeze({
-  fieldLabel: 0,
-  defaultText: 1,
-  resultLabel: 2,
-  temperatureUnit: 3,
-  pressureUnit: 4,
-  distanceUnit: 5,
-});
+// The only imports the module's C library asks for, on its abort path: there is
+// nowhere to write, so each answers "not supported" (ENOSYS). Any other import
+// is a module this page was not built with, and loading fails at once.
+const kestraneImports = {
+  wasi_snapshot_preview1: { fd_close: () => 52, fd_seek: () => 52, fd_write: () => 52 },
+};
 
 // Instantiates the module from its bytes; resolves to the core's interface.
 async function loadKestrane(moduleBytes) {
   const module = await WebAssembly.compile(moduleBytes);
-  // The C library's stdio comes along only for its abort path: any system call
-  // it makes answers "not supported" (ENOSYS), as there is nowhere to write.
-  const imports = {};
   for (const { module: from, name } of WebAssembly.Module.imports(module)) {
-    (imports[from] ??= {})[name] = () => 52;
+    if (typeof kestraneImports[from]?.[name] !== 'function') {
+      throw new Error(`the module needs ${from}.${name}, which this page does not give it`);
+    }
   }
-  const core = (await WebAssembly.instantiate(module, imports)).exports;
+  const core = (await WebAssembly.instantiate(module, kestraneImports)).exports;
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
   // A fresh view each time: a call into the module may have grown its memory.
-  const memory = () => new Uint8Array(core.memory.buffer);
-  const ascii = /^[\x00-\x7f]*$/;
+  const bytesAt = (pointer, size) => new Uint8Array(core.memory.buffer, pointer, size);
 
-  // The NUL-terminated text at pointer (null for a null pointer). The core's
-  // texts are short and almost always ASCII, which is read without a decoder.
-  function readText(pointer) {
-    if (pointer === 0) return null;
-    const bytes = memory();
-    const end = bytes.indexOf(0, pointer);
-    let text = '';
-    for (let i = pointer; i < end; ++i) {
-      if (bytes[i] >= 0x80) return decoder.decode(bytes.subarray(pointer, end));
-      text += String.fromCharCode(bytes[i]);
+  // The bytes of a reply, copied out, and the reply freed.
+  function takeBytes(reply) {
+    const bytes = bytesAt(core.kestrane_reply_data(reply), core.kestrane_reply_size(reply)).slice();
+    core.kestrane_reply_free(reply);
+    return bytes;
+  }
+  const takeJson = (reply) => JSON.parse(decoder.decode(takeBytes(reply)));
+
+  // One reading: the units' indices, the rules, then the six texts' lengths and bytes.
+  function reading({ texts, units, lenient = false, decimalComma = false }) {
+    const encoded = texts.map((text) => encoder.encode(text));
+    const head = [...units, lenient ? 1 : 0, decimalComma ? 1 : 0, ...encoded.map((e) => e.length)];
+    const size = head.length * 4 + encoded.reduce((sum, e) => sum + e.length, 0);
+    const request = core.kestrane_alloc(size);
+    const view = new DataView(core.memory.buffer, request, size);
+    head.forEach((value, i) => view.setInt32(i * 4, value, true));
+    let at = request + head.length * 4;
+    for (const e of encoded) {
+      bytesAt(at, e.length).set(e);
+      at += e.length;
     }
-    return text;
+    const answer = takeJson(core.kestrane_reading(request));
+    core.kestrane_free(request);
+    return answer;
+  }
+
+  // A log corrected as it is read: push each chunk (bytes), finish, then end
+  // for its report. push and finish give the corrected bytes that are ready.
+  function log({ units, lenient = false, decimalComma = false }) {
+    const corrector = core.kestrane_log_begin(...units, lenient ? 1 : 0, decimalComma ? 1 : 0);
+    let staging = 0;
+    let room = 0;
+    return {
+      push(chunk) {
+        if (chunk.length > room) {
+          core.kestrane_free(staging);
+          room = chunk.length;
+          staging = core.kestrane_alloc(room);
+        }
+        bytesAt(staging, chunk.length).set(chunk);
+        return takeBytes(core.kestrane_log_push(corrector, staging, chunk.length));
+      },
+      finish: () => takeBytes(core.kestrane_log_finish(corrector)),
+      end() {
+        core.kestrane_free(staging);
+        return takeJson(core.kestrane_log_end(corrector));
+      },
+    };
+  }
+
+  // The unit a name stands for, of a kind (by index): {index} or {message}.
+  function unit(kind, name) {
+    const encoded = encoder.encode(name);
+    const text = core.kestrane_alloc(encoded.length);
+    bytesAt(text, encoded.length).set(encoded);
+    const answer = takeJson(core.kestrane_unit(kind, text, encoded.length));
+    core.kestrane_free(text);
+    return answer;
   }
 
   return {
-    // Every text of one kind (a KestraneText), in order.
-    formTexts(kind) {
-      const texts = [];
-      for (let text; (text = readText(core.kestrane_form_text(kind, texts.length))) !== null; ) texts.push(text);
-      return texts;
-    },
-
-    // Hands the core one field's text, exactly as typed, for the next runs.
-    setField(field, text) {
-      if (ascii.test(text)) {
-        const pointer = core.kestrane_field_buffer(field, text.length);
-        const bytes = memory();
-        for (let i = 0; i < text.length; ++i) bytes[pointer + i] = text.charCodeAt(i);
-      } else {
-        const encoded = encoder.encode(text);
-        memory().set(encoded, core.kestrane_field_buffer(field, encoded.length));
-      }
-    },
-
-    // One run on the field texts last set and the three list indices
-    // ({temperature, pressure, distance}). Gives {results: the four texts in
-    // the order the form shows them}, or {field, message} when refused.
-    run(units) {
-      const refused = core.kestrane_run(units.temperature, units.pressure, units.distance);
-      if (refused >= 0) return { field: refused, message: readText(core.kestrane_output(0)) };
-      return { results: [0, 1, 2, 3].map((i) => readText(core.kestrane_output(i))) };
-    },
-
-    // The number the field's text holds as the core reads it (NaN when none).
-    fieldValue(field) {
-      return core.kestrane_field_value(field);
-    },
+    // The form: its texts, fields, results and every unit, from the core's tables.
+    form: () => takeJson(core.kestrane_form()),
+    unit,
+    reading,
+    log,
   };
 }
 
-if (typeof module === 'object') module.exports = { loadKestrane, KestraneText };
+if (typeof module === 'object') module.exports = { loadKestrane };

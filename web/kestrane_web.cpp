@@ -1,17 +1,21 @@
-// The page's narrow way into the core: the texts the form is built from, and
-// one correction run on six field texts and three unit indices. Plain C
-// functions over the module's memory, so the page's loader needs no generated glue.
-#include <array>
-#include <cstddef>
-#include <limits>
-#include <optional>
+// The page's narrow way into the core and the log corrector: plain C functions
+// over the module's memory, so the page's loader needs no generated glue.
+//
+// Every call that answers hands back a reply of its own (a block of bytes the
+// page reads and then frees), so no answer is ever overwritten by a later call.
+// The form's texts come as one description of the core's tables, written once
+// here and read by the page by name.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "core/correction_run.h"
-#include "core/fields.h"
-#include "core/number_text.h"
-#include "core/units.h"
+#include "core/form.h"
+#include "core/reading.h"
+#include "log/log_corrector.h"
+#include "web_json.h"
 
 #define KESTRANE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -19,114 +23,152 @@ namespace {
 
 using namespace kestrane;
 
-// The results' labels in the order the form shows them.
-constexpr std::array<std::string_view, result_count> result_labels = [] {
-    std::array<std::string_view, result_count> labels{};
-    for (std::size_t k = 0; k < result_count; ++k)
-        labels[k] = result_table[k].label;
-    return labels;
-}();
-
-// The kinds of form text the page asks for; the loader numbers them the same way.
-enum class FormText : int {
-    field_label,
-    default_text,
-    result_label,
-    temperature_unit,
-    pressure_unit,
-    distance_unit,
+// One answer to the page: its bytes live until the page frees the reply.
+struct Reply {
+    std::string bytes;
 };
 
-// What passes between the page and the core: the six field texts going in,
-// and the texts coming out (a form text, or the outcome of the last run).
-struct Exchange {
-    std::array<std::string, field_count> fields;
-    std::array<std::string, result_count> outputs;
-    std::string form_text;
+Reply* reply(std::string bytes) {
+    return new Reply{std::move(bytes)};
+}
+
+// The words a refused text gets on the page when the other decimal mark would
+// have made it a number.
+constexpr MarkHints page_hints = {"for a decimal comma, choose \",\" as the Decimal Mark",
+                                  "with \",\" as the Decimal Mark, write "};
+
+// How the page asks for a reading: the three unit indices, the rules, and the
+// six texts' lengths, then their UTF-8 bytes one after the other.
+struct ReadingRequest {
+    std::int32_t units[unit_kind_count];
+    std::int32_t lenient;
+    std::int32_t decimal_comma;
+    std::int32_t lengths[field_count];
 };
 
-Exchange& exchange() {
-    static Exchange e;
-    return e;
-}
-
-template <std::size_t N>
-std::optional<std::string_view> entry(const std::array<std::string_view, N>& table, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= N)
-        return std::nullopt;
-    return table[static_cast<std::size_t>(index)];
-}
-
-std::optional<std::string> form_text(FormText kind, int index) {
-    std::optional<std::string_view> text;
-    switch (kind) {
-        case FormText::field_label: text = entry(field_labels, index); break;
-        case FormText::result_label: text = entry(result_labels, index); break;
-        case FormText::temperature_unit: text = entry(temperature_unit_texts, index); break;
-        case FormText::pressure_unit: text = entry(pressure_unit_texts, index); break;
-        case FormText::distance_unit: text = entry(distance_unit_texts, index); break;
-        case FormText::default_text:
-            if (index < 0 || static_cast<std::size_t>(index) >= field_count)
-                return std::nullopt;
-            return default_text(static_cast<Field>(index));
+std::string reading_reply(const FieldTexts& texts, UnitSelection units, ReadingRules rules) {
+    const Correction c = correct(texts, units, rules);
+    JsonWriter json;
+    json.begin_object();
+    if (!c.corrected()) {
+        json.key("refused").number(static_cast<int>(c.field));
+        json.key("message").string(refusal_message(c, texts, rules.decimal_comma, page_hints));
+        json.end_object();
+        return json.text();
     }
-    if (!text)
-        return std::nullopt;
-    return std::string(*text);
+    const ResultTexts results = c.texts();
+    json.key("results").begin_array();
+    for (const ResultInfo& result : result_table) {
+        std::string text = results.*result.text;
+        if (rules.decimal_comma)
+            use_decimal_comma(text);
+        json.string(text);
+    }
+    json.end_array().key("values").begin_array();
+    for (const FieldInfo& field : field_table)
+        json.number(c.inputs.*field.value);
+    json.end_array().key("warnings").begin_array();
+    for (const std::string& warning : warning_texts(c.warnings, units))
+        json.string(warning);
+    json.end_array().end_object();
+    return json.text();
 }
 
 }  // namespace
 
-// A text of the form, NUL-terminated: kind is a FormText, index its position
-// in that list. Null past the end of the list, so the page can count entries.
-KESTRANE_EXPORT(kestrane_form_text) const char* kestrane_form_text(int kind, int index) {
-    std::optional<std::string> text = form_text(static_cast<FormText>(kind), index);
-    if (!text)
-        return nullptr;
-    exchange().form_text = std::move(*text);
-    return exchange().form_text.c_str();
+// Room for size bytes that the page fills before a call; freed with kestrane_free.
+KESTRANE_EXPORT(kestrane_alloc) void* kestrane_alloc(std::int32_t size) {
+    return std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1);
 }
 
-// Room for length bytes of the text of input field `field` (0 to 5, in field
-// order); the page writes the field's UTF-8 text there before a run. Null for
-// a field that does not exist.
-KESTRANE_EXPORT(kestrane_field_buffer) char* kestrane_field_buffer(int field, int length) {
-    if (field < 0 || static_cast<std::size_t>(field) >= field_count || length < 0)
-        return nullptr;
-    std::string& text = exchange().fields[static_cast<std::size_t>(field)];
-    text.assign(static_cast<std::size_t>(length), '\0');
-    return text.data();
+KESTRANE_EXPORT(kestrane_free) void kestrane_free(void* block) {
+    std::free(block);
 }
 
-// The number a field's text holds as the run reads it, or NaN when it holds none.
-KESTRANE_EXPORT(kestrane_field_value) double kestrane_field_value(int field) {
-    if (field < 0 || static_cast<std::size_t>(field) >= field_count)
-        return std::numeric_limits<double>::quiet_NaN();
-    return scan_field(exchange().fields[static_cast<std::size_t>(field)])
-        .value_or(std::numeric_limits<double>::quiet_NaN());
+// A reply's bytes, their length, and its end.
+KESTRANE_EXPORT(kestrane_reply_data) const char* kestrane_reply_data(const Reply* r) {
+    return r->bytes.data();
+}
+KESTRANE_EXPORT(kestrane_reply_size) std::int32_t kestrane_reply_size(const Reply* r) {
+    return static_cast<std::int32_t>(r->bytes.size());
+}
+KESTRANE_EXPORT(kestrane_reply_free) void kestrane_reply_free(Reply* r) {
+    delete r;
 }
 
-// One correction run on the six field texts and the three list indices.
-// Returns -1 when it gave four results (outputs 0 to 3, in the order the form
-// shows them), or the index of the refused field, whose message is output 0.
-KESTRANE_EXPORT(kestrane_run) int kestrane_run(int temperature_unit, int pressure_unit, int distance_unit) {
-    Exchange& e = exchange();
+// The form, as JSON: the fields, results, unit kinds and their units, and the
+// texts around them.
+KESTRANE_EXPORT(kestrane_form) Reply* kestrane_form() {
+    return reply(form_json());
+}
+
+// One reading (a ReadingRequest followed by the texts), as JSON: {"results",
+// "values", "warnings"}, or {"refused": field index, "message"}.
+KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const ReadingRequest* request) {
     FieldTexts texts;
-    for (std::size_t i = 0; i < field_count; ++i)
-        texts[i] = e.fields[i];
-    const RunOutcome outcome = run_correction(texts, UnitSelection{temperature_unit, pressure_unit, distance_unit});
-    if (outcome.refused()) {
-        e.outputs = {std::string(outcome.message()), {}, {}, {}};
-        return static_cast<int>(outcome.refused_field());
+    const char* bytes = reinterpret_cast<const char*>(request + 1);
+    for (std::size_t f = 0; f < field_count; ++f) {
+        const auto length = static_cast<std::size_t>(request->lengths[f]);
+        texts[f] = std::string_view(bytes, length);
+        bytes += length;
     }
-    for (std::size_t k = 0; k < result_count; ++k)
-        e.outputs[k] = outcome.texts().*result_table[k].text;
-    return -1;
+    const UnitSelection units{request->units[0], request->units[1], request->units[2]};
+    const ReadingRules rules{request->lenient != 0 ? ReadingMode::lenient : ReadingMode::strict,
+                             request->decimal_comma != 0};
+    return reply(reading_reply(texts, units, rules));
 }
 
-// Output `index` of the last run, NUL-terminated; null past the last one.
-KESTRANE_EXPORT(kestrane_output) const char* kestrane_output(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= result_count)
-        return nullptr;
-    return exchange().outputs[static_cast<std::size_t>(index)].c_str();
+// The unit a name stands for, of the kind at index kind (0 temperature, 1
+// pressure, 2 distance), as the command line reads it: {"index"}, or
+// {"message"} saying which names there are.
+KESTRANE_EXPORT(kestrane_unit) Reply* kestrane_unit(std::int32_t kind, const char* name, std::int32_t size) {
+    const auto unit_kind = all_unit_kinds.at(static_cast<std::size_t>(kind));
+    const std::string_view text(name, static_cast<std::size_t>(size));
+    JsonWriter json;
+    json.begin_object();
+    if (const auto index = unit_index(unit_kind, text))
+        json.key("index").number(*index);
+    else
+        json.key("message").string(unknown_unit_message(unit_kind, text));
+    json.end_object();
+    return reply(json.text());
+}
+
+// A log corrected a chunk at a time, as kestrane-cli corrects one: with the
+// unit indices for rows without unit cells, the reading rules, and the
+// delimiter its header shows.
+KESTRANE_EXPORT(kestrane_log_begin)
+LogCorrector* kestrane_log_begin(std::int32_t temperature,
+                                 std::int32_t pressure,
+                                 std::int32_t distance,
+                                 std::int32_t lenient,
+                                 std::int32_t decimal_comma) {
+    LogOptions options;
+    options.units = {temperature, pressure, distance};
+    options.rules = {lenient != 0 ? ReadingMode::lenient : ReadingMode::strict, decimal_comma != 0};
+    return new LogCorrector(options);
+}
+
+// Corrects what a chunk completes; the reply holds the corrected bytes that are ready.
+KESTRANE_EXPORT(kestrane_log_push)
+Reply* kestrane_log_push(LogCorrector* log, const char* chunk, std::int32_t size) {
+    log->push(std::string_view(chunk, static_cast<std::size_t>(size)));
+    auto* r = reply({});
+    r->bytes.swap(log->output());
+    return r;
+}
+
+// Ends the log: the reply holds the rest of the corrected bytes.
+KESTRANE_EXPORT(kestrane_log_finish) Reply* kestrane_log_finish(LogCorrector* log) {
+    log->finish();
+    auto* r = reply({});
+    r->bytes.swap(log->output());
+    return r;
+}
+
+// What became of the log, as JSON: {"rows", ..., "summary"}, or {"failure"}
+// when its header would not do; then the corrector is gone.
+KESTRANE_EXPORT(kestrane_log_end) Reply* kestrane_log_end(LogCorrector* log) {
+    const std::unique_ptr<LogCorrector> owned(log);
+    return reply(log_report_json(log->report()));
 }

@@ -1,7 +1,17 @@
-// The page: fills the form with the core's texts, runs a correction on Execute
-// Calculation (or Enter), shows the four results or the one message, and
-// redraws the chart of the calculated gas against altitude.
+// The page: builds the form from the core's tables, runs a correction on
+// Execute Calculation (or Enter), shows the four results or the one message
+// and any warnings, keeps the settings in the address, and redraws the chart
+// of the calculated gas against altitude.
 'use strict';
+
+// The decimal mark of the browser's language, as its number format writes 1.5.
+function browserDecimalMark() {
+  const part = new Intl.NumberFormat(navigator.language).formatToParts(1.5).find((p) => p.type === 'decimal');
+  return part?.value === ',' ? ',' : '.';
+}
+
+// A text with its points and commas swapped, as a number reads in the other decimal mark.
+const swapMarks = (text) => text.replace(/[.,]/g, (c) => (c === '.' ? ',' : '.'));
 
 // The form and chart of one page, and the core that calculates for them.
 class KestranePage {
@@ -11,39 +21,49 @@ class KestranePage {
   static chartSpans = [10000, 3000];
 
   constructor(document) {
-    this.form = document.getElementById('correction');
+    this.document = document;
+    this.formElement = document.getElementById('correction');
     this.button = document.getElementById('execute');
     this.message = document.getElementById('message');
-    this.inputs = [...this.form.querySelectorAll('[data-field]')];
-    this.results = [...this.form.querySelectorAll('[data-result]')];
-    this.lists = Object.fromEntries([...this.form.querySelectorAll('[data-unit]')].map((s) => [s.dataset.unit, s]));
+    this.warnings = document.getElementById('warnings');
+    this.inputs = [...this.formElement.querySelectorAll('[data-field]')];
+    this.results = [...this.formElement.querySelectorAll('[data-result]')];
+    this.lists = [...this.formElement.querySelectorAll('[data-unit]')];
+    this.mark = document.getElementById('decimal-mark');
     this.chartFigure = document.getElementById('chart');
     this.chartDrawing = document.getElementById('chart-drawing');
     this.chartNote = document.getElementById('chart-note');
+    this.logCorrection = new LogCorrection(document, this);
     this.core = null;
+    this.form = null;
+    this.lenient = false;
     this.chart = null;
     this.chartWidth = 600; // kept by a resize observer, so a calculation forces no extra layout
   }
 
-  // Wires up the form once the core is loaded: its texts, the button, Enter, the chart's width.
+  // Wires up the form once the core is loaded: its texts, the address, the button, Enter, the chart's width.
   ready(core) {
     this.core = core;
+    this.form = core.form();
     this.fillForm();
-    this.form.addEventListener('submit', (event) => {
+    this.applyAddress(readAddress(location.hash, this.form, core));
+    this.formElement.addEventListener('submit', (event) => {
       event.preventDefault();
       this.calculate();
     });
     // Enter in a list runs the calculation too, as it does in a field.
-    this.form.addEventListener('keydown', (event) => {
+    this.formElement.addEventListener('keydown', (event) => {
       if (event.key === 'Enter' && event.target instanceof HTMLSelectElement) {
         event.preventDefault();
         this.button.click();
       }
     });
+    this.mark.addEventListener('change', () => this.changeMark());
     new ResizeObserver(([entry]) => {
       this.chartWidth = Math.round(entry.contentRect.width);
       if (this.chart) this.drawChart();
     }).observe(this.chartFigure);
+    this.logCorrection.ready(this.document);
     this.button.disabled = false;
     performance.mark('kestrane-ready');
   }
@@ -52,70 +72,94 @@ class KestranePage {
     this.message.textContent = `This browser cannot run the calculation (${error.message}).`;
   }
 
-  // Labels, list entries and default texts, all as the core has them.
+  // Every text of the form from the core: titles, labels, list entries (the
+  // dialog's first, then the others) and the default texts.
   fillForm() {
-    const labelFor = (element) => this.form.querySelector(`label[for="${element.id}"]`);
-    const texts = (kind) => this.core.formTexts(kind);
-    texts(KestraneText.fieldLabel).forEach((text, i) => (labelFor(this.inputs[i]).textContent = text));
-    texts(KestraneText.resultLabel).forEach((text, i) => (labelFor(this.results[i]).textContent = text));
-    texts(KestraneText.defaultText).forEach((text, i) => (this.inputs[i].value = text));
-    const unitKinds = {
-      temperature: KestraneText.temperatureUnit,
-      pressure: KestraneText.pressureUnit,
-      distance: KestraneText.distanceUnit,
-    };
-    for (const [unit, list] of Object.entries(this.lists)) {
-      list.replaceChildren(...texts(unitKinds[unit]).map((text) => new Option(text)));
+    const { form } = this;
+    const labelFor = (element) => this.formElement.querySelector(`label[for="${element.id}"]`);
+    this.document.title = form.caption;
+    this.document.getElementById('heading').textContent = form.heading;
+    this.document.getElementById('credit').textContent = form.credit;
+    this.button.textContent = form.execute;
+    this.formElement.querySelectorAll('legend[data-group]').forEach((l) => (l.textContent = form.groups[l.dataset.group]));
+    form.fields.forEach((field, i) => {
+      labelFor(this.inputs[i]).textContent = field.label;
+      this.inputs[i].value = field.default;
+    });
+    form.results.forEach((result, i) => (labelFor(this.results[i]).textContent = result.label));
+    this.lists.forEach((list, kind) => {
+      labelFor(list).textContent = form.units[kind].label;
+      list.replaceChildren(...form.units[kind].entries.map((entry) => new Option(entry.text)));
       list.selectedIndex = 0;
-    }
+    });
   }
 
-  selectedUnits() {
-    const { temperature, pressure, distance } = this.lists;
-    return { temperature: temperature.selectedIndex, pressure: pressure.selectedIndex, distance: distance.selectedIndex };
+  // The settings the address gives, over the defaults; what it got wrong is said, the rest applies.
+  applyAddress(settings) {
+    this.lenient = settings.lenient;
+    const mark = settings.decimalComma === undefined ? browserDecimalMark() : settings.decimalComma ? ',' : '.';
+    this.mark.value = mark;
+    // The defaults are written in the mark the page reads with: "30,00" with a decimal comma.
+    if (mark === ',') this.inputs.forEach((input) => (input.value = swapMarks(input.value)));
+    settings.fields.forEach((text, field) => (this.inputs[field].value = text));
+    settings.units.forEach((index, kind) => (this.lists[kind].selectedIndex = index));
+    this.message.textContent = settings.problems.join(' ');
+  }
+
+  // Another decimal mark: the numbers on screen are written in it, as they read.
+  changeMark() {
+    [...this.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
+  }
+
+  // What a reading is read with besides its texts: the units and the rules.
+  readingOptions() {
+    return { units: this.lists.map((list) => list.selectedIndex), lenient: this.lenient, decimalComma: this.mark.value === ',' };
   }
 
   // One press of Execute Calculation: the four results, or the message and nothing changed.
   calculate() {
-    this.inputs.forEach((input, field) => this.core.setField(field, input.value));
-    const units = this.selectedUnits();
-    const outcome = this.core.run(units);
-    if (outcome.message) {
+    const options = this.readingOptions();
+    const texts = this.inputs.map((input) => input.value);
+    const outcome = this.core.reading({ texts, ...options });
+    if (outcome.message !== undefined) {
       this.message.textContent = outcome.message;
       return;
     }
-    const altitude = this.core.fieldValue(KestranePage.altitudeField);
     outcome.results.forEach((text, i) => (this.results[i].value = text));
     this.message.textContent = '';
-    this.updateChart(units, altitude, outcome.results[0]);
+    this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
+    history.replaceState(null, '', addressOf(this.form, { texts, ...options }));
+    this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], outcome.results[0]);
   }
 
   // Runs the core once for each altitude across the chart, the other fields as
-  // they were last set; a refused run or a result that is not a number is a gap.
-  chartPoints(units, xMax) {
+  // entered; a refused run or a result that is not a number is a gap.
+  chartPoints(options, texts, xMax) {
     const points = [];
+    const point = options.decimalComma ? ',' : '.';
     for (let i = 0; i <= KestranePage.chartSteps; ++i) {
-      const altitudeText = String((xMax * i) / KestranePage.chartSteps);
-      this.core.setField(KestranePage.altitudeField, altitudeText);
-      const outcome = this.core.run(units);
+      const altitude = (xMax * i) / KestranePage.chartSteps;
+      const altitudeText = String(altitude).replace('.', point);
+      const run = texts.map((text, f) => (f === KestranePage.altitudeField ? altitudeText : text));
+      const outcome = this.core.reading({ ...options, texts: run });
       const gasText = outcome.results ? outcome.results[0] : null;
-      points.push({ altitude: Number(altitudeText), altitudeText, gasText, gas: gasText === null ? NaN : Number(gasText) });
+      points.push({ altitude, altitudeText, gasText, gas: gasText === null ? NaN : Number(gasText.replace(',', '.')) });
     }
     return points;
   }
 
   // The chart for the reading just calculated, whose altitude the core read as `altitude`.
-  updateChart(units, altitude, gasText) {
-    const unitText = this.lists.distance.selectedOptions[0].text;
-    const span = KestranePage.chartSpans[units.distance] ?? KestranePage.chartSpans[0];
+  updateChart(options, texts, altitude, gasText) {
+    const unitText = this.lists[2].selectedOptions[0].text;
+    const span = KestranePage.chartSpans[options.units[2]] ?? KestranePage.chartSpans[0];
     const xMax = altitude > span ? roundUp(altitude) : span;
-    const gas = Number(gasText);
+    const gas = Number(gasText.replace(',', '.'));
     const label = `${gasText} % at ${+altitude.toPrecision(7)} ${unitText.toLowerCase()}`;
     this.chart = {
-      points: this.chartPoints(units, xMax),
+      points: this.chartPoints(options, texts, xMax),
       xMax,
-      xTitle: `${this.inputs[KestranePage.altitudeField].labels[0].textContent} (${unitText})`,
-      yTitle: this.results[0].labels[0].textContent,
+      xTitle: `${this.form.fields[KestranePage.altitudeField].label} (${unitText})`,
+      yTitle: this.form.results[0].label,
       marker: Number.isFinite(gas) && Number.isFinite(altitude) ? { altitude, gas, label } : null,
     };
     this.drawChart();
@@ -146,7 +190,7 @@ function moduleBytes() {
 
 // The module compiles at once, while the rest of the page is parsed; the form
 // is wired up when both are done.
-{
+if (typeof document === 'object') {
   const loading = loadKestrane(moduleBytes());
   document.addEventListener('DOMContentLoaded', () => {
     const page = new KestranePage(document);

@@ -1,0 +1,85 @@
+// A logger's CSV file corrected in the page: read a chunk at a time from the
+// file, corrected by the same code as kestrane-cli's, and offered to save. The
+// page holds the corrected log, never a second copy of the file.
+'use strict';
+
+// "readings.csv" gives "readings-corrected.csv"; a name with no extension gets ".csv".
+function correctedName(name) {
+  const dot = name.lastIndexOf('.');
+  return dot > 0 ? `${name.slice(0, dot)}-corrected${name.slice(dot)}` : `${name}-corrected.csv`;
+}
+
+class LogCorrection {
+  constructor(document, page) {
+    this.page = page;
+    this.input = document.getElementById('log-file');
+    this.progress = document.getElementById('log-progress');
+    this.status = document.getElementById('log-status');
+    this.link = document.getElementById('log-download');
+    this.running = false;
+  }
+
+  // Wires the file control and dropping a file anywhere on the page.
+  ready(document) {
+    this.input.disabled = false;
+    this.input.addEventListener('change', () => this.input.files[0] && this.correct(this.input.files[0]));
+    document.addEventListener('dragover', (event) => event.preventDefault());
+    document.addEventListener('drop', (event) => {
+      event.preventDefault();
+      const file = event.dataTransfer?.files[0];
+      if (file) this.correct(file);
+    });
+  }
+
+  // Corrects one file with the page's units and decimal mark; the summary or
+  // the reason it could not be, and the corrected log to save.
+  async correct(file) {
+    if (this.running) return;
+    this.running = true;
+    this.forgetDownload();
+    this.status.textContent = `Correcting ${file.name}…`;
+    this.progress.hidden = file.size < 1 << 20;
+    this.progress.value = 0;
+    try {
+      const { parts, report } = await this.run(file);
+      this.status.textContent = report.failure ? `${file.name}: ${report.failure}` : report.summary;
+      if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name));
+    } catch (error) {
+      this.status.textContent = `${file.name} could not be read: ${error.message}`;
+    } finally {
+      this.progress.hidden = true;
+      this.running = false;
+    }
+  }
+
+  async run(file) {
+    const log = this.page.core.log(this.page.readingOptions());
+    const parts = [];
+    const reader = file.stream().getReader();
+    let read = 0;
+    for (;;) {
+      const { value, done } = await reader.read();
+      if (done) break;
+      parts.push(log.push(value));
+      read += value.length;
+      this.progress.value = read / file.size;
+    }
+    parts.push(log.finish());
+    return { parts, report: log.end() };
+  }
+
+  offer(blob, name) {
+    this.link.href = URL.createObjectURL(blob);
+    this.link.download = name;
+    this.link.textContent = `Save ${name}`;
+    this.link.hidden = false;
+  }
+
+  forgetDownload() {
+    if (this.link.href) URL.revokeObjectURL(this.link.href);
+    this.link.removeAttribute('href');
+    this.link.hidden = true;
+  }
+}
+
+if (typeof module === 'object') module.exports = { correctedName };

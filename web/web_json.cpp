@@ -1,0 +1,146 @@
+#include "web_json.h"
+
+#include <cmath>
+
+#include "core/form.h"
+#include "core/number_text.h"
+#include "core/reading.h"
+
+namespace kestrane {
+
+void JsonWriter::separate() {
+    if (!first_ && !after_key_)
+        text_ += ',';
+    first_ = false;
+    after_key_ = false;
+}
+
+JsonWriter& JsonWriter::open(char bracket) {
+    separate();
+    text_ += bracket;
+    first_ = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::close(char bracket) {
+    text_ += bracket;
+    first_ = false;
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(std::string_view name) {
+    string(name);
+    text_ += ':';
+    after_key_ = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::string(std::string_view text) {
+    separate();
+    text_ += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            (text_ += '\\') += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            constexpr std::string_view hex = "0123456789abcdef";
+            (text_ += "\\u00") += hex[static_cast<unsigned char>(c) >> 4];
+            text_ += hex[static_cast<unsigned char>(c) & 15];
+        } else {
+            text_ += c;  // UTF-8 passes through as it is
+        }
+    }
+    text_ += '"';
+    return *this;
+}
+
+JsonWriter& JsonWriter::number(double value) {
+    separate();
+    if (!std::isfinite(value)) {
+        text_ += "null";
+        return *this;
+    }
+    // Seventeen decimals: the value as the page needs it (the numbers it shows
+    // are the core's own texts); the C library's printf stays out of the module.
+    append_formatted(text_, value, "%.17f");
+    return *this;
+}
+
+JsonWriter& JsonWriter::boolean(bool value) {
+    separate();
+    text_ += value ? "true" : "false";
+    return *this;
+}
+
+namespace {
+
+void write_fields(JsonWriter& json) {
+    json.key("fields").begin_array();
+    for (const Field field : all_fields) {
+        const FieldInfo& f = info(field);
+        const auto kind = field_unit_kind(field);
+        json.begin_object().key("label").string(f.label).key("option").string(f.option);
+        json.key("default").string(default_text(field));
+        json.key("unit").string(kind ? info(*kind).name : "%").end_object();
+    }
+    json.end_array();
+}
+
+void write_results(JsonWriter& json) {
+    json.key("results").begin_array();
+    for (const ResultInfo& result : result_table)
+        json.begin_object().key("label").string(result.label).key("key").string(result.key).end_object();
+    json.end_array();
+}
+
+void write_units(JsonWriter& json) {
+    json.key("units").begin_array();
+    for (const UnitKindInfo& kind : unit_kinds) {
+        json.begin_object().key("name").string(kind.name).key("label").string(kind.list_label);
+        json.key("option").string(kind.option).key("entries").begin_array();
+        for (const Unit& unit : kind.units) {
+            json.begin_object().key("text").string(unit.text).key("short").string(unit.short_name());
+            json.key("names").begin_array().string(unit.text);
+            for (const std::string_view name : unit.other_names) {
+                if (!name.empty())
+                    json.string(name);
+            }
+            json.end_array().key("dialog").boolean(unit.in_dialog).end_object();
+        }
+        json.end_array().end_object();
+    }
+    json.end_array();
+}
+
+}  // namespace
+
+std::string form_json() {
+    JsonWriter json;
+    json.begin_object().key("caption").string(form_caption).key("heading").string(form_heading);
+    json.key("credit").string(form_credit).key("execute").string(execute_button_text);
+    json.key("groups").begin_array();
+    for (const std::string_view title : form_group_titles)
+        json.string(title);
+    json.end_array();
+    write_fields(json);
+    write_results(json);
+    write_units(json);
+    json.end_object();
+    return json.text();
+}
+
+std::string log_report_json(const LogReport& report) {
+    JsonWriter json;
+    json.begin_object();
+    if (report.failure != LogFailure::none) {
+        json.key("failure").string(report.message).end_object();
+        return json.text();
+    }
+    json.key("rows").number(static_cast<double>(report.rows));
+    json.key("corrected").number(static_cast<double>(report.corrected));
+    json.key("refused").number(static_cast<double>(report.refused));
+    json.key("malformed").number(static_cast<double>(report.malformed));
+    json.key("summary").string(log_summary(report)).end_object();
+    return json.text();
+}
+
+}  // namespace kestrane

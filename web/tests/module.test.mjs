@@ -1,6 +1,7 @@
 // The WebAssembly module alone, under Node: the hazards of a run (ties,
 // negative zero, limits of single precision) give exactly the native build's
-// texts; and the chart breaks its line where a point has no value.
+// texts, each call its own answer; an import it was not built with stops the
+// load; and the chart breaks its line where a point has no value.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -13,7 +14,6 @@ const { loadKestrane } = require('../kestrane.js');
 const { chartSegments } = require('../chart.js');
 const core = await loadKestrane(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')));
 const defaults = ['20.95', '30.00', '30.00', '75', '   0', ' 50'];
-const inUnits = { temperature: 0, pressure: 0, distance: 0 };
 
 test("a run's hazards give the native build's texts", () => {
   const cases = [
@@ -24,15 +24,24 @@ test("a run's hazards give the native build's texts", () => {
     [{ 0: '12e', 5: '1e-50' }, { results: ['12.00', '3.60', '0.0', '30.00'] }],
     [{ 3: '1e3', 5: '99.99' }, { results: ['-10198.63', '-3059.59', '48780.8', '-14604.24'] }],
     [{ 0: '20.95µg' }, { results: ['20.64', '6.19', '1.5', '29.56'] }], // multi-byte text after the number
-    [{ 0: '100.0001' }, { field: 0, message: 'Error: Gas Percent Outside of Range' }],
-    [{ 2: '1e39' }, { field: 2, message: 'Error: Barometric Pressure Outside of Range' }],
-    [{ 3: '' }, { field: 3, message: 'Error: Temperature Outside of Range' }],
+    [{ 0: '100.0001' }, { refused: 0, message: 'Error: Gas Percent Outside of Range' }],
+    [{ 2: '1e39' }, { refused: 2, message: 'Error: Barometric Pressure Outside of Range' }],
+    [{ 3: '' }, { refused: 3, message: 'Error: Temperature Outside of Range' }],
   ];
-  for (const [changes, expected] of cases) {
-    const texts = defaults.map((text, i) => changes[i] ?? text);
-    texts.forEach((text, field) => core.setField(field, text));
-    assert.deepEqual(core.run(inUnits), expected, JSON.stringify(texts));
-  }
+  // Every answer is kept, then compared: no later call may change an earlier one's.
+  const answers = cases.map(([changes]) =>
+    core.reading({ texts: defaults.map((text, i) => changes[i] ?? text), units: [0, 0, 0], lenient: true }));
+  cases.forEach(([changes, expected], i) => {
+    const answer = answers[i].results ? { results: answers[i].results } : answers[i];
+    assert.deepEqual(answer, expected, JSON.stringify(changes));
+  });
+});
+
+test('an import the module was not built with stops the load', async () => {
+  // The smallest module that asks for something else: (import "env" "clock" (func)).
+  const stranger = Uint8Array.from([0, 97, 115, 109, 1, 0, 0, 0, 1, 4, 1, 96, 0, 0, 2, 13, 1, 3, 101, 110, 118,
+    5, 99, 108, 111, 99, 107, 0, 0]);
+  await assert.rejects(loadKestrane(stranger), /needs env\.clock/);
 });
 
 test('chart segments: a point without a value breaks the line', () => {

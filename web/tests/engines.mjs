@@ -598,6 +598,16 @@ async function stop(child) {
   await Promise.race([exited, sleep(5000).then(() => child.kill('SIGKILL'))]);
 }
 
+// Whether any process of the group `id` (one started here) is still there.
+function groupAlive(id) {
+  try {
+    process.kill(-id, 0);
+    return true;
+  } catch {
+    return false;
+  }
+}
+
 // The environment that sets WebKit's language. WebKit takes navigator.language
 // and Intl's default locale from the C library's locale (LC_CTYPE), so the
 // locale must really exist: this machine has only C, so other languages are
@@ -641,9 +651,16 @@ class WebKitBrowser {
     return (this.page = page);
   }
 
+  // Ends the session (MiniBrowser quits), the driver and the display, and
+  // removes the profile once no process of MiniBrowser's can still write there.
   async close() {
     if (this.session) await this.call('DELETE', `/session/${this.session}`).catch(() => {});
-    if (this.driver) await stop(this.driver);
+    if (this.driver) {
+      // WebKit's network and web processes outlive MiniBrowser by a second or so.
+      await stop(this.driver);
+      for (let tries = 0; groupAlive(this.driver.pid) && tries < 200; ++tries) await sleep(25);
+      if (groupAlive(this.driver.pid)) process.kill(-this.driver.pid, 'SIGKILL');
+    }
     if (this.xvfb) await stop(this.xvfb);
     await this.sink?.close();
     rmSync(this.profile, { recursive: true, force: true });
@@ -675,8 +692,10 @@ async function launchWebKit({ language = 'en-US' } = {}) {
     const xvfb = await startXvfb();
     browser.xvfb = xvfb.process;
     browser.port = await freePort();
+    // In a process group of its own, which MiniBrowser and WebKit's own
+    // processes join, so close() can wait for every one of them.
     browser.driver = spawn('WebKitWebDriver', [`--port=${browser.port}`], {
-      stdio: 'ignore', env: { ...env, DISPLAY: xvfb.display },
+      stdio: 'ignore', env: { ...env, DISPLAY: xvfb.display }, detached: true,
     });
     await poll(() => browser.call('GET', '/status').then((s) => (s.ready ? true : undefined), () => undefined), 'WebKitWebDriver');
     const { sessionId, capabilities } = await browser.call('POST', '/session', {

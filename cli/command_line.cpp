@@ -156,8 +156,6 @@ struct Options {
     CLI::App* help = nullptr;
     std::string log_name;
     std::string csv_name;
-    std::string rejects_name;
-    std::string output_name;
     int delimiter_code = 0;
 };
 
@@ -257,7 +255,7 @@ void add_unit_options(CLI::App& app, Request& r, Options& options) {
     }
 }
 
-void add_log_options(CLI::App& app, Options& options) {
+void add_log_options(CLI::App& app, Request& r, Options& options) {
     const std::string group(help_groups[2]);
     options.log = app.add_option("LOG", options.log_name,
                                  "Correct every row of the CSV log in the file LOG (- for standard input) and write "
@@ -268,7 +266,7 @@ void add_log_options(CLI::App& app, Options& options) {
                       ->type_name("FILE")
                       ->group(group);
     options.log->excludes(options.csv);
-    options.rejects = app.add_option("--rejects", options.rejects_name,
+    options.rejects = app.add_option("--rejects", r.rejects,
                                      "With a log: write each malformed record of the log to FILE as it stood, and "
                                      "leave its row's cells empty; FILE is written whole or not at all, as with -o; "
                                      "e.g. --rejects rejected.csv")
@@ -294,7 +292,7 @@ void add_output_options(CLI::App& app, Request& r, Options& options) {
                          ->type_name("FORMAT")
                          ->group(group);
     options.output =
-        app.add_option("-o,--output", options.output_name,
+        app.add_option("-o,--output", r.output,
                        "Write the results to FILE instead of standard output, whole or not at all: FILE is replaced "
                        "only when everything was written (refused rows included), and a run that fails leaves it as "
                        "it was; e.g. -o corrected.csv")
@@ -306,23 +304,16 @@ void add_output_options(CLI::App& app, Request& r, Options& options) {
         ->group(group);
 }
 
-std::vector<std::string_view> result_option_names() {
+// The --result names, and their help: "gas-pct (Calculated Gas (% Vol)), ... or barometer (...)".
+std::vector<std::string_view> result_option_names(std::string* help = nullptr) {
     std::vector<std::string_view> names;
-    for (const ResultInfo& result : result_table)
+    for (const ResultInfo& result : result_table) {
+        if (help)
+            help->append(names.empty() ? "" : names.size() + 1 == result_count ? " or " : ", ")
+                .append(result.option_name).append(" (").append(result.label).append(")");
         names.push_back(result.option_name);
-    return names;
-}
-
-std::string result_option_help() {
-    std::string text = "The result in the cells: ";
-    for (std::size_t k = 0; k < result_count; ++k) {
-        text.append(k == 0 ? "" : k + 1 == result_count ? " or " : ", ")
-            .append(result_table[k].option_name)
-            .append(k == 0 ? " (" : " (")
-            .append(result_table[k].label)
-            .append(k == 0 ? "), the default" : ")");
     }
-    return text + "; e.g. --result gas-pressure";
+    return names;
 }
 
 std::string table_footer() {
@@ -368,7 +359,9 @@ CLI::App* add_table_command(CLI::App& app, Request& r) {
                      "The input across the table and its range; e.g. --columns temperature=32:104:9")
         ->type_name("FIELD=START:STOP:STEP")
         ->required();
-    table->add_option("--result", r.result, result_option_help())
+    std::string results;
+    result_option_names(&results);
+    table->add_option("--result", r.result, "The result in the cells: " + results + "; e.g. --result gas-pressure")
         ->transform(choice_of(result_option_names()))
         ->default_str(std::string(result_table[0].option_name))
         ->type_name("NAME");
@@ -482,7 +475,7 @@ void define(CLI::App& app, Request& r, Options& options) {
     app.require_subcommand(0, 1);
     add_reading_options(app, r, options);
     add_unit_options(app, r, options);
-    add_log_options(app, options);
+    add_log_options(app, r, options);
     add_output_options(app, r, options);
     app.set_version_flag("-V,--version", std::string(program_name) + " " + KESTRANE_VERSION,
                          "Print the program's version and exit; e.g. --version")
@@ -565,10 +558,6 @@ void finish_request(Request& r, const Options& options) {
     if (options.delimiter->count() != 0)
         r.delimiter = static_cast<char>(options.delimiter_code);
     r.format_given = options.format->count() != 0;
-    if (options.rejects->count() != 0)
-        r.rejects = options.rejects_name;
-    if (options.output->count() != 0)
-        r.output = options.output_name;
     const bool log = options.log->count() != 0 || options.csv->count() != 0;
     r.log = options.log->count() != 0 ? options.log_name : options.csv_name;
     r.command = options.help->parsed() ? Command::help

@@ -18,11 +18,14 @@ std::unique_ptr<ByteSource> standard_input();
 std::unique_ptr<ByteSink> standard_output();
 std::unique_ptr<ByteSink> standard_error();
 
+#ifndef _WIN32
 // Makes the three standard descriptors safe to use when the program was started
 // with one of them closed: the slot is taken by a descriptor open the wrong way,
 // so a file opened later cannot land there, and writing to a closed standard
-// output still fails ("Bad file descriptor") as it should.
+// output still fails ("Bad file descriptor") as it should. (On Windows the C
+// runtime keeps descriptors 0 to 2 for the standard handles.)
 void hold_standard_descriptors();
+#endif
 
 // Opens a file for reading by its UTF-8 name; nothing, with reason set to the
 // system's words ("No such file or directory", "Is a directory"), when it cannot.
@@ -49,7 +52,6 @@ public:
     ~AtomicFile() override;
 
     bool write(std::string_view bytes) override;
-    std::optional<FileIdentity> identity() const override;
     // Whether anything has been written to it.
     bool wrote() const { return wrote_; }
     // Writes out, closes and renames the new file over the old; false, with

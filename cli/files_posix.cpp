@@ -241,10 +241,6 @@ bool AtomicFile::write(std::string_view bytes) {
     return failure_.empty();
 }
 
-std::optional<FileIdentity> AtomicFile::identity() const {
-    return identity_of(path_);
-}
-
 std::string AtomicFile::finish() {
     std::string reason;
     if (!temporary_.empty() && ::fsync(fd_) != 0)

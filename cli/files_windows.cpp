@@ -142,11 +142,6 @@ std::unique_ptr<ByteSink> standard_error() {
     return std::make_unique<DescriptorSink>(2);
 }
 
-void hold_standard_descriptors() {
-    // Nothing to do: the C runtime keeps descriptors 0 to 2 for the standard
-    // handles, so a file opened later cannot take their place.
-}
-
 std::unique_ptr<ByteSource> open_file(const std::string& path, std::string& reason) {
     const std::wstring name = wide(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());
@@ -208,10 +203,6 @@ bool AtomicFile::write(std::string_view bytes) {
     if (failure_.empty())
         failure_ = write_all(fd_, bytes);
     return failure_.empty();
-}
-
-std::optional<FileIdentity> AtomicFile::identity() const {
-    return identity_of(path_);
 }
 
 std::string AtomicFile::finish() {

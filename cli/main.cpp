@@ -15,7 +15,9 @@ namespace {
 
 // Runs the command line with the standard streams as they are in the process.
 int run(const std::vector<std::string>& args) {
+#ifndef _WIN32
     kestrane::cli::hold_standard_descriptors();
+#endif
     const auto in = kestrane::cli::standard_input();
     const auto out = kestrane::cli::standard_output();
     const auto err = kestrane::cli::standard_error();

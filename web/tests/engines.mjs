@@ -10,7 +10,7 @@
 // page, connections (what reached the proxy sink), version, close().
 // A page: evaluate(fn, ...args) (JSON back; elements may be passed in), waitFor,
 // find(name, role) and findAll by accessible name, findLabelled(text) by label,
-// accessibleControls(roles), click, focus, type, press, setFiles, download,
+// accessibleControls(roles, { within }), click, focus, type, press, setFiles, download,
 // screenshot (PNG), setViewport, requests, close.
 //
 // Every engine is pointed at a local proxy that answers nothing and records
@@ -30,6 +30,7 @@ const firefoxPath = process.env.KESTRANE_FIREFOX ?? '/usr/bin/firefox-esr';
 const miniBrowserPath = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 const defaultViewport = { width: 1024, height: 900 };
 const readyMark = () => performance.getEntriesByName('kestrane-ready').length > 0;
+const isPage = (url) => url.split('#')[0] === pageUrl; // the page, with settings in its address or not
 const timeout = 20000;
 // The role each engine's accessibility gives a drop-down <select>: WebKit
 // exposes it as a pop-up button, Chromium and Firefox as a combobox; the name
@@ -68,6 +69,12 @@ function domValues(...elements) {
       : e instanceof HTMLInputElement || e instanceof HTMLTextAreaElement ? e.value : '',
     e.readOnly === true,
   ]);
+}
+
+// In the page: each element's place among the elements within `selector`, -1 for one outside it.
+function inScope(selector, ...elements) {
+  const all = [...document.querySelector(selector).querySelectorAll('*')];
+  return elements.map((e) => all.indexOf(e));
 }
 
 // In the page: the form control one of whose labels reads exactly `text`.
@@ -156,15 +163,15 @@ class PuppeteerPage {
 }
 
 class ChromiumPage extends PuppeteerPage {
-  // [role, name, value, readonly] of every control with one of `roles`, in page order,
-  // straight from Chromium's accessibility tree.
-  async accessibleControls(roles) {
+  // [role, name, value, readonly] of every control with one of `roles` within
+  // the element `within` selects, in page order, straight from Chromium's accessibility tree.
+  async accessibleControls(roles, { within = 'body' } = {}) {
     const controls = [];
     const walk = (node) => {
       if (roles.includes(node.role)) controls.push([node.role, node.name, node.value ?? '', node.readonly === true]);
       (node.children ?? []).forEach(walk);
     };
-    walk(await this.page.accessibility.snapshot({ interestingOnly: false }));
+    walk(await this.page.accessibility.snapshot({ interestingOnly: false, root: await this.page.$(within) }));
     return controls;
   }
 
@@ -202,17 +209,14 @@ class FirefoxPage extends PuppeteerPage {
   // role come from Firefox, and each one's name is the first of the texts that
   // could name it (its labels, aria-label, its text) under which Firefox finds
   // that very element; one that none of them finds reads as ''.
-  async accessibleControls(roles) {
-    const found = [];
+  async accessibleControls(roles, { within = 'body' } = {}) {
+    let found = [];
     for (const role of roles) {
       for (const element of await this.page.$$(`aria/[role="${role}"]`)) found.push({ role, element });
     }
-    const positions = await this.page.evaluate((...elements) => {
-      const all = [...document.querySelectorAll('*')];
-      return elements.map((e) => all.indexOf(e));
-    }, ...found.map((f) => f.element));
+    const positions = await this.page.evaluate(inScope, within, ...found.map((f) => f.element));
     found.forEach((f, i) => (f.position = positions[i]));
-    found.sort((a, b) => a.position - b.position);
+    found = found.filter((f) => f.position >= 0).sort((a, b) => a.position - b.position);
     const controls = [];
     for (const { role, element } of found) {
       const candidates = await element.evaluate((e) => [
@@ -271,7 +275,7 @@ class PuppeteerBrowser {
   }
 
   // Opens `url` in a new tab at `viewport`; for the page, waits until it is ready.
-  async open({ url = pageUrl, viewport = defaultViewport, ready = url === pageUrl } = {}) {
+  async open({ url = pageUrl, viewport = defaultViewport, ready = isPage(url) } = {}) {
     const page = new this.PageClass(this, await this.puppeteer.newPage());
     try {
       await this.preparePage?.(page);
@@ -445,7 +449,10 @@ class WebKitPage {
   // WebKit's accessibility computes them; names only for the roles wanted.
   async #named(roles) {
     const elements = await this.#elements(controlSelector);
-    const computed = await Promise.all(elements.map((e) => this.call('GET', `/element/${e[elementKey]}/computedrole`)));
+    // WebKit answers an error for an element it has no accessible object for
+    // (an empty status region, say): such an element has no role here.
+    const computed = await Promise.all(elements.map((e) =>
+      this.call('GET', `/element/${e[elementKey]}/computedrole`).catch(() => null)));
     const wanted = elements.map((element, i) => [element, computed[i]]).filter(([, role]) => roles.includes(role));
     const names = await Promise.all(wanted.map(([e]) => this.call('GET', `/element/${e[elementKey]}/computedlabel`)));
     return wanted.map(([element, role], i) => [element, role, names[i]]);
@@ -475,10 +482,12 @@ class WebKitPage {
     });
   }
 
-  async accessibleControls(roles) {
+  async accessibleControls(roles, { within = 'body' } = {}) {
     const named = await this.#named(roles);
-    const values = await this.evaluate(domValues, ...named.map(([e]) => e));
-    return named.map(([, role, name], i) => [role, name, ...values[i]]);
+    const positions = await this.evaluate(inScope, within, ...named.map(([e]) => e));
+    const kept = named.filter((_, i) => positions[i] >= 0);
+    const values = await this.evaluate(domValues, ...kept.map(([e]) => e));
+    return kept.map(([, role, name], i) => [role, name, ...values[i]]);
   }
 
   #actions(actions) {
@@ -544,17 +553,28 @@ class WebKitPage {
   }
 
   // WebDriver sizes the window, toolbar included: size it, measure the view,
-  // correct by the difference.
+  // correct by the difference. The view takes its new size a little after the
+  // window does, so it is measured once it has held still for a moment.
   async setViewport({ width, height }) {
+    const view = () => this.evaluate(() => `${innerWidth}×${innerHeight}`);
+    const settled = async () => {
+      let last = await view();
+      for (let steady = 0, tries = 0; steady < 3 && tries < 100; ++tries) {
+        await sleep(20);
+        const now = await view();
+        steady = now === last ? steady + 1 : 0;
+        last = now;
+      }
+      return last.split('×').map(Number);
+    };
     let size = [width, height];
-    for (let attempt = 0; attempt < 3; ++attempt) {
+    for (let attempt = 0; attempt < 4; ++attempt) {
       await this.call('POST', '/window/rect', { width: size[0], height: size[1] });
-      const [w, h] = await this.evaluate(() => [innerWidth, innerHeight]);
+      const [w, h] = await settled();
       if (w === width && h === height) return;
       size = [size[0] + width - w, size[1] + height - h];
     }
-    const [w, h] = await this.evaluate(() => [innerWidth, innerHeight]);
-    throw new Error(`webkit: the view is ${w}×${h}, not ${width}×${height}`);
+    throw new Error(`webkit: the view is ${await view()}, not ${width}×${height}`);
   }
 
   async close() {
@@ -642,7 +662,7 @@ class WebKitBrowser {
   }
 
   // One MiniBrowser window serves one page at a time.
-  async open({ url = pageUrl, viewport = defaultViewport, ready = url === pageUrl } = {}) {
+  async open({ url = pageUrl, viewport = defaultViewport, ready = isPage(url) } = {}) {
     if (this.page) throw new Error('webkit: close the open page first');
     const page = new WebKitPage(this);
     await page.setViewport(viewport);

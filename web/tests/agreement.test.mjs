@@ -5,7 +5,7 @@
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { cliOutcomes } from './cli.mjs';
-import { engines } from './engines.mjs';
+import { engines, pageUrl } from './engines.mjs';
 import { formControls, runReading } from './form.mjs';
 
 const seed = Number(process.env.KESTRANE_SEED ?? 20261207) >>> 0;
@@ -74,7 +74,8 @@ for (const engine of engines) {
     test(`${readingCount} generated readings agree with kestrane-cli --lenient`, async (t) => {
       t.diagnostic(`${browser.version}; seed ${seed} (KESTRANE_SEED=${seed} replays it)`);
       t.diagnostic(`${readings.length - refused} calculated, ${refused} refused`);
-      const controls = await formControls(await browser.open());
+      // #lenient: the page reads each text as the dialog does, as kestrane-cli --lenient does.
+      const controls = await formControls(await browser.open({ url: `${pageUrl}#lenient` }));
       const differences = [];
       for (const [i, reading] of readings.entries()) {
         const shown = await runReading(controls, reading);

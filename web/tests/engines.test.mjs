@@ -95,11 +95,15 @@ for (const engine of engines) {
     test("the browser's language: navigator.language, Intl's default locale, number formats", async () => {
       const page = await browser.open();
       assert.deepEqual(await page.evaluate(localeFacts), ['en-US', 'en-US', 'en-US', '1,234.5'], 'by default');
+      assert.equal(await page.evaluate(() => document.getElementById('decimal-mark').value), '.', "the page's decimal mark in en-US");
       await page.close();
       const german = await engine.launch({ language: 'de-DE' });
       try {
         const germanPage = await german.open();
         assert.deepEqual(await germanPage.evaluate(localeFacts), ['de-DE', 'de-DE', 'de-DE', '1.234,5'], 'de-DE');
+        // What the page makes of it: a decimal comma, the defaults written with it.
+        const mark = () => [document.getElementById('decimal-mark').value, document.getElementById('field-1').value];
+        assert.deepEqual(await germanPage.evaluate(mark), [',', '30,00'], "the page's decimal mark in de-DE");
         await germanPage.close();
       } finally {
         await german.close();

@@ -1,6 +1,94 @@
 #include "files.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "descriptors.h"
+
 namespace kestrane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A name as the system takes it; names are UTF-8 on every platform.
+fs::path path_of(const std::string& name) {
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string utf8_of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+class DescriptorSource : public ByteSource {
+public:
+    DescriptorSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
+    ~DescriptorSource() override {
+        if (owned_)
+            os::close(fd_, false);
+    }
+    std::size_t read(char* buffer, std::size_t size) override {
+        const long n = os::read(fd_, buffer, size);
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        failure_ = std::strerror(errno);
+        return 0;
+    }
+    std::optional<FileIdentity> identity() const override { return os::identity(fd_); }
+
+private:
+    int fd_;
+    bool owned_;
+};
+
+class DescriptorSink : public ByteSink {
+public:
+    explicit DescriptorSink(int fd) : fd_(fd) {}
+    bool write(std::string_view bytes) override {
+        if (failure_.empty())
+            failure_ = os::write(fd_, bytes, held_);
+        return failure_.empty();
+    }
+    std::optional<FileIdentity> identity() const override { return os::identity(fd_); }
+
+private:
+    int fd_;
+    std::string held_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> standard_input() {
+    return std::make_unique<DescriptorSource>(0, false);
+}
+
+std::unique_ptr<ByteSink> standard_output() {
+    return std::make_unique<DescriptorSink>(1);
+}
+
+std::unique_ptr<ByteSink> standard_error() {
+    return std::make_unique<DescriptorSink>(2);
+}
+
+std::unique_ptr<ByteSource> open_file(const std::string& path, std::string& reason) {
+    std::error_code error;
+    if (fs::is_directory(path_of(path), error)) {
+        reason = std::strerror(EISDIR);
+        return nullptr;
+    }
+    const int fd = os::open_to_read(path);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    return std::make_unique<DescriptorSource>(fd, true);
+}
+
+std::optional<FileIdentity> identity_of(const std::string& path) {
+    return os::identity(path);
+}
 
 std::size_t whole_characters(std::string_view text) {
     // Look back over at most three continuation bytes for the lead byte of the
@@ -22,14 +110,75 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::str
     return file;
 }
 
+bool AtomicFile::open(const std::string& path, std::string& reason) {
+    std::error_code error;
+    // A link is replaced through: the file it names gets the new text, and the link stays.
+    const fs::path target = fs::is_symlink(path_of(path), error) ? fs::canonical(path_of(path), error) : path_of(path);
+    path_ = error ? path : utf8_of(target);
+    const fs::file_status old = fs::status(path_of(path_), error);
+    const bool exists = fs::exists(old);
+    if (fs::is_directory(old)) {
+        errno = EISDIR;
+    } else if (exists && !fs::is_regular_file(old)) {
+        fd_ = os::open_to_write(path_);  // a device or a pipe takes the bytes as they come
+    } else if (const int probe = exists ? os::open_to_write(path_) : -2; probe != -1) {
+        // Replacing needs only the folder's permission; the file's own is asked
+        // too, so that -o is refused what the shell's > would be.
+        if (probe >= 0)
+            os::close(probe, false);
+        fd_ = os::create_beside(path_, temporary_);
+    }
+    if (fd_ < 0) {
+        reason = std::strerror(errno);
+        temporary_.clear();
+        return false;
+    }
+    if (!temporary_.empty())
+        os::remove_on_signals(temporary_, true);
+    if (exists && !temporary_.empty()) {
+        fs::permissions(path_of(temporary_), old.permissions(), error);
+        os::keep_owner(fd_, path_);
+    }
+    return true;
+}
+
+bool AtomicFile::write(std::string_view bytes) {
+    wrote_ = wrote_ || !bytes.empty();
+    if (failure_.empty())
+        failure_ = os::write(fd_, bytes, held_);
+    return failure_.empty();
+}
+
 bool AtomicFile::commit(std::string& reason) {
     reason = failure_;
-    if (reason.empty())
-        reason = finish();
-    if (reason.empty())
+    if (reason.empty()) {
+        reason = os::close(fd_, !temporary_.empty());
+        fd_ = -1;
+    }
+    std::error_code error;
+    if (reason.empty() && !temporary_.empty())
+        fs::rename(path_of(temporary_), path_of(path_), error);
+    if (reason.empty() && error)
+        reason = error.message();
+    if (reason.empty()) {
+        os::remove_on_signals(temporary_, false);
+        temporary_.clear();
         return true;
+    }
     discard();
     return false;
+}
+
+void AtomicFile::discard() {
+    if (fd_ >= 0)
+        os::close(fd_, false);
+    fd_ = -1;
+    if (!temporary_.empty()) {
+        std::error_code error;
+        fs::remove(path_of(temporary_), error);
+        os::remove_on_signals(temporary_, false);
+    }
+    temporary_.clear();
 }
 
 AtomicFile::~AtomicFile() {

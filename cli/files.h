@@ -61,11 +61,11 @@ public:
 private:
     AtomicFile() = default;
     bool open(const std::string& path, std::string& reason);
-    std::string finish();
     void discard();
 
     int fd_ = -1;
     bool wrote_ = false;
+    std::string held_;       // the start of a character cut at the end of a write
     std::string path_;       // the file to replace
     std::string temporary_;  // the new file beside it; empty when written directly
 };

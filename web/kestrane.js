@@ -21,6 +21,7 @@ async function loadKestrane(moduleBytes) {
   const core = (await WebAssembly.instantiate(module, kestraneImports)).exports;
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
+  const ascii = /^[\x00-\x7f]*$/;
   // A fresh view each time: a call into the module may have grown its memory.
   const bytesAt = (pointer, size) => new Uint8Array(core.memory.buffer, pointer, size);
 
@@ -32,20 +33,29 @@ async function loadKestrane(moduleBytes) {
   }
   const takeJson = (reply) => JSON.parse(decoder.decode(takeBytes(reply)));
 
-  // One reading: the units' indices, the rules, then the six texts' lengths and bytes.
+  // One reading: room for the six values read, the units' indices, the rules,
+  // then the six texts' lengths and bytes. The answer carries the values.
   function reading({ texts, units, lenient = false, decimalComma = false }) {
-    const encoded = texts.map((text) => encoder.encode(text));
+    const encoded = texts.map((text) => (ascii.test(text) ? text : encoder.encode(text)));
     const head = [...units, lenient ? 1 : 0, decimalComma ? 1 : 0, ...encoded.map((e) => e.length)];
-    const size = head.length * 4 + encoded.reduce((sum, e) => sum + e.length, 0);
+    const start = 6 * 8 + head.length * 4;
+    const size = start + encoded.reduce((sum, e) => sum + e.length, 0);
     const request = core.kestrane_alloc(size);
     const view = new DataView(core.memory.buffer, request, size);
-    head.forEach((value, i) => view.setInt32(i * 4, value, true));
-    let at = request + head.length * 4;
+    head.forEach((value, i) => view.setInt32(48 + i * 4, value, true));
+    const bytes = bytesAt(request, size);
+    let at = start;
     for (const e of encoded) {
-      bytesAt(at, e.length).set(e);
+      // A text of ASCII is its own bytes, written without an encoder.
+      if (typeof e === 'string') for (let i = 0; i < e.length; ++i) bytes[at + i] = e.charCodeAt(i);
+      else bytes.set(e, at);
       at += e.length;
     }
     const answer = takeJson(core.kestrane_reading(request));
+    if (answer.results) {
+      const values = new DataView(core.memory.buffer, request, 48);
+      answer.values = [0, 1, 2, 3, 4, 5].map((i) => values.getFloat64(i * 8, true));
+    }
     core.kestrane_free(request);
     return answer;
   }

@@ -37,16 +37,19 @@ Reply* reply(std::string bytes) {
 constexpr MarkHints page_hints = {"for a decimal comma, choose \",\" as the Decimal Mark",
                                   "with \",\" as the Decimal Mark, write "};
 
-// How the page asks for a reading: the three unit indices, the rules, and the
-// six texts' lengths, then their UTF-8 bytes one after the other.
+// How the page asks for a reading: room for the six values the texts are read
+// as (the call fills it: numbers go to the page exactly, with no text between),
+// the three unit indices, the rules, and the six texts' lengths, then their
+// UTF-8 bytes one after the other.
 struct ReadingRequest {
+    double values[field_count];
     std::int32_t units[unit_kind_count];
     std::int32_t lenient;
     std::int32_t decimal_comma;
     std::int32_t lengths[field_count];
 };
 
-std::string reading_reply(const FieldTexts& texts, UnitSelection units, ReadingRules rules) {
+std::string reading_reply(const FieldTexts& texts, UnitSelection units, ReadingRules rules, double* values) {
     const Correction c = correct(texts, units, rules);
     JsonWriter json;
     json.begin_object();
@@ -64,9 +67,8 @@ std::string reading_reply(const FieldTexts& texts, UnitSelection units, ReadingR
             use_decimal_comma(text);
         json.string(text);
     }
-    json.end_array().key("values").begin_array();
-    for (const FieldInfo& field : field_table)
-        json.number(c.inputs.*field.value);
+    for (std::size_t f = 0; f < field_count; ++f)
+        values[f] = c.inputs.*field_table[f].value;
     json.end_array().key("warnings").begin_array();
     for (const std::string& warning : warning_texts(c.warnings, units))
         json.string(warning);
@@ -103,10 +105,11 @@ KESTRANE_EXPORT(kestrane_form) Reply* kestrane_form() {
 }
 
 // One reading (a ReadingRequest followed by the texts), as JSON: {"results",
-// "values", "warnings"}, or {"refused": field index, "message"}.
-KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const ReadingRequest* request) {
+// "warnings"} with the values read in the request, or {"refused": field index, "message"}.
+KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(ReadingRequest* request) {
     FieldTexts texts;
-    const char* bytes = reinterpret_cast<const char*>(request + 1);
+    // The texts follow the lengths at once (the struct's own padding is not theirs).
+    const char* bytes = reinterpret_cast<const char*>(request->lengths + field_count);
     for (std::size_t f = 0; f < field_count; ++f) {
         const auto length = static_cast<std::size_t>(request->lengths[f]);
         texts[f] = std::string_view(bytes, length);
@@ -115,7 +118,7 @@ KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const ReadingRequest* 
     const UnitSelection units{request->units[0], request->units[1], request->units[2]};
     const ReadingRules rules{request->lenient != 0 ? ReadingMode::lenient : ReadingMode::strict,
                              request->decimal_comma != 0};
-    return reply(reading_reply(texts, units, rules));
+    return reply(reading_reply(texts, units, rules, request->values));
 }
 
 // The unit a name stands for, of the kind at index kind (0 temperature, 1

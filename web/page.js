@@ -128,7 +128,9 @@ class KestranePage {
     outcome.results.forEach((text, i) => (this.results[i].value = text));
     this.message.textContent = '';
     this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
-    history.replaceState(null, '', addressOf(this.form, { texts, ...options }));
+    // The address follows the reading, replacing itself: no history piles up.
+    const address = addressOf(this.form, { texts, ...options });
+    if (address !== location.hash) history.replaceState(null, '', address);
     this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], outcome.results[0]);
   }
 

@@ -1,9 +1,7 @@
 #include "web_json.h"
 
-#include <cmath>
 
 #include "core/form.h"
-#include "core/number_text.h"
 #include "core/reading.h"
 
 namespace kestrane {
@@ -53,15 +51,9 @@ JsonWriter& JsonWriter::string(std::string_view text) {
     return *this;
 }
 
-JsonWriter& JsonWriter::number(double value) {
+JsonWriter& JsonWriter::number(long long value) {
     separate();
-    if (!std::isfinite(value)) {
-        text_ += "null";
-        return *this;
-    }
-    // Seventeen decimals: the value as the page needs it (the numbers it shows
-    // are the core's own texts); the C library's printf stays out of the module.
-    append_formatted(text_, value, "%.17f");
+    text_ += std::to_string(value);
     return *this;
 }
 
@@ -135,10 +127,10 @@ std::string log_report_json(const LogReport& report) {
         json.key("failure").string(report.message).end_object();
         return json.text();
     }
-    json.key("rows").number(static_cast<double>(report.rows));
-    json.key("corrected").number(static_cast<double>(report.corrected));
-    json.key("refused").number(static_cast<double>(report.refused));
-    json.key("malformed").number(static_cast<double>(report.malformed));
+    json.key("rows").number(static_cast<long long>(report.rows));
+    json.key("corrected").number(static_cast<long long>(report.corrected));
+    json.key("refused").number(static_cast<long long>(report.refused));
+    json.key("malformed").number(static_cast<long long>(report.malformed));
     json.key("summary").string(log_summary(report)).end_object();
     return json.text();
 }

@@ -18,8 +18,7 @@ public:
     JsonWriter& end_array() { return close(']'); }
     JsonWriter& key(std::string_view name);
     JsonWriter& string(std::string_view text);
-    // A number; one that is not finite is null.
-    JsonWriter& number(double value);
+    JsonWriter& number(long long value);
     JsonWriter& boolean(bool value);
     const std::string& text() const { return text_; }
 

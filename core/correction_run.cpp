@@ -125,6 +125,14 @@ ResultTexts format_results(const CorrectionResults& r) {
     return texts;
 }
 
+std::optional<Field> refused_field(const CorrectionInputs& values) {
+    for (const Field field : all_fields) {
+        if (!accepted(field, values.*info(field).value))
+            return field;
+    }
+    return std::nullopt;
+}
+
 std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts) {
     ScanLengths lengths{};
     return read_fields(texts, lengths);

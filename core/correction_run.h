@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -53,6 +54,11 @@ using ScanLengths = std::array<std::size_t, field_count>;
 
 // As read_fields, also giving the lengths of the numbers it scanned.
 std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts, ScanLengths& lengths);
+
+// The checks of a run on values already read: the first field, in field
+// order, whose value its check refuses, or nothing when all pass. The bounds
+// are those of read_fields, compared in the user's units.
+std::optional<Field> refused_field(const CorrectionInputs& values);
 
 // The computation alone, on values in the units of selection (the whole unit
 // tables) that passed their checks.

@@ -273,7 +273,8 @@ Answer ask_companion(const std::wstring& cli_exe,
     const int code = run(cli_exe, arguments, files.out, files.err);
     const std::string output = read_all(files.out), errors = read_all(files.err);
     Answer answer;
-    // Corrected: four lines "Label: text". Refused: the message on standard error.
+    // Corrected: four lines "Label: text", a pressure's unit after its text.
+    // Refused: the message on standard error.
     if (code == 0) {
         std::istringstream lines(output);
         std::string line;
@@ -282,7 +283,8 @@ Answer ask_companion(const std::wstring& cli_exe,
             const auto colon = line.find(": ");
             if (colon == std::string::npos)
                 break;
-            answer.results[count] = from_utf8(line.substr(colon + 2));
+            const std::string text = line.substr(colon + 2);
+            answer.results[count] = from_utf8(text.substr(0, text.find(' ')));
         }
         if (count == 4)
             return answer;

@@ -1,0 +1,150 @@
+// The page beside the instrument, in each engine: texts read strictly with
+// kestrane-cli's messages, both decimal marks, every unit, warnings, the
+// settings kept in the address, a log corrected in the page and saved, and the
+// phone's number keyboard. Every answer is compared with kestrane-cli's own.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { engines, pageUrl, repoRoot } from './engines.mjs';
+import { defaultTexts, formControls, runReading } from './form.mjs';
+
+const cliPath = join(repoRoot, 'build', 'native', 'cli', 'kestrane-cli');
+const examples = join(repoRoot, 'docs', 'examples');
+const options = ['gas', 'target-pressure', 'barometric-pressure', 'temperature', 'altitude', 'humidity'];
+
+// kestrane-cli on one reading: its four result texts (the unit after a pressure
+// dropped), or its message; and its warnings without the program's prefix.
+function cli(texts, units, extra = []) {
+  const args = texts.flatMap((text, i) => [`--${options[i]}=${text}`]);
+  const unitArgs = ['--temperature-unit', units[0], '--pressure-unit', units[1], '--distance-unit', units[2]];
+  const run = spawnSync(cliPath, [...args, ...unitArgs, ...extra], { encoding: 'utf8' });
+  const warnings = run.stderr.split('\n').filter((l) => l.startsWith('kestrane-cli: warning: '))
+    .map((l) => l.slice('kestrane-cli: warning: '.length));
+  if (run.status !== 0) return { message: run.stderr.trim(), warnings };
+  return { results: run.stdout.trim().split('\n').map((l) => l.slice(l.indexOf(': ') + 2).split(' ')[0]), warnings };
+}
+
+// One reading on the page, with its warnings as the status region shows them.
+async function pageReading(page, texts, units) {
+  const outcome = await runReading(await formControls(page), { texts, units });
+  const warnings = await page.evaluate(() => document.querySelector('#warnings').textContent);
+  return { ...outcome, warnings: warnings === '' ? [] : warnings.split(/(?<=\.) Warning: /).map((w) => w.replace(/^Warning: |\.$/g, '')) };
+}
+
+// Readings read strictly, in both marks and in units past the dialog's: each
+// is what kestrane-cli gives, message or results and warnings.
+const readings = [
+  { name: 'a decimal comma, with the point', texts: ['20,95'], units: [], message: 'Error: Target Gas (% Vol) is not a number: "20,95" (for a decimal comma, choose "," as the Decimal Mark)' },
+  { name: 'a letter O for a zero', texts: [, , , '2O'], units: [], message: 'Error: Temperature is not a number: "2O"' },
+  { name: 'a pressure with a comma', texts: [, , '29,92'], units: [], message: 'Error: Barometric Pressure is not a number: "29,92" (for a decimal comma, choose "," as the Decimal Mark)' },
+  { name: 'out of range keeps the dialog\'s message', texts: [, , , , , '101'], units: [], message: 'Error: Relative Humidity Outside of Range' },
+  { name: 'a point, with the comma', mark: ',', texts: ['20.95'], units: [], message: 'Error: Target Gas (% Vol) is not a number: "20.95" (with "," as the Decimal Mark, write "20,95")' },
+  { name: 'the comma, read and written', mark: ',', texts: ['20,95', '1013,25', '1002,5', '22,5', '0', '45,5'], units: ['Degrees C', 'hPa', 'Feet'] },
+  { name: 'hPa and Meters', texts: [, '1013.25', '998', '23.1', '150', '52'], units: ['Degrees C', 'hPa', 'Meters'] },
+  { name: 'psi and K', texts: [, '14.6959', '14.54', '295.65'], units: ['K', 'psi', 'Feet'] },
+  { name: 'atm', texts: [, '1', '0.98'], units: ['Degrees F', 'atm', 'Feet'] },
+  { name: 'warnings beside the results', texts: [, , , '300'], units: [] },
+  { name: 'hPa meant, In Hg chosen', texts: [, , '1002'], units: [] },
+];
+
+const settings = '#pressure-unit=hPa&barometric-pressure=1002&target-pressure=1013.25&temperature-unit=C&temperature=20&altitude=350&nonsense=1&decimal-comma=yes';
+
+for (const engine of engines) {
+  describe(engine.name, { skip: engine.skip }, () => {
+    let browser;
+    before(async () => (browser = await engine.launch()));
+    after(() => browser?.close());
+
+    test("readings read strictly, in both marks and every unit, as kestrane-cli reads them; nothing changed by a refusal", async () => {
+      for (const mark of ['.', ',']) {
+        const page = await browser.open({ url: mark === ',' ? `${pageUrl}#decimal-comma` : pageUrl });
+        const first = await pageReading(page, mark === ',' ? defaultTexts.map((t) => t.replace('.', ',')) : defaultTexts, []);
+        for (const r of readings.filter((c) => (c.mark ?? '.') === mark)) {
+          const defaults = mark === ',' ? defaultTexts.map((t) => t.replace('.', ',')) : defaultTexts;
+          const texts = defaults.map((t, i) => r.texts[i] ?? t);
+          const units = ['Degrees F', 'In Hg', 'Feet'].map((u, i) => r.units[i] ?? u);
+          const before = await page.evaluate(() => [...document.querySelectorAll('#correction input')].map((i) => i.value));
+          const got = await pageReading(page, texts, units);
+          const expected = cli(texts, units, mark === ',' ? ['--decimal-comma'] : []);
+          if (r.message) {
+            assert.equal(got.message, r.message, r.name);
+            assert.equal(expected.message.replace(/ \(for a decimal comma.*| \(with --decimal-comma.*/, ''),
+              r.message.replace(/ \(for a decimal comma.*| \(with "," as.*/, ''), `${r.name}: kestrane-cli's words`);
+            const after = await page.evaluate(() => [...document.querySelectorAll('#correction input')].map((i) => i.value));
+            assert.deepEqual(after.slice(6), before.slice(6), `${r.name}: results kept`);
+          } else {
+            assert.deepEqual(got.results, expected.results, r.name);
+            assert.deepEqual(got.warnings, expected.warnings, `${r.name}: warnings`);
+          }
+        }
+        assert.ok(first.results, 'the defaults in the mark');
+        await page.close();
+      }
+    });
+
+    test('the site in the address: applied on load (what it gets wrong named), written after each calculation, reopened alike', async () => {
+      const page = await browser.open({ url: `${pageUrl}${settings}` });
+      const state = () => page.evaluate(() => ({
+        fields: [...document.querySelectorAll('[data-field]')].map((i) => i.value),
+        units: [...document.querySelectorAll('[data-unit]')].map((l) => l.selectedOptions[0].text),
+        mark: document.getElementById('decimal-mark').value,
+        message: document.getElementById('message').textContent,
+        hash: location.hash,
+        history: history.length,
+      }));
+      const loaded = await state();
+      assert.deepEqual(loaded.fields, ['20.95', '1013.25', '1002', '20', '350', ' 50']);
+      assert.deepEqual(loaded.units, ['Degrees C', 'hPa', 'Feet']);
+      assert.equal(loaded.mark, '.', 'decimal-comma with a value is not taken');
+      assert.equal(loaded.message, 'The address names "nonsense", which is no setting of this page. "decimal-comma" in the address takes no value, but has "yes".');
+      const controls = await formControls(page);
+      const results = await runReading(controls, {});
+      for (const altitude of ['400', '450']) await runReading(controls, { texts: loaded.fields.map((t, i) => (i === 4 ? altitude : t)) });
+      const written = await state();
+      assert.equal(written.history, loaded.history, 'no history entries pile up');
+      assert.equal(written.hash, '#gas=20.95&target-pressure=1013.25&barometric-pressure=1002&temperature=20&altitude=450&humidity=%2050&temperature-unit=C&pressure-unit=hPa&distance-unit=ft');
+      await page.close();
+      const reopened = await browser.open({ url: `${pageUrl}${written.hash.replace('altitude=450', 'altitude=350')}` });
+      assert.deepEqual(await runReading(await formControls(reopened), {}), results, 'the link reopens the same reading');
+      assert.equal(await reopened.evaluate(() => document.getElementById('message').textContent), '');
+      await reopened.close();
+    });
+
+    test('a log corrected in the page and saved: the bytes kestrane-cli writes, and its summary', async () => {
+      const logs = [
+        { file: 'readings.csv', url: pageUrl, args: [] },
+        { file: 'europe.csv', url: `${pageUrl}#decimal-comma&pressure-unit=hPa&temperature-unit=C`, args: ['--decimal-comma', '--pressure-unit', 'hPa', '--temperature-unit', 'C'] },
+      ];
+      for (const log of logs) {
+        const page = await browser.open({ url: log.url });
+        await page.setFiles(await page.findLabelled('Correct a Log'), [join(examples, log.file)]);
+        await page.waitFor(() => document.getElementById('log-download').hidden === false
+          || document.getElementById('log-status').textContent.includes(':'));
+        const run = spawnSync(cliPath, [...log.args, join(examples, log.file)]);
+        const saved = log.file.replace('.csv', '-corrected.csv');
+        const link = await page.find(`Save ${saved}`, 'link');
+        await page.evaluate((element) => element.scrollIntoView(), link);  // WebKit clicks only what is in view
+        const { name, bytes } = await page.download(link);
+        assert.equal(name, saved, log.file);
+        assert.ok(Buffer.compare(Buffer.from(bytes), run.stdout) === 0, `${log.file}: the page's log is kestrane-cli's`);
+        assert.equal(await page.evaluate(() => document.getElementById('log-status').textContent),
+          run.stderr.toString().trim().replace(/^kestrane-cli: /, ''), `${log.file}: the summary`);
+        await page.close();
+      }
+    });
+
+    test("a phone's number keyboard for the six fields", async () => {
+      const page = await browser.open();
+      assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('[data-field]')].map((i) => i.getAttribute('inputmode'))),
+        Array(6).fill('decimal'));
+      await page.close();
+    });
+  });
+}
+
+// The example logs the page is given are kestrane-cli's examples, unchanged.
+test('the example logs exist', () => {
+  for (const file of ['readings.csv', 'europe.csv']) assert.ok(readFileSync(join(examples, file)).length > 0, file);
+});

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "formula.h"
+
 namespace kestrane {
 namespace {
 
@@ -36,12 +38,14 @@ Conditions conditions(const CorrectionInputs& in, UnitSelection selection) {
     c.barometer_inhg = to_internal(in.barometric_pressure, pressure);
     const double altitude = to_internal(in.altitude, selected_unit(UnitKind::distance, selection));
 
+    using namespace formula;
     // Saturation vapour pressure in inches of mercury (Horner's scheme), and its humidity share.
-    const double saturation = (((1.54854e-8 * t - 9.76951e-7) * t + 0.000126819) * t + 0.000385377) * t + 0.0538397;
+    const double saturation =
+        (((saturation_c4 * t + saturation_c3) * t + saturation_c2) * t + saturation_c1) * t + saturation_c0;
     c.vapor_inhg = (in.relative_humidity / 100.0) * saturation;
     // Barometric height formula with a temperature-dependent height constant, in centimetres.
-    const double k = ((t - 32.0) * 0.0022222 + 1.0) * 1600000.0;
-    const double z = 30.48 * altitude;
+    const double k = ((t - freezing_f) * height_slope + 1.0) * height_scale;
+    const double z = centimetres_per_foot * altitude;
     c.at_altitude_inhg = -((z - k) / (z + k)) * c.barometer_inhg;
     return c;
 }

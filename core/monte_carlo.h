@@ -1,13 +1,8 @@
 // The uncertainty of the Calculated Gas by propagating the inputs'
 // distributions through the correction itself, as JCGM 101:2008 does: where
 // the law of propagation linearises the formula, this draws whole readings.
-//
-// The draws are the same bits on every build (x86_64, i686 with SSE2, MinGW,
-// WebAssembly), so a seed names one result everywhere: the generator is our
-// own, and the normal deviates use only +, -, *, / and sqrt, which IEEE
-// arithmetic rounds exactly, and a logarithm of our own built from them. The C
-// library's log, exp and cos differ in their last bits between glibc, msvcrt
-// and WebAssembly's libc.
+// The draws are the same bits on every build (portable_random.h), so a seed
+// names one result everywhere.
 #pragma once
 
 #include <array>
@@ -15,6 +10,7 @@
 #include <cstdint>
 
 #include "fields.h"
+#include "portable_random.h"
 #include "uncertainty.h"
 #include "units.h"
 
@@ -22,36 +18,6 @@ namespace kestrane {
 
 // The seed of a run that names none: "KESTRANE" in ASCII.
 inline constexpr std::uint64_t default_monte_carlo_seed = 0x4b45535452414e45;
-
-// splitmix64: the next output of the sequence whose state is given, advancing it.
-std::uint64_t splitmix64(std::uint64_t& state);
-
-// xoshiro256** (Blackman and Vigna), its state filled by splitmix64 from the seed.
-class PortableRandom {
-public:
-    explicit PortableRandom(std::uint64_t seed);
-    // The generator at a state of its own, not all zero (to resume a sequence,
-    // or to compare with the generator's published outputs).
-    explicit PortableRandom(const std::array<std::uint64_t, 4>& state) : state_(state) {}
-
-    std::uint64_t next();
-    // A uniform double in [0, 1): the top 53 bits of next(), times 2^-53.
-    double uniform();
-    // A standard normal deviate by Marsaglia's polar method, which gives two
-    // at a time: the second is kept for the next call.
-    double standard_normal();
-
-private:
-    std::array<std::uint64_t, 4> state_{};
-    double spare_ = 0.0;
-    bool has_spare_ = false;
-};
-
-// The natural logarithm from the double's exact exponent and mantissa (read
-// from its bits) and a series in the arithmetic operations alone: within about
-// an ulp of the true value, and the same bits on every build. log(0) is
-// -infinity, a negative number or NaN gives NaN, infinity gives infinity.
-double portable_log(double x);
 
 // What the draws gave for the Calculated Gas (% Vol). The statistics are of the
 // accepted draws alone; with none accepted they are NaN.

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstddef>
-#include <string>
 
 #include "fields.h"
 #include "units.h"
@@ -79,18 +78,5 @@ UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities, const U
 CorrectionUncertainty propagate_uncertainty(const CorrectionInputs& values,
                                             UnitSelection selection,
                                             const UncertaintyInputs& uncertainties);
-
-// An expanded uncertainty as a certificate states it: two significant digits,
-// rounded up (away from zero), so that the uncertainty stated is never less
-// than the one computed. The rounding is done on the double's exact decimal
-// expansion: 0.0612 gives "0.062", 0.06 (whose double lies just below) "0.060",
-// 0.0995 "0.10", 9.91 "10", 0 "0". As the expansion is exact, a double just
-// above a two-digit decimal rounds up past it: 0.1 (0.1000000000000000055...)
-// gives "0.11". Values that are not finite give "inf", "-inf" or "nan".
-struct CertificateText {
-    std::string text;
-    int decimals = 0;  // digits after the point in text: write the result with as many to match
-};
-CertificateText certificate_text(double expanded_uncertainty);
 
 }  // namespace kestrane

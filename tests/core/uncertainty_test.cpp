@@ -15,6 +15,7 @@
 
 #include "core/correction_run.h"
 #include "core/monte_carlo.h"
+#include "core/certificate_text.h"
 #include "core/uncertainty.h"
 
 namespace kestrane {
@@ -347,7 +348,8 @@ TEST(CertificateText, TwoSignificantDigitsRoundedUp) {
         {0.0612, "0.062", 3}, {0.0601, "0.061", 3}, {1.234, "1.3", 1}, {12.01, "13", 0}, {0.0, "0", 0},
         {0.25, "0.25", 2}, {2.0, "2.0", 1}, {1201.0, "1300", 0},  // exact doubles: 0.25 is already two digits
         {0.06, "0.060", 3}, {0.0098, "0.0098", 4},  // doubles just below: rounded up to the decimal
-        {0.1, "0.11", 2}, {0.0099, "0.010", 3},     // doubles just above: rounded up past it
+        {0.1, "0.10", 2}, {0.0099, "0.0099", 4},    // doubles just above, by the arithmetic's rounding alone
+        {0.10000000001, "0.11", 2},                  // an excess in the eleventh digit is the uncertainty's own
         {0.0995, "0.10", 2}, {0.995, "1.0", 1}, {9.91, "10", 0}, {99.5, "100", 0},  // carries
         {1e-20, "0.000000000000000000010", 21}, {-0.0612, "-0.062", 3},
         {std::numeric_limits<double>::denorm_min(), "0." + std::string(323, '0') + "50", 325},

@@ -1,0 +1,92 @@
+#include "certificate_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "number_text.h"
+
+namespace kestrane {
+namespace {
+
+// A decimal number as its digits and the number of them before the point:
+// "0.0612" is {"00612", 1}.
+struct Digits {
+    std::string digits;
+    std::size_t integer_count;
+};
+
+// The exact decimal expansion of a finite non-negative double: no double has
+// more than 1074 digits after the point, so this precision rounds nothing.
+Digits exact_digits(double magnitude) {
+    FixedFormat exact;
+    exact.precision = 1074;
+    std::string text = format_value(magnitude, exact);
+    const std::size_t point = text.find('.');
+    text.erase(point, 1);
+    return {text, point};
+}
+
+// Increments a string of decimal digits by one in its last place; true when
+// the carry runs out of its first digit (every digit was a 9).
+bool increment(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    return true;
+}
+
+// Digits past the twelfth significant one are the rounding of the arithmetic
+// that computed an uncertainty, not part of it: the double nearest 0.1 is
+// 0.1000000000000000055..., and states 0.10, not 0.11.
+constexpr std::size_t meaningful_digits = 12;
+
+// The two significant digits of d, rounded up when any meaningful digit after them is not zero.
+Digits two_digits_up(Digits d) {
+    const std::size_t first = d.digits.find_first_not_of('0');
+    const std::size_t end = first + 2;
+    const std::size_t meaningful_end = std::min(d.digits.size(), first + meaningful_digits);
+    const std::size_t next = d.digits.find_first_not_of('0', end);
+    const bool inexact = next != std::string::npos && next < meaningful_end;
+    d.digits.resize(end);
+    if (inexact && increment(d.digits)) {
+        d.digits.insert(0, 1, '1');
+        ++d.integer_count;
+    }
+    // A carry into the place before the first digit (0.0995 to 0.100) leaves a
+    // third significant digit, a zero: two are kept.
+    d.digits.resize(d.digits.find_first_not_of('0') + 2);
+    return d;
+}
+
+// The text of d: no leading zeros before the units, zeros up to the point.
+std::string text_of(Digits d) {
+    if (d.digits.size() < d.integer_count)
+        d.digits.append(d.integer_count - d.digits.size(), '0');
+    std::string text = d.digits.substr(0, d.integer_count);
+    text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+    if (d.digits.size() > d.integer_count)
+        text.append(".").append(d.digits, d.integer_count);
+    return text;
+}
+
+}  // namespace
+
+CertificateText certificate_text(double expanded_uncertainty) {
+    if (!std::isfinite(expanded_uncertainty))
+        return {format_value(expanded_uncertainty, "%f"), 0};
+    const Digits exact = exact_digits(std::abs(expanded_uncertainty));
+    if (exact.digits.find_first_not_of('0') == std::string::npos)
+        return {"0", 0};
+    const Digits rounded = two_digits_up(exact);
+    const std::string sign = expanded_uncertainty < 0.0 ? "-" : "";
+    const std::size_t decimals =
+        rounded.digits.size() > rounded.integer_count ? rounded.digits.size() - rounded.integer_count : 0;
+    return {sign + text_of(rounded), static_cast<int>(decimals)};
+}
+
+}  // namespace kestrane

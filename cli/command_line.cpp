@@ -6,6 +6,7 @@
 #include <span>
 #include <sstream>
 
+#include "core/monte_carlo.h"
 #include "core/names.h"
 #include "log/log_columns.h"
 #include "log/log_header.h"
@@ -28,8 +29,8 @@ constexpr std::array<std::string_view, field_count> field_examples = {"20.9", "7
 constexpr std::array<std::string_view, unit_kind_count> unit_examples = {"C", "hPa", "m"};
 
 // The groups of the main help, in order; the table command and its options go under "Table".
-constexpr std::array<std::string_view, 5> help_groups = {"Reading", "Units", "Log", "Table", "Output"};
-constexpr std::string_view table_group = help_groups[3];
+constexpr std::array<std::string_view, 6> help_groups = {"Reading", "Units", "Uncertainty", "Log", "Table", "Output"};
+constexpr std::string_view table_group = help_groups[4];
 
 constexpr std::string_view table_example =
     "kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50";
@@ -145,6 +146,8 @@ private:
 // The parsed options a request is finished from after the parse.
 struct Options {
     std::array<CLI::Option*, field_count> fields{};
+    std::array<CLI::Option*, field_count> uncertainties{};
+    CLI::Option* monte_carlo = nullptr;
     std::array<CLI::Option*, unit_kind_count> units{};
     CLI::Option* log = nullptr;
     CLI::Option* csv = nullptr;
@@ -167,6 +170,14 @@ std::string field_option(Field field) {
 
 namespace {
 
+// The columns a log gets, in their order, without uncertainties.
+std::vector<std::string_view> added_column_names() {
+    std::vector<std::string_view> names;
+    for (const std::size_t k : plain_column_order)
+        names.push_back(added_columns[k]);
+    return names;
+}
+
 std::string main_footer() {
     std::array<std::string_view, unit_kind_count> unit_columns{};
     for (std::size_t k = 0; k < unit_kind_count; ++k)
@@ -181,6 +192,11 @@ std::string main_footer() {
            "text (\"20,95\", \"12abc\", \"12e\", an empty text). A number too large for single precision (\"1e39\") "
            "gets\nthe field's range message.\n"
            "\n"
+           "Standard uncertainties (--u-gas ... --u-humidity) are read strictly, not below 0, in each field's own\n"
+           "unit: a certificate's expanded uncertainty U divided by its coverage factor k, or a tolerance of +/- a\n"
+           "divided by the square root of 3 (a rectangular distribution). The inputs are taken as uncorrelated; the\n"
+           "expanded uncertainty is stated with k = 2 (about 95 % coverage), two digits rounded up.\n"
+           "\n"
            "With a --pressure-unit or --temperature-unit other than the first, give the fields whose defaults are in\n"
            "the first unit (the pressures, the temperature) too. A result that no real gas could give (no dry gas\n"
            "left, a temperature outside 0 to 50 C, a gas outside 0 to 100 %, a barometric pressure no weather gives)\n"
@@ -191,8 +207,10 @@ std::string main_footer() {
            ",\nin any order and any case, and any others (copied through); its delimiter is the one of " +
            delimiter_list(" or ") +
            "\nthat gives these columns. Each row comes back, in the log's delimiter, with " +
-           listed(added_columns, " and ", 1) +
-           ".\nA malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
+           listed(added_column_names(), " and ", 1) +
+           ".\nWith standard uncertainties (options, or columns u_target_gas ... u_relative_humidity), each row also\n"
+           "gets expanded_uncertainty_gas_pct and expanded_uncertainty_gas_pressure (k = 2) after the results.\n"
+           "A malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
            "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
            "corrected in place; any other with a column named as one of those it adds is refused.\n"
            "\n"
@@ -255,8 +273,41 @@ void add_unit_options(CLI::App& app, Request& r, Options& options) {
     }
 }
 
-void add_log_options(CLI::App& app, Request& r, Options& options) {
+// An example standard uncertainty of each field, for its help.
+constexpr std::array<std::string_view, field_count> uncertainty_examples = {"0.05", "0.1", "0.3", "0.2", "10", "2"};
+
+void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
     const std::string group(help_groups[2]);
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        std::string names = "--u-" + std::string(info(field).option);
+        if (field == Field::barometric_pressure)
+            names.append(",--u-").append(barometer_alias);
+        const std::string option = names.substr(0, names.find(','));
+        options.uncertainties[f] =
+            app.add_option(names, r.uncertainties[f],
+                           "The standard uncertainty of the " + std::string(info(field).label) +
+                               ", in its unit: a certificate's U divided by its k, or a tolerance a divided by "
+                               "the square root of 3; e.g. " + option + " " + std::string(uncertainty_examples[f]))
+                ->type_name("TEXT")
+                ->group(group);
+    }
+    options.monte_carlo =
+        app.add_option("--monte-carlo", r.monte_carlo,
+                       "Check the uncertainty of the Calculated Gas (% Vol) with N draws of the inputs through the "
+                       "correction itself (at least 10000); e.g. --monte-carlo 100000")
+            ->type_name("N")
+            ->check(CLI::Range(std::size_t{10000}, std::size_t{10000000}))
+            ->group(group);
+    app.add_option("--seed", r.seed, "The seed of Monte Carlo's draws, to vary them; e.g. --seed 7")
+        ->default_str(std::to_string(default_monte_carlo_seed))
+        ->type_name("N")
+        ->needs(options.monte_carlo)
+        ->group(group);
+}
+
+void add_log_options(CLI::App& app, Request& r, Options& options) {
+    const std::string group(help_groups[3]);
     options.log = app.add_option("LOG", options.log_name,
                                  "Correct every row of the CSV log in the file LOG (- for standard input) and write "
                                  "it, with the results, to standard output; e.g. kestrane-cli readings.csv")
@@ -283,7 +334,7 @@ void add_log_options(CLI::App& app, Request& r, Options& options) {
 }
 
 void add_output_options(CLI::App& app, Request& r, Options& options) {
-    const std::string group(help_groups[4]);
+    const std::string group(help_groups[5]);
     options.format = app.add_option("--format", r.format,
                                     "How one reading is written: text (the labelled results), json, or csv (the "
                                     "header and row a log with the reading gives); e.g. --format json")
@@ -475,13 +526,14 @@ void define(CLI::App& app, Request& r, Options& options) {
     app.require_subcommand(0, 1);
     add_reading_options(app, r, options);
     add_unit_options(app, r, options);
+    add_uncertainty_options(app, r, options);
     add_log_options(app, r, options);
     add_output_options(app, r, options);
     app.set_version_flag("-V,--version", std::string(program_name) + " " + KESTRANE_VERSION,
                          "Print the program's version and exit; e.g. --version")
-        ->group(std::string(help_groups[4]));
+        ->group(std::string(help_groups[5]));
     app.set_help_flag("-h,--help", "Print this help and exit; e.g. --help (or table --help, or help table)")
-        ->group(std::string(help_groups[4]));
+        ->group(std::string(help_groups[5]));
     options.table = add_table_command(app, r);
     options.help = add_help_command(app, r);
     for (CLI::Option* field : options.fields) {
@@ -546,6 +598,7 @@ std::vector<std::string> with_empty_values(const std::vector<std::string>& args,
 // with the decimal mark asked for, the command, the files.
 void finish_request(Request& r, const Options& options) {
     for (std::size_t f = 0; f < field_count; ++f) {
+        r.uncertainties_given.set(f, options.uncertainties[f]->count() != 0);
         r.fields_given.set(f, options.fields[f]->count() != 0);
         // A default is read as the user's own texts are: with a decimal comma, "30,00".
         if (r.rules.decimal_comma && !r.fields_given.test(f))
@@ -572,6 +625,7 @@ std::optional<int> parse_command_line(const std::vector<std::string>& args, Requ
     const std::unique_ptr<CLI::App> app = make_app();
     for (const Field field : all_fields)
         request.fields[static_cast<std::size_t>(field)] = default_text(field);
+    request.seed = default_monte_carlo_seed;
     Options options;
     define(*app, request, options);
     std::vector<std::string> argv = with_empty_values(args, *app);

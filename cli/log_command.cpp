@@ -42,7 +42,19 @@ int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects,
                                 " does not go with a log: a log is written as CSV",
                             exit_usage);
     }
+    if (r.monte_carlo)
+        return report_error(err, "--monte-carlo goes with one reading: a log states each row's uncertainty", exit_usage);
     LogOptions options;
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        if (!r.uncertainties_given.test(f))
+            continue;
+        const UncertaintyText read = read_uncertainty(field, r.uncertainties[f], r.rules.decimal_comma, log_mark_hints);
+        if (!read.value)
+            return report_error(err, read.message, exit_usage);
+        options.uncertainties[field] = *read.value;
+    }
+    options.uncertainty = r.uncertainties_given.any();
     options.units = r.units;
     options.rules = r.rules;
     options.delimiter = r.delimiter.value_or(LogOptions::detect_delimiter);

@@ -5,33 +5,17 @@
 #include "command_line.h"
 #include "commands.h"
 #include "log/log_corrector.h"
+#include "log/reading_text.h"
 #include "messages.h"
 #include "reading_json.h"
 
 namespace kestrane::cli {
 namespace {
 
-// The four results, each as its label, a colon and the text the dialog shows,
-// a pressure followed by its unit.
-std::string text_of(const Correction& c, const Request& r) {
-    const ResultTexts texts = c.texts();
-    std::string out;
-    for (const Result result : all_results) {
-        std::string text = texts.*info(result).text;
-        if (r.rules.decimal_comma)
-            use_decimal_comma(text);
-        out.append(info(result).label).append(": ").append(text);
-        if (info(result).unit != ResultUnit::percent)
-            out.append(" ").append(result_unit_text(result, r.units));
-        out += '\n';
-    }
-    return out;
-}
-
 // The header and the row that a log holding just this reading gives: the six
 // fields, the three units as they are named, and the results, corrected by the
 // log's own code so that the two cannot differ.
-std::string csv_of(const FieldTexts& texts, const Request& r) {
+std::string csv_of(const FieldTexts& texts, const Request& r, const UncertaintyInputs& uncertainties) {
     const char delimiter = r.delimiter.value_or(',');
     std::string header;
     std::string row;
@@ -47,7 +31,9 @@ std::string csv_of(const FieldTexts& texts, const Request& r) {
     options.units = r.units;
     options.rules = r.rules;
     options.delimiter = delimiter;
+    options.uncertainty = r.uncertainties_given.any();
     std::string out;
+    options.uncertainties = uncertainties;
     correct_log_text(header + "\n" + row + "\n", options, out);
     return out;
 }
@@ -85,18 +71,58 @@ bool defaults_fit_units(const Request& request, std::bitset<field_count> given, 
     return fit;
 }
 
+std::optional<UncertaintyInputs> uncertainties_of(const Request& r, ByteSink& err) {
+    UncertaintyInputs uncertainties;
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        if (!r.uncertainties_given.test(f))
+            continue;
+        const UncertaintyText read = read_uncertainty(field, r.uncertainties[f], r.rules.decimal_comma, log_mark_hints);
+        if (!read.value) {
+            err.write(read.message + "\n");
+            return std::nullopt;
+        }
+        uncertainties[field] = *read.value;
+    }
+    return uncertainties;
+}
+
+// The text of a reading: its results, and with uncertainties their budgets and Monte Carlo's check.
+std::string text_of(const Correction& c, const Request& r, const ReadingUncertainty& u) {
+    if (!c.corrected())
+        return {};
+    if (!u.propagated)
+        return results_text(c, r.units, r.rules.decimal_comma);
+    std::string text = results_text(c, r.units, r.rules.decimal_comma, &*u.propagated);
+    text += budget_text(Result::calculated_gas_pct, u.propagated->calculated_gas_pct, r.units, r.rules.decimal_comma);
+    text += budget_text(Result::calculated_gas_pressure, u.propagated->calculated_gas_pressure, r.units,
+                        r.rules.decimal_comma);
+    if (u.monte_carlo)
+        text += monte_carlo_text(*u.monte_carlo, r.seed, r.rules.decimal_comma);
+    return text;
+}
+
 int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     if (!defaults_fit_units(r, {}, err))
         return exit_usage;
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = r.fields[f];
+    const std::optional<UncertaintyInputs> uncertainties = uncertainties_of(r, err);
+    if (!uncertainties)
+        return exit_refused;
     const Correction c = correct(texts, r.units, r.rules);
+    ReadingUncertainty u;
+    if (c.corrected() && (r.uncertainties_given.any() || r.monte_carlo)) {
+        u.propagated = propagate_uncertainty(c.inputs, r.units, *uncertainties);
+        if (r.monte_carlo)
+            u.monte_carlo = monte_carlo_calculated_gas(c.inputs, r.units, *uncertainties, *r.monte_carlo, r.seed);
+    }
     std::string written;
     switch (r.format) {
-        case ReadingFormat::text: written = c.corrected() ? text_of(c, r) : ""; break;
-        case ReadingFormat::json: written = reading_json(texts, r.units, c, r.rules.decimal_comma); break;
-        case ReadingFormat::csv: written = csv_of(texts, r); break;
+        case ReadingFormat::text: written = text_of(c, r, u); break;
+        case ReadingFormat::json: written = reading_json(texts, r.units, c, r.rules.decimal_comma, u); break;
+        case ReadingFormat::csv: written = csv_of(texts, r, *uncertainties); break;
     }
     if (!out.write(written))
         return report_write_failure(out, err);

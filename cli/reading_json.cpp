@@ -52,9 +52,43 @@ Json results(UnitSelection units, const Correction& c) {
     return object;
 }
 
+Json result_uncertainty(const UncertaintyBudget& budget) {
+    return {{"standard", number(budget.uncertainty.standard)}, {"expanded", number(budget.uncertainty.expanded)}};
+}
+
+// The uncertainties of the two results and the budget of the Calculated Gas (% Vol).
+Json uncertainty_json(const CorrectionUncertainty& u) {
+    Json budget = Json::array();
+    for (const Field field : all_fields) {
+        const BudgetLine& line = u.calculated_gas_pct.lines[static_cast<std::size_t>(field)];
+        budget.push_back({{"field", info(field).column},
+                          {"standard_uncertainty", number(line.standard_uncertainty)},
+                          {"sensitivity", number(line.sensitivity)},
+                          {"contribution", number(line.contribution)},
+                          {"share_pct", number(line.variance_share_pct)}});
+    }
+    return {{"coverage_factor", coverage_factor},
+            {info(Result::calculated_gas_pct).key, result_uncertainty(u.calculated_gas_pct)},
+            {info(Result::calculated_gas_pressure).key, result_uncertainty(u.calculated_gas_pressure)},
+            {"budget", budget}};
+}
+
+Json monte_carlo_json(const MonteCarloResult& r) {
+    return {{"draws", r.draws},
+            {"refused", r.refused},
+            {"not_finite", r.not_finite},
+            {"mean", number(r.mean)},
+            {"standard_deviation", number(r.standard_deviation)},
+            {"interval_95", {number(r.coverage_low), number(r.coverage_high)}}};
+}
+
 }  // namespace
 
-std::string reading_json(const FieldTexts& texts, UnitSelection units, const Correction& c, bool decimal_comma) {
+std::string reading_json(const FieldTexts& texts,
+                         UnitSelection units,
+                         const Correction& c,
+                         bool decimal_comma,
+                         const ReadingUncertainty& uncertainty) {
     Json object = Json::object();
     object["inputs"] = inputs(texts, units, c, decimal_comma);
     Json unit_names = Json::object();
@@ -68,6 +102,10 @@ std::string reading_json(const FieldTexts& texts, UnitSelection units, const Cor
     for (const std::string& text : warning_texts(c.warnings, units))
         warnings.push_back(text);
     object["warnings"] = warnings;
+    if (uncertainty.propagated)
+        object["uncertainty"] = uncertainty_json(*uncertainty.propagated);
+    if (uncertainty.monte_carlo)
+        object["monte_carlo"] = monte_carlo_json(*uncertainty.monte_carlo);
     // Texts from a command line are taken as they come: bytes that are not
     // UTF-8 are replaced, not a reason to fail.
     return object.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

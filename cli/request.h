@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bitset>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,12 @@ struct Request {
     UnitSelection units;
     std::array<std::string, unit_kind_count> unit_names;  // as given, for messages
     ReadingRules rules;
+    // The standard uncertainties' texts, in field order, and which were given.
+    std::array<std::string, field_count> uncertainties;
+    std::bitset<field_count> uncertainties_given;
+    // Monte Carlo's draws, when asked for, and its seed.
+    std::optional<std::size_t> monte_carlo;
+    std::uint64_t seed = 0;
     std::optional<char> delimiter;
     std::string log;  // a file name, or "-" for standard input
     std::optional<std::string> rejects;

@@ -147,6 +147,17 @@ std::optional<double> scan_field(std::string_view text, std::size_t& length) {
     return span.negative ? -widened : widened;
 }
 
+std::optional<double> scan_double(std::string_view text) {
+    const NumberSpan span = find_number(text);
+    if (span.end == 0)
+        return std::nullopt;
+    double value = 0.0;
+    const auto [ptr, ec] = fast_float::from_chars(text.data() + span.digits, text.data() + span.end, value);
+    if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value))
+        return std::nullopt;
+    return span.negative ? -value : value;
+}
+
 // ---------------------------------------------------------------- formatting
 
 namespace {
@@ -486,6 +497,29 @@ std::string format_value(double value, FixedFormat format) {
     std::string out;
     append_formatted(out, value, format);
     return out;
+}
+
+std::string significant_text(double value, int digits) {
+    if (!std::isfinite(value))
+        return format_value(value, "%f");
+    const double magnitude = std::fabs(value);
+    // The place of the first significant digit, from exact texts: the digits of
+    // the integer part, or the zeros after the point.
+    int first = 0;
+    if (magnitude >= 1.0) {
+        first = static_cast<int>(format_value(std::floor(magnitude), "%.0f").size()) - 1;
+    } else {
+        FixedFormat forty;
+        forty.precision = 40;
+        const std::string text = format_value(magnitude, forty);
+        const std::size_t nonzero = text.find_first_not_of("0.");
+        if (nonzero == std::string::npos)
+            return "0";
+        first = 1 - static_cast<int>(nonzero);
+    }
+    FixedFormat format;
+    format.precision = digits - 1 - first > 0 ? digits - 1 - first : 0;
+    return format_value(value, format);
 }
 
 }  // namespace kestrane

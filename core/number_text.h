@@ -21,6 +21,11 @@ std::optional<double> scan_field(std::string_view text);
 // As scan_field, also setting length to number_prefix_length(text).
 std::optional<double> scan_field(std::string_view text, std::size_t& length);
 
+// The number at the start of a text as scan_field reads it, but rounded once,
+// correctly, to double precision: for numbers the program reads itself (a
+// standard uncertainty), not the fields the dialog read in single precision.
+std::optional<double> scan_double(std::string_view text);
+
 // Length of the number at the start of text, as scan_field reads it, counting
 // the leading white space and sign; 0 when the text holds no number.
 std::size_t number_prefix_length(std::string_view text);
@@ -58,6 +63,12 @@ struct FixedFormat {
 // rounded away from zero, the sign of a negative value kept even when it
 // rounds to zero ("-0.0"), and "inf", "-inf" or "nan" for values that are not finite.
 std::string format_value(double value, FixedFormat format);
+
+// value with `digits` significant digits, in plain fixed-point notation ("0.04927",
+// "0.9854", "1234"), the last rounded half away from zero as format_value
+// rounds; a carry may give one digit more ("10.00" for 9.9995). "0" for zero
+// or a value below 10^-40; "inf", "-inf" or "nan" for one that is not finite.
+std::string significant_text(double value, int digits);
 
 // As format_value, appending to out (no allocation when out has room).
 void append_formatted(std::string& out, double value, FixedFormat format);

@@ -72,9 +72,16 @@ void use_decimal_comma(std::string& text) {
     std::replace(text.begin(), text.end(), '.', ',');
 }
 
-std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints) {
+namespace {
+
+// The refusal of a text that is not a number, under a label (the field's, or its uncertainty's).
+std::string not_a_number(std::string_view label,
+                         Field field,
+                         std::string_view text,
+                         bool decimal_comma,
+                         const MarkHints& hints) {
     std::string message = "Error: ";
-    message.append(info(field).label).append(" is not a number: \"").append(text).append("\"");
+    message.append(label).append(" is not a number: \"").append(text).append("\"");
     // A number written with the other decimal mark is the commonest slip of
     // all: a log from a spreadsheet in another language.
     const std::string swapped = swap_decimal_marks(text);
@@ -83,6 +90,12 @@ std::string not_a_number_message(Field field, std::string_view text, bool decima
     else if (decimal_comma && is_whole_number(field, text))
         message.append(" (").append(hints.for_point).append("\"").append(swapped).append("\")");
     return message;
+}
+
+}  // namespace
+
+std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints) {
+    return not_a_number(info(field).label, field, text, decimal_comma, hints);
 }
 
 std::optional<double> value_read(std::string_view text, bool decimal_comma) {
@@ -122,6 +135,21 @@ std::string refusal_message(const Correction& correction,
                                     hints);
     }
     return std::string(info(correction.field).message);
+}
+
+std::string uncertainty_label(Field field) {
+    return "Standard Uncertainty of " + std::string(info(field).label);
+}
+
+UncertaintyText read_uncertainty(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints) {
+    const std::string label = uncertainty_label(field);
+    const std::string as_points = decimal_comma ? swap_decimal_marks(text) : std::string(text);
+    const std::optional<double> value = scan_double(as_points);
+    if (!value || !is_whole_number(field, as_points))
+        return {std::nullopt, not_a_number(label, field, text, decimal_comma, hints)};
+    if (*value < 0.0)
+        return {std::nullopt, "Error: " + label + " is below 0: \"" + std::string(text) + "\""};
+    return {value, {}};
 }
 
 }  // namespace kestrane

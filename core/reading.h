@@ -82,4 +82,17 @@ std::string refusal_message(const Correction& correction,
                             bool decimal_comma,
                             const MarkHints& hints);
 
+// The label of an input's standard uncertainty: "Standard Uncertainty of Barometric Pressure".
+std::string uncertainty_label(Field field);
+
+// A standard uncertainty's text, read strictly whatever the reading's mode:
+// one number, not below 0, in the field's own unit (a "%" may follow that of a
+// percentage). The value, or the message that refuses the text:
+// Error: Standard Uncertainty of Altitude is below 0: "-10"
+struct UncertaintyText {
+    std::optional<double> value;
+    std::string message;
+};
+UncertaintyText read_uncertainty(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints);
+
 }  // namespace kestrane

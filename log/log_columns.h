@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "core/reading.h"
@@ -10,11 +11,14 @@
 
 namespace kestrane {
 
-// The columns a corrected log gets, in their order: the four results (the
-// result table's keys), then why a row was not corrected, then its warnings.
-inline constexpr std::size_t added_column_count = result_count + 2;
+// The columns a corrected log may get: the four results (the result table's
+// keys), why a row was not corrected, its warnings, and the expanded
+// uncertainties of the two results an uncertainty is stated for.
 inline constexpr std::size_t error_column = result_count;
 inline constexpr std::size_t warning_column = result_count + 1;
+inline constexpr std::size_t expanded_gas_column = result_count + 2;
+inline constexpr std::size_t expanded_pressure_column = result_count + 3;
+inline constexpr std::size_t added_column_count = result_count + 4;
 
 constexpr std::array<std::string_view, added_column_count> added_column_table() {
     std::array<std::string_view, added_column_count> names{};
@@ -22,9 +26,20 @@ constexpr std::array<std::string_view, added_column_count> added_column_table() 
         names[k] = result_table[k].key;
     names[error_column] = "error";
     names[warning_column] = "warning";
+    names[expanded_gas_column] = "expanded_uncertainty_gas_pct";
+    names[expanded_pressure_column] = "expanded_uncertainty_gas_pressure";
     return names;
 }
 inline constexpr std::array<std::string_view, added_column_count> added_columns = added_column_table();
+
+// The added columns in the order a log gets them: the results, the error and
+// the warning; with uncertainties, their two columns right after the results.
+inline constexpr std::array<std::size_t, 6> plain_column_order = {0, 1, 2, 3, error_column, warning_column};
+inline constexpr std::array<std::size_t, 8> uncertainty_column_order = {
+    0, 1, 2, 3, expanded_gas_column, expanded_pressure_column, error_column, warning_column};
+
+// The input column of each field's standard uncertainty: "u_" and the field's column.
+const std::array<std::string, field_count>& uncertainty_columns();
 
 // The words a refusal adds when the other decimal mark would have made a
 // number. A corrected log is the same file whichever front end wrote it, so it

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "core/certificate_text.h"
+#include "core/uncertainty.h"
+
 namespace kestrane {
 namespace {
 
@@ -108,7 +111,8 @@ bool LogCorrector::read_header() {
         return false;
     }
     delimiter_ = reader_.delimiter();
-    if (auto error = map_header(fields_, reader_.line_number(), {delimiter_, detect}, columns_)) {
+    if (auto error = map_header(fields_, reader_.line_number(), {delimiter_, detect}, options_.uncertainty,
+                                columns_)) {
         fail(std::move(*error));
         return false;
     }
@@ -188,11 +192,52 @@ void LogCorrector::correct_row() {
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = fields_[columns_.fields[f]];
-    write_correction(correct(texts, units, options_.rules), texts, units);
+    std::fill(added_.begin(), added_.end(), std::string_view());
+    UncertaintyInputs uncertainties = options_.uncertainties;
+    if (columns_.uncertainty && !row_uncertainties(uncertainties))
+        return;
+    write_correction(correct(texts, units, options_.rules), texts, units, uncertainties);
 }
 
-void LogCorrector::write_correction(const Correction& c, const FieldTexts& texts, UnitSelection units) {
-    std::fill(added_.begin(), added_.end(), std::string_view());
+// The row's standard uncertainties, its own cells over the options'; false,
+// with the row written as refused, when a cell is no uncertainty.
+bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        if (!columns_.uncertainties[f] || trim_blanks(fields_[*columns_.uncertainties[f]]).empty())
+            continue;
+        const UncertaintyText read =
+            read_uncertainty(field, fields_[*columns_.uncertainties[f]], options_.rules.decimal_comma, log_mark_hints);
+        if (!read.value) {
+            ++report_.refused;
+            added_[error_column] = read.message;
+            write_row(fields_, added_);
+            return false;
+        }
+        uncertainties[field] = *read.value;
+    }
+    return true;
+}
+
+// The expanded uncertainties of the two results, as a certificate states them.
+void LogCorrector::expanded_uncertainties(const Correction& c,
+                                          UnitSelection units,
+                                          const UncertaintyInputs& uncertainties) {
+    const CorrectionUncertainty u = propagate_uncertainty(c.inputs, units, uncertainties);
+    expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
+    expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
+    for (std::string& text : expanded_) {
+        if (options_.rules.decimal_comma)
+            use_decimal_comma(text);
+    }
+    added_[expanded_gas_column] = expanded_[0];
+    added_[expanded_pressure_column] = expanded_[1];
+}
+
+void LogCorrector::write_correction(const Correction& c,
+                                    const FieldTexts& texts,
+                                    UnitSelection units,
+                                    const UncertaintyInputs& uncertainties) {
     if (!c.corrected()) {
         ++report_.refused;
         const std::string message = refusal_message(c, texts, options_.rules.decimal_comma, log_mark_hints);
@@ -206,7 +251,9 @@ void LogCorrector::write_correction(const Correction& c, const FieldTexts& texts
         ++report_.warned;
         warning = joined_warning_texts(c.warnings, units);
     }
-    if (copies_text() && append_plain_row(c.values, warning))
+    if (columns_.uncertainty)
+        expanded_uncertainties(c, units, uncertainties);
+    else if (copies_text() && append_plain_row(c.values, warning))
         return;
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
@@ -257,10 +304,7 @@ bool LogCorrector::copies_text() const {
 void LogCorrector::write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added) {
     if (&cells == &fields_ && copies_text()) {
         out_ += reader_.text();
-        for (const std::string_view cell : added) {
-            out_ += delimiter_;
-            append_csv_field(out_, cell, delimiter_);
-        }
+        write_cells(cells, added, columns_.width, columns_.plan.size());
     } else {
         write_cells(cells, added, 0, columns_.plan.size());
     }

@@ -7,12 +7,14 @@
 // length of the log.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/reading.h"
+#include "core/uncertainty.h"
 #include "csv.h"
 #include "log_header.h"
 
@@ -31,6 +33,11 @@ struct LogOptions {
     // Whether each malformed record's text goes to rejects(), as it stood in
     // the log with its line break, instead of into its row.
     bool rejects = false;
+    // The standard uncertainties of rows with no uncertainty column, or an
+    // empty cell; with uncertainty (or a column of uncertainties in the log),
+    // each row gets its results' expanded uncertainties.
+    UncertaintyInputs uncertainties;
+    bool uncertainty = false;
 
     static constexpr char detect_delimiter = '\0';
 };
@@ -91,7 +98,12 @@ private:
     void read_rows();
     void take_row();
     void correct_row();
-    void write_correction(const Correction& c, const FieldTexts& texts, UnitSelection units);
+    bool row_uncertainties(UncertaintyInputs& uncertainties);
+    void expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
+    void write_correction(const Correction& c,
+                          const FieldTexts& texts,
+                          UnitSelection units,
+                          const UncertaintyInputs& uncertainties);
     bool append_plain_row(const CorrectionResults& v, std::string_view warning);
     bool copies_text() const;
     void write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added);
@@ -114,6 +126,7 @@ private:
     std::vector<std::string_view> fields_;
     std::vector<std::string_view> added_;  // the added columns' cells of the row being written
     std::string malformed_error_;          // of the record being carried
+    std::array<std::string, 2> expanded_;  // the row's expanded uncertainties' texts
     std::string out_;
     std::string rejects_;
     LogReport report_;

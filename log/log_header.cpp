@@ -1,5 +1,8 @@
 #include "log_header.h"
 
+#include <algorithm>
+#include <span>
+
 #include "core/names.h"
 #include "core/number_text.h"
 
@@ -23,20 +26,32 @@ std::optional<std::size_t> added_column_named(std::string_view cell) {
     return std::nullopt;
 }
 
-// How many of the added columns, in their order, end the header: all of them
-// in a log kestrane-cli wrote, or all but the warning in one an earlier
-// version wrote; else none.
-std::size_t own_suffix(const std::vector<std::string_view>& header) {
-    for (const std::size_t count : {added_column_count, added_column_count - 1}) {
-        if (header.size() < count)
+// The added columns that end the header in one of the orders kestrane-cli
+// writes them (with uncertainties, without, or as an earlier version wrote
+// them, without the warning), and whether the uncertainties' are among them;
+// nothing ends it in a log it did not write.
+struct OwnSuffix {
+    std::size_t count = 0;
+    bool uncertainty = false;
+    std::size_t error = 0;  // the error's place among them
+};
+
+OwnSuffix own_suffix(const std::vector<std::string_view>& header) {
+    const std::span<const std::size_t> orders[] = {
+        uncertainty_column_order, plain_column_order,
+        std::span<const std::size_t>(plain_column_order).first(plain_column_order.size() - 1)};
+    for (const auto order : orders) {
+        if (header.size() < order.size())
             continue;
         bool all = true;
-        for (std::size_t k = 0; k < count && all; ++k)
-            all = names(header[header.size() - count + k], added_columns[k]);
-        if (all)
-            return count;
+        for (std::size_t k = 0; k < order.size() && all; ++k)
+            all = names(header[header.size() - order.size() + k], added_columns[order[k]]);
+        if (all) {
+            const auto error = static_cast<std::size_t>(std::find(order.begin(), order.end(), error_column) - order.begin());
+            return {order.size(), order.size() == uncertainty_column_order.size(), error};
+        }
     }
-    return 0;
+    return {};
 }
 
 // Finds the header's columns, or says why it will not do.
@@ -45,9 +60,9 @@ public:
     HeaderMap(const std::vector<std::string_view>& header, std::size_t line, DelimiterNote note)
         : header_(header), line_(line), note_(note) {}
 
-    std::optional<std::string> map(LogColumns& columns) {
-        const std::size_t suffix = own_suffix(header_);
-        const std::size_t own_end = header_.size() - suffix;
+    std::optional<std::string> map(LogColumns& columns, bool uncertainty) {
+        const OwnSuffix suffix = own_suffix(header_);
+        const std::size_t own_end = header_.size() - suffix.count;
         std::array<std::optional<std::size_t>, field_count> fields;
         for (std::size_t i = 0; i < own_end && !error_; ++i) {
             if (const auto field = field_of_column(header_[i]))
@@ -56,11 +71,18 @@ public:
                 if (names(header_[i], unit_kinds[k].column))
                     place(columns.units[k], i);
             }
+            for (std::size_t f = 0; f < field_count; ++f) {
+                if (names(header_[i], uncertainty_columns()[f]))
+                    place(columns.uncertainties[f], i);
+            }
             if (const auto added = added_column_named(header_[i]); added && !error_)
                 error_ = collision(i);
         }
         if (!error_)
             check_fields(fields, columns);
+        columns.uncertainty = uncertainty || suffix.uncertainty;
+        for (const auto& column : columns.uncertainties)
+            columns.uncertainty = columns.uncertainty || column.has_value();
         if (!error_)
             plan(suffix, columns);
         return error_;
@@ -141,18 +163,21 @@ private:
         return "; read with the delimiter " + name + " that --delimiter gave";
     }
 
-    void plan(std::size_t suffix, LogColumns& columns) const {
+    void plan(OwnSuffix suffix, LogColumns& columns) const {
         columns.width = header_.size();
         columns.any_units = columns.units[0] || columns.units[1] || columns.units[2];
-        columns.own_output = suffix != 0;
+        columns.own_output = suffix.count != 0;
         columns.plan.clear();
-        const std::size_t own_end = header_.size() - suffix;
+        const std::size_t own_end = header_.size() - suffix.count;
         for (std::size_t i = 0; i < own_end; ++i)
             columns.plan.push_back(static_cast<int>(i));
-        for (std::size_t k = 0; k < added_column_count; ++k)
+        const std::span<const std::size_t> order = columns.uncertainty
+                                                       ? std::span<const std::size_t>(uncertainty_column_order)
+                                                       : std::span<const std::size_t>(plain_column_order);
+        for (const std::size_t k : order)
             columns.plan.push_back(-1 - static_cast<int>(k));
-        if (suffix != 0)
-            columns.error_at = own_end + error_column;
+        if (suffix.count != 0)
+            columns.error_at = own_end + suffix.error;
         columns.raw_column = 0;
         while (columns.plan[columns.raw_column] < 0)
             ++columns.raw_column;
@@ -200,9 +225,20 @@ std::size_t field_columns_named(const std::vector<std::string_view>& header) {
 std::optional<std::string> map_header(const std::vector<std::string_view>& header,
                                       std::size_t line,
                                       DelimiterNote note,
+                                      bool uncertainty,
                                       LogColumns& columns) {
     columns = LogColumns{};
-    return HeaderMap(header, line, note).map(columns);
+    return HeaderMap(header, line, note).map(columns, uncertainty);
+}
+
+const std::array<std::string, field_count>& uncertainty_columns() {
+    static const std::array<std::string, field_count> names = [] {
+        std::array<std::string, field_count> columns;
+        for (std::size_t f = 0; f < field_count; ++f)
+            columns[f] = "u_" + std::string(field_table[f].column);
+        return columns;
+    }();
+    return names;
 }
 
 bool carried_malformed(const std::vector<std::string_view>& row, const LogColumns& columns) {

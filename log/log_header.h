@@ -36,6 +36,10 @@ struct LogColumns {
     std::array<std::size_t, field_count> fields{};
     std::array<std::optional<std::size_t>, unit_kind_count> units;
     bool any_units = false;
+    // Each field's standard uncertainty column, and whether the expanded
+    // uncertainties are added (asked for, or a column of uncertainties there).
+    std::array<std::optional<std::size_t>, field_count> uncertainties;
+    bool uncertainty = false;
     std::size_t width = 0;  // the input's columns
     // Each output column: an input column (>= 0) or added column k (-1 - k).
     std::vector<int> plan;
@@ -58,9 +62,11 @@ struct DelimiterNote {
 // Maps a header row: the columns, or the reason the header will not do (a
 // required column missing, a column named twice, a column named as one the
 // correction adds in a log that is not its own output), with line as its line.
+// With uncertainty, the expanded uncertainties are added whatever the columns.
 std::optional<std::string> map_header(const std::vector<std::string_view>& header,
                                       std::size_t line,
                                       DelimiterNote note,
+                                      bool uncertainty,
                                       LogColumns& columns);
 
 // Whether a row of a log of its own is a malformed record that an earlier run

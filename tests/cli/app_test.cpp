@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "log/csv.h"
+#include <nlohmann/json.hpp>
 #include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {
@@ -419,9 +420,10 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "",
          "kestrane-cli: The following argument was not expected: --bogus\n"
          "Accepted: --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, --humidity, "
-         "--lenient, --decimal-comma, --temperature-unit, --pressure-unit, --distance-unit, --csv, --rejects, "
-         "--delimiter, --format, --output, --quiet, --version, --help; the command table with --help, --rows, "
-         "--columns, --result, --format\n"
+         "--lenient, --decimal-comma, --temperature-unit, --pressure-unit, --distance-unit, --u-gas, "
+         "--u-target-pressure, --u-barometric-pressure, --u-temperature, --u-altitude, --u-humidity, --monte-carlo, "
+         "--seed, --csv, --rejects, --delimiter, --format, --output, --quiet, --version, --help; the command table "
+         "with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
         // A file name that is an option is no file name.
         {{"--csv", "--help"},
@@ -518,6 +520,60 @@ TEST(RunCli, LogFromAFileWithCrLf) {
               "relative_humidity,altitude,temperature,barometric_pressure,target_pressure,"
               "target_gas\r\n50,5000,75,30,30,20.95\r\n");
     std::remove(log_path);
+}
+
+// Standard uncertainties: read strictly, beside the two results they are
+// stated for, per row in a log (its own column over the option), and where
+// they do not go. The numbers are the worked example's (see the core's test).
+TEST(RunCli, Uncertainties) {
+    const std::string log = header + ",u_target_gas\n20.95,30,30,75,0,50,\n20.95,30,30,75,0,50,0.1\n"
+                                     "20.95,30,30,75,0,50,-1\n";
+    const CliCase cases[] = {
+        {{"--u-gas", "0.05", "--u-barometer", "0.02", "--u-temperature", "0.5", "--u-humidity", "2 %"},
+         "",
+         0,
+         "Calculated Gas (% Vol): 20.64 \u00b1 0.11 (k = 2)\nCalculated Gas Pressure: 6.19 In Hg \u00b1 0.032 In Hg "
+         "(k = 2)\nVapor Pressure (%): 1.5\nCorrected Barometer: 29.56 In Hg\n",
+         ""},
+        {{"--u-altitude", "ten"}, "", exit_refused, "", "Error: Standard Uncertainty of Altitude is not a number: \"ten\"\n"},
+        {{"--u-humidity=-2"}, "", exit_refused, "", "Error: Standard Uncertainty of Relative Humidity (%) is below 0: \"-2\"\n"},
+        {{"-", "--u-gas", "0.05"},
+         log,
+         exit_refused,
+         header + ",u_target_gas," + "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
+                  "expanded_uncertainty_gas_pct,expanded_uncertainty_gas_pressure,error,warning\n"
+                  "20.95,30,30,75,0,50,,20.64,6.19,1.5,29.56,0.099,0.030,,\n"
+                  "20.95,30,30,75,0,50,0.1,20.64,6.19,1.5,29.56,0.20,0.060,,\n"
+                  "20.95,30,30,75,0,50,-1,,,,,,,\"Error: Standard Uncertainty of Target Gas (% Vol) is below 0: \"\"-1\"\"\",\n",
+         "kestrane-cli: 3 rows read, 2 corrected, 1 refused\n"},
+        {{"--monte-carlo", "100"}, "", exit_usage, "",
+         "kestrane-cli: --monte-carlo: Value 100 not in range 10000 to 10000000\nRun with --help for more information.\n"},
+        {{"-", "--monte-carlo", "10000"}, log, exit_usage, "",
+         "kestrane-cli: --monte-carlo goes with one reading: a log states each row's uncertainty\n"},
+        {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--u-gas", "0.1"}, "", exit_usage, "",
+         "kestrane-cli: a table shows results alone: give uncertainties with one reading or a log\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun got = run(c.args, c.input);
+        EXPECT_EQ(got.status, c.status) << "arguments" << joined(c.args) << ", stderr: " << got.err;
+        // A reading's text is compared as far as its results; the budget's layout is the README's to show.
+        const std::size_t budget = got.out.find("\n\nUncertainty budget");
+        EXPECT_EQ(got.out.substr(0, budget == std::string::npos ? budget : budget + 1), c.out)
+            << "arguments" << joined(c.args);
+        EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
+    }
+    // Monte Carlo repeats with its seed and changes with another; its draws are counted in JSON.
+    const auto draws = [](const char* seed) {
+        return run({"--format", "json", "--u-gas", "0.1", "--u-altitude", "10", "--monte-carlo", "10000", "--seed", seed})
+            .out;
+    };
+    EXPECT_EQ(draws("7"), draws("7"));
+    EXPECT_NE(draws("7"), draws("8"));
+    const auto json = nlohmann::json::parse(draws("7"));
+    EXPECT_EQ(json["monte_carlo"]["draws"], 10000);
+    EXPECT_GT(json["monte_carlo"]["refused"].get<int>(), 4000) << "altitude 0 \u00b1 10 ft: about half the draws below the range";
+    EXPECT_EQ(json["uncertainty"]["budget"].size(), 6u);
+    EXPECT_EQ(json["uncertainty"]["coverage_factor"], 2.0);
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// One reading as a person reads it: the four results, a pressure with its
+// unit, and, when uncertainties are given, the expanded uncertainty beside the
+// two results it is stated for, the budget of each, and a Monte Carlo check.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/monte_carlo.h"
+#include "core/reading.h"
+#include "core/uncertainty.h"
+
+namespace kestrane {
+
+// The results, each as its label, a colon and the text the dialog shows ("6.19
+// In Hg"); with an uncertainty, "20.64 ± 0.11 (k = 2)" and "6.19 In Hg ± 0.032
+// In Hg (k = 2)". Numbers with a decimal comma when it is asked for.
+std::string results_text(const Correction& correction, UnitSelection units, bool decimal_comma,
+                         const CorrectionUncertainty* uncertainty = nullptr);
+
+// The budget of one result: a line per input with its standard uncertainty,
+// sensitivity coefficient, contribution and share of the variance, then the
+// combined standard and the expanded uncertainty.
+std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSelection units, bool decimal_comma);
+
+// What Monte Carlo's draws gave for the Calculated Gas, and how many were refused.
+std::string monte_carlo_text(const MonteCarloResult& result, std::uint64_t seed, bool decimal_comma);
+
+}  // namespace kestrane

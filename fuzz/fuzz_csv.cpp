@@ -39,8 +39,10 @@ constexpr std::string_view headers[] = {
 };
 constexpr std::size_t header_count = sizeof headers / sizeof headers[0];
 constexpr std::size_t result_columns = 6;
-constexpr std::string_view added_names[] = {"calculated_gas_pct", "calculated_gas_pressure", "vapor_pressure_pct",
-                                            "corrected_barometer", "error", "warning"};
+constexpr std::string_view added_names[] = {"calculated_gas_pct",           "calculated_gas_pressure",
+                                            "vapor_pressure_pct",           "corrected_barometer",
+                                            "error",                        "warning",
+                                            "expanded_uncertainty_gas_pct", "expanded_uncertainty_gas_pressure"};
 constexpr std::string_view field_names[] = {"target_gas", "target_pressure", "barometric_pressure",
                                             "temperature", "altitude", "relative_humidity"};
 

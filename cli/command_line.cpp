@@ -280,9 +280,10 @@ void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
     const std::string group(help_groups[2]);
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
-        std::string names = "--u-" + std::string(info(field).option);
+        const std::string prefix = "--" + std::string(uncertainty_option_prefix);
+        std::string names = prefix + std::string(info(field).option);
         if (field == Field::barometric_pressure)
-            names.append(",--u-").append(barometer_alias);
+            names.append(",").append(prefix).append(barometer_alias);
         const std::string option = names.substr(0, names.find(','));
         options.uncertainties[f] =
             app.add_option(names, r.uncertainties[f],

@@ -103,6 +103,9 @@ inline constexpr std::array<Field, field_count> all_fields = {Field::target_gas,
                                                               Field::barometric_pressure, Field::temperature,
                                                               Field::altitude,    Field::relative_humidity};
 
+// A second name the barometric pressure answers to, wherever its option's name is taken.
+inline constexpr std::string_view barometer_alias = "barometer";
+
 // The unit kind a field's value is in; nothing for a per cent.
 std::optional<UnitKind> field_unit_kind(Field field);
 

@@ -85,6 +85,10 @@ std::string refusal_message(const Correction& correction,
 // The label of an input's standard uncertainty: "Standard Uncertainty of Barometric Pressure".
 std::string uncertainty_label(Field field);
 
+// What goes before a field's option name to name its standard uncertainty
+// ("u-barometric-pressure", "u-barometer"), on the command line and in the page's address.
+inline constexpr std::string_view uncertainty_option_prefix = "u-";
+
 // A standard uncertainty's text, read strictly whatever the reading's mode:
 // one number, not below 0, in the field's own unit (a "%" may follow that of a
 // percentage). The value, or the message that refuses the text:

@@ -34,9 +34,6 @@ struct Sweep {
 // name of the field's option without its dashes ("humidity", "barometric-pressure", "barometer").
 std::optional<Field> field_from_axis_name(std::string_view name);
 
-// A second name the barometric pressure's axis and option answer to.
-inline constexpr std::string_view barometer_alias = "barometer";
-
 // Parses "FIELD=START:STOP:STEP" (FIELD as field_from_axis_name takes it).
 std::optional<Sweep> parse_sweep(std::string_view text, std::string& error, char mark = '.');
 

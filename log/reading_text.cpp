@@ -45,6 +45,26 @@ std::string padded(std::string text, std::size_t width) {
 
 }  // namespace
 
+BudgetLineTexts budget_line_texts(const BudgetLine& line, bool decimal_comma) {
+    std::string share = format_value(line.variance_share_pct, "%.1f");
+    if (decimal_comma)
+        use_decimal_comma(share);
+    return {number(line.standard_uncertainty, budget_digits, decimal_comma, true),
+            number(line.sensitivity, budget_digits, decimal_comma),
+            number(line.contribution, budget_digits, decimal_comma), share};
+}
+
+std::string standard_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma) {
+    return number(budget.uncertainty.standard, budget_digits, decimal_comma);
+}
+
+std::string expanded_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma) {
+    std::string text = certificate_text(budget.uncertainty.expanded).text;
+    if (decimal_comma)
+        use_decimal_comma(text);
+    return text;
+}
+
 std::string results_text(const Correction& c, UnitSelection units, bool decimal_comma,
                          const CorrectionUncertainty* uncertainty) {
     const ResultTexts texts = c.texts();
@@ -56,10 +76,7 @@ std::string results_text(const Correction& c, UnitSelection units, bool decimal_
         const std::string unit = unit_suffix(result, units);
         out.append(info(result).label).append(": ").append(text).append(unit);
         if (const UncertaintyBudget* budget = uncertainty ? budget_of(result, *uncertainty) : nullptr) {
-            std::string expanded = certificate_text(budget->uncertainty.expanded).text;
-            if (decimal_comma)
-                use_decimal_comma(expanded);
-            out.append(" \u00b1 ").append(expanded).append(unit).append(" (k = 2)");
+            out.append(" \u00b1 ").append(expanded_uncertainty_text(*budget, decimal_comma)).append(unit).append(" (k = 2)");
         }
         out += '\n';
     }
@@ -73,22 +90,13 @@ std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSele
     out += padded("Input", 23) + padded("Standard uncertainty", 23) + padded("Sensitivity", 13) +
            padded("Contribution", 17) + "Share\n";
     for (const Field field : all_fields) {
-        const BudgetLine& line = budget.lines[static_cast<std::size_t>(field)];
+        const BudgetLineTexts line = budget_line_texts(budget.lines[static_cast<std::size_t>(field)], decimal_comma);
         out += padded(std::string(info(field).label), 23) +
-               padded(number(line.standard_uncertainty, budget_digits, decimal_comma, true) + " " +
-                          std::string(field_unit_text(field, units)), 23) +
-               padded(number(line.sensitivity, budget_digits, decimal_comma), 13) +
-               padded(number(line.contribution, budget_digits, decimal_comma) + result_unit, 17);
-        std::string share = format_value(line.variance_share_pct, "%.1f");
-        if (decimal_comma)
-            use_decimal_comma(share);
-        out += share + " %\n";
+               padded(line.standard_uncertainty + " " + std::string(field_unit_text(field, units)), 23) +
+               padded(line.sensitivity, 13) + padded(line.contribution + result_unit, 17) + line.share + " %\n";
     }
-    std::string expanded = certificate_text(budget.uncertainty.expanded).text;
-    if (decimal_comma)
-        use_decimal_comma(expanded);
-    return out + "Combined standard uncertainty " + number(budget.uncertainty.standard, budget_digits, decimal_comma) +
-           result_unit + "; expanded uncertainty (k = 2) " + expanded + result_unit + "\n";
+    return out + "Combined standard uncertainty " + standard_uncertainty_text(budget, decimal_comma) + result_unit +
+           "; expanded uncertainty (k = 2) " + expanded_uncertainty_text(budget, decimal_comma) + result_unit + "\n";
 }
 
 std::string monte_carlo_text(const MonteCarloResult& r, std::uint64_t seed, bool decimal_comma) {

@@ -23,6 +23,20 @@ std::string results_text(const Correction& correction, UnitSelection units, bool
 // combined standard and the expanded uncertainty.
 std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSelection units, bool decimal_comma);
 
+// The numbers of one line of a budget, as every front end writes them.
+struct BudgetLineTexts {
+    std::string standard_uncertainty;  // as given: "0.05", not "0.05000"
+    std::string sensitivity;
+    std::string contribution;
+    std::string share;  // of the variance, per cent with one decimal
+};
+BudgetLineTexts budget_line_texts(const BudgetLine& line, bool decimal_comma);
+
+// The combined standard uncertainty of a budget, and its expanded uncertainty
+// (k = 2) as a certificate states it.
+std::string standard_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma);
+std::string expanded_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma);
+
 // What Monte Carlo's draws gave for the Calculated Gas, and how many were refused.
 std::string monte_carlo_text(const MonteCarloResult& result, std::uint64_t seed, bool decimal_comma);
 

@@ -34,9 +34,11 @@ async function loadKestrane(moduleBytes) {
   const takeJson = (reply) => JSON.parse(decoder.decode(takeBytes(reply)));
 
   // One reading: room for the six values read, the units' indices, the rules,
-  // then the six texts' lengths and bytes. The answer carries the values.
-  function reading({ texts, units, lenient = false, decimalComma = false }) {
-    const encoded = texts.map((text) => (ascii.test(text) ? text : encoder.encode(text)));
+  // then the lengths of the six texts and of their six standard uncertainties
+  // (empty when not given), then their bytes. The answer carries the values.
+  function reading({ texts, uncertainties = [], units, lenient = false, decimalComma = false }) {
+    const all = [...texts, ...[0, 1, 2, 3, 4, 5].map((i) => uncertainties[i] ?? '')];
+    const encoded = all.map((text) => (ascii.test(text) ? text : encoder.encode(text)));
     const head = [...units, lenient ? 1 : 0, decimalComma ? 1 : 0, ...encoded.map((e) => e.length)];
     const start = 6 * 8 + head.length * 4;
     const size = start + encoded.reduce((sum, e) => sum + e.length, 0);

@@ -5,6 +5,8 @@
 // page reads and then frees), so no answer is ever overwritten by a later call.
 // The form's texts come as one description of the core's tables, written once
 // here and read by the page by name.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 
 #include "core/form.h"
 #include "core/reading.h"
+#include "core/uncertainty.h"
 #include "log/log_corrector.h"
 #include "web_json.h"
 
@@ -39,23 +42,43 @@ constexpr MarkHints page_hints = {"for a decimal comma, choose \",\" as the Deci
 
 // How the page asks for a reading: room for the six values the texts are read
 // as (the call fills it: numbers go to the page exactly, with no text between),
-// the three unit indices, the rules, and the six texts' lengths, then their
-// UTF-8 bytes one after the other.
+// the three unit indices, the rules, and the lengths of the six field texts
+// and of the six standard uncertainties' texts (empty when not given), then
+// their UTF-8 bytes one after the other.
 struct ReadingRequest {
     double values[field_count];
     std::int32_t units[unit_kind_count];
     std::int32_t lenient;
     std::int32_t decimal_comma;
-    std::int32_t lengths[field_count];
+    std::int32_t lengths[2 * field_count];
 };
 
-std::string reading_reply(const FieldTexts& texts, UnitSelection units, ReadingRules rules, double* values) {
-    const Correction c = correct(texts, units, rules);
+// The standard uncertainties given, read strictly; the message of the first
+// refused, or nothing.
+std::optional<std::string> read_uncertainties(const FieldTexts& texts, bool decimal_comma, UncertaintyInputs& u) {
+    for (const Field field : all_fields) {
+        const std::string_view text = texts[static_cast<std::size_t>(field)];
+        if (trim_blanks(text).empty())
+            continue;
+        const UncertaintyText read = read_uncertainty(field, text, decimal_comma, page_hints);
+        if (!read.value)
+            return read.message;
+        u[field] = *read.value;
+    }
+    return std::nullopt;
+}
+
+std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty_texts, UnitSelection units,
+                          ReadingRules rules, double* values) {
     JsonWriter json;
     json.begin_object();
-    if (!c.corrected()) {
-        json.key("refused").number(static_cast<int>(c.field));
-        json.key("message").string(refusal_message(c, texts, rules.decimal_comma, page_hints));
+    UncertaintyInputs uncertainties;
+    const std::optional<std::string> refused_uncertainty =
+        read_uncertainties(uncertainty_texts, rules.decimal_comma, uncertainties);
+    const Correction c = correct(texts, units, rules);
+    if (refused_uncertainty || !c.corrected()) {
+        json.key("message").string(refused_uncertainty ? *refused_uncertainty
+                                                       : refusal_message(c, texts, rules.decimal_comma, page_hints));
         json.end_object();
         return json.text();
     }
@@ -72,7 +95,10 @@ std::string reading_reply(const FieldTexts& texts, UnitSelection units, ReadingR
     json.end_array().key("warnings").begin_array();
     for (const std::string& warning : warning_texts(c.warnings, units))
         json.string(warning);
-    json.end_array().end_object();
+    json.end_array();
+    if (std::any_of(uncertainty_texts.begin(), uncertainty_texts.end(), [](auto t) { return !trim_blanks(t).empty(); }))
+        write_uncertainty(json, propagate_uncertainty(c.inputs, units, uncertainties), rules.decimal_comma);
+    json.end_object();
     return json.text();
 }
 
@@ -105,20 +131,21 @@ KESTRANE_EXPORT(kestrane_form) Reply* kestrane_form() {
 }
 
 // One reading (a ReadingRequest followed by the texts), as JSON: {"results",
-// "warnings"} with the values read in the request, or {"refused": field index, "message"}.
+// "warnings"} with the values read in the request, and with uncertainties
+// given an "uncertainty" (web_json.h); or {"message"} when a text is refused.
 KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(ReadingRequest* request) {
-    FieldTexts texts;
+    std::array<FieldTexts, 2> texts;  // the fields', then the uncertainties'
     // The texts follow the lengths at once (the struct's own padding is not theirs).
-    const char* bytes = reinterpret_cast<const char*>(request->lengths + field_count);
-    for (std::size_t f = 0; f < field_count; ++f) {
-        const auto length = static_cast<std::size_t>(request->lengths[f]);
-        texts[f] = std::string_view(bytes, length);
+    const char* bytes = reinterpret_cast<const char*>(request->lengths + 2 * field_count);
+    for (std::size_t i = 0; i < 2 * field_count; ++i) {
+        const auto length = static_cast<std::size_t>(request->lengths[i]);
+        texts[i / field_count][i % field_count] = std::string_view(bytes, length);
         bytes += length;
     }
     const UnitSelection units{request->units[0], request->units[1], request->units[2]};
     const ReadingRules rules{request->lenient != 0 ? ReadingMode::lenient : ReadingMode::strict,
                              request->decimal_comma != 0};
-    return reply(reading_reply(texts, units, rules, request->values));
+    return reply(reading_reply(texts[0], texts[1], units, rules, request->values));
 }
 
 // The unit a name stands for, of the kind at index kind (0 temperature, 1

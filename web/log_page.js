@@ -16,6 +16,7 @@ class LogCorrection {
     this.progress = document.getElementById('log-progress');
     this.status = document.getElementById('log-status');
     this.link = document.getElementById('log-download');
+    this.preview = document.getElementById('log-preview');
     this.running = false;
   }
 
@@ -43,7 +44,7 @@ class LogCorrection {
     try {
       const { parts, report } = await this.run(file);
       this.status.textContent = report.failure ? `${file.name}: ${report.failure}` : report.summary;
-      if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name));
+      if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name), parts);
     } catch (error) {
       this.status.textContent = `${file.name} could not be read: ${error.message}`;
     } finally {
@@ -68,14 +69,21 @@ class LogCorrection {
     return { parts, report: log.end() };
   }
 
-  offer(blob, name) {
+  offer(blob, name, parts) {
+    // The first lines of the corrected log, to see before saving it.
+    const start = new TextDecoder().decode(parts.find((part) => part.length > 0)?.subarray(0, 4096) ?? new Uint8Array());
+    this.preview.textContent = start.split('\n').slice(0, LogCorrection.previewLines).join('\n');
+    this.preview.hidden = false;
     this.link.href = URL.createObjectURL(blob);
     this.link.download = name;
     this.link.textContent = `Save ${name}`;
     this.link.hidden = false;
   }
 
+  static previewLines = 6;
+
   forgetDownload() {
+    this.preview.hidden = true;
     if (this.link.href) URL.revokeObjectURL(this.link.href);
     this.link.removeAttribute('href');
     this.link.hidden = true;

@@ -1,8 +1,8 @@
 #include "web_json.h"
 
-
 #include "core/form.h"
 #include "core/reading.h"
+#include "log/reading_text.h"
 
 namespace kestrane {
 
@@ -71,6 +71,8 @@ void write_fields(JsonWriter& json) {
         const FieldInfo& f = info(field);
         const auto kind = field_unit_kind(field);
         json.begin_object().key("label").string(f.label).key("option").string(f.option);
+        json.key("alias").string(field == Field::barometric_pressure ? barometer_alias : "");
+        json.key("uncertainty").string(uncertainty_label(field));
         json.key("default").string(default_text(field));
         json.key("unit").string(kind ? info(*kind).name : "%").end_object();
     }
@@ -109,6 +111,7 @@ std::string form_json() {
     JsonWriter json;
     json.begin_object().key("caption").string(form_caption).key("heading").string(form_heading);
     json.key("credit").string(form_credit).key("execute").string(execute_button_text);
+    json.key("version").string(KESTRANE_VERSION).key("uncertaintyPrefix").string(uncertainty_option_prefix);
     json.key("groups").begin_array();
     for (const std::string_view title : form_group_titles)
         json.string(title);
@@ -118,6 +121,25 @@ std::string form_json() {
     write_units(json);
     json.end_object();
     return json.text();
+}
+
+void write_uncertainty(JsonWriter& json, const CorrectionUncertainty& u, bool decimal_comma) {
+    const UncertaintyBudget* budgets[] = {&u.calculated_gas_pct, &u.calculated_gas_pressure};
+    json.key("uncertainty").begin_object().key("expanded").begin_array();
+    for (const UncertaintyBudget* budget : budgets)
+        json.string(expanded_uncertainty_text(*budget, decimal_comma));
+    json.end_array().key("standard").begin_array();
+    for (const UncertaintyBudget* budget : budgets)
+        json.string(standard_uncertainty_text(*budget, decimal_comma));
+    json.end_array().key("budget").begin_array();
+    for (const BudgetLine& line : u.calculated_gas_pct.lines) {
+        const BudgetLineTexts texts = budget_line_texts(line, decimal_comma);
+        json.begin_object().key("u").string(texts.standard_uncertainty);
+        json.key("sensitivity").string(texts.sensitivity);
+        json.key("contribution").string(texts.contribution);
+        json.key("share").string(texts.share).end_object();
+    }
+    json.end_array().end_object();
 }
 
 std::string log_report_json(const LogReport& report) {

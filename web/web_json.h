@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/uncertainty.h"
 #include "log/log_corrector.h"
 
 namespace kestrane {
@@ -37,6 +38,12 @@ private:
 // [{"label", "key", "unit"}], "units": [{"name", "label", "option",
 // "entries": [{"text", "short", "names", "dialog"}]}]}.
 std::string form_json();
+
+// The uncertainty of a reading, every number as the command line's budget
+// writes it: {"expanded": [gas, pressure], "standard": [gas, pressure],
+// "budget": [{"u", "sensitivity", "contribution", "share"}] of the Calculated
+// Gas (% Vol), in field order}.
+void write_uncertainty(JsonWriter& json, const CorrectionUncertainty& u, bool decimal_comma);
 
 // {"rows", "corrected", "refused", "malformed", "blank", "warned", "summary"}, or
 // {"failure": message} for a log whose header would not do.

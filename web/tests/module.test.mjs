@@ -24,9 +24,9 @@ test("a run's hazards give the native build's texts", () => {
     [{ 0: '12e', 5: '1e-50' }, { results: ['12.00', '3.60', '0.0', '30.00'] }],
     [{ 3: '1e3', 5: '99.99' }, { results: ['-10198.63', '-3059.59', '48780.8', '-14604.24'] }],
     [{ 0: '20.95µg' }, { results: ['20.64', '6.19', '1.5', '29.56'] }], // multi-byte text after the number
-    [{ 0: '100.0001' }, { refused: 0, message: 'Error: Gas Percent Outside of Range' }],
-    [{ 2: '1e39' }, { refused: 2, message: 'Error: Barometric Pressure Outside of Range' }],
-    [{ 3: '' }, { refused: 3, message: 'Error: Temperature Outside of Range' }],
+    [{ 0: '100.0001' }, { message: 'Error: Gas Percent Outside of Range' }],
+    [{ 2: '1e39' }, { message: 'Error: Barometric Pressure Outside of Range' }],
+    [{ 3: '' }, { message: 'Error: Temperature Outside of Range' }],
   ];
   // Every answer is kept, then compared: no later call may change an earlier one's.
   const answers = cases.map(([changes]) =>
@@ -35,6 +35,22 @@ test("a run's hazards give the native build's texts", () => {
     const answer = answers[i].results ? { results: answers[i].results } : answers[i];
     assert.deepEqual(answer, expected, JSON.stringify(changes));
   });
+});
+
+test('uncertainties: the budget as the command line writes it, a refused text its message', () => {
+  const u = (uncertainties, decimalComma = false) =>
+    core.reading({ texts: defaults.map((t) => (decimalComma ? t.replace('.', ',') : t)), uncertainties,
+      units: [0, 0, 0], decimalComma });
+  const worked = u(['0.05', '', '0.02', '0.5', '', '2']).uncertainty;
+  assert.deepEqual(worked.expanded, ['0.11', '0.032']);
+  assert.deepEqual(worked.standard, ['0.05289', '0.01587']);
+  assert.deepEqual(worked.budget.map((line) => line.share), ['86.8', '0.0', '7.0', '0.9', '0.0', '5.3']);
+  assert.deepEqual(worked.budget[3], { u: '0.5', sensitivity: '-0.01014', contribution: '0.005072', share: '0.9' });
+  assert.equal(u(['0,05'], true).uncertainty.expanded[0], '0,099');
+  assert.equal(u([]).uncertainty, undefined);
+  assert.deepEqual(u(['-1']), { message: 'Error: Standard Uncertainty of Target Gas (% Vol) is below 0: "-1"' });
+  assert.equal(u(['', '', '', '', '', '0,5']).message, 'Error: Standard Uncertainty of Relative Humidity (%) is not a '
+    + 'number: "0,5" (for a decimal comma, choose "," as the Decimal Mark)');
 });
 
 test('an import the module was not built with stops the load', async () => {

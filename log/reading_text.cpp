@@ -35,6 +35,9 @@ const UncertaintyBudget* budget_of(Result result, const CorrectionUncertainty& u
     return result == Result::calculated_gas_pressure ? &u.calculated_gas_pressure : nullptr;
 }
 
+// The widths of the budget's columns but the last, in characters.
+constexpr std::array<std::size_t, 4> widths = {23, 23, 13, 17};
+
 // Pads text with spaces to width, for the budget's columns.
 std::string padded(std::string text, std::size_t width) {
     // UTF-8 continuation bytes take no column of their own.
@@ -86,17 +89,20 @@ std::string results_text(const Correction& c, UnitSelection units, bool decimal_
 std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSelection units, bool decimal_comma) {
     const std::string unit = unit_suffix(result, units);
     const std::string result_unit = unit.empty() ? " %" : unit;
-    std::string out = "\nUncertainty budget of " + std::string(info(result).label) + ", inputs uncorrelated:\n";
-    out += padded("Input", 23) + padded("Standard uncertainty", 23) + padded("Sensitivity", 13) +
-           padded("Contribution", 17) + "Share\n";
+    std::string out = "\n" + std::string(budget_title) + std::string(info(result).label) +
+                      std::string(budget_correlation) + ":\n";
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        out += padded(std::string(budget_headings[column]), widths[column]);
+    out += std::string(budget_headings.back()) + "\n";
     for (const Field field : all_fields) {
         const BudgetLineTexts line = budget_line_texts(budget.lines[static_cast<std::size_t>(field)], decimal_comma);
-        out += padded(std::string(info(field).label), 23) +
-               padded(line.standard_uncertainty + " " + std::string(field_unit_text(field, units)), 23) +
-               padded(line.sensitivity, 13) + padded(line.contribution + result_unit, 17) + line.share + " %\n";
+        out += padded(std::string(info(field).label), widths[0]) +
+               padded(line.standard_uncertainty + " " + std::string(field_unit_text(field, units)), widths[1]) +
+               padded(line.sensitivity, widths[2]) + padded(line.contribution + result_unit, widths[3]) + line.share +
+               " %\n";
     }
-    return out + "Combined standard uncertainty " + standard_uncertainty_text(budget, decimal_comma) + result_unit +
-           "; expanded uncertainty (k = 2) " + expanded_uncertainty_text(budget, decimal_comma) + result_unit + "\n";
+    return out + std::string(combined_uncertainty_words) + " " + standard_uncertainty_text(budget, decimal_comma) +
+           result_unit + "; expanded uncertainty (k = 2) " + expanded_uncertainty_text(budget, decimal_comma) + result_unit + "\n";
 }
 
 std::string monte_carlo_text(const MonteCarloResult& r, std::uint64_t seed, bool decimal_comma) {

@@ -3,14 +3,23 @@
 // two results it is stated for, the budget of each, and a Monte Carlo check.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/monte_carlo.h"
 #include "core/reading.h"
 #include "core/uncertainty.h"
 
 namespace kestrane {
+
+// The words of a budget: its title before the result's label, its columns, and its total.
+inline constexpr std::string_view budget_title = "Uncertainty budget of ";
+inline constexpr std::string_view budget_correlation = ", inputs uncorrelated";
+inline constexpr std::array<std::string_view, 5> budget_headings = {"Input", "Standard uncertainty", "Sensitivity",
+                                                                    "Contribution", "Share"};
+inline constexpr std::string_view combined_uncertainty_words = "Combined standard uncertainty";
 
 // The results, each as its label, a colon and the text the dialog shows ("6.19
 // In Hg"); with an uncertainty, "20.64 ± 0.11 (k = 2)" and "6.19 In Hg ± 0.032

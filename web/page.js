@@ -1,7 +1,8 @@
 // The page: builds the form from the core's tables, runs a correction on
 // Execute Calculation (or Enter), shows the four results or the one message
-// and any warnings, keeps the settings in the address, and redraws the chart
-// of the calculated gas against altitude.
+// and any warnings with the uncertainty when one is given, keeps the settings
+// in the address, redraws the chart of the calculated gas against altitude, and
+// prints as one page's record of the calculation.
 'use strict';
 
 // The decimal mark of the browser's language, as its number format writes 1.5.
@@ -34,6 +35,8 @@ class KestranePage {
     this.chartDrawing = document.getElementById('chart-drawing');
     this.chartNote = document.getElementById('chart-note');
     this.logCorrection = new LogCorrection(document, this);
+    this.uncertainty = new UncertaintySection(document);
+    this.record = document.getElementById('record');
     this.core = null;
     this.form = null;
     this.lenient = false;
@@ -59,6 +62,9 @@ class KestranePage {
       }
     });
     this.mark.addEventListener('change', () => this.changeMark());
+    this.lists.forEach((list) => list.addEventListener('change', () => this.uncertainty.showUnits(this.fieldUnits())));
+    this.uncertainty.showUnits(this.fieldUnits());
+    this.printOpensUncertainty();
     new ResizeObserver(([entry]) => {
       this.chartWidth = Math.round(entry.contentRect.width);
       if (this.chart) this.drawChart();
@@ -87,6 +93,7 @@ class KestranePage {
       this.inputs[i].value = field.default;
     });
     form.results.forEach((result, i) => (labelFor(this.results[i]).textContent = result.label));
+    this.uncertainty.fill(form);
     this.lists.forEach((list, kind) => {
       labelFor(list).textContent = form.units[kind].label;
       list.replaceChildren(...form.units[kind].entries.map((entry) => new Option(entry.text)));
@@ -103,12 +110,32 @@ class KestranePage {
     if (mark === ',') this.inputs.forEach((input) => (input.value = swapMarks(input.value)));
     settings.fields.forEach((text, field) => (this.inputs[field].value = text));
     settings.units.forEach((index, kind) => (this.lists[kind].selectedIndex = index));
+    this.uncertainty.apply(settings.uncertainties);
     this.message.textContent = settings.problems.join(' ');
   }
 
   // Another decimal mark: the numbers on screen are written in it, as they read.
   changeMark() {
-    [...this.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
+    [...this.inputs, ...this.uncertainty.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
+  }
+
+  // The unit each field's text is read in, as the lists show it ("%" for a percentage).
+  fieldUnits() {
+    return this.form.fields.map((field) => {
+      const kind = this.form.units.findIndex((unit) => unit.name === field.unit);
+      return kind < 0 ? '%' : this.lists[kind].selectedOptions[0].text;
+    });
+  }
+
+  // A printed page is the record of the calculation: the uncertainty section
+  // open when it has a budget to show, closed again after.
+  printOpensUncertainty() {
+    let wasOpen = false;
+    addEventListener('beforeprint', () => {
+      wasOpen = this.uncertainty.details.open;
+      this.uncertainty.details.open = !this.uncertainty.budget.hidden;
+    });
+    addEventListener('afterprint', () => (this.uncertainty.details.open = wasOpen));
   }
 
   // What a reading is read with besides its texts: the units and the rules.
@@ -120,7 +147,8 @@ class KestranePage {
   calculate() {
     const options = this.readingOptions();
     const texts = this.inputs.map((input) => input.value);
-    const outcome = this.core.reading({ texts, ...options });
+    const uncertainties = this.uncertainty.texts();
+    const outcome = this.core.reading({ texts, uncertainties, ...options });
     if (outcome.message !== undefined) {
       this.message.textContent = outcome.message;
       return;
@@ -128,8 +156,10 @@ class KestranePage {
     outcome.results.forEach((text, i) => (this.results[i].value = text));
     this.message.textContent = '';
     this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
+    this.uncertainty.show(outcome.uncertainty, this.form, this.fieldUnits());
+    this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
     // The address follows the reading, replacing itself: no history piles up.
-    const address = addressOf(this.form, { texts, ...options });
+    const address = addressOf(this.form, { texts, uncertainties, ...options });
     if (address !== location.hash) history.replaceState(null, '', address);
     this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], outcome.results[0]);
   }
@@ -174,6 +204,16 @@ class KestranePage {
     this.chartNote.hidden = markup !== '';
     this.chartNote.textContent = markup === '' ? 'No point of this reading has a value to draw.' : '';
   }
+}
+
+// A moment as the record states it: local date, time and offset from UTC,
+// "2026-12-07 19:30:05 UTC+01:00", the same in every language.
+function localTimeText(date) {
+  const two = (n) => String(Math.abs(n)).padStart(2, '0');
+  const offset = -date.getTimezoneOffset();
+  const day = `${date.getFullYear()}-${two(date.getMonth() + 1)}-${two(date.getDate())}`;
+  const time = `${two(date.getHours())}:${two(date.getMinutes())}:${two(date.getSeconds())}`;
+  return `${day} ${time} UTC${offset < 0 ? '-' : '+'}${two(Math.trunc(offset / 60))}:${two(offset % 60)}`;
 }
 
 // The smallest round number (1, 2, 2.5 or 5 times a power of ten) at or above value.

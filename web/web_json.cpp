@@ -119,6 +119,13 @@ std::string form_json() {
     write_fields(json);
     write_results(json);
     write_units(json);
+    json.key("budget").begin_object().key("title");
+    json.string(std::string(budget_title) + std::string(info(Result::calculated_gas_pct).label) +
+                std::string(budget_correlation));
+    json.key("headings").begin_array();
+    for (const std::string_view heading : budget_headings)
+        json.string(heading);
+    json.end_array().key("combined").string(combined_uncertainty_words).end_object();
     json.end_object();
     return json.text();
 }

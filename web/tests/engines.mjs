@@ -453,7 +453,11 @@ class WebKitPage {
     // (an empty status region, say): such an element has no role here.
     const computed = await Promise.all(elements.map((e) =>
       this.call('GET', `/element/${e[elementKey]}/computedrole`).catch(() => null)));
-    const wanted = elements.map((element, i) => [element, computed[i]]).filter(([, role]) => roles.includes(role));
+    // WebKit's WebDriver gives a role to a control that is not rendered (inside
+    // a closed <details>, say), which no assistive technology meets: left out.
+    const rendered = await this.evaluate((...all) => all.map((e) => (e.checkVisibility ? e.checkVisibility() : e.getClientRects().length > 0)), ...elements);
+    const wanted = elements.map((element, i) => [element, computed[i]])
+      .filter(([, role], i) => rendered[i] && roles.includes(role));
     const names = await Promise.all(wanted.map(([e]) => this.call('GET', `/element/${e[elementKey]}/computedlabel`)));
     return wanted.map(([element, role], i) => [element, role, names[i]]);
   }

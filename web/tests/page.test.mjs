@@ -100,7 +100,7 @@ for (const engine of engines) {
       for (const [field, text, message] of cases) {
         const texts = defaultTexts.map((t, i) => (i === field ? text : t));
         assert.deepEqual(await runReading(controls, { texts }), { message }, `${fieldNames[field]} "${text}"`);
-        const shown = await page.evaluate(() => [...document.querySelectorAll('#correction input')].map((i) => i.value));
+        const shown = await page.evaluate(() => [...document.querySelectorAll('[data-field], [data-result]')].map((i) => i.value));
         assert.deepEqual(shown, [...texts, ...defaults], `fields after ${fieldNames[field]} "${text}"`);
       }
       assert.deepEqual(await runReading(controls, { texts: defaultTexts }), { results: defaults });

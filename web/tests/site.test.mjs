@@ -1,7 +1,8 @@
 // The page beside the instrument, in each engine: texts read strictly with
 // kestrane-cli's messages, both decimal marks, every unit, warnings, the
-// settings kept in the address, a log corrected in the page and saved, and the
-// phone's number keyboard. Every answer is compared with kestrane-cli's own.
+// settings kept in the address, a log corrected in the page and saved, the
+// phone's number keyboard, the uncertainty and its budget, and the printed
+// record on one page. Every answer is compared with kestrane-cli's own.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
@@ -49,6 +50,11 @@ const readings = [
   { name: 'hPa meant, In Hg chosen', texts: [, , '1002'], units: [] },
 ];
 
+const uncertain = '#u-gas=0.05&u-barometer=0.02&u-temperature=0.5&u-humidity=2';
+const uncertainArgs = ['--u-gas', '0.05', '--u-barometer', '0.02', '--u-temperature', '0.5', '--u-humidity', '2'];
+const uncertainHash = 'gas=20.95&target-pressure=30.00&barometric-pressure=30.00&temperature=75&altitude=%20%20%200'
+  + '&humidity=%2050&u-gas=0.05&u-barometric-pressure=0.02&u-temperature=0.5&u-humidity=2'
+  + '&temperature-unit=F&pressure-unit=inHg&distance-unit=ft';
 const settings = '#pressure-unit=hPa&barometric-pressure=1002&target-pressure=1013.25&temperature-unit=C&temperature=20&altitude=350&nonsense=1&decimal-comma=yes';
 
 for (const engine of engines) {
@@ -135,12 +141,56 @@ for (const engine of engines) {
       }
     });
 
-    test("a phone's number keyboard for the six fields", async () => {
+    test("a phone's number keyboard for the six fields and their uncertainties", async () => {
       const page = await browser.open();
-      assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('[data-field]')].map((i) => i.getAttribute('inputmode'))),
-        Array(6).fill('decimal'));
+      assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('[data-field], [data-uncertainty]')]
+        .map((i) => i.getAttribute('inputmode'))), Array(12).fill('decimal'));
       await page.close();
     });
+
+    test("uncertainties from the address, by their labels: kestrane-cli's expanded uncertainties and budget, its message for a refused one", async () => {
+      const page = await browser.open({ url: `${pageUrl}${uncertain}` });
+      const humidity = await page.find('Standard Uncertainty of Relative Humidity (%)', 'textbox');
+      assert.equal(await page.evaluate((e) => [e.value, e.closest('details').open], humidity).then(String), '2,true');
+      const shown = () => page.evaluate(() => ({
+        expanded: [...document.querySelectorAll('[data-expanded]')].map((o) => o.textContent),
+        rows: [...document.querySelectorAll('#budget-rows tr')].map((r) => [...r.cells].map((c) => c.textContent)),
+        message: document.getElementById('message').textContent,
+        hash: location.hash,
+      }));
+      await runReading(await formControls(page), {});
+      const cliText = spawnSync(cliPath, uncertainArgs, { encoding: 'utf8' }).stdout.split('\n');
+      const got = await shown();
+      assert.deepEqual(got.expanded, cliText.slice(0, 2).map((line) => line.slice(line.indexOf('\u00b1'))));
+      assert.deepEqual(got.rows, cliText.slice(7, 13).map((line) => line.split(/ {2,}/)));
+      assert.equal(got.hash, `#${uncertainHash}`);
+      await page.evaluate((e) => (e.value = '-1'), humidity);
+      await runReading(await formControls(page), {});
+      const refused = spawnSync(cliPath, [...uncertainArgs.slice(0, -1), '-1'], { encoding: 'utf8' });
+      assert.deepEqual(await shown(), { ...got, message: refused.stderr.trim() });
+      await page.close();
+    });
+
+    test('printed: one A4 or Letter page holding the inputs, results, uncertainty, time and version, and nothing to press',
+      { skip: engine.name !== 'chromium' && 'printing to PDF is Chromium\'s' }, async () => {
+        const page = await browser.open({ url: `${pageUrl}${uncertain}` });
+        await runReading(await formControls(page), {});
+        const version = spawnSync(cliPath, ['--version'], { encoding: 'utf8' }).stdout.trim().split(' ')[1];
+        for (const format of ['A4', 'Letter']) {
+          const pdf = await page.page.pdf({ format });
+          assert.match(spawnSync('pdfinfo', ['-'], { input: pdf, encoding: 'utf8' }).stdout, /^Pages: +1$/m, format);
+          const text = spawnSync('pdftotext', ['-layout', '-', '-'], { input: pdf, encoding: 'utf8' }).stdout;
+          for (const expected of ['Degrees F', '20.95', '30.00', '75', '20.64', '6.19', '1.5', '29.56', '\u00b1 0.11 (k = 2)',
+            '0.05289 %', `with Kestrane ${version}`, 'Altitude (Feet)']) {
+            assert.ok(text.includes(expected), `${format}: "${expected}" printed`);
+          }
+          assert.match(text, /Calculated \d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC[+-]\d\d:\d\d/, `${format}: the time`);
+          for (const absent of ['Execute Calculation', 'Correct a Log', 'A standard uncertainty is']) {
+            assert.ok(!text.includes(absent), `${format}: "${absent}" not printed`);
+          }
+        }
+        await page.close();
+      });
   });
 }
 

@@ -1,0 +1,94 @@
+// The page's uncertainty section: six standard uncertainties entered in the
+// fields' units, the expanded uncertainty (k = 2) beside the two results it is
+// stated for, and the budget of the Calculated Gas as bars of each input's
+// share of the variance with every number in a table.
+'use strict';
+
+class UncertaintySection {
+  static barHeight = 22;
+
+  constructor(document) {
+    this.details = document.getElementById('uncertainty');
+    this.inputs = [...document.querySelectorAll('[data-uncertainty]')];
+    this.expanded = [...document.querySelectorAll('[data-expanded]')];
+    this.budget = document.getElementById('budget');
+    this.bars = document.getElementById('budget-bars');
+    this.rows = document.getElementById('budget-rows');
+    this.combined = document.getElementById('budget-combined');
+  }
+
+  // Labels from the core's form; the unit each text is read in as the field's placeholder.
+  fill(form) {
+    const document = this.details.ownerDocument;
+    const labelFor = (input) => this.details.querySelector(`label[for="${input.id}"]`);
+    this.inputs.forEach((input, i) => (labelFor(input).textContent = form.fields[i].uncertainty));
+    document.getElementById('budget-title').textContent = form.budget.title;
+    document.getElementById('budget-headings').replaceChildren(...form.budget.headings.map((heading) => {
+      const cell = document.createElement('th');
+      cell.scope = 'col';
+      cell.textContent = heading;
+      return cell;
+    }));
+    document.getElementById('budget-combined-label').textContent = form.budget.combined;
+  }
+
+  showUnits(unitTexts) {
+    this.inputs.forEach((input, i) => (input.placeholder = unitTexts[i]));
+  }
+
+  texts() {
+    return this.inputs.map((input) => input.value);
+  }
+
+  given() {
+    return this.inputs.some((input) => input.value.trim() !== '');
+  }
+
+  // From the address: {field index → text}. The section opens when it holds any.
+  apply(texts) {
+    texts.forEach((text, field) => (this.inputs[field].value = text));
+    if (texts.size > 0) this.details.open = true;
+  }
+
+  // The reading's uncertainty (the core's "uncertainty" answer), or none: the
+  // results' expanded uncertainties and the budget shown, or cleared.
+  show(uncertainty, form, unitTexts) {
+    const resultUnits = ['', ` ${unitTexts[1]}`];
+    this.expanded.forEach((output, i) => {
+      output.textContent = uncertainty ? `\u00b1 ${uncertainty.expanded[i]}${resultUnits[i]} (k = 2)` : '';
+    });
+    this.budget.hidden = !uncertainty;
+    if (!uncertainty) return;
+    this.rows.replaceChildren(...uncertainty.budget.map((line, i) => this.row(form.fields[i].label, line, unitTexts[i])));
+    this.combined.textContent = `${uncertainty.standard[0]} %`;
+    // The numbers are the table's: the bars are their picture, hidden from screen readers.
+    this.bars.innerHTML = budgetBarsMarkup(form.fields.map((f) => f.label), uncertainty.budget);
+  }
+
+  row(label, line, unit) {
+    const row = this.rows.ownerDocument.createElement('tr');
+    for (const text of [label, `${line.u} ${unit}`, line.sensitivity, `${line.contribution} %`, `${line.share} %`]) {
+      row.insertCell().textContent = text;
+    }
+    return row;
+  }
+}
+
+// The shares of the variance as horizontal bars, one per input, each labelled
+// with its input and its share; in the page's own SVG coordinates.
+function budgetBarsMarkup(labels, lines) {
+  const height = UncertaintySection.barHeight;
+  const labelWidth = 170, barsWidth = 330, textWidth = 60;
+  const bars = lines.map((line, i) => {
+    const y = i * height;
+    const share = Number(line.share.replace(',', '.'));
+    const width = Math.max(0, Math.min(100, share)) * (barsWidth / 100);
+    return `<text x="${labelWidth - 6}" y="${y + height * 0.7}" text-anchor="end">${chartEscape(labels[i])}</text>`
+      + `<rect x="${labelWidth}" y="${y + 3}" width="${width.toFixed(1)}" height="${height - 6}"></rect>`
+      + `<text x="${labelWidth + width + 4}" y="${y + height * 0.7}">${chartEscape(line.share)} %</text>`;
+  });
+  const total = labelWidth + barsWidth + textWidth;
+  return `<svg viewBox="0 0 ${total} ${lines.length * height}" aria-hidden="true">${bars.join('')}</svg>`;
+}
+
+if (typeof module === 'object') module.exports = { budgetBarsMarkup };

@@ -1,8 +1,11 @@
 #!/usr/bin/env node
 // The page's speed in headless Chromium: ready (defaults shown, module
 // instantiated) after each of 20 loads from disk, and one calculation from the
-// press of Execute Calculation to the results on screen, 50 presses. Prints
-// the medians; exits 1 when one misses its target (150 ms, 5 ms).
+// press of Execute Calculation to the results on screen, 50 presses; and a
+// generated log of 1,000,000 rows corrected in the page, from choosing the file
+// to the corrected log offered to save. Prints the medians and the log's time;
+// exits 1 when one misses its target (150 ms, 5 ms, 3 s).
+import { execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -69,6 +72,30 @@ async function calculationTimes(browser) {
   return times;
 }
 
+// Seconds from choosing a generated log of `rows` rows to its corrected log
+// offered to save, and the page's summary of it.
+async function logTime(browser, rows) {
+  const folder = mkdtempSync(join(tmpdir(), 'kestrane-log-'));
+  const file = join(folder, 'log.csv');
+  writeFileSync(file, execFileSync(join(import.meta.dirname, 'generate_csv.sh'), [String(rows)], { maxBuffer: 1 << 30 }));
+  const page = await openPage(browser);
+  try {
+    await page.goto(pageUrl);
+    await page.waitForFunction(() => performance.getEntriesByName('kestrane-ready').length > 0);
+    await page.evaluate(() => document.getElementById('log-file')
+      .addEventListener('change', () => (window.chosenAt = performance.now()), true));
+    await (await page.$('#log-file')).uploadFile(file);
+    await page.waitForFunction(() => !document.getElementById('log-download').hidden, { timeout: 60000 });
+    return await page.evaluate(() => ({
+      seconds: (performance.now() - window.chosenAt) / 1000,
+      summary: document.getElementById('log-status').textContent,
+    }));
+  } finally {
+    await page.close();
+    rmSync(folder, { recursive: true, force: true });
+  }
+}
+
 const browser = await launchBrowser();
 try {
   const ready = await readyTimes(browser, pageUrl);
@@ -80,7 +107,9 @@ try {
   console.log(`an empty page, for comparison: ${summary(empty)}`);
   console.log(`press to results written and laid out: ${summary(laidOut)} of ${presses} presses; target <= 5 ms`);
   console.log(`press to the next frame after them: ${summary(framed)}`);
-  process.exitCode = median(ready) <= 150 && median(laidOut) <= 5 ? 0 : 1;
+  const log = await logTime(browser, 1000000);
+  console.log(`a 1,000,000-row log corrected in the page: ${log.seconds.toFixed(2)} s; target <= 3 s (${log.summary})`);
+  process.exitCode = median(ready) <= 150 && median(laidOut) <= 5 && log.seconds <= 3 ? 0 : 1;
 } finally {
   await browser.close();
 }

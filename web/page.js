@@ -41,6 +41,7 @@ class KestranePage {
     this.form = null;
     this.lenient = false;
     this.chart = null;
+    this.pendingAddress = undefined;
     this.chartWidth = 600; // kept by a resize observer, so a calculation forces no extra layout
   }
 
@@ -158,10 +159,21 @@ class KestranePage {
     this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
     this.uncertainty.show(outcome.uncertainty, this.form, this.fieldUnits());
     this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
-    // The address follows the reading, replacing itself: no history piles up.
-    const address = addressOf(this.form, { texts, uncertainties, ...options });
-    if (address !== location.hash) history.replaceState(null, '', address);
+    this.followAddress(addressOf(this.form, { texts, uncertainties, ...options }));
     this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], outcome.results[0]);
+  }
+
+  // The address follows the reading, replacing itself so that no history piles
+  // up; written once the results are on screen, as a browser takes a couple of
+  // milliseconds over it, and only the latest when presses come faster.
+  followAddress(address) {
+    const pending = this.pendingAddress;
+    this.pendingAddress = address;
+    if (pending !== undefined) return;
+    requestAnimationFrame(() => setTimeout(() => {
+      if (this.pendingAddress !== location.hash) history.replaceState(null, '', this.pendingAddress);
+      this.pendingAddress = undefined;
+    }));
   }
 
   // Runs the core once for each altitude across the chart, the other fields as

@@ -92,7 +92,8 @@ for (const engine of engines) {
 
     test('the site in the address: applied on load (what it gets wrong named), written after each calculation, reopened alike', async () => {
       const page = await browser.open({ url: `${pageUrl}${settings}` });
-      const state = () => page.evaluate(() => ({
+      const state = () => page.evaluate(async () => ({
+        settled: await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0, true))),
         fields: [...document.querySelectorAll('[data-field]')].map((i) => i.value),
         units: [...document.querySelectorAll('[data-unit]')].map((l) => l.selectedOptions[0].text),
         mark: document.getElementById('decimal-mark').value,
@@ -152,7 +153,8 @@ for (const engine of engines) {
       const page = await browser.open({ url: `${pageUrl}${uncertain}` });
       const humidity = await page.find('Standard Uncertainty of Relative Humidity (%)', 'textbox');
       assert.equal(await page.evaluate((e) => [e.value, e.closest('details').open], humidity).then(String), '2,true');
-      const shown = () => page.evaluate(() => ({
+      const shown = () => page.evaluate(async () => ({
+        settled: await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0, true))),
         expanded: [...document.querySelectorAll('[data-expanded]')].map((o) => o.textContent),
         rows: [...document.querySelectorAll('#budget-rows tr')].map((r) => [...r.cells].map((c) => c.textContent)),
         message: document.getElementById('message').textContent,

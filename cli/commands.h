@@ -3,6 +3,10 @@
 // to out and its messages to err, and returns the exit status.
 #pragma once
 
+#include <optional>
+#include <string>
+
+#include "core/uncertainty.h"
 #include "request.h"
 #include "streams.h"
 
@@ -25,5 +29,13 @@ int run_table(const Request& request, ByteSink& out, ByteSink& err);
 // Fields in `given` count as given (a table's swept ones); altitude is spared,
 // as its default 0 is the same in feet and metres.
 bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err);
+
+// The standard uncertainties the options give, each read strictly; the
+// message of the first refused, when one is.
+struct UncertaintyOptions {
+    UncertaintyInputs values;
+    std::optional<std::string> refused;
+};
+UncertaintyOptions uncertainty_options(const Request& request);
 
 }  // namespace kestrane::cli

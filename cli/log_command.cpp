@@ -45,15 +45,10 @@ int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects,
     if (r.monte_carlo)
         return report_error(err, "--monte-carlo goes with one reading: a log states each row's uncertainty", exit_usage);
     LogOptions options;
-    for (const Field field : all_fields) {
-        const auto f = static_cast<std::size_t>(field);
-        if (!r.uncertainties_given.test(f))
-            continue;
-        const UncertaintyText read = read_uncertainty(field, r.uncertainties[f], r.rules.decimal_comma, log_mark_hints);
-        if (!read.value)
-            return report_error(err, read.message, exit_usage);
-        options.uncertainties[field] = *read.value;
-    }
+    const UncertaintyOptions read = uncertainty_options(r);
+    if (read.refused)
+        return report_error(err, *read.refused, exit_usage);
+    options.uncertainties = read.values;
     options.uncertainty = r.uncertainties_given.any();
     options.units = r.units;
     options.rules = r.rules;

@@ -71,20 +71,18 @@ bool defaults_fit_units(const Request& request, std::bitset<field_count> given, 
     return fit;
 }
 
-std::optional<UncertaintyInputs> uncertainties_of(const Request& r, ByteSink& err) {
-    UncertaintyInputs uncertainties;
+UncertaintyOptions uncertainty_options(const Request& r) {
+    UncertaintyOptions options;
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
         if (!r.uncertainties_given.test(f))
             continue;
         const UncertaintyText read = read_uncertainty(field, r.uncertainties[f], r.rules.decimal_comma, log_mark_hints);
-        if (!read.value) {
-            err.write(read.message + "\n");
-            return std::nullopt;
-        }
-        uncertainties[field] = *read.value;
+        if (!read.value)
+            return {options.values, read.message};
+        options.values[field] = *read.value;
     }
-    return uncertainties;
+    return options;
 }
 
 // The text of a reading: its results, and with uncertainties their budgets and Monte Carlo's check.
@@ -108,9 +106,12 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = r.fields[f];
-    const std::optional<UncertaintyInputs> uncertainties = uncertainties_of(r, err);
-    if (!uncertainties)
+    const UncertaintyOptions read = uncertainty_options(r);
+    if (read.refused) {
+        err.write(*read.refused + "\n");
         return exit_refused;
+    }
+    const UncertaintyInputs* uncertainties = &read.values;
     const Correction c = correct(texts, r.units, r.rules);
     ReadingUncertainty u;
     if (c.corrected() && (r.uncertainties_given.any() || r.monte_carlo)) {

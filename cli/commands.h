@@ -3,10 +3,7 @@
 // to out and its messages to err, and returns the exit status.
 #pragma once
 
-#include <optional>
-#include <string>
-
-#include "core/uncertainty.h"
+#include "core/reading.h"
 #include "request.h"
 #include "streams.h"
 
@@ -30,12 +27,7 @@ int run_table(const Request& request, ByteSink& out, ByteSink& err);
 // as its default 0 is the same in feet and metres.
 bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err);
 
-// The standard uncertainties the options give, each read strictly; the
-// message of the first refused, when one is.
-struct UncertaintyOptions {
-    UncertaintyInputs values;
-    std::optional<std::string> refused;
-};
-UncertaintyOptions uncertainty_options(const Request& request);
+// The standard uncertainties the options give (read_uncertainties).
+UncertaintiesRead uncertainty_options(const Request& request);
 
 }  // namespace kestrane::cli

@@ -45,7 +45,7 @@ int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects,
     if (r.monte_carlo)
         return report_error(err, "--monte-carlo goes with one reading: a log states each row's uncertainty", exit_usage);
     LogOptions options;
-    const UncertaintyOptions read = uncertainty_options(r);
+    const UncertaintiesRead read = uncertainty_options(r);
     if (read.refused)
         return report_error(err, *read.refused, exit_usage);
     options.uncertainties = read.values;

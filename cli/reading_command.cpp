@@ -71,18 +71,13 @@ bool defaults_fit_units(const Request& request, std::bitset<field_count> given, 
     return fit;
 }
 
-UncertaintyOptions uncertainty_options(const Request& r) {
-    UncertaintyOptions options;
-    for (const Field field : all_fields) {
-        const auto f = static_cast<std::size_t>(field);
-        if (!r.uncertainties_given.test(f))
-            continue;
-        const UncertaintyText read = read_uncertainty(field, r.uncertainties[f], r.rules.decimal_comma, log_mark_hints);
-        if (!read.value)
-            return {options.values, read.message};
-        options.values[field] = *read.value;
+UncertaintiesRead uncertainty_options(const Request& r) {
+    UncertaintyTexts texts;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (r.uncertainties_given.test(f))
+            texts[f] = r.uncertainties[f];
     }
-    return options;
+    return read_uncertainties(texts, {}, r.rules.decimal_comma, log_mark_hints);
 }
 
 // The text of a reading: its results, and with uncertainties their budgets and Monte Carlo's check.
@@ -106,7 +101,7 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = r.fields[f];
-    const UncertaintyOptions read = uncertainty_options(r);
+    const UncertaintiesRead read = uncertainty_options(r);
     if (read.refused) {
         err.write(*read.refused + "\n");
         return exit_refused;

@@ -141,15 +141,27 @@ std::string uncertainty_label(Field field) {
     return "Standard Uncertainty of " + std::string(info(field).label);
 }
 
-UncertaintyText read_uncertainty(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints) {
-    const std::string label = uncertainty_label(field);
-    const std::string as_points = decimal_comma ? swap_decimal_marks(text) : std::string(text);
-    const std::optional<double> value = scan_double(as_points);
-    if (!value || !is_whole_number(field, as_points))
-        return {std::nullopt, not_a_number(label, field, text, decimal_comma, hints)};
-    if (*value < 0.0)
-        return {std::nullopt, "Error: " + label + " is below 0: \"" + std::string(text) + "\""};
-    return {value, {}};
+UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
+                                     const UncertaintyInputs& values,
+                                     bool decimal_comma,
+                                     const MarkHints& hints) {
+    UncertaintiesRead read{values, std::nullopt};
+    for (const Field field : all_fields) {
+        const std::optional<std::string_view> text = texts[static_cast<std::size_t>(field)];
+        if (!text)
+            continue;
+        const std::string label = uncertainty_label(field);
+        const std::string as_points = decimal_comma ? swap_decimal_marks(*text) : std::string(*text);
+        const std::optional<double> value = scan_double(as_points);
+        if (!value || !is_whole_number(field, as_points))
+            read.refused = not_a_number(label, field, *text, decimal_comma, hints);
+        else if (*value < 0.0)
+            read.refused = "Error: " + label + " is below 0: \"" + std::string(*text) + "\"";
+        if (read.refused)
+            return read;
+        read.values[field] = *value;
+    }
+    return read;
 }
 
 }  // namespace kestrane

@@ -4,11 +4,13 @@
 // text gets one answer everywhere.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "correction_run.h"
+#include "uncertainty.h"
 
 namespace kestrane {
 
@@ -89,14 +91,21 @@ std::string uncertainty_label(Field field);
 // ("u-barometric-pressure", "u-barometer"), on the command line and in the page's address.
 inline constexpr std::string_view uncertainty_option_prefix = "u-";
 
-// A standard uncertainty's text, read strictly whatever the reading's mode:
-// one number, not below 0, in the field's own unit (a "%" may follow that of a
-// percentage). The value, or the message that refuses the text:
+// The texts of standard uncertainties, by field; nullopt where none is given.
+using UncertaintyTexts = std::array<std::optional<std::string_view>, field_count>;
+
+// Standard uncertainties read from their texts over `values`, each text
+// strictly whatever the reading's mode: one number, not below 0, in the
+// field's own unit (a "%" may follow that of a percentage). A field with no
+// text keeps its value. The values, or the message of the first text refused:
 // Error: Standard Uncertainty of Altitude is below 0: "-10"
-struct UncertaintyText {
-    std::optional<double> value;
-    std::string message;
+struct UncertaintiesRead {
+    UncertaintyInputs values;
+    std::optional<std::string> refused;
 };
-UncertaintyText read_uncertainty(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints);
+UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
+                                     const UncertaintyInputs& values,
+                                     bool decimal_comma,
+                                     const MarkHints& hints);
 
 }  // namespace kestrane

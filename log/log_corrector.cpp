@@ -202,20 +202,19 @@ void LogCorrector::correct_row() {
 // The row's standard uncertainties, its own cells over the options'; false,
 // with the row written as refused, when a cell is no uncertainty.
 bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
-    for (const Field field : all_fields) {
-        const auto f = static_cast<std::size_t>(field);
-        if (!columns_.uncertainties[f] || trim_blanks(fields_[*columns_.uncertainties[f]]).empty())
-            continue;
-        const UncertaintyText read =
-            read_uncertainty(field, fields_[*columns_.uncertainties[f]], options_.rules.decimal_comma, log_mark_hints);
-        if (!read.value) {
-            ++report_.refused;
-            added_[error_column] = read.message;
-            write_row(fields_, added_);
-            return false;
-        }
-        uncertainties[field] = *read.value;
+    UncertaintyTexts texts;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (columns_.uncertainties[f] && !trim_blanks(fields_[*columns_.uncertainties[f]]).empty())
+            texts[f] = fields_[*columns_.uncertainties[f]];
     }
+    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, options_.rules.decimal_comma, log_mark_hints);
+    if (read.refused) {
+        ++report_.refused;
+        added_[error_column] = *read.refused;
+        write_row(fields_, added_);
+        return false;
+    }
+    uncertainties = read.values;
     return true;
 }
 

@@ -53,32 +53,26 @@ struct ReadingRequest {
     std::int32_t lengths[2 * field_count];
 };
 
-// The standard uncertainties given, read strictly; the message of the first
-// refused, or nothing.
-std::optional<std::string> read_uncertainties(const FieldTexts& texts, bool decimal_comma, UncertaintyInputs& u) {
-    for (const Field field : all_fields) {
-        const std::string_view text = texts[static_cast<std::size_t>(field)];
-        if (trim_blanks(text).empty())
-            continue;
-        const UncertaintyText read = read_uncertainty(field, text, decimal_comma, page_hints);
-        if (!read.value)
-            return read.message;
-        u[field] = *read.value;
+// The standard uncertainties of the page's fields: an empty one is none given.
+UncertaintyTexts given_uncertainties(const FieldTexts& texts) {
+    UncertaintyTexts given;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (!trim_blanks(texts[f]).empty())
+            given[f] = texts[f];
     }
-    return std::nullopt;
+    return given;
 }
 
 std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty_texts, UnitSelection units,
                           ReadingRules rules, double* values) {
     JsonWriter json;
     json.begin_object();
-    UncertaintyInputs uncertainties;
-    const std::optional<std::string> refused_uncertainty =
-        read_uncertainties(uncertainty_texts, rules.decimal_comma, uncertainties);
+    const UncertaintyTexts given = given_uncertainties(uncertainty_texts);
+    const UncertaintiesRead uncertainties = read_uncertainties(given, {}, rules.decimal_comma, page_hints);
     const Correction c = correct(texts, units, rules);
-    if (refused_uncertainty || !c.corrected()) {
-        json.key("message").string(refused_uncertainty ? *refused_uncertainty
-                                                       : refusal_message(c, texts, rules.decimal_comma, page_hints));
+    if (uncertainties.refused || !c.corrected()) {
+        json.key("message").string(uncertainties.refused ? *uncertainties.refused
+                                                         : refusal_message(c, texts, rules.decimal_comma, page_hints));
         json.end_object();
         return json.text();
     }
@@ -96,8 +90,8 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
     for (const std::string& warning : warning_texts(c.warnings, units))
         json.string(warning);
     json.end_array();
-    if (std::any_of(uncertainty_texts.begin(), uncertainty_texts.end(), [](auto t) { return !trim_blanks(t).empty(); }))
-        write_uncertainty(json, propagate_uncertainty(c.inputs, units, uncertainties), rules.decimal_comma);
+    if (std::any_of(given.begin(), given.end(), [](const auto& text) { return text.has_value(); }))
+        write_uncertainty(json, propagate_uncertainty(c.inputs, units, uncertainties.values), rules.decimal_comma);
     json.end_object();
     return json.text();
 }

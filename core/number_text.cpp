@@ -120,6 +120,28 @@ std::size_t number_prefix_length(std::string_view text) {
     return find_number(text).end;
 }
 
+namespace {
+
+// The number find_number found, read in the precision of Number and widened.
+// fast_float rounds correctly, the same on every toolchain (the WebAssembly
+// C++ library has no floating-point std::from_chars). It only ever sees the
+// unsigned decimal number found, never the raw text (which could say "inf" or
+// "nan"). A number too large for Number comes back infinite and is refused;
+// one too small rounds to zero.
+template <typename Number>
+std::optional<double> number_found(std::string_view text, NumberSpan span) {
+    if (span.end == 0)
+        return std::nullopt;
+    Number value{};
+    const auto [ptr, ec] = fast_float::from_chars(text.data() + span.digits, text.data() + span.end, value);
+    if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value))
+        return std::nullopt;
+    const double widened = static_cast<double>(value);
+    return span.negative ? -widened : widened;
+}
+
+}  // namespace
+
 std::optional<double> scan_field(std::string_view text) {
     std::size_t length = 0;
     return scan_field(text, length);
@@ -132,30 +154,11 @@ std::optional<double> scan_field(std::string_view text, std::size_t& length) {
         return quick;
     const NumberSpan span = find_number(text);
     length = span.end;
-    if (span.end == 0)
-        return std::nullopt;
-    // fast_float rounds correctly, the same on every toolchain (the WebAssembly
-    // C++ library has no floating-point std::from_chars). It only ever sees the
-    // unsigned decimal number found above, never the raw text (which could say
-    // "inf" or "nan"). A number too large for single precision comes back
-    // infinite and is refused; one too small rounds to zero.
-    float value = 0.0f;
-    const auto [ptr, ec] = fast_float::from_chars(text.data() + span.digits, text.data() + span.end, value);
-    if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value))
-        return std::nullopt;
-    const double widened = static_cast<double>(value);
-    return span.negative ? -widened : widened;
+    return number_found<float>(text, span);
 }
 
 std::optional<double> scan_double(std::string_view text) {
-    const NumberSpan span = find_number(text);
-    if (span.end == 0)
-        return std::nullopt;
-    double value = 0.0;
-    const auto [ptr, ec] = fast_float::from_chars(text.data() + span.digits, text.data() + span.end, value);
-    if (ec != std::errc{} || ptr != text.data() + span.end || !std::isfinite(value))
-        return std::nullopt;
-    return span.negative ? -value : value;
+    return number_found<double>(text, find_number(text));
 }
 
 // ---------------------------------------------------------------- formatting

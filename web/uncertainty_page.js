@@ -40,10 +40,6 @@ class UncertaintySection {
     return this.inputs.map((input) => input.value);
   }
 
-  given() {
-    return this.inputs.some((input) => input.value.trim() !== '');
-  }
-
   // From the address: {field index → text}. The section opens when it holds any.
   apply(texts) {
     texts.forEach((text, field) => (this.inputs[field].value = text));

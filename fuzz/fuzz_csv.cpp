@@ -68,16 +68,18 @@ struct InputRecord {
     std::string line_break;        // "\n", "\r\n", "\r" or "" at the end
     std::size_t line = 0;          // the line it starts on
     std::optional<Record> fields;  // nothing when its quoting is broken or it is too long
+    bool bare_quote = false;       // a field holds a quote it does not start with
 };
 
-// How a record's quoting went wrong: a quote inside a field that does not start
-// with one, or quotes that do not pair (one left open, or text after a closing one).
-enum class Broken { no, stray_quote, unpaired };
+// How a record's quoting went wrong: quotes that do not pair (one left open,
+// or text after a closing one). A quote inside a field that does not start
+// with one is text.
+enum class Broken { no, unpaired };
 
-// The fields of a record's text, and whether its quoting is broken.
-Broken split(std::string_view text, Record& fields) {
+// The fields of a record's text, whether its quoting is broken, and whether a
+// field holds a bare quote.
+Broken split(std::string_view text, Record& fields, bool* bare = nullptr) {
     fields.assign(1, std::string());
-    Broken broken = Broken::no;
     bool field_start = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -99,12 +101,13 @@ Broken split(std::string_view text, Record& fields) {
             fields.emplace_back();
             field_start = true;
         } else {
-            broken = c == '"' ? Broken::stray_quote : broken;
+            if (c == '"' && bare)
+                *bare = true;
             fields.back() += c;
             field_start = false;
         }
     }
-    return broken;
+    return Broken::no;
 }
 
 // Where the record at `from` ends: the first line break outside quotes, or the end.
@@ -147,7 +150,7 @@ std::vector<InputRecord> input_records(std::string_view text, std::size_t max_re
         } else if (end - i > max_record ||
                    (split(text.substr(i, end - i), fields) == Broken::unpaired && first_break < end)) {
             end = first_break;  // quoting gone wrong across lines, or past the bound: its first line alone
-        } else if (split(text.substr(i, end - i), fields) == Broken::no) {
+        } else if (split(text.substr(i, end - i), fields, &r.bare_quote) == Broken::no) {
             r.fields = fields;
         }
         r.text = text.substr(i, end - i);
@@ -163,7 +166,8 @@ std::vector<InputRecord> input_records(std::string_view text, std::size_t max_re
     return records;
 }
 
-// Every record of the output, which quotes what needs it and ends lines in LF.
+// Every record of the output, which quotes what needs it, keeps a cell read
+// with a bare quote as it stood, and ends lines in LF.
 std::vector<Record> output_records(std::string_view text) {
     std::vector<Record> records;
     Record record(1);
@@ -171,6 +175,7 @@ std::vector<Record> output_records(std::string_view text) {
     bool any = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        const bool field_start = i == 0 || text[i - 1] == delimiter || text[i - 1] == '\n';
         if (quoted) {
             if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
                 record.back() += '"';
@@ -180,7 +185,7 @@ std::vector<Record> output_records(std::string_view text) {
             } else {
                 record.back() += c;
             }
-        } else if (c == '"') {
+        } else if (c == '"' && field_start) {
             quoted = true;
             any = true;
         } else if (c == delimiter) {
@@ -261,6 +266,9 @@ void check_row(const Record& row, const InputRecord& record, std::size_t width, 
     }
     if (blank ? !(none && error.empty()) : error.empty() ? !results : !none)
         fail("a row with neither four results nor an error", record.text);
+    const std::string& warning = row[width + 5];
+    if (record.bare_quote != (warning.find("not quoted (column") != std::string::npos))
+        fail("a bare quote without its warning, or the warning without one", record.text);
 }
 
 // The log with commas, semicolons and points rotated: a comma log as a

@@ -35,9 +35,18 @@ std::string describe(RecordFault fault, std::size_t max_record) {
         case RecordFault::too_long: return "record longer than " + std::to_string(max_record) + " bytes";
         case RecordFault::unterminated_quote: return "unterminated quoted field";
         case RecordFault::text_after_quote: return "text after the closing quote of a field";
-        case RecordFault::stray_quote: return "quote inside a field that is not quoted";
     }
     return {};
+}
+
+std::string describe_bare_quotes(const std::vector<std::size_t>& fields) {
+    if (fields.empty())
+        return {};
+    std::string text = fields.size() == 1 ? "quote inside a field that is not quoted (column "
+                                          : "quotes inside fields that are not quoted (columns ";
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        text.append(k == 0 ? "" : ", ").append(std::to_string(fields[k] + 1));
+    return text + "), read as text";
 }
 
 RecordReader::RecordReader(std::size_t max_record, char delimiter) : max_record_(max_record == 0 ? 1 : max_record) {
@@ -144,6 +153,7 @@ void RecordReader::split(std::string_view record, std::vector<std::string_view>&
     unquoted_.clear();
     unquoted_.reserve(record.size());  // unquoting only shortens: the fields' views stay valid
     quotes_unpaired_ = false;
+    bare_quote_fields_.clear();
     const char* const p = record.data();
     const std::size_t n = record.size();
     bool quotes = false;
@@ -184,8 +194,11 @@ void RecordReader::split(std::string_view record, std::vector<std::string_view>&
                     ++i;
                 if (i == n || p[i] == delimiter_)
                     break;
+                // A bare quote: text. The writer would quote the field, so the
+                // record's text is no longer what its fields write.
                 quotes = true;
-                note(RecordFault::stray_quote);
+                if (bare_quote_fields_.empty() || bare_quote_fields_.back() != fields.size())
+                    bare_quote_fields_.push_back(fields.size());
                 ++i;
             }
             blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
@@ -268,6 +281,7 @@ bool RecordReader::plain_record(std::vector<std::string_view>& fields) {
         fault_ = RecordFault::none;
         unchanged_ = !blank_edge;
         quotes_unpaired_ = false;
+        bare_quote_fields_.clear();
         return true;
     }
     scan_.pos = n > max_record_ ? 0 : n;

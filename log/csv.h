@@ -16,15 +16,22 @@ enum class RecordFault {
     too_long,            // longer than the reader's bound
     unterminated_quote,  // a quoted field not closed before the end of its record
     text_after_quote,    // a closing quote followed by more text before the delimiter
-    stray_quote,         // a quote inside a field that does not start with one
 };
 
 // The words for a fault in a row's error: "unterminated quoted field", ...
 std::string describe(RecordFault fault, std::size_t max_record);
 
+// The warning for fields read with a bare quote in them (see
+// RecordReader::bare_quote_fields), naming their columns from 1; empty for none.
+std::string describe_bare_quotes(const std::vector<std::size_t>& fields);
+
 // Reads delimited records with RFC 4180 quoting: a field in double quotes may
 // hold the delimiter, doubled quotes and line breaks, so one record may span
 // several lines. Records end in LF, CRLF or CR; empty lines are skipped.
+//
+// A quote opens a quoted field only as the field's first byte. One further in
+// (37°36'37.8"N, 5'11") is a bare quote: text, as spreadsheets and Python's csv
+// read it, so the record reads cleanly and says which fields held one.
 //
 // The input arrives in chunks (push), and a record is given out (next) as soon
 // as its end has arrived, so a file, a pipe that a logger writes to and a
@@ -89,6 +96,9 @@ public:
     // Whether writing the last record's fields back with append_csv_field gives
     // its text unchanged (no quotes, no field with blanks at either end).
     bool writes_back_unchanged() const { return unchanged_; }
+    // The fields of the last record, counting from 0, that hold a quote without
+    // starting with one: read as text, as they stand, and written back so.
+    const std::vector<std::size_t>& bare_quote_fields() const { return bare_quote_fields_; }
     std::size_t max_record() const { return max_record_; }
     char delimiter() const { return delimiter_; }
     void set_delimiter(char delimiter);
@@ -135,6 +145,7 @@ private:
     RecordFault fault_ = RecordFault::none;
     bool unchanged_ = false;
     bool quotes_unpaired_ = false;  // a quote left open, or text after a closing one
+    std::vector<std::size_t> bare_quote_fields_;
 };
 
 // Appends text as one field, in quotes when it holds the delimiter, a quote, a

@@ -18,6 +18,12 @@ std::string counted(std::size_t count, std::string_view one, std::string_view ma
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+// Whether a row's cell was read with a bare quote in it.
+bool read_bare(const RecordReader& reader, int cell) {
+    const std::vector<std::size_t>& bare = reader.bare_quote_fields();
+    return std::binary_search(bare.begin(), bare.end(), static_cast<std::size_t>(cell));  // in order, from the reader
+}
+
 }  // namespace
 
 std::string log_summary(const LogReport& report) {
@@ -246,10 +252,10 @@ void LogCorrector::write_correction(const Correction& c,
     }
     ++report_.corrected;
     std::string warning;
-    if (c.warnings.any()) {
+    if (c.warnings.any() || !reader_.bare_quote_fields().empty())
         ++report_.warned;
+    if (c.warnings.any())
         warning = joined_warning_texts(c.warnings, units);
-    }
     if (columns_.uncertainty)
         expanded_uncertainties(c, units, uncertainties);
     else if (copies_text() && append_plain_row(c.values, warning))
@@ -301,6 +307,13 @@ bool LogCorrector::copies_text() const {
 // A row's cells in the output's order. When the row's own text reads back as
 // its fields, it is copied as it stands.
 void LogCorrector::write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added) {
+    // A row read with a bare quote (never copied as it stands) says so in its
+    // warning, corrected or refused.
+    std::string warning;
+    if (state_ == State::rows && &cells == &fields_ && !reader_.bare_quote_fields().empty()) {
+        warning.append(added_[warning_column]).append(added_[warning_column].empty() ? "" : "; ");
+        added_[warning_column] = warning.append(describe_bare_quotes(reader_.bare_quote_fields()));
+    }
     if (&cells == &fields_ && copies_text()) {
         out_ += reader_.text();
         write_cells(cells, added, columns_.width, columns_.plan.size());
@@ -321,7 +334,11 @@ void LogCorrector::write_cells(const std::vector<std::string_view>& cells,
         const int source = columns_.plan[pos];
         if (source < 0)
             append_csv_field(out_, added[static_cast<std::size_t>(-1 - source)], delimiter_);
-        else if (static_cast<std::size_t>(source) < cells.size())
+        else if (static_cast<std::size_t>(source) >= cells.size())
+            continue;
+        else if (&cells == &fields_ && read_bare(reader_, source))
+            out_ += cells[static_cast<std::size_t>(source)];  // as the log had it: quoting it would change its bytes
+        else
             append_csv_field(out_, cells[static_cast<std::size_t>(source)], delimiter_);
     }
 }

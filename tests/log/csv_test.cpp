@@ -19,6 +19,7 @@ struct ReadAll {
     std::vector<RecordFault> faults;
     std::vector<std::string> texts;  // whole, a record past the bound with the rest of its text
     std::vector<std::string> breaks;
+    std::vector<std::vector<std::size_t>> bare;  // each record's fields read with a bare quote
     bool byte_order_mark = false;
 
     bool operator==(const ReadAll&) const = default;
@@ -44,6 +45,7 @@ bool read_ready(RecordReader& reader, ReadAll& result, bool& carrying) {
         result.records.emplace_back(fields.begin(), fields.end());
         result.lines.push_back(reader.line_number());
         result.faults.push_back(reader.fault());
+        result.bare.push_back(reader.bare_quote_fields());
         result.texts.emplace_back(reader.text());
         carrying = reader.fault() == RecordFault::too_long;
         if (!carrying)
@@ -109,7 +111,10 @@ struct ReadCase {
     Records records;
     std::vector<std::size_t> lines;
     std::vector<RecordFault> faults;
+    std::vector<std::vector<std::size_t>> bare = {};  // none in any record when not given
 };
+
+using Bare = std::vector<std::size_t>;
 
 TEST(CsvReader, ReadsLinesAsRecords) {
     const ReadCase cases[] = {
@@ -133,10 +138,24 @@ TEST(CsvReader, ReadsLinesAsRecords) {
          {1, 2},
          {RecordFault::unterminated_quote, ok}},
         {"TextAfterClosingQuoteKept", "\"ab\"cd,e\n", {{"abcd", "e"}}, {1}, {RecordFault::text_after_quote}},
-        {"QuoteInsideUnquotedField", "12\"3,4\n", {{"12\"3", "4"}}, {1}, {RecordFault::stray_quote}},
-        {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {RecordFault::stray_quote}},
-        // The first fault of a line is the one reported.
-        {"FirstFaultWins", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {RecordFault::stray_quote}},
+        // A quote that does not start its field is text, and the record says where.
+        {"QuoteInsideUnquotedField", "12\"3,4\n", {{"12\"3", "4"}}, {1}, {ok}, {Bare{0}}},
+        {"SpaceBeforeQuoteIsUnquoted", "a, \"b\"\n", {{"a", " \"b\""}}, {1}, {ok}, {Bare{1}}},
+        {"DegreesMinutesSeconds",
+         "site,37°36'37.8\"N,122°22'52.6\"W,x\r\n",
+         {{"site", "37°36'37.8\"N", "122°22'52.6\"W", "x"}},
+         {1},
+         {ok},
+         {Bare{1, 2}}},
+        {"BareQuotesLastAndDoubled", "a,b\"\"\"\nc,5'11\"", {{"a", "b\"\"\""}, {"c", "5'11\""}}, {1, 2}, {ok, ok},
+         {Bare{1}, Bare{1}}},
+        // A bare quote opens nothing: the comma and line break after it end the field and record.
+        {"BareQuoteOpensNothing", "1\"2,\"3\"\n4\n", {{"1\"2", "3"}, {"4"}}, {1, 2}, {ok, ok}, {Bare{0}, Bare{}}},
+        {"BareQuoteThenFault", "1\"2,\"open\n", {{"1\"2", "open"}}, {1}, {RecordFault::unterminated_quote}, {Bare{0}}},
+        {"BlankAfterClosingQuote", "\"a\" ,b\n", {{"a ", "b"}}, {1}, {RecordFault::text_after_quote}},
+        {"QuoteAfterClosingQuote", "\"a\"\"b\"c,d\n", {{"a\"bc", "d"}}, {1}, {RecordFault::text_after_quote}},
+        {"EmptyFieldsOnly", ",,\n\"\",\n", {{"", "", ""}, {"", ""}}, {1, 2}, {ok, ok}},
+        {"QuotedDelimiterAndBreakAtTheEnd", "\"x,\ny\"", {{"x,\ny"}}, {1}, {ok}},
         // A quoted field may hold line breaks: one record, numbered by its first line.
         {"QuotedLineBreaks", "a,\"two\nlines\"\nb,c\n", {{"a", "two\nlines"}, {"b", "c"}}, {1, 3}, {ok, ok}},
         {"QuotedCrLfKept", "\"x\r\ny\",z\r\nw\r\n", {{"x\r\ny", "z"}, {"w"}}, {1, 3}, {ok, ok}},
@@ -146,18 +165,21 @@ TEST(CsvReader, ReadsLinesAsRecords) {
          "\"open,x\nnext\"y,z\nlast\n",
          {{"open,x"}, {"next\"y", "z"}, {"last"}},
          {1, 2, 3},
-         {RecordFault::unterminated_quote, RecordFault::stray_quote, ok}},
+         {RecordFault::unterminated_quote, ok, ok},
+         {Bare{}, Bare{0}, Bare{}}},
         {"TextAfterQuoteAcrossLinesCutBack",
          "a,\"b\nc\"d,e\nf\n",
          {{"a", "b"}, {"c\"d", "e"}, {"f"}},
          {1, 2, 3},
-         {RecordFault::unterminated_quote, RecordFault::stray_quote, ok}},
+         {RecordFault::unterminated_quote, ok, ok},
+         {Bare{}, Bare{0}, Bare{}}},
     };
     for (const auto& c : cases) {
         const ReadAll got = read_all(c.input);
         EXPECT_EQ(got.records, c.records) << c.name << ": input \"" << shown(c.input) << "\"";
         EXPECT_EQ(got.lines, c.lines) << c.name << ": input \"" << shown(c.input) << "\"";
         EXPECT_EQ(got.faults, c.faults) << c.name << ": input \"" << shown(c.input) << "\"";
+        EXPECT_EQ(got.bare, c.bare.empty() ? std::vector<Bare>(c.records.size()) : c.bare) << c.name;
         EXPECT_FALSE(got.byte_order_mark) << c.name;
         expect_any_cuts_read_alike(c.input, RecordReader::default_max_record, c.name);
     }

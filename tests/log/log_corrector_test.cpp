@@ -123,9 +123,26 @@ TEST(CorrectLog, EveryRowComesBack) {
              "20.95,30.00,30.00,75,0,50,Pa,,,,,\"unknown pressure unit \"\"Pa\"\"; use In Hg or inHg, mm Hg or "
              "mmHg or torr, Bar, KPa, hPa or mbar or millibar, psi or psia, atm (any case); did you mean KPa?\",\n"
              "\"\"\"20.95\"\"x,30.00,30.00,75,0,50,\",,,,,,,,,,,line 8: text after the closing quote of a field,\n"
-             "\"20\"\"95,30.00,30.00,75,0,50,\",,,,,,,,,,,line 9: quote inside a field that is not quoted,\n"
+             // A bare quote is text: this row is read, and refused for what it reads.
+             "20\"95,30.00,30.00,75,0,50,,,,,,\"Error: Target Gas (% Vol) is not a number: \"\"20\"\"95\"\"\","
+             "\"quote inside a field that is not quoted (column 1), read as text\"\n"
              "20.95,30.00,30.00,75,0,0,,20.95,6.29,0.0,30.00,,\n",
-         2, 1, 5},
+         2, 2, 4},
+        // A quote inside a cell that does not start with one is text: the
+        // cell goes through as it stood, and the warning names its column.
+        {"BareQuoteIsTextWithAWarning",
+         six_columns + ",site,note\n"
+                       "20.95,30.00,30.00,75,0,50,37°36'37.8\"N,\"a, b\"\n"
+                       "20.95,30.00,30.00,75,0,50,5'11\",x\"\n"
+                       "20.95,30.00,3\"0,75,0,50,,\n",
+         six_columns + ",site,note," + results_header +
+             "20.95,30.00,30.00,75,0,50,37°36'37.8\"N,\"a, b\",20.64,6.19,1.5,29.56,,"
+             "\"quote inside a field that is not quoted (column 7), read as text\"\n"
+             "20.95,30.00,30.00,75,0,50,5'11\",x\",20.64,6.19,1.5,29.56,,"
+             "\"quotes inside fields that are not quoted (columns 7, 8), read as text\"\n"
+             "20.95,30.00,3\"0,75,0,50,,,,,,,\"Error: Barometric Pressure is not a number: \"\"3\"\"0\"\"\","
+             "\"quote inside a field that is not quoted (column 3), read as text\"\n",
+         2, 1, 0},
         {"ByteOrderMarkKept", "\xEF\xBB\xBF" + six_columns + "\n20.95,30.00,30.00,75,0,50\n",
          "\xEF\xBB\xBF" + six_columns + "," + results_header + "20.95,30.00,30.00,75,0,50,20.64,6.19,1.5,29.56,,\n", 1,
          0, 0},
@@ -295,7 +312,7 @@ TEST(CorrectLog, MalformedRecordsLoseNoByte) {
         "b,20.95,30,30,75,0,50,extra\r\n",                     // a field over, CRLF
         "\"c,20.95,30,30,75,0,50\r",                           // a quote left open, lone CR
         "\"d\"x,20.95,30,30,75,0,50\n",                        // text after a closing quote
-        "e\"e,20.95,30,30,75,0,50\n",                          // a stray quote
+        "\"e\" ,20.95,30,30,75,0,50\n",                       // a blank after a closing quote
         "f," + std::string(200000, '9') + ",30,30,75,0,50\n",  // far past the bound
         "\"g,\"\"q\"\"\n",                                     // open across lines: its line alone
         ",,\"h\",\"\"\"\",,,,\n",                              // quotes around little, a field over

@@ -11,7 +11,7 @@
 // A page: evaluate(fn, ...args) (JSON back; elements may be passed in), waitFor,
 // find(name, role) and findAll by accessible name, findLabelled(text) by label,
 // accessibleControls(roles, { within }), click, focus, type, press, setFiles, download,
-// screenshot (PNG), setViewport, requests, close.
+// screenshot (PNG), setViewport, inject (a script's source text), requests, close.
 //
 // Every engine is pointed at a local proxy that answers nothing and records
 // every connection, so a test can show that nothing left the browser.
@@ -94,6 +94,12 @@ class PuppeteerPage {
 
   evaluate(fn, ...args) {
     return this.page.evaluate(fn, ...args);
+  }
+
+  // Runs a script's source text in the page, as the automation protocol runs
+  // it: past the page's script policy, which allows no script from outside.
+  async inject(source) {
+    await this.page.evaluate(source);
   }
 
   async waitFor(fn, ...args) {
@@ -424,6 +430,10 @@ class WebKitPage {
 
   evaluate(fn, ...args) {
     return this.call('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments);`, args });
+  }
+
+  async inject(source) {
+    await this.call('POST', '/execute/sync', { script: source, args: [] });
   }
 
   async waitFor(fn, ...args) {

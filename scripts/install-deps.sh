@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick
   clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32
-  chromium firefox-esr webkit2gtk-driver locales poppler-utils
+  chromium firefox-esr webkit2gtk-driver libwebkit2gtk-4.1-0 locales poppler-utils
   g++-multilib qemu-user
   python3 dpkg-dev
 )

@@ -73,17 +73,19 @@ class UncertaintySection {
 // The shares of the variance as horizontal bars, one per input, each labelled
 // with its input and its share; in the page's own SVG coordinates.
 function budgetBarsMarkup(labels, lines) {
-  const height = UncertaintySection.barHeight;
-  const labelWidth = 170, barsWidth = 330, textWidth = 60;
+  // Each input's name above its bar, so the drawing stays narrow enough for a
+  // phone to show its texts at a readable size.
+  const height = UncertaintySection.barHeight * 2;
+  const barsWidth = 330, textWidth = 70;
   const bars = lines.map((line, i) => {
     const y = i * height;
     const share = Number(line.share.replace(',', '.'));
     const width = Math.max(0, Math.min(100, share)) * (barsWidth / 100);
-    return `<text x="${labelWidth - 6}" y="${y + height * 0.7}" text-anchor="end">${chartEscape(labels[i])}</text>`
-      + `<rect x="${labelWidth}" y="${y + 3}" width="${width.toFixed(1)}" height="${height - 6}"></rect>`
-      + `<text x="${labelWidth + width + 4}" y="${y + height * 0.7}">${chartEscape(line.share)} %</text>`;
+    return `<text x="0" y="${y + height * 0.38}">${chartEscape(labels[i])}</text>`
+      + `<rect x="0" y="${y + height / 2}" width="${width.toFixed(1)}" height="${height / 2 - 4}"></rect>`
+      + `<text x="${width + 4}" y="${y + height * 0.88}">${chartEscape(line.share)} %</text>`;
   });
-  const total = labelWidth + barsWidth + textWidth;
+  const total = barsWidth + textWidth;
   return `<svg viewBox="0 0 ${total} ${lines.length * height}" aria-hidden="true">${bars.join('')}</svg>`;
 }
 

@@ -11,7 +11,7 @@
 // A page: evaluate(fn, ...args) (JSON back; elements may be passed in), waitFor,
 // find(name, role) and findAll by accessible name, findLabelled(text) by label,
 // accessibleControls(roles, { within }), click, focus, type, press, setFiles, download,
-// screenshot (PNG), setViewport, requests, close.
+// screenshot (PNG), setViewport, inject (a script's source text), requests, close.
 //
 // Every engine is pointed at a local proxy that answers nothing and records
 // every connection, so a test can show that nothing left the browser.
@@ -94,6 +94,12 @@ class PuppeteerPage {
 
   evaluate(fn, ...args) {
     return this.page.evaluate(fn, ...args);
+  }
+
+  // Runs a script's source text in the page, as the automation protocol runs
+  // it: past the page's script policy, which allows no script from outside.
+  async inject(source) {
+    await this.page.evaluate(source);
   }
 
   async waitFor(fn, ...args) {
@@ -426,6 +432,10 @@ class WebKitPage {
     return this.call('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments);`, args });
   }
 
+  async inject(source) {
+    await this.call('POST', '/execute/sync', { script: source, args: [] });
+  }
+
   async waitFor(fn, ...args) {
     const script = `const test = (${fn}), args = arguments;
       return new Promise((resolve, reject) => {
@@ -741,20 +751,24 @@ async function launchWebKit({ language = 'en-US' } = {}) {
   }
 }
 
-// The engines, each with the reason it is skipped on this machine, if it is.
-// KESTRANE_ENGINES=chromium,webkit runs only those.
+// The engines. One left out of KESTRANE_ENGINES (KESTRANE_ENGINES=chromium,webkit
+// runs only those) is skipped, a developer's choice; one whose programs are not
+// installed fails when launched, naming what is missing, since a test that
+// passes by not running hides a broken machine.
 const chosen = process.env.KESTRANE_ENGINES?.split(',').map((name) => name.trim());
 export const engines = [
   { name: 'chromium', binaries: { chromium: chromiumPath }, launch: launchChromium },
   { name: 'firefox', binaries: { 'firefox-esr': firefoxPath }, launch: launchFirefox },
   { name: 'webkit', binaries: { 'webkit2gtk-driver': '/usr/bin/WebKitWebDriver', 'libwebkit2gtk-4.1-0': miniBrowserPath, xvfb: '/usr/bin/Xvfb' }, launch: launchWebKit },
-].map((engine) => {
-  const missing = Object.entries(engine.binaries).find(([, path]) => !existsSync(path));
-  return {
-    ...engine,
-    listRole: listRoles[engine.name],
-    skip: chosen && !chosen.includes(engine.name) ? `not in KESTRANE_ENGINES=${process.env.KESTRANE_ENGINES}`
-      : missing ? `${missing[1]} is not installed (Debian package ${missing[0]}; scripts/install-deps.sh installs it)`
-      : false,
-  };
-});
+].map((engine) => ({
+  ...engine,
+  listRole: listRoles[engine.name],
+  skip: chosen && !chosen.includes(engine.name) ? `not in KESTRANE_ENGINES=${process.env.KESTRANE_ENGINES}` : false,
+  launch(options) {
+    const missing = Object.entries(engine.binaries).find(([, path]) => !existsSync(path));
+    if (missing) {
+      throw new Error(`${engine.name}: ${missing[1]} is not installed (Debian package ${missing[0]}; scripts/install-deps.sh installs it)`);
+    }
+    return engine.launch(options);
+  },
+}));

@@ -14,6 +14,22 @@ std::string line_prefix(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
 }
 
+constexpr std::string_view utf16_refusal =
+    "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read here: save it as \"CSV "
+    "UTF-8 (Comma delimited)\" and correct that";
+
+// A header read from UTF-16 with no byte order mark: every other byte of its
+// names is a zero byte, which no header of UTF-8 text has.
+bool looks_utf16(const std::vector<std::string_view>& header) {
+    std::size_t bytes = 0;
+    std::size_t zeros = 0;
+    for (const std::string_view cell : header) {
+        bytes += cell.size();
+        zeros += static_cast<std::size_t>(std::count(cell.begin(), cell.end(), '\0'));
+    }
+    return zeros != 0 && zeros * 3 >= bytes;
+}
+
 std::string counted(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
@@ -101,9 +117,12 @@ bool LogCorrector::read_header() {
     if (step == RecordReader::Step::need_input)
         return false;
     if (step == RecordReader::Step::end) {
-        fail(reader_.utf16() ? "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read "
-                               "here: save it as \"CSV UTF-8 (Comma delimited)\" and correct that"
+        fail(reader_.utf16() ? std::string(utf16_refusal)
                              : "the input is empty: a log starts with a header row naming its columns");
+        return false;
+    }
+    if (looks_utf16(fields_)) {
+        fail(std::string(utf16_refusal));
         return false;
     }
     if (reader_.fault() != RecordFault::none) {

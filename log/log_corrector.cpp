@@ -138,10 +138,42 @@ bool LogCorrector::read_header() {
     // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
     if (reader_.had_byte_order_mark())
         out_ += utf8_byte_order_mark;
+    record_options();
     std::copy(added_columns.begin(), added_columns.end(), added_.begin());
+    for (std::size_t r = 0; r < recorded_.size(); ++r)
+        added_[added_column_count + r] = recorded_[r].first;
     write_row(fields_, added_);
     state_ = State::rows;
     return true;
+}
+
+// The options the results depend on that the log's columns do not state
+// become columns after its own. A log this program wrote is filled in place
+// as it stands, so an output of an earlier version is corrected as it was.
+void LogCorrector::record_options() {
+    recorded_.clear();
+    if (columns_.own_output)
+        return;
+    for (std::size_t k = 0; k < unit_kind_count; ++k) {
+        const UnitKind kind = all_unit_kinds[k];
+        if (!columns_.units[k] && options_.units.*unit_kinds[k].selection != UnitSelection{}.*unit_kinds[k].selection)
+            recorded_.emplace_back(unit_kinds[k].column, selected_unit(kind, options_.units).text);
+    }
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (!columns_.uncertainties[f] && !options_.uncertainty_texts[f].empty())
+            recorded_.emplace_back(uncertainty_columns()[f], options_.uncertainty_texts[f]);
+    }
+    for (std::size_t r = 0; r < recorded_.size(); ++r)
+        columns_.plan.insert(columns_.plan.begin() + static_cast<std::ptrdiff_t>(columns_.width + r),
+                             -1 - static_cast<int>(added_column_count + r));
+    added_.resize(added_column_count + recorded_.size());
+}
+
+// Empties the added cells; a row read as a reading gets the recorded options.
+void LogCorrector::clear_added(bool recorded) {
+    std::fill(added_.begin(), added_.end(), std::string_view());
+    for (std::size_t r = 0; r < recorded_.size() && recorded; ++r)
+        added_[added_column_count + r] = recorded_[r].second;
 }
 
 void LogCorrector::read_rows() {
@@ -177,7 +209,7 @@ void LogCorrector::take_row() {
     } else if (all_empty()) {
         // Passed through as the header's width of empty cells, however many it had.
         ++report_.blank;
-        std::fill(added_.begin(), added_.end(), std::string_view());
+        clear_added(false);
         write_cells({}, added_, 0, columns_.plan.size());
         out_ += '\n';
     } else if (columns_.own_output && carried_malformed(fields_, columns_)) {
@@ -201,7 +233,7 @@ void LogCorrector::correct_row() {
         if (!index) {
             ++report_.refused;
             const std::string message = unknown_unit_message(all_unit_kinds[k], cell);
-            std::fill(added_.begin(), added_.end(), std::string_view());
+            clear_added(true);
             added_[error_column] = message;
             write_row(fields_, added_);
             return;
@@ -211,7 +243,7 @@ void LogCorrector::correct_row() {
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = fields_[columns_.fields[f]];
-    std::fill(added_.begin(), added_.end(), std::string_view());
+    clear_added(true);
     UncertaintyInputs uncertainties = options_.uncertainties;
     if (columns_.uncertainty && !row_uncertainties(uncertainties))
         return;
@@ -271,7 +303,7 @@ void LogCorrector::write_correction(const Correction& c,
     }
     if (columns_.uncertainty)
         expanded_uncertainties(c, units, uncertainties);
-    else if (copies_text() && append_plain_row(c.values, warning))
+    else if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
         return;
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
@@ -351,7 +383,7 @@ void LogCorrector::write_cells(const std::vector<std::string_view>& cells,
 void LogCorrector::begin_malformed(const std::string& what) {
     ++report_.malformed;
     malformed_error_ = line_prefix(reader_.line_number()) + what;
-    std::fill(added_.begin(), added_.end(), std::string_view());
+    clear_added(false);
     const std::size_t raw = columns_.raw_column;
     write_cells({}, added_, 0, raw);
     if (raw != 0)

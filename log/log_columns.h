@@ -38,6 +38,11 @@ inline constexpr std::array<std::size_t, 6> plain_column_order = {0, 1, 2, 3, er
 inline constexpr std::array<std::size_t, 8> uncertainty_column_order = {
     0, 1, 2, 3, expanded_gas_column, expanded_pressure_column, error_column, warning_column};
 
+// The column that says how a row's numbers are written: "," for a decimal
+// comma, "." for a point; an empty cell or none, as the options say.
+inline constexpr std::string_view decimal_mark_column = "decimal_mark";
+inline constexpr std::array<std::string_view, 2> decimal_marks = {".", ","};
+
 // The input column of each field's standard uncertainty: "u_" and the field's column.
 const std::array<std::string, field_count>& uncertainty_columns();
 

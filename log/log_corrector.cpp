@@ -163,6 +163,8 @@ void LogCorrector::record_options() {
         if (!columns_.uncertainties[f] && !options_.uncertainty_texts[f].empty())
             recorded_.emplace_back(uncertainty_columns()[f], options_.uncertainty_texts[f]);
     }
+    if (!columns_.mark && options_.rules.decimal_comma)
+        recorded_.emplace_back(decimal_mark_column, decimal_marks[1]);
     for (std::size_t r = 0; r < recorded_.size(); ++r)
         columns_.plan.insert(columns_.plan.begin() + static_cast<std::ptrdiff_t>(columns_.width + r),
                              -1 - static_cast<int>(added_column_count + r));
@@ -221,7 +223,34 @@ void LogCorrector::take_row() {
     }
 }
 
+// The row's decimal mark, its own cell over the options'; false, with the row
+// written as refused, when the cell is no mark.
+bool LogCorrector::row_mark() {
+    rules_ = options_.rules;
+    if (!columns_.mark)
+        return true;
+    const std::string_view cell = trim_blanks(fields_[*columns_.mark]);
+    if (cell.empty())
+        return true;
+    for (std::size_t m = 0; m < decimal_marks.size(); ++m) {
+        if (cell == decimal_marks[m]) {
+            rules_.decimal_comma = m == 1;
+            return true;
+        }
+    }
+    ++report_.refused;
+    const std::string message = std::string(decimal_mark_column) + " is \"" + std::string(cell) +
+                                "\": a decimal mark is \"" + std::string(decimal_marks[0]) + "\" or \"" +
+                                std::string(decimal_marks[1]) + "\"";
+    clear_added(true);
+    added_[error_column] = message;
+    write_row(fields_, added_);
+    return false;
+}
+
 void LogCorrector::correct_row() {
+    if (!row_mark())
+        return;
     UnitSelection units = options_.units;
     for (std::size_t k = 0; k < unit_kind_count && columns_.any_units; ++k) {
         if (!columns_.units[k])
@@ -247,7 +276,7 @@ void LogCorrector::correct_row() {
     UncertaintyInputs uncertainties = options_.uncertainties;
     if (columns_.uncertainty && !row_uncertainties(uncertainties))
         return;
-    write_correction(correct(texts, units, options_.rules), texts, units, uncertainties);
+    write_correction(correct(texts, units, rules_), texts, units, uncertainties);
 }
 
 // The row's standard uncertainties, its own cells over the options'; false,
@@ -258,7 +287,7 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
         if (columns_.uncertainties[f] && !trim_blanks(fields_[*columns_.uncertainties[f]]).empty())
             texts[f] = fields_[*columns_.uncertainties[f]];
     }
-    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, options_.rules.decimal_comma, log_mark_hints);
+    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, rules_.decimal_comma, log_mark_hints);
     if (read.refused) {
         ++report_.refused;
         added_[error_column] = *read.refused;
@@ -277,7 +306,7 @@ void LogCorrector::expanded_uncertainties(const Correction& c,
     expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
     expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
     for (std::string& text : expanded_) {
-        if (options_.rules.decimal_comma)
+        if (rules_.decimal_comma)
             use_decimal_comma(text);
     }
     added_[expanded_gas_column] = expanded_[0];
@@ -290,7 +319,7 @@ void LogCorrector::write_correction(const Correction& c,
                                     const UncertaintyInputs& uncertainties) {
     if (!c.corrected()) {
         ++report_.refused;
-        const std::string message = refusal_message(c, texts, options_.rules.decimal_comma, log_mark_hints);
+        const std::string message = refusal_message(c, texts, rules_.decimal_comma, log_mark_hints);
         added_[error_column] = message;
         write_row(fields_, added_);
         return;
@@ -308,7 +337,7 @@ void LogCorrector::write_correction(const Correction& c,
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;
-        if (options_.rules.decimal_comma)
+        if (rules_.decimal_comma)
             use_decimal_comma(text);
         added_[k] = text;
     }
@@ -328,7 +357,7 @@ bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view
         char* const text = p;
         if (p == last || !(p = write_formatted(p, last - 2, v.*result.value, result.format)))
             return false;
-        if (options_.rules.decimal_comma) {
+        if (rules_.decimal_comma) {
             std::replace(text, p, '.', ',');
             // A result written with the delimiter in it takes the general way, which quotes it.
             if (std::find(text, p, delimiter_) != p)

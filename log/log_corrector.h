@@ -104,6 +104,7 @@ private:
     void take_row();
     void correct_row();
     void record_options();
+    bool row_mark();
     void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);
     void expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
@@ -130,6 +131,7 @@ private:
     State state_ = State::header;
     char delimiter_ = ',';  // the log's, once its header is read
     LogColumns columns_;
+    ReadingRules rules_;  // the row's: the options', with its decimal mark
     std::vector<std::string_view> fields_;
     std::vector<std::string_view> added_;  // the added columns' cells of the row being written
     // The columns that record this run's options, after the log's own: their names and cells.

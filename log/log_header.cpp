@@ -83,6 +83,8 @@ public:
                 if (names(header_[i], unit_kinds[k].column))
                     place(columns.units[k], i);
             }
+            if (names(header_[i], decimal_mark_column))
+                place(columns.mark, i);
             for (std::size_t f = 0; f < field_count; ++f) {
                 if (names(header_[i], uncertainty_columns()[f]))
                     place(columns.uncertainties[f], i);

@@ -346,8 +346,8 @@ void drop_recorded(std::vector<Record>& out, const Record& header, const kestran
     }
 }
 
-// Options picked by the input: units other than the defaults and standard
-// uncertainties, each only where the log's header has no column of its own
+// Options picked by the input: units other than the defaults, standard
+// uncertainties and the lenient reading, each only where the log's header has no column of its own
 // (a cell of that column left empty takes the option, and is not recorded).
 kestrane::LogOptions picked_options(kestrane::LogOptions options, const Record& header, unsigned pick) {
     const auto has = [&](std::string_view column) {
@@ -365,6 +365,8 @@ kestrane::LogOptions picked_options(kestrane::LogOptions options, const Record& 
         options.uncertainty_texts[f] = texts[options.rules.decimal_comma ? 1 : 0];
         options.uncertainties.standard[f] = 0.05;
     }
+    if ((pick >> 5 & 1) != 0 && !has(kestrane::rule_columns[1].column))
+        options.rules.mode = kestrane::ReadingMode::lenient;
     return options;
 }
 

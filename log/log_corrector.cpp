@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/certificate_text.h"
+#include "core/names.h"
 #include "core/uncertainty.h"
 
 namespace kestrane {
@@ -163,8 +164,10 @@ void LogCorrector::record_options() {
         if (!columns_.uncertainties[f] && !options_.uncertainty_texts[f].empty())
             recorded_.emplace_back(uncertainty_columns()[f], options_.uncertainty_texts[f]);
     }
-    if (!columns_.mark && options_.rules.decimal_comma)
-        recorded_.emplace_back(decimal_mark_column, decimal_marks[1]);
+    for (std::size_t k = 0; k < rule_columns.size(); ++k) {
+        if (!columns_.rules[k] && rule_on(options_.rules, k))
+            recorded_.emplace_back(rule_columns[k].column, rule_columns[k].values[1]);
+    }
     for (std::size_t r = 0; r < recorded_.size(); ++r)
         columns_.plan.insert(columns_.plan.begin() + static_cast<std::ptrdiff_t>(columns_.width + r),
                              -1 - static_cast<int>(added_column_count + r));
@@ -223,33 +226,33 @@ void LogCorrector::take_row() {
     }
 }
 
-// The row's decimal mark, its own cell over the options'; false, with the row
-// written as refused, when the cell is no mark.
-bool LogCorrector::row_mark() {
+// How the row's cells are read: its own cells of rule_columns over the
+// options; false, with the row written as refused, when a cell is neither word.
+bool LogCorrector::row_rules() {
     rules_ = options_.rules;
-    if (!columns_.mark)
-        return true;
-    const std::string_view cell = trim_blanks(fields_[*columns_.mark]);
-    if (cell.empty())
-        return true;
-    for (std::size_t m = 0; m < decimal_marks.size(); ++m) {
-        if (cell == decimal_marks[m]) {
-            rules_.decimal_comma = m == 1;
-            return true;
+    for (std::size_t k = 0; k < rule_columns.size(); ++k) {
+        if (!columns_.rules[k])
+            continue;
+        const std::string_view cell = trim_blanks(fields_[*columns_.rules[k]]);
+        const RuleColumn& rule = rule_columns[k];
+        if (cell.empty() || same_ignoring_case(cell, rule.values[0]) || same_ignoring_case(cell, rule.values[1])) {
+            if (!cell.empty())
+                set_rule(rules_, k, same_ignoring_case(cell, rule.values[1]));
+            continue;
         }
+        ++report_.refused;
+        const std::string message = std::string(rule.column) + " is \"" + std::string(cell) + "\": it is \"" +
+                                    std::string(rule.values[0]) + "\" or \"" + std::string(rule.values[1]) + "\"";
+        clear_added(true);
+        added_[error_column] = message;
+        write_row(fields_, added_);
+        return false;
     }
-    ++report_.refused;
-    const std::string message = std::string(decimal_mark_column) + " is \"" + std::string(cell) +
-                                "\": a decimal mark is \"" + std::string(decimal_marks[0]) + "\" or \"" +
-                                std::string(decimal_marks[1]) + "\"";
-    clear_added(true);
-    added_[error_column] = message;
-    write_row(fields_, added_);
-    return false;
+    return true;
 }
 
 void LogCorrector::correct_row() {
-    if (!row_mark())
+    if (!row_rules())
         return;
     UnitSelection units = options_.units;
     for (std::size_t k = 0; k < unit_kind_count && columns_.any_units; ++k) {

@@ -104,7 +104,7 @@ private:
     void take_row();
     void correct_row();
     void record_options();
-    bool row_mark();
+    bool row_rules();
     void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);
     void expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);

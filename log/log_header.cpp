@@ -83,8 +83,10 @@ public:
                 if (names(header_[i], unit_kinds[k].column))
                     place(columns.units[k], i);
             }
-            if (names(header_[i], decimal_mark_column))
-                place(columns.mark, i);
+            for (std::size_t k = 0; k < rule_columns.size(); ++k) {
+                if (names(header_[i], rule_columns[k].column))
+                    place(columns.rules[k], i);
+            }
             for (std::size_t f = 0; f < field_count; ++f) {
                 if (names(header_[i], uncertainty_columns()[f]))
                     place(columns.uncertainties[f], i);

@@ -66,10 +66,10 @@ TEST(CorrectLog, EveryRowComesBack) {
          6, 5, 0},
         // The same two cells read as the dialog reads them.
         {"LenientAsTheDialog", six_columns + "\n,30,30,75,0,50\n12abc,30,30,75,0,50\n20.95%,30,30,75,0,50 %\n",
-         six_columns + "," + results_header +
-             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range,\n"
-             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,,\n"
-             "20.95%,30,30,75,0,50 %,20.64,6.19,1.5,29.56,,\n",
+         six_columns + ",reading," + results_header +
+             ",30,30,75,0,50,lenient,,,,,Error: Gas Percent Outside of Range,\n"
+             "12abc,30,30,75,0,50,lenient,11.83,3.55,1.5,29.56,,\n"
+             "20.95%,30,30,75,0,50 %,lenient,20.64,6.19,1.5,29.56,,\n",
          2, 1, 0, UnitSelection{}, ReadingMode::lenient},
         {"OtherColumnOrderAndExtraColumns",
          "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time\n"
@@ -325,6 +325,8 @@ TEST(CorrectLog, OutputRecordsTheOptionsThatMadeIt) {
         {"DecimalComma", "target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n"
                          "20,95;30;30;75;0;50\n",
          [](LogOptions& o) { o.rules.decimal_comma = true; }, "decimal_mark,"},
+        {"Lenient", six_columns + "\n20.95%,30,30,75,0,50\n",
+         [](LogOptions& o) { o.rules.mode = ReadingMode::lenient; }, "reading,"},
         {"NoOptions", six_columns + rows, [](LogOptions&) {}, ""},
     };
     for (const auto& c : cases) {
@@ -347,7 +349,7 @@ TEST(CorrectLog, OutputRecordsTheOptionsThatMadeIt) {
         correct_log_text(six_columns + ",decimal_mark\n\"20,95\",30,30,75,0,50,\",\"\n20.95,30,30,75,0,50,;\n",
                          LogOptions{}, out);
     EXPECT_EQ(report.corrected, 1u);
-    EXPECT_NE(out.find(",,,,,\"decimal_mark is \"\";\"\": a decimal mark is \"\".\"\" or \"\",\"\"\","), std::string::npos) << out;
+    EXPECT_NE(out.find(",,,,,\"decimal_mark is \"\";\"\": it is \"\".\"\" or \"\",\"\"\","), std::string::npos) << out;
 }
 
 // Every malformed record comes back byte for byte: without rejects in its row's

@@ -50,6 +50,10 @@ int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects,
         return report_error(err, *read.refused, exit_usage);
     options.uncertainties = read.values;
     options.uncertainty = r.uncertainties_given.any();
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (r.uncertainties_given.test(f))
+            options.uncertainty_texts[f] = r.uncertainties[f];
+    }
     options.units = r.units;
     options.rules = r.rules;
     options.delimiter = r.delimiter.value_or(LogOptions::detect_delimiter);

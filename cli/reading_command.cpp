@@ -27,6 +27,14 @@ std::string csv_of(const FieldTexts& texts, const Request& r, const UncertaintyI
         append_csv_field(header += delimiter, info(kind).column, delimiter);
         append_csv_field(row += delimiter, selected_unit(kind, r.units).text, delimiter);
     }
+    // The uncertainties given go in their columns, so that the CSV read back
+    // as a log states the same ones.
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (!r.uncertainties_given.test(f))
+            continue;
+        append_csv_field(header += delimiter, uncertainty_columns()[f], delimiter);
+        append_csv_field(row += delimiter, r.uncertainties[f], delimiter);
+    }
     LogOptions options;
     options.units = r.units;
     options.rules = r.rules;
@@ -96,6 +104,10 @@ std::string text_of(const Correction& c, const Request& r, const ReadingUncertai
 }
 
 int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
+    if (r.monte_carlo && r.format == ReadingFormat::csv) {
+        return report_error(err, "--monte-carlo does not go with --format csv: CSV states each row's uncertainty",
+                            exit_usage);
+    }
     if (!defaults_fit_units(r, {}, err))
         return exit_usage;
     FieldTexts texts;

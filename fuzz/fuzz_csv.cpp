@@ -334,6 +334,73 @@ void check_idempotent(const Run& run, const kestrane::LogOptions& options, std::
         fail("corrected again, the output has rejects", second.rejects);
 }
 
+// The decimal mark that --decimal-comma records after the log's own columns,
+// unless its header has a column for it: checked, then dropped, so the rest of
+// each record reads as a log with no options written.
+void drop_recorded(std::vector<Record>& out, const Record& header, const kestrane::LogOptions& options) {
+    const bool has_mark = std::any_of(header.begin(), header.end(), [](const std::string& cell) {
+        return names(cell, kestrane::decimal_mark_column);
+    });
+    if (!options.rules.decimal_comma || has_mark)
+        return;
+    const std::size_t at = header.size();
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        if (out[k].size() <= at)
+            fail("no recorded decimal mark", out[k].empty() ? std::string() : out[k][0]);
+        const std::string& cell = out[k][at];
+        if (k == 0 ? cell != kestrane::decimal_mark_column : !cell.empty() && cell != kestrane::decimal_marks[1])
+            fail("the recorded decimal mark", cell);
+        out[k].erase(out[k].begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}
+
+// Options picked by the input: units other than the defaults, standard
+// uncertainties and the lenient reading, each only where the log's header has no column of its own
+// (a cell of that column left empty takes the option, and is not recorded).
+kestrane::LogOptions picked_options(kestrane::LogOptions options, const Record& header, unsigned pick) {
+    const auto has = [&](std::string_view column) {
+        return std::any_of(header.begin(), header.end(), [&](const std::string& cell) { return names(cell, column); });
+    };
+    for (std::size_t k = 0; k < kestrane::unit_kind_count; ++k) {
+        if ((pick >> k & 1) != 0 && !has(kestrane::unit_kinds[k].column))
+            options.units.*kestrane::unit_kinds[k].selection = 1;
+    }
+    const char* const texts[] = {"0.05", "0,05"};
+    for (const std::size_t f : {std::size_t{0}, std::size_t{3}}) {
+        if ((pick >> (3 + f / 3) & 1) == 0 || has(kestrane::uncertainty_columns()[f]))
+            continue;
+        options.uncertainty = true;
+        options.uncertainty_texts[f] = texts[options.rules.decimal_comma ? 1 : 0];
+        options.uncertainties.standard[f] = 0.05;
+    }
+    if ((pick >> 5 & 1) != 0 && !has(kestrane::rule_columns[1].column))
+        options.rules.mode = kestrane::ReadingMode::lenient;
+    return options;
+}
+
+// Corrected with the options the input picks, the output corrected again with
+// none (but the delimiter it was read with) gives itself: it records what made it.
+void check_again_with_none(const std::string& log, std::size_t max_record, bool european, std::size_t chunk,
+                           unsigned pick) {
+    std::string_view text(log);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    delimiter = european ? delimiter_of(text, max_record) : ',';
+    const std::vector<InputRecord> records = input_records(text, max_record);
+    // A log of its own is filled in place as it stands, with this run's options.
+    if (records.empty() || !records[0].fields || names_an_added_column(*records[0].fields))
+        return;
+    const kestrane::LogOptions options = picked_options(options_of(max_record, false, european), *records[0].fields, pick);
+    const Run run = correct(log, options, chunk);
+    if (run.report.failure != kestrane::LogFailure::none)
+        return;
+    kestrane::LogOptions none;
+    none.delimiter = options.delimiter;
+    const Run second = correct(run.output, none, chunk);
+    if (second.output != run.output)
+        fail("corrected again with no options, the output changed", run.output + "\n---\n" + second.output);
+}
+
 // Checks the correction of one log, with and without rejects.
 void check_log(const std::string& log, std::size_t max_record, bool header_given, bool european, std::size_t chunk) {
     std::string_view text(log);
@@ -371,7 +438,8 @@ void check_log(const std::string& log, std::size_t max_record, bool header_given
             fail("byte order mark not kept as it was", run.output);
         if (mark)
             written.remove_prefix(3);
-        const std::vector<Record> out = output_records(written);
+        std::vector<Record> out = output_records(written);
+        drop_recorded(out, header, options);
         if (out.size() != rows + 1)
             fail("records written", std::to_string(out.size()) + " for " + std::to_string(rows) + " rows");
         const std::size_t width = header.size();
@@ -411,5 +479,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t chunk = data[1] < 64 ? std::size_t{0} : std::size_t{data[1]} % 64 + 1;
     check_log(log, max_record, choice < header_count, false, chunk);
     check_log(rotated(log), max_record, choice < header_count, true, chunk);
+    const unsigned pick = data[0] ^ data[1];
+    check_again_with_none(log, max_record, false, chunk, pick);
+    check_again_with_none(rotated(log), max_record, true, chunk, pick);
     return 0;
 }

@@ -38,6 +38,30 @@ inline constexpr std::array<std::size_t, 6> plain_column_order = {0, 1, 2, 3, er
 inline constexpr std::array<std::size_t, 8> uncertainty_column_order = {
     0, 1, 2, 3, expanded_gas_column, expanded_pressure_column, error_column, warning_column};
 
+// The columns that say how a row's cells are read, each cell one of two
+// words (off, on); an empty cell or no column, as the options say. The mark:
+// "," for a decimal comma, "." for a point; the reading: strict, or lenient as
+// the dialog reads.
+struct RuleColumn {
+    std::string_view column;
+    std::array<std::string_view, 2> values;
+};
+inline constexpr std::array<RuleColumn, 2> rule_columns = {{{"decimal_mark", {".", ","}},
+                                                            {"reading", {"strict", "lenient"}}}};
+inline constexpr std::string_view decimal_mark_column = rule_columns[0].column;
+inline constexpr std::array<std::string_view, 2> decimal_marks = rule_columns[0].values;
+
+// Whether the rule of rule_columns[k] is on, and setting it.
+constexpr bool rule_on(const ReadingRules& rules, std::size_t k) {
+    return k == 0 ? rules.decimal_comma : rules.mode == ReadingMode::lenient;
+}
+constexpr void set_rule(ReadingRules& rules, std::size_t k, bool on) {
+    if (k == 0)
+        rules.decimal_comma = on;
+    else
+        rules.mode = on ? ReadingMode::lenient : ReadingMode::strict;
+}
+
 // The input column of each field's standard uncertainty: "u_" and the field's column.
 const std::array<std::string, field_count>& uncertainty_columns();
 

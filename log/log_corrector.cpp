@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/certificate_text.h"
+#include "core/names.h"
 #include "core/uncertainty.h"
 
 namespace kestrane {
@@ -12,6 +13,22 @@ constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
 
 std::string line_prefix(std::size_t line) {
     return "line " + std::to_string(line) + ": ";
+}
+
+constexpr std::string_view utf16_refusal =
+    "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read here: save it as \"CSV "
+    "UTF-8 (Comma delimited)\" and correct that";
+
+// A header read from UTF-16 with no byte order mark: every other byte of its
+// names is a zero byte, which no header of UTF-8 text has.
+bool looks_utf16(const std::vector<std::string_view>& header) {
+    std::size_t bytes = 0;
+    std::size_t zeros = 0;
+    for (const std::string_view cell : header) {
+        bytes += cell.size();
+        zeros += static_cast<std::size_t>(std::count(cell.begin(), cell.end(), '\0'));
+    }
+    return zeros != 0 && zeros * 3 >= bytes;
 }
 
 std::string counted(std::size_t count, std::string_view one, std::string_view many) {
@@ -107,9 +124,12 @@ bool LogCorrector::read_header() {
     if (step == RecordReader::Step::need_input)
         return false;
     if (step == RecordReader::Step::end) {
-        fail(reader_.utf16() ? "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read "
-                               "here: save it as \"CSV UTF-8 (Comma delimited)\" and correct that"
+        fail(reader_.utf16() ? std::string(utf16_refusal)
                              : "the input is empty: a log starts with a header row naming its columns");
+        return false;
+    }
+    if (looks_utf16(fields_)) {
+        fail(std::string(utf16_refusal));
         return false;
     }
     if (reader_.fault() != RecordFault::none) {
@@ -125,10 +145,46 @@ bool LogCorrector::read_header() {
     // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
     if (reader_.had_byte_order_mark())
         out_ += utf8_byte_order_mark;
+    record_options();
     std::copy(added_columns.begin(), added_columns.end(), added_.begin());
+    for (std::size_t r = 0; r < recorded_.size(); ++r)
+        added_[added_column_count + r] = recorded_[r].first;
     write_row(fields_, added_);
     state_ = State::rows;
     return true;
+}
+
+// The options the results depend on that the log's columns do not state
+// become columns after its own. A log this program wrote is filled in place
+// as it stands, so an output of an earlier version is corrected as it was.
+void LogCorrector::record_options() {
+    recorded_.clear();
+    if (columns_.own_output)
+        return;
+    for (std::size_t k = 0; k < unit_kind_count; ++k) {
+        const UnitKind kind = all_unit_kinds[k];
+        if (!columns_.units[k] && options_.units.*unit_kinds[k].selection != UnitSelection{}.*unit_kinds[k].selection)
+            recorded_.emplace_back(unit_kinds[k].column, selected_unit(kind, options_.units).text);
+    }
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (!columns_.uncertainties[f] && !options_.uncertainty_texts[f].empty())
+            recorded_.emplace_back(uncertainty_columns()[f], options_.uncertainty_texts[f]);
+    }
+    for (std::size_t k = 0; k < rule_columns.size(); ++k) {
+        if (!columns_.rules[k] && rule_on(options_.rules, k))
+            recorded_.emplace_back(rule_columns[k].column, rule_columns[k].values[1]);
+    }
+    for (std::size_t r = 0; r < recorded_.size(); ++r)
+        columns_.plan.insert(columns_.plan.begin() + static_cast<std::ptrdiff_t>(columns_.width + r),
+                             -1 - static_cast<int>(added_column_count + r));
+    added_.resize(added_column_count + recorded_.size());
+}
+
+// Empties the added cells; a row read as a reading gets the recorded options.
+void LogCorrector::clear_added(bool recorded) {
+    std::fill(added_.begin(), added_.end(), std::string_view());
+    for (std::size_t r = 0; r < recorded_.size() && recorded; ++r)
+        added_[added_column_count + r] = recorded_[r].second;
 }
 
 void LogCorrector::read_rows() {
@@ -164,7 +220,7 @@ void LogCorrector::take_row() {
     } else if (all_empty()) {
         // Passed through as the header's width of empty cells, however many it had.
         ++report_.blank;
-        std::fill(added_.begin(), added_.end(), std::string_view());
+        clear_added(false);
         write_cells({}, added_, 0, columns_.plan.size());
         out_ += '\n';
     } else if (columns_.own_output && carried_malformed(fields_, columns_)) {
@@ -176,7 +232,34 @@ void LogCorrector::take_row() {
     }
 }
 
+// How the row's cells are read: its own cells of rule_columns over the
+// options; false, with the row written as refused, when a cell is neither word.
+bool LogCorrector::row_rules() {
+    rules_ = options_.rules;
+    for (std::size_t k = 0; k < rule_columns.size(); ++k) {
+        if (!columns_.rules[k])
+            continue;
+        const std::string_view cell = trim_blanks(fields_[*columns_.rules[k]]);
+        const RuleColumn& rule = rule_columns[k];
+        if (cell.empty() || same_ignoring_case(cell, rule.values[0]) || same_ignoring_case(cell, rule.values[1])) {
+            if (!cell.empty())
+                set_rule(rules_, k, same_ignoring_case(cell, rule.values[1]));
+            continue;
+        }
+        ++report_.refused;
+        const std::string message = std::string(rule.column) + " is \"" + std::string(cell) + "\": it is \"" +
+                                    std::string(rule.values[0]) + "\" or \"" + std::string(rule.values[1]) + "\"";
+        clear_added(true);
+        added_[error_column] = message;
+        write_row(fields_, added_);
+        return false;
+    }
+    return true;
+}
+
 void LogCorrector::correct_row() {
+    if (!row_rules())
+        return;
     UnitSelection units = options_.units;
     for (std::size_t k = 0; k < unit_kind_count && columns_.any_units; ++k) {
         if (!columns_.units[k])
@@ -188,7 +271,7 @@ void LogCorrector::correct_row() {
         if (!index) {
             ++report_.refused;
             const std::string message = unknown_unit_message(all_unit_kinds[k], cell);
-            std::fill(added_.begin(), added_.end(), std::string_view());
+            clear_added(true);
             added_[error_column] = message;
             write_row(fields_, added_);
             return;
@@ -198,11 +281,11 @@ void LogCorrector::correct_row() {
     FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = fields_[columns_.fields[f]];
-    std::fill(added_.begin(), added_.end(), std::string_view());
+    clear_added(true);
     UncertaintyInputs uncertainties = options_.uncertainties;
     if (columns_.uncertainty && !row_uncertainties(uncertainties))
         return;
-    write_correction(correct(texts, units, options_.rules), texts, units, uncertainties);
+    write_correction(correct(texts, units, rules_), texts, units, uncertainties);
 }
 
 // The row's standard uncertainties, its own cells over the options'; false,
@@ -213,7 +296,7 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
         if (columns_.uncertainties[f] && !trim_blanks(fields_[*columns_.uncertainties[f]]).empty())
             texts[f] = fields_[*columns_.uncertainties[f]];
     }
-    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, options_.rules.decimal_comma, log_mark_hints);
+    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, rules_.decimal_comma, log_mark_hints);
     if (read.refused) {
         ++report_.refused;
         added_[error_column] = *read.refused;
@@ -232,7 +315,7 @@ void LogCorrector::expanded_uncertainties(const Correction& c,
     expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
     expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
     for (std::string& text : expanded_) {
-        if (options_.rules.decimal_comma)
+        if (rules_.decimal_comma)
             use_decimal_comma(text);
     }
     added_[expanded_gas_column] = expanded_[0];
@@ -245,7 +328,7 @@ void LogCorrector::write_correction(const Correction& c,
                                     const UncertaintyInputs& uncertainties) {
     if (!c.corrected()) {
         ++report_.refused;
-        const std::string message = refusal_message(c, texts, options_.rules.decimal_comma, log_mark_hints);
+        const std::string message = refusal_message(c, texts, rules_.decimal_comma, log_mark_hints);
         added_[error_column] = message;
         write_row(fields_, added_);
         return;
@@ -258,12 +341,12 @@ void LogCorrector::write_correction(const Correction& c,
         warning = joined_warning_texts(c.warnings, units);
     if (columns_.uncertainty)
         expanded_uncertainties(c, units, uncertainties);
-    else if (copies_text() && append_plain_row(c.values, warning))
+    else if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
         return;
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;
-        if (options_.rules.decimal_comma)
+        if (rules_.decimal_comma)
             use_decimal_comma(text);
         added_[k] = text;
     }
@@ -283,7 +366,7 @@ bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view
         char* const text = p;
         if (p == last || !(p = write_formatted(p, last - 2, v.*result.value, result.format)))
             return false;
-        if (options_.rules.decimal_comma) {
+        if (rules_.decimal_comma) {
             std::replace(text, p, '.', ',');
             // A result written with the delimiter in it takes the general way, which quotes it.
             if (std::find(text, p, delimiter_) != p)
@@ -349,7 +432,7 @@ void LogCorrector::write_cells(const std::vector<std::string_view>& cells,
 void LogCorrector::begin_malformed(const std::string& what) {
     ++report_.malformed;
     malformed_error_ = line_prefix(reader_.line_number()) + what;
-    std::fill(added_.begin(), added_.end(), std::string_view());
+    clear_added(false);
     const std::size_t raw = columns_.raw_column;
     write_cells({}, added_, 0, raw);
     if (raw != 0)

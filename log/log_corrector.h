@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/reading.h"
@@ -38,6 +39,10 @@ struct LogOptions {
     // each row gets its results' expanded uncertainties.
     UncertaintyInputs uncertainties;
     bool uncertainty = false;
+    // The uncertainties' texts as given (empty: none). A log with no column of
+    // one gets that column, as it gets one for a unit other than the default,
+    // so that correcting the output again with no options gives it back.
+    std::array<std::string, field_count> uncertainty_texts;
 
     static constexpr char detect_delimiter = '\0';
 };
@@ -98,6 +103,9 @@ private:
     void read_rows();
     void take_row();
     void correct_row();
+    void record_options();
+    bool row_rules();
+    void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);
     void expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
     void write_correction(const Correction& c,
@@ -123,8 +131,11 @@ private:
     State state_ = State::header;
     char delimiter_ = ',';  // the log's, once its header is read
     LogColumns columns_;
+    ReadingRules rules_;  // the row's: the options', with its decimal mark
     std::vector<std::string_view> fields_;
     std::vector<std::string_view> added_;  // the added columns' cells of the row being written
+    // The columns that record this run's options, after the log's own: their names and cells.
+    std::vector<std::pair<std::string_view, std::string_view>> recorded_;
     std::string malformed_error_;          // of the record being carried
     std::array<std::string, 2> expanded_;  // the row's expanded uncertainties' texts
     std::string out_;

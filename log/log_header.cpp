@@ -36,17 +36,29 @@ struct OwnSuffix {
     std::size_t error = 0;  // the error's place among them
 };
 
-OwnSuffix own_suffix(const std::vector<std::string_view>& header) {
-    const std::span<const std::size_t> orders[] = {
+// Whether the header's columns from `from` on hold the added columns in the order given.
+bool run_at(const std::vector<std::string_view>& header, std::size_t from, std::span<const std::size_t> order) {
+    if (from + order.size() > header.size())
+        return false;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (!names(header[from + k], added_columns[order[k]]))
+            return false;
+    }
+    return true;
+}
+
+const std::array<std::span<const std::size_t>, 3>& own_orders() {
+    static const std::array<std::span<const std::size_t>, 3> orders = {
         uncertainty_column_order, plain_column_order,
         std::span<const std::size_t>(plain_column_order).first(plain_column_order.size() - 1)};
-    for (const auto order : orders) {
+    return orders;
+}
+
+OwnSuffix own_suffix(const std::vector<std::string_view>& header) {
+    for (const auto order : own_orders()) {
         if (header.size() < order.size())
             continue;
-        bool all = true;
-        for (std::size_t k = 0; k < order.size() && all; ++k)
-            all = names(header[header.size() - order.size() + k], added_columns[order[k]]);
-        if (all) {
+        if (run_at(header, header.size() - order.size(), order)) {
             const auto error = static_cast<std::size_t>(std::find(order.begin(), order.end(), error_column) - order.begin());
             return {order.size(), order.size() == uncertainty_column_order.size(), error};
         }
@@ -70,6 +82,10 @@ public:
             for (std::size_t k = 0; k < unit_kind_count; ++k) {
                 if (names(header_[i], unit_kinds[k].column))
                     place(columns.units[k], i);
+            }
+            for (std::size_t k = 0; k < rule_columns.size(); ++k) {
+                if (names(header_[i], rule_columns[k].column))
+                    place(columns.rules[k], i);
             }
             for (std::size_t f = 0; f < field_count; ++f) {
                 if (names(header_[i], uncertainty_columns()[f]))
@@ -100,11 +116,29 @@ private:
     // A column of the user's own with the name of one the correction adds: its
     // values would be taken for results, or stand beside a second column of its name.
     std::string collision(std::size_t i) const {
+        for (const auto order : own_orders()) {
+            if (run_at(header_, i, order))
+                return moved_output(i, i + order.size());
+        }
         const std::string name(trim_blanks(header_[i]));
         return line_prefix(line_) + "column " + std::to_string(i + 1) + " is named " + name +
                ", as is a column the correction adds to a log, and the log does not end in the columns it adds; "
                "rename that column (to " +
                name + "_1, say) and run again";
+    }
+
+    // A corrected log with columns of the user's after the ones the correction
+    // added: which are which is no longer certain, so the user says.
+    std::string moved_output(std::size_t first, std::size_t end) const {
+        std::string after;
+        for (std::size_t j = end; j < header_.size(); ++j)
+            after.append(j == end ? "" : ", ").append(trim_blanks(header_[j]));
+        const bool one = header_.size() - end == 1;
+        return line_prefix(line_) + "columns " + std::to_string(first + 1) + " to " + std::to_string(end) +
+               " are the columns a corrected log ends in, and " + (one ? "column " : "columns ") +
+               std::to_string(end + 1) + (one ? "" : " on") + " (" + after + ") " + (one ? "follows" : "follow") +
+               " them: move " + (one ? "that column" : "those columns") + " before column " +
+               std::to_string(first + 1) + ", or delete the corrected columns, and run again";
     }
 
     void check_fields(const std::array<std::optional<std::size_t>, field_count>& fields, LogColumns& columns) {
@@ -140,8 +174,27 @@ private:
         std::size_t at = 0;
         while (cells[at].data() != near.data())
             ++at;
-        return "; column " + std::to_string(at + 1) + " is \"" + std::string(near) + "\": rename it " +
+        return "; column " + std::to_string(at + 1) + " is \"" + shown_name(near) + ": rename it " +
                std::string(column) + " if that is what it holds";
+    }
+
+    // A name as a message quotes it, closing quote included. A no-break space
+    // looks like a blank but is not one, so it is named rather than shown.
+    static std::string shown_name(std::string_view name) {
+        constexpr std::string_view no_break_space = "\xC2\xA0";
+        std::string shown;
+        std::size_t spaces = 0;
+        for (std::size_t at = 0; at < name.size(); ++at) {
+            if (name.substr(at, no_break_space.size()) == no_break_space) {
+                ++spaces;
+                at += no_break_space.size() - 1;
+            } else {
+                shown += name[at];
+            }
+        }
+        if (spaces == 0)
+            return shown + "\"";
+        return shown + "\" with " + (spaces == 1 ? "a no-break space" : "no-break spaces") + " (U+00A0) in it";
     }
 
     // How the header was split, and what to do when that was not the log's delimiter.

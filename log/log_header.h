@@ -36,6 +36,7 @@ struct LogColumns {
     std::array<std::size_t, field_count> fields{};
     std::array<std::optional<std::size_t>, unit_kind_count> units;
     bool any_units = false;
+    std::array<std::optional<std::size_t>, rule_columns.size()> rules;  // the columns of rule_columns
     // Each field's standard uncertainty column, and whether the expanded
     // uncertainties are added (asked for, or a column of uncertainties there).
     std::array<std::optional<std::size_t>, field_count> uncertainties;

@@ -188,11 +188,11 @@ TEST(RunCli, Logs) {
          0,
          header + "," + results + "20.95,30.00,30.00,75,\"   0\",\" 50\",20.64,6.19,1.5,29.56,,\n",
          "kestrane-cli: 1 row read, 1 corrected, 0 refused\n"},
-        // The unit options stand for the log's missing unit columns.
+        // The unit options stand for the log's missing unit columns, which the output gets.
         {{"--csv", "-", "--temperature-unit", "C"},
          header + "\n20.95,30.00,30.00,25,0,50\n",
          0,
-         header + "," + results + "20.95,30.00,30.00,25,0,50,20.62,6.19,1.6,29.53,,\n",
+         header + ",temperature_unit," + results + "20.95,30.00,30.00,25,0,50,Degrees C,20.62,6.19,1.6,29.53,,\n",
          "kestrane-cli: 1 row read, 1 corrected, 0 refused\n"},
         {{"--csv", "-"},
          header + "\n20.95,30,30,75,0,101\n20.95,30,30,75,0\n20.95,30,30,75,0,0\n",

@@ -70,6 +70,29 @@ cases = [
      '$CLI log.csv -o one.csv; $CLI one.csv -o two.csv; cmp one.csv two.csv', 0, '', ['log.csv']),
     ('a replaced file keeps its mode', {'log.csv': log, 'out.csv': 'old\n'},
      'chmod 640 out.csv && $CLI log.csv -o out.csv; test "$(stat -c %a out.csv)" = 640', 0, '', ['log.csv']),
+    # provenance
+    ('its output with uncertainties, again with no options', {'log.csv': log},
+     '$CLI log.csv --u-gas 0.05 -o one.csv; $CLI one.csv -o two.csv; cmp one.csv two.csv && head -1 two.csv', 0,
+     'out:relative_humidity,u_target_gas,calculated_gas_pct', ['log.csv']),
+    ('its output in other units, again with no options', {'log.csv': header + '\n08:00,20.95,1013,1013,20,300,50\n'},
+     '$CLI log.csv --pressure-unit hPa --temperature-unit C --distance-unit m -o one.csv && $CLI one.csv -o two.csv '
+     '&& cmp one.csv two.csv && cat two.csv', 0, 'out:Degrees C,hPa,Meters,19.99,', ['log.csv']),
+    ('its output with a decimal comma, again with no options', {'log.csv': semicolons},
+     '$CLI --decimal-comma log.csv -o one.csv && $CLI one.csv -o two.csv && cmp one.csv two.csv && cat two.csv', 0,
+     'out:;50;,;20,64;', ['log.csv']),
+    ('one reading as CSV, fed back with no options', {},
+     '$CLI --format csv --decimal-comma --u-gas 0,05 --distance-unit m --altitude 100 > one.csv && '
+     '$CLI one.csv | cmp - one.csv && echo same', 0, 'out:same', []),
+    ('Monte Carlo as CSV', {}, '$CLI --format csv --u-gas 0.05 --monte-carlo 10000', 2,
+     '--monte-carlo does not go with --format csv', []),
+    ('a UTF-16 log with no byte order mark', {'log.csv': log},
+     'iconv -f UTF-8 -t UTF-16LE log.csv > u16.csv && $CLI u16.csv', 2, 'the log is UTF-16 text', ['log.csv']),
+    ('a no-break space after a name', {'log.csv': log.replace('target_gas', 'target_gas\u00a0', 1)}, '$CLI log.csv', 2,
+     'column 2 is "target_gas" with a no-break space (U+00A0) in it', ['log.csv']),
+    ('a column after its own output', {'log.csv': header + ',calculated_gas_pct,calculated_gas_pressure,'
+                                       'vapor_pressure_pct,corrected_barometer,error,warning,notes\n'
+                                       '08:00,20.95,30.00,30.00,75,0,50,1,2,3,4,,,ok\n'}, '$CLI log.csv', 2,
+     'columns 8 to 13 are the columns a corrected log ends in, and column 14 (notes) follows them', ['log.csv']),
 ]
 
 

@@ -35,17 +35,18 @@ TEST(Spreadsheets, EuropeanLogRoundTrip) {
     // 207.43, 1.2, 29.24), and a point refused with the way to write it.
     EXPECT_EQ(got.out,
               "\xEF\xBB\xBFZeit;target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity;"
-              "pressure_unit;calculated_gas_pct;calculated_gas_pressure;vapor_pressure_pct;corrected_barometer;error;"
-              "warning\n"
-              "08:00;20,95;1013,25;1002,5;22,5;0;45,5;hPa;20,47;207,43;1,2;29,24;;\n"
-              "08:01;20,95;1013,25;998,0;22,5;150;45,5;mbar;20,27;205,39;1,2;28,95;;\n"
-              "08:02;20.95;1013,25;1002,5;22,5;0;45,5;;;;;;\"Error: Target Gas (% Vol) is not a number: \"\"20.95\"\" "
-              "(with --decimal-comma, a decimal point is a comma: \"\"20,95\"\")\";\n"
-              ";;;;;;;;;;;;;\n");
+              "pressure_unit;temperature_unit;decimal_mark;calculated_gas_pct;calculated_gas_pressure;"
+              "vapor_pressure_pct;corrected_barometer;error;warning\n"
+              "08:00;20,95;1013,25;1002,5;22,5;0;45,5;hPa;Degrees C;,;20,47;207,43;1,2;29,24;;\n"
+              "08:01;20,95;1013,25;998,0;22,5;150;45,5;mbar;Degrees C;,;20,27;205,39;1,2;28,95;;\n"
+              "08:02;20.95;1013,25;1002,5;22,5;0;45,5;;Degrees C;,;;;;;\"Error: Target Gas (% Vol) is not a number: "
+              "\"\"20.95\"\" (with --decimal-comma, a decimal point is a comma: \"\"20,95\"\")\";\n"
+              ";;;;;;;;;;;;;;;\n");
     EXPECT_EQ(got.err, "kestrane-cli: 4 rows read, 2 corrected, 1 refused, 1 blank\n");
     // Saved and corrected again, the output gives itself.
     const CliRun again = run({"--decimal-comma", "--temperature-unit", "C", "-"}, got.out);
     EXPECT_EQ(again.out, got.out);
+    EXPECT_EQ(run({"-"}, got.out).out, got.out);
     const CliRun pointed =
         run({"--pressure-unit", "hPa", "--temperature-unit", "C", "--target-pressure", "1013.25",
              "--barometric-pressure", "998.0", "--temperature", "22.5", "--altitude", "150", "--humidity", "45.5"});

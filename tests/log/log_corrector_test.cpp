@@ -66,10 +66,10 @@ TEST(CorrectLog, EveryRowComesBack) {
          6, 5, 0},
         // The same two cells read as the dialog reads them.
         {"LenientAsTheDialog", six_columns + "\n,30,30,75,0,50\n12abc,30,30,75,0,50\n20.95%,30,30,75,0,50 %\n",
-         six_columns + "," + results_header +
-             ",30,30,75,0,50,,,,,Error: Gas Percent Outside of Range,\n"
-             "12abc,30,30,75,0,50,11.83,3.55,1.5,29.56,,\n"
-             "20.95%,30,30,75,0,50 %,20.64,6.19,1.5,29.56,,\n",
+         six_columns + ",reading," + results_header +
+             ",30,30,75,0,50,lenient,,,,,Error: Gas Percent Outside of Range,\n"
+             "12abc,30,30,75,0,50,lenient,11.83,3.55,1.5,29.56,,\n"
+             "20.95%,30,30,75,0,50 %,lenient,20.64,6.19,1.5,29.56,,\n",
          2, 1, 0, UnitSelection{}, ReadingMode::lenient},
         {"OtherColumnOrderAndExtraColumns",
          "note,relative_humidity,altitude,temperature,barometric_pressure,target_pressure,target_gas,time\n"
@@ -234,6 +234,18 @@ TEST(CorrectLog, BadHeadersStopBeforeAnyOutput) {
         {"Utf16", std::string("\xFF\xFEt\0a\0r\0", 8),
          "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read here: save it as \"CSV "
          "UTF-8 (Comma delimited)\" and correct that"},
+        {"Utf16WithoutMark", std::string("t\0a\0r\0g\0e\0t\0,\0t\0i\0m\0e\0\n\0", 24),
+         "the log is UTF-16 text (as Excel's \"Unicode Text\" saves it), which is not read here: save it as \"CSV "
+         "UTF-8 (Comma delimited)\" and correct that"},
+        // A no-break space looks like a blank in a message, so it is named.
+        {"NoBreakSpace", "target_gas\xC2\xA0,target_pressure,barometric_pressure,temperature,altitude,relative_humidity\n",
+         "line 1: missing column target_gas" + all_needed +
+             "; column 1 is \"target_gas\" with a no-break space (U+00A0) in it: rename it target_gas if that is "
+             "what it holds" + read_with_comma},
+        {"UsersColumnsAfterItsOwn", six_columns + "," + results_header.substr(0, results_header.size() - 1) +
+                                        ",notes,checked\n",
+         "line 1: columns 7 to 12 are the columns a corrected log ends in, and columns 13 on (notes, checked) follow "
+         "them: move those columns before column 7, or delete the corrected columns, and run again"},
     };
     for (const auto& c : cases) {
         std::string out;
@@ -252,19 +264,19 @@ TEST(CorrectLog, DelimiterFromTheHeader) {
     const std::pair<std::string, std::string> cases[] = {
         {"\"Zeit, UTC\";Target_Gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n"
          "07:00;20,95;30;30;75;0;50\n",
-         "Zeit, UTC;Target_Gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity;"
+         "Zeit, UTC;Target_Gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity;decimal_mark;"
          "calculated_gas_pct;calculated_gas_pressure;vapor_pressure_pct;corrected_barometer;error;warning\n"
-         "07:00;20,95;30;30;75;0;50;20,64;6,19;1,5;29,56;;\n"},
+         "07:00;20,95;30;30;75;0;50;,;20,64;6,19;1,5;29,56;;\n"},
         {"Druck (hPa, abs)|target_gas| target_pressure |barometric_pressure|temperature|altitude|relative_humidity\n"
          "x|20,95|30|30|75|0|50\n",
-         "Druck (hPa, abs)|target_gas|\" target_pressure \"|barometric_pressure|temperature|altitude|relative_humidity|"
+         "Druck (hPa, abs)|target_gas|\" target_pressure \"|barometric_pressure|temperature|altitude|relative_humidity|decimal_mark|"
          "calculated_gas_pct|calculated_gas_pressure|vapor_pressure_pct|corrected_barometer|error|warning\n"
-         "x|20,95|30|30|75|0|50|20,64|6,19|1,5|29,56||\n"},
+         "x|20,95|30|30|75|0|50|,|20,64|6,19|1,5|29,56||\n"},
         {"a\ttarget_gas\ttarget_pressure\tbarometric_pressure\ttemperature\taltitude\trelative_humidity\n"
          "1,5\t20,95\t30\t30\t75\t0\t50\n",
-         "a\ttarget_gas\ttarget_pressure\tbarometric_pressure\ttemperature\taltitude\trelative_humidity\t"
+         "a\ttarget_gas\ttarget_pressure\tbarometric_pressure\ttemperature\taltitude\trelative_humidity\tdecimal_mark\t"
          "calculated_gas_pct\tcalculated_gas_pressure\tvapor_pressure_pct\tcorrected_barometer\terror\twarning\n"
-         "1,5\t20,95\t30\t30\t75\t0\t50\t20,64\t6,19\t1,5\t29,56\t\t\n"},
+         "1,5\t20,95\t30\t30\t75\t0\t50\t,\t20,64\t6,19\t1,5\t29,56\t\t\n"},
     };
     LogOptions options;
     options.rules.decimal_comma = true;
@@ -302,6 +314,59 @@ TEST(CorrectLog, ItsOwnOutputComesBackUnchanged) {
                             "error\n20.95,30,30,75,0,0,1,2,3,4,old\n",
               LogOptions{}, out);
     EXPECT_EQ(out, six_columns + "," + results_header + "20.95,30,30,75,0,0,20.95,6.29,0.0,30.00,,\n");
+}
+
+// The options a log's results depend on are recorded in the columns a log
+// states them in, so that the output corrected again with none gives itself.
+TEST(CorrectLog, OutputRecordsTheOptionsThatMadeIt) {
+    struct Case {
+        const char* name;
+        std::string log;
+        void (*set)(LogOptions&);
+        std::string recorded;  // the columns added after the log's own
+    };
+    const std::string rows = "\n20.95,1013,1013,20,300,50\n,,,,,\n20.95,x,1013,20,300,50\n\"1,2\n";
+    const Case cases[] = {
+        {"Units", six_columns + rows,
+         [](LogOptions& o) { o.units = {1, 1, 1}; },
+         "temperature_unit,pressure_unit,distance_unit,"},
+        {"UnitColumnOfItsOwn", six_columns + ",pressure_unit" + "\n20.95,1013,1013,20,300,50,hPa\n",
+         [](LogOptions& o) { o.units = {0, 1, 0}; }, ""},
+        {"Uncertainties", six_columns + rows,
+         [](LogOptions& o) {
+             o.uncertainty = true;
+             o.uncertainty_texts[0] = "0.05";
+             o.uncertainties.standard[0] = 0.05;
+         },
+         "u_target_gas,"},
+        {"DecimalComma", "target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n"
+                         "20,95;30;30;75;0;50\n",
+         [](LogOptions& o) { o.rules.decimal_comma = true; }, "decimal_mark,"},
+        {"Lenient", six_columns + "\n20.95%,30,30,75,0,50\n",
+         [](LogOptions& o) { o.rules.mode = ReadingMode::lenient; }, "reading,"},
+        {"NoOptions", six_columns + rows, [](LogOptions&) {}, ""},
+    };
+    for (const auto& c : cases) {
+        LogOptions options;
+        c.set(options);
+        std::string first;
+        correct_log_text(c.log, options, first);
+        const std::size_t header_end = c.log.find('\n');
+        const char d = c.log.substr(0, header_end).find(';') != std::string::npos ? ';' : ',';
+        std::string header = c.log.substr(0, header_end) + d + c.recorded + "calculated_gas_pct";
+        std::replace(header.begin(), header.end(), ',', d);
+        EXPECT_EQ(first.substr(0, header.size()), header) << c.name;
+        std::string second;
+        correct_log_text(first, LogOptions{}, second);
+        EXPECT_EQ(second, first) << c.name;
+    }
+    // A row's own mark: one that is neither is refused by name.
+    std::string out;
+    const LogReport report =
+        correct_log_text(six_columns + ",decimal_mark\n\"20,95\",30,30,75,0,50,\",\"\n20.95,30,30,75,0,50,;\n",
+                         LogOptions{}, out);
+    EXPECT_EQ(report.corrected, 1u);
+    EXPECT_NE(out.find(",,,,,\"decimal_mark is \"\";\"\": it is \"\".\"\" or \"\",\"\"\","), std::string::npos) << out;
 }
 
 // Every malformed record comes back byte for byte: without rejects in its row's

@@ -45,10 +45,14 @@ void summarise(std::vector<double>& values, MonteCarloResult& result) {
         result.mean = result.standard_deviation = result.coverage_low = result.coverage_high = nan;
         return;
     }
+    // Summed as differences from the first value: values all equal (every
+    // input exact) give that value as the mean and exactly 0 as the deviation,
+    // where a plain sum divided by the count would be off in its last bits.
+    const double first = values.front();
     double sum = 0.0;
     for (const double y : values)
-        sum += y;
-    result.mean = sum / static_cast<double>(count);
+        sum += y - first;
+    result.mean = first + sum / static_cast<double>(count);
     double squares = 0.0;
     for (const double y : values)
         squares += (y - result.mean) * (y - result.mean);

@@ -45,14 +45,15 @@ void summarise(std::vector<double>& values, MonteCarloResult& result) {
         result.mean = result.standard_deviation = result.coverage_low = result.coverage_high = nan;
         return;
     }
-    // Summed as differences from the first value: values all equal (every
-    // input exact) give that value as the mean and exactly 0 as the deviation,
-    // where a plain sum divided by the count would be off in its last bits.
-    const double first = values.front();
     double sum = 0.0;
-    for (const double y : values)
-        sum += y - first;
-    result.mean = first + sum / static_cast<double>(count);
+    bool all_equal = true;
+    for (const double y : values) {
+        sum += y;
+        all_equal = all_equal && y == values.front();
+    }
+    // Values all equal (every input exact) are that value with no spread at
+    // all, where the sum divided by the count may be off in its last bits.
+    result.mean = all_equal ? values.front() : sum / static_cast<double>(count);
     double squares = 0.0;
     for (const double y : values)
         squares += (y - result.mean) * (y - result.mean);

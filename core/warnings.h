@@ -21,14 +21,14 @@ struct CorrectionWarnings {
     bool temperature_outside_fit = false;
     // The calculated gas lies above 100 % or below 0 %.
     bool gas_outside_range = false;
-    // The target pressure lies outside what any weather gives, in the unit it was read in.
-    bool target_pressure_implausible = false;
-    // With target_pressure_implausible: bit i set when the same number would be plausible in pressure_units[i].
-    std::uint32_t plausible_target_pressure_units = 0;
     // The barometric pressure lies outside what any weather gives, in the unit it was read in.
     bool barometer_implausible = false;
     // With barometer_implausible: bit i set when the same number would be plausible in pressure_units[i].
     std::uint32_t plausible_pressure_units = 0;
+    // The target pressure lies outside what any weather gives, in the unit it was read in.
+    bool target_pressure_implausible = false;
+    // With target_pressure_implausible: bit i set when the same number would be plausible in pressure_units[i].
+    std::uint32_t plausible_target_pressure_units = 0;
 
     bool any() const {
         return no_dry_gas || temperature_outside_fit || gas_outside_range || target_pressure_implausible ||

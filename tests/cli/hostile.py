@@ -70,6 +70,19 @@ cases = [
      '$CLI log.csv -o one.csv; $CLI one.csv -o two.csv; cmp one.csv two.csv', 0, '', ['log.csv']),
     ('a replaced file keeps its mode', {'log.csv': log, 'out.csv': 'old\n'},
      'chmod 640 out.csv && $CLI log.csv -o out.csv; test "$(stat -c %a out.csv)" = 640', 0, '', ['log.csv']),
+    # numbers
+    ('hPa meant for the target pressure', {}, '$CLI --target-pressure 1013.25', 0,
+     'the target pressure, read in In Hg, lies outside what any weather gives (250 to 1100 hPa): is the unit hPa?',
+     []),
+    ('mm Hg meant for the target pressure', {}, '$CLI --target-pressure 760 --barometric-pressure 29.92', 0,
+     'is the unit mm Hg or hPa?', []),
+    ('an empty seed', {}, '$CLI --u-gas 0.1 --monte-carlo 10000 --seed ""', 2, '--seed "" is not a whole number', []),
+    ('a seed past 2^64 - 1', {}, '$CLI --u-gas 0.1 --monte-carlo 10000 --seed 18446744073709551616', 2,
+     '--seed 18446744073709551616 is out of range; use 0 to 18446744073709551615', []),
+    ('a hexadecimal seed', {}, '$CLI --u-gas 0.1 --monte-carlo 10000 --seed 0x10', 2,
+     '--seed "0x10" is not a whole number', []),
+    ('Monte Carlo draws that are no number', {}, '$CLI --u-gas 0.1 --monte-carlo abc', 2,
+     '--monte-carlo "abc" is not a whole number; use 10000 to 10000000', []),
 ]
 
 

@@ -111,6 +111,10 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     ReadingUncertainty u;
     if (c.corrected() && (r.uncertainties_given.any() || r.monte_carlo)) {
         u.propagated = propagate_uncertainty(c.inputs, r.units, *uncertainties);
+        if (!stated(*u.propagated)) {
+            err.write(std::string(uncertainty_too_large_message) + "\n");
+            return exit_refused;
+        }
         if (r.monte_carlo)
             u.monte_carlo = monte_carlo_calculated_gas(c.inputs, r.units, *uncertainties, *r.monte_carlo, r.seed);
     }

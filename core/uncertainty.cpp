@@ -120,4 +120,9 @@ CorrectionUncertainty propagate_uncertainty(const CorrectionInputs& values,
             uncertainty_budget(s.calculated_gas_pressure, uncertainties)};
 }
 
+bool stated(const CorrectionUncertainty& uncertainty) {
+    return std::isfinite(uncertainty.calculated_gas_pct.uncertainty.expanded) &&
+           std::isfinite(uncertainty.calculated_gas_pressure.uncertainty.expanded);
+}
+
 }  // namespace kestrane

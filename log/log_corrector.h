@@ -99,7 +99,7 @@ private:
     void take_row();
     void correct_row();
     bool row_uncertainties(UncertaintyInputs& uncertainties);
-    void expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
+    bool expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
     void write_correction(const Correction& c,
                           const FieldTexts& texts,
                           UnitSelection units,

@@ -83,6 +83,15 @@ cases = [
      '--seed "0x10" is not a whole number', []),
     ('Monte Carlo draws that are no number', {}, '$CLI --u-gas 0.1 --monte-carlo abc', 2,
      '--monte-carlo "abc" is not a whole number; use 10000 to 10000000', []),
+    ('an uncertainty past the largest double', {}, '$CLI --u-gas 1e309', 1,
+     'Standard Uncertainty of Target Gas (% Vol) is out of range: "1e309"\n', []),
+    ('an uncertainty whose square overflows', {}, '$CLI --u-gas 1e200 | grep -c -e inf -e nan; test $? = 1', 0,
+     'out:0', []),
+    ('a result\'s uncertainty past the largest double', {}, '$CLI --u-gas 1e308 --format json', 1,
+     'the uncertainty of the results is too large to state', []),
+    ('a log row whose uncertainty is too large', {'log.csv': header + ',u_target_gas\n' +
+     '08:00,20.95,30.00,30.00,75,0,50,1e308\n'}, '$CLI log.csv -o out.csv', 1, '1 row read, 0 corrected, 1 refused',
+     ['log.csv']),
 ]
 
 

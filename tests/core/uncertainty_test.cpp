@@ -116,6 +116,30 @@ TEST(UncertaintyBudget, SharesMakeUpTheVariance) {
     }
 }
 
+// Contributions whose squares leave the range of a double combine all the
+// same: sqrt(3^2 + 4^2) = 5 at any scale; past the largest double the budget
+// is not stated.
+TEST(UncertaintyBudget, CombinesWithoutOverflowOrUnderflow) {
+    const struct {
+        double scale;
+        bool stated;
+    } cases[] = {{1.0, true}, {1e200, true}, {1e-200, true}, {1e307, true}, {1e308, false}};
+    for (const auto& c : cases) {
+        Sensitivities s{};
+        s[0] = 3.0;
+        s[1] = 4.0;
+        UncertaintyInputs u;
+        u[Field::target_gas] = u[Field::target_pressure] = c.scale;
+        const UncertaintyBudget budget = uncertainty_budget(s, u);
+        EXPECT_EQ(std::isfinite(budget.uncertainty.expanded), c.stated) << c.scale;
+        if (c.stated) {
+            EXPECT_NEAR(budget.uncertainty.standard / c.scale, 5.0, 1e-14) << c.scale;
+            EXPECT_NEAR(budget.lines[0].variance_share_pct, 36.0, 1e-12) << c.scale;
+        }
+        EXPECT_EQ(stated({budget, budget}), c.stated) << c.scale;
+    }
+}
+
 // The dialog's default reading worked by hand from the formula, to 4
 // significant figures, with u(gas) = 0.05 %, u(barometer) = 0.02 in Hg,
 // u(temperature) = 0.5 degrees F, u(humidity) = 2 % (target pressure and

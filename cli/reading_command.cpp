@@ -102,10 +102,10 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = r.fields[f];
     const UncertaintiesRead read = uncertainty_options(r);
-    if (read.refused) {
-        err.write(*read.refused + "\n");
-        return exit_refused;
-    }
+    // A bad uncertainty option is a usage error, as it is with a log: no
+    // reading was made of it.
+    if (read.refused)
+        return report_error(err, *read.refused, exit_usage);
     const UncertaintyInputs* uncertainties = &read.values;
     const Correction c = correct(texts, r.units, r.rules);
     ReadingUncertainty u;

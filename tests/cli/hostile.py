@@ -83,7 +83,7 @@ cases = [
      '--seed "0x10" is not a whole number', []),
     ('Monte Carlo draws that are no number', {}, '$CLI --u-gas 0.1 --monte-carlo abc', 2,
      '--monte-carlo "abc" is not a whole number; use 10000 to 10000000', []),
-    ('an uncertainty past the largest double', {}, '$CLI --u-gas 1e309', 1,
+    ('an uncertainty past the largest double', {}, '$CLI --u-gas 1e309', 2,
      'Standard Uncertainty of Target Gas (% Vol) is out of range: "1e309"\n', []),
     ('an uncertainty whose square overflows', {}, '$CLI --u-gas 1e200 | grep -c -e inf -e nan; test $? = 1', 0,
      'out:0', []),

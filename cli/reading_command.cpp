@@ -109,6 +109,8 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     const UncertaintyInputs* uncertainties = &read.values;
     const Correction c = correct(texts, r.units, r.rules);
     ReadingUncertainty u;
+    u.propagated_asked = r.uncertainties_given.any() || r.monte_carlo.has_value();
+    u.monte_carlo_asked = r.monte_carlo.has_value();
     if (c.corrected() && (r.uncertainties_given.any() || r.monte_carlo)) {
         u.propagated = propagate_uncertainty(c.inputs, r.units, *uncertainties);
         if (!stated(*u.propagated)) {

@@ -597,6 +597,13 @@ TEST(RunCli, Uncertainties) {
         run({"--format", "json", "--u-gas", "0", "--monte-carlo", "10000", "--seed", "18446744073709551615"}).out);
     EXPECT_EQ(exact["monte_carlo"]["standard_deviation"], 0.0);
     EXPECT_EQ(exact["monte_carlo"]["mean"], exact["monte_carlo"]["interval_95"][0]);
+    // A refused reading keeps the keys a corrected one has, as null.
+    const auto refused = nlohmann::json::parse(
+        run({"--format", "json", "--humidity", "101", "--u-gas", "0.1", "--monte-carlo", "10000"}).out);
+    for (const auto& [key, value] : json.items())
+        EXPECT_TRUE(refused.contains(key)) << key;
+    EXPECT_TRUE(refused["uncertainty"].is_null());
+    EXPECT_TRUE(refused["monte_carlo"].is_null());
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <sstream>
@@ -80,6 +83,26 @@ CLI::Validator unit_of(UnitKind kind) {
             if (!index)
                 throw OwnUsageError{unknown_unit_message(kind, value)};
             value = std::to_string(*index);
+            return {};
+        },
+        "");
+}
+
+// A whole number in plain decimal digits from `low` to `high`: a sign, a
+// hexadecimal prefix, an exponent or an empty text is refused rather than read
+// as something else, and a number past `high` is refused rather than clamped.
+CLI::Validator whole_number(std::string option, std::uint64_t low, std::uint64_t high) {
+    return CLI::Validator(
+        [option, low, high](std::string& value) -> std::string {
+            const std::string range = std::to_string(low) + " to " + std::to_string(high);
+            std::uint64_t n = 0;
+            const char* end = value.data() + value.size();
+            const auto [at, error] = std::from_chars(value.data(), end, n);
+            const bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits)
+                throw OwnUsageError{option + " \"" + value + "\" is not a whole number; use " + range};
+            if (error != std::errc{} || at != end || n < low || n > high)
+                throw OwnUsageError{option + " " + value + " is out of range; use " + range};
             return {};
         },
         "");
@@ -299,11 +322,12 @@ void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
                        "Check the uncertainty of the Calculated Gas (% Vol) with N draws of the inputs through the "
                        "correction itself (at least 10000); e.g. --monte-carlo 100000")
             ->type_name("N")
-            ->check(CLI::Range(std::size_t{10000}, std::size_t{10000000}))
+            ->check(whole_number("--monte-carlo", 10000, 10000000))
             ->group(group);
     app.add_option("--seed", r.seed, "The seed of Monte Carlo's draws, to vary them; e.g. --seed 7")
         ->default_str(std::to_string(default_monte_carlo_seed))
         ->type_name("N")
+        ->check(whole_number("--seed", 0, std::numeric_limits<std::uint64_t>::max()))
         ->needs(options.monte_carlo)
         ->group(group);
 }

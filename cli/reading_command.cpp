@@ -114,15 +114,21 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     for (std::size_t f = 0; f < field_count; ++f)
         texts[f] = r.fields[f];
     const UncertaintiesRead read = uncertainty_options(r);
-    if (read.refused) {
-        err.write(*read.refused + "\n");
-        return exit_refused;
-    }
+    // A bad uncertainty option is a usage error, as it is with a log: no
+    // reading was made of it.
+    if (read.refused)
+        return report_error(err, *read.refused, exit_usage);
     const UncertaintyInputs* uncertainties = &read.values;
     const Correction c = correct(texts, r.units, r.rules);
     ReadingUncertainty u;
+    u.propagated_asked = r.uncertainties_given.any() || r.monte_carlo.has_value();
+    u.monte_carlo_asked = r.monte_carlo.has_value();
     if (c.corrected() && (r.uncertainties_given.any() || r.monte_carlo)) {
         u.propagated = propagate_uncertainty(c.inputs, r.units, *uncertainties);
+        if (!stated(*u.propagated)) {
+            err.write(std::string(uncertainty_too_large_message) + "\n");
+            return exit_refused;
+        }
         if (r.monte_carlo)
             u.monte_carlo = monte_carlo_calculated_gas(c.inputs, r.units, *uncertainties, *r.monte_carlo, r.seed);
     }

@@ -102,10 +102,10 @@ std::string reading_json(const FieldTexts& texts,
     for (const std::string& text : warning_texts(c.warnings, units))
         warnings.push_back(text);
     object["warnings"] = warnings;
-    if (uncertainty.propagated)
-        object["uncertainty"] = uncertainty_json(*uncertainty.propagated);
-    if (uncertainty.monte_carlo)
-        object["monte_carlo"] = monte_carlo_json(*uncertainty.monte_carlo);
+    if (uncertainty.propagated || uncertainty.propagated_asked)
+        object["uncertainty"] = uncertainty.propagated ? uncertainty_json(*uncertainty.propagated) : Json(nullptr);
+    if (uncertainty.monte_carlo || uncertainty.monte_carlo_asked)
+        object["monte_carlo"] = uncertainty.monte_carlo ? monte_carlo_json(*uncertainty.monte_carlo) : Json(nullptr);
     // Texts from a command line are taken as they come: bytes that are not
     // UTF-8 are replaced, not a reason to fail.
     return object.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

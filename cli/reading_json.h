@@ -16,6 +16,10 @@ namespace kestrane::cli {
 struct ReadingUncertainty {
     std::optional<CorrectionUncertainty> propagated;
     std::optional<MonteCarloResult> monte_carlo;
+    // Whether they were asked for: a refused reading keeps their keys, as null,
+    // so that its JSON has the shape of a corrected one.
+    bool propagated_asked = false;
+    bool monte_carlo_asked = false;
 };
 
 // The object, indented, with a line break at its end. A value that is not

@@ -1,8 +1,11 @@
 #include "certificate_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <optional>
+#include <system_error>
 
 #include "number_text.h"
 
@@ -27,6 +30,40 @@ Digits exact_digits(double magnitude) {
     return {text, point};
 }
 
+// Digits past the twelfth significant one are the rounding of the arithmetic
+// that computed an uncertainty, not part of it: the double nearest 0.1 is
+// 0.1000000000000000055..., and states 0.10, not 0.11.
+constexpr std::size_t meaningful_digits = 12;
+
+// The first meaningful_digits significant digits of the exact expansion of a
+// finite positive double, read off its text correctly rounded to 21 digits:
+// that rounding moves the value by at most half a unit in the 21st digit, so
+// it changes the first twelve only by a carry through digits 13 to 21, which
+// then read all zeros. When they read all zeros or all nines, nothing: the
+// exact expansion decides. Much faster than the whole expansion, and exact.
+std::optional<Digits> leading_digits(double magnitude) {
+    constexpr int shown = 21;
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, shown - 1);
+    if (error != std::errc{} || end - text < shown + 3)
+        return std::nullopt;
+    std::string digits(1, text[0]);
+    digits.append(text + 2, shown - 1);  // "d.ddd...e+XX": the digits around the point
+    const std::string_view tail = std::string_view(digits).substr(meaningful_digits);
+    if (tail.find_first_not_of('0') == std::string_view::npos || tail.find_first_not_of('9') == std::string_view::npos)
+        return std::nullopt;
+    int exponent = 0;
+    const char* at = text + shown + 2;  // past the 'e'
+    if (*at == '+')
+        ++at;
+    if (std::from_chars(at, end, exponent).ec != std::errc{})
+        return std::nullopt;
+    digits.resize(meaningful_digits);
+    if (exponent >= 0)
+        return Digits{digits, static_cast<std::size_t>(exponent) + 1};
+    return Digits{std::string(static_cast<std::size_t>(-exponent), '0') + digits, 1};
+}
+
 // Increments a string of decimal digits by one in its last place; true when
 // the carry runs out of its first digit (every digit was a 9).
 bool increment(std::string& digits) {
@@ -39,11 +76,6 @@ bool increment(std::string& digits) {
     }
     return true;
 }
-
-// Digits past the twelfth significant one are the rounding of the arithmetic
-// that computed an uncertainty, not part of it: the double nearest 0.1 is
-// 0.1000000000000000055..., and states 0.10, not 0.11.
-constexpr std::size_t meaningful_digits = 12;
 
 // The two significant digits of d, rounded up when any meaningful digit after them is not zero.
 Digits two_digits_up(Digits d) {
@@ -76,17 +108,30 @@ std::string text_of(Digits d) {
 
 }  // namespace
 
-CertificateText certificate_text(double expanded_uncertainty) {
+namespace {
+
+CertificateText stated(double expanded_uncertainty, bool fast) {
     if (!std::isfinite(expanded_uncertainty))
         return {format_value(expanded_uncertainty, "%f"), 0};
-    const Digits exact = exact_digits(std::abs(expanded_uncertainty));
-    if (exact.digits.find_first_not_of('0') == std::string::npos)
+    const double magnitude = std::abs(expanded_uncertainty);
+    if (magnitude == 0.0)
         return {"0", 0};
-    const Digits rounded = two_digits_up(exact);
+    const std::optional<Digits> leading = fast ? leading_digits(magnitude) : std::nullopt;
+    const Digits rounded = two_digits_up(leading ? *leading : exact_digits(magnitude));
     const std::string sign = expanded_uncertainty < 0.0 ? "-" : "";
     const std::size_t decimals =
         rounded.digits.size() > rounded.integer_count ? rounded.digits.size() - rounded.integer_count : 0;
     return {sign + text_of(rounded), static_cast<int>(decimals)};
+}
+
+}  // namespace
+
+CertificateText certificate_text(double expanded_uncertainty) {
+    return stated(expanded_uncertainty, true);
+}
+
+CertificateText certificate_text_from_whole_expansion(double expanded_uncertainty) {
+    return stated(expanded_uncertainty, false);
 }
 
 }  // namespace kestrane

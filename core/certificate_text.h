@@ -19,4 +19,9 @@ struct CertificateText {
 };
 CertificateText certificate_text(double expanded_uncertainty);
 
+// The same text, always from the whole exact expansion (1074 digits), which
+// certificate_text reads only near a rounding boundary: the reference that
+// checks its shortcut.
+CertificateText certificate_text_from_whole_expansion(double expanded_uncertainty);
+
 }  // namespace kestrane

@@ -101,11 +101,14 @@ CorrectionWarnings warnings_of(const CorrectionInputs& in,
     w.no_dry_gas = !(c.vapor_inhg < c.at_altitude_inhg);
     w.temperature_outside_fit = outside_fit(in.temperature, selected_unit(UnitKind::temperature, selection));
     w.gas_outside_range = r.calculated_gas_pct > 100.0 || r.calculated_gas_pct < 0.0;
+    const auto chosen = static_cast<int>(&selected_unit(UnitKind::pressure, selection) - pressure_units.data());
+    w.target_pressure_implausible =
+        !plausible_barometer(to_internal(in.target_pressure, pressure_units[static_cast<std::size_t>(chosen)]));
+    if (w.target_pressure_implausible)
+        w.plausible_target_pressure_units = plausible_units(in.target_pressure, chosen);
     w.barometer_implausible = !plausible_barometer(c.barometer_inhg);
-    if (w.barometer_implausible) {
-        const auto chosen = static_cast<int>(&selected_unit(UnitKind::pressure, selection) - pressure_units.data());
+    if (w.barometer_implausible)
         w.plausible_pressure_units = plausible_units(in.barometric_pressure, chosen);
-    }
     return w;
 }
 

@@ -46,9 +46,14 @@ void summarise(std::vector<double>& values, MonteCarloResult& result) {
         return;
     }
     double sum = 0.0;
-    for (const double y : values)
+    bool all_equal = true;
+    for (const double y : values) {
         sum += y;
-    result.mean = sum / static_cast<double>(count);
+        all_equal = all_equal && y == values.front();
+    }
+    // Values all equal (every input exact) are that value with no spread at
+    // all, where the sum divided by the count may be off in its last bits.
+    result.mean = all_equal ? values.front() : sum / static_cast<double>(count);
     double squares = 0.0;
     for (const double y : values)
         squares += (y - result.mean) * (y - result.mean);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace kestrane {
 namespace {
@@ -150,13 +151,19 @@ UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
         const std::optional<std::string_view> text = texts[static_cast<std::size_t>(field)];
         if (!text)
             continue;
-        const std::string label = uncertainty_label(field);
-        const std::string as_points = decimal_comma ? swap_decimal_marks(*text) : std::string(*text);
+        // A log reads these on every row: the label and a copy are made only when needed.
+        const std::string swapped = decimal_comma ? swap_decimal_marks(*text) : std::string();
+        const std::string_view as_points = decimal_comma ? std::string_view(swapped) : *text;
         const std::optional<double> value = scan_double(as_points);
-        if (!value || !is_whole_number(field, as_points))
-            read.refused = not_a_number(label, field, *text, decimal_comma, hints);
+        const auto label = [field] { return uncertainty_label(field); };
+        // A number too large for a double ("1e309") is a number all the same:
+        // its refusal says so, with no hint about the decimal mark.
+        if (!is_whole_number(field, as_points))
+            read.refused = not_a_number(label(), field, *text, decimal_comma, hints);
+        else if (!value || !std::isfinite(*value))
+            read.refused = "Error: " + label() + " is out of range: \"" + std::string(*text) + "\"";
         else if (*value < 0.0)
-            read.refused = "Error: " + label + " is below 0: \"" + std::string(*text) + "\"";
+            read.refused = "Error: " + label() + " is below 0: \"" + std::string(*text) + "\"";
         if (read.refused)
             return read;
         read.values[field] = *value;

@@ -86,17 +86,28 @@ CorrectionSensitivities sensitivity_coefficients(const CorrectionInputs& in, Uni
 
 UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities, const UncertaintyInputs& uncertainties) {
     UncertaintyBudget budget;
-    double variance = 0.0;
+    double largest = 0.0;
     for (std::size_t i = 0; i < field_count; ++i) {
         BudgetLine& line = budget.lines[i];
         line.standard_uncertainty = uncertainties.standard[i];
         line.sensitivity = sensitivities[i];
         line.contribution = std::abs(line.sensitivity * line.standard_uncertainty);
-        variance += line.contribution * line.contribution;
+        largest = std::max(largest, line.contribution);
     }
-    for (BudgetLine& line : budget.lines)
-        line.variance_share_pct = variance > 0.0 ? line.contribution * line.contribution / variance * 100.0 : 0.0;
-    budget.uncertainty.standard = std::sqrt(variance);
+    // The squares are summed as fractions of the largest contribution, so that
+    // contributions past the square root of the largest double (1e200) neither
+    // overflow nor, below the smallest's, vanish; each share is then a ratio of
+    // these fractions. A contribution that is itself not finite stays so.
+    double scaled_variance = 0.0;
+    const bool scalable = largest > 0.0 && std::isfinite(largest);
+    const auto fraction = [&](double contribution) { return scalable ? contribution / largest : contribution; };
+    for (const BudgetLine& line : budget.lines)
+        scaled_variance += fraction(line.contribution) * fraction(line.contribution);
+    for (BudgetLine& line : budget.lines) {
+        const double f = fraction(line.contribution);
+        line.variance_share_pct = scaled_variance > 0.0 ? f * f / scaled_variance * 100.0 : 0.0;
+    }
+    budget.uncertainty.standard = scalable ? largest * std::sqrt(scaled_variance) : std::sqrt(scaled_variance);
     budget.uncertainty.expanded = coverage_factor * budget.uncertainty.standard;
     return budget;
 }
@@ -107,6 +118,11 @@ CorrectionUncertainty propagate_uncertainty(const CorrectionInputs& values,
     const CorrectionSensitivities s = sensitivity_coefficients(values, selection);
     return {uncertainty_budget(s.calculated_gas_pct, uncertainties),
             uncertainty_budget(s.calculated_gas_pressure, uncertainties)};
+}
+
+bool stated(const CorrectionUncertainty& uncertainty) {
+    return std::isfinite(uncertainty.calculated_gas_pct.uncertainty.expanded) &&
+           std::isfinite(uncertainty.calculated_gas_pressure.uncertainty.expanded);
 }
 
 }  // namespace kestrane

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 #include "fields.h"
 #include "units.h"
@@ -78,5 +79,13 @@ UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities, const U
 CorrectionUncertainty propagate_uncertainty(const CorrectionInputs& values,
                                             UnitSelection selection,
                                             const UncertaintyInputs& uncertainties);
+
+// Whether both expanded uncertainties are numbers: inputs' uncertainties near
+// the largest double can give a result's uncertainty past it, which no text
+// can state; such a reading is refused with uncertainty_too_large_message.
+bool stated(const CorrectionUncertainty& uncertainty);
+inline constexpr std::string_view uncertainty_too_large_message =
+    "Error: the uncertainty of the results is too large to state: check the standard uncertainties";
+
 
 }  // namespace kestrane

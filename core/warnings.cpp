@@ -18,16 +18,18 @@ std::string unit_list(std::uint32_t bits) {
     return text;
 }
 
-std::string barometer_warning(const CorrectionWarnings& w, UnitSelection units) {
-    std::string text = "the barometric pressure, read in ";
+// `what` is the pressure's name: "the barometric pressure".
+std::string pressure_warning(std::string_view what, std::uint32_t plausible_bits, UnitSelection units) {
+    std::string text(what);
+    text.append(", read in ");
     text.append(selected_unit(UnitKind::pressure, units).text)
         .append(", lies outside what any weather gives (")
         .append(format_value(plausible_barometer_low_hpa, "%.0f"))
         .append(" to ")
         .append(format_value(plausible_barometer_high_hpa, "%.0f"))
         .append(" hPa)");
-    if (w.plausible_pressure_units != 0)
-        text.append(": is the unit ").append(unit_list(w.plausible_pressure_units)).append("?");
+    if (plausible_bits != 0)
+        text.append(": is the unit ").append(unit_list(plausible_bits)).append("?");
     return text;
 }
 
@@ -41,8 +43,11 @@ std::vector<std::string> warning_texts(const CorrectionWarnings& warnings, UnitS
         texts.emplace_back(temperature_outside_fit_warning);
     if (warnings.gas_outside_range)
         texts.emplace_back(gas_outside_range_warning);
+    if (warnings.target_pressure_implausible)
+        texts.push_back(
+            pressure_warning("the target pressure", warnings.plausible_target_pressure_units, units));
     if (warnings.barometer_implausible)
-        texts.push_back(barometer_warning(warnings, units));
+        texts.push_back(pressure_warning("the barometric pressure", warnings.plausible_pressure_units, units));
     return texts;
 }
 

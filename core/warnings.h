@@ -25,8 +25,15 @@ struct CorrectionWarnings {
     bool barometer_implausible = false;
     // With barometer_implausible: bit i set when the same number would be plausible in pressure_units[i].
     std::uint32_t plausible_pressure_units = 0;
+    // The target pressure lies outside what any weather gives, in the unit it was read in.
+    bool target_pressure_implausible = false;
+    // With target_pressure_implausible: bit i set when the same number would be plausible in pressure_units[i].
+    std::uint32_t plausible_target_pressure_units = 0;
 
-    bool any() const { return no_dry_gas || temperature_outside_fit || gas_outside_range || barometer_implausible; }
+    bool any() const {
+        return no_dry_gas || temperature_outside_fit || gas_outside_range || target_pressure_implausible ||
+               barometer_implausible;
+    }
     friend bool operator==(const CorrectionWarnings&, const CorrectionWarnings&) = default;
 };
 
@@ -39,8 +46,8 @@ inline constexpr std::string_view temperature_outside_fit_warning =
 inline constexpr std::string_view gas_outside_range_warning =
     "the calculated gas lies outside 0 to 100 %, which no gas can have: check the inputs and their units";
 
-// The texts of the warnings that hold, in a fixed order; the barometric
-// pressure's names its unit and the units that would make it plausible:
+// The texts of the warnings that hold, in a fixed order; a pressure's
+// (the target pressure's, the barometric pressure's) names its unit and the units that would make it plausible:
 // "the barometric pressure, read in In Hg, lies outside what any weather gives (250 to 1100 hPa): is the unit hPa?"
 std::vector<std::string> warning_texts(const CorrectionWarnings& warnings, UnitSelection units);
 

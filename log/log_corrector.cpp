@@ -307,11 +307,14 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     return true;
 }
 
-// The expanded uncertainties of the two results, as a certificate states them.
-void LogCorrector::expanded_uncertainties(const Correction& c,
+// The expanded uncertainties of the two results, as a certificate states them;
+// false, with nothing set, when they are too large for any number.
+bool LogCorrector::expanded_uncertainties(const Correction& c,
                                           UnitSelection units,
                                           const UncertaintyInputs& uncertainties) {
     const CorrectionUncertainty u = propagate_uncertainty(c.inputs, units, uncertainties);
+    if (!stated(u))
+        return false;
     expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
     expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
     for (std::string& text : expanded_) {
@@ -320,6 +323,7 @@ void LogCorrector::expanded_uncertainties(const Correction& c,
     }
     added_[expanded_gas_column] = expanded_[0];
     added_[expanded_pressure_column] = expanded_[1];
+    return true;
 }
 
 void LogCorrector::write_correction(const Correction& c,
@@ -333,15 +337,19 @@ void LogCorrector::write_correction(const Correction& c,
         write_row(fields_, added_);
         return;
     }
+    if (columns_.uncertainty && !expanded_uncertainties(c, units, uncertainties)) {
+        ++report_.refused;
+        added_[error_column] = uncertainty_too_large_message;
+        write_row(fields_, added_);
+        return;
+    }
     ++report_.corrected;
     std::string warning;
     if (c.warnings.any() || !reader_.bare_quote_fields().empty())
         ++report_.warned;
     if (c.warnings.any())
         warning = joined_warning_texts(c.warnings, units);
-    if (columns_.uncertainty)
-        expanded_uncertainties(c, units, uncertainties);
-    else if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
+    if (!columns_.uncertainty && copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
         return;
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {

@@ -107,7 +107,7 @@ private:
     bool row_rules();
     void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);
-    void expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
+    bool expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
     void write_correction(const Correction& c,
                           const FieldTexts& texts,
                           UnitSelection units,

@@ -95,7 +95,9 @@ TEST(RunCli, SingleReadings) {
          0,
          "Calculated Gas (% Vol): 10.32\nCalculated Gas Pressure: 3.04 psi\nVapor Pressure (%): 1.5\n"
          "Corrected Barometer: 29.56 In Hg\n",
-         ""},
+         // 60 inHg is twice any weather's pressure: the target pressure is warned about.
+         "kestrane-cli: warning: the target pressure, read in psi, lies outside what any weather gives (250 to "
+         "1100 hPa): is the unit In Hg or KPa?\n"},
         {{"--pressure-unit", "atm", "--target-pressure", "1", "--barometer", "1", "--temperature-unit", "K",
           "--temperature", "298.15"},
          "",
@@ -535,8 +537,14 @@ TEST(RunCli, Uncertainties) {
          "Calculated Gas (% Vol): 20.64 \u00b1 0.11 (k = 2)\nCalculated Gas Pressure: 6.19 In Hg \u00b1 0.032 In Hg "
          "(k = 2)\nVapor Pressure (%): 1.5\nCorrected Barometer: 29.56 In Hg\n",
          ""},
-        {{"--u-altitude", "ten"}, "", exit_refused, "", "Error: Standard Uncertainty of Altitude is not a number: \"ten\"\n"},
-        {{"--u-humidity=-2"}, "", exit_refused, "", "Error: Standard Uncertainty of Relative Humidity (%) is below 0: \"-2\"\n"},
+        {{"--u-altitude", "ten"}, "", exit_usage, "",
+         "kestrane-cli: Error: Standard Uncertainty of Altitude is not a number: \"ten\"\n"},
+        {{"--u-humidity=-2"}, "", exit_usage, "",
+         "kestrane-cli: Error: Standard Uncertainty of Relative Humidity (%) is below 0: \"-2\"\n"},
+        {{"-", "--u-altitude", "ten"}, log, exit_usage, "",
+         "kestrane-cli: Error: Standard Uncertainty of Altitude is not a number: \"ten\"\n"},
+        {{"--u-gas", "1e309"}, "", exit_usage, "",
+         "kestrane-cli: Error: Standard Uncertainty of Target Gas (% Vol) is out of range: \"1e309\"\n"},
         {{"-", "--u-gas", "0.05"},
          log,
          exit_refused,
@@ -547,7 +555,17 @@ TEST(RunCli, Uncertainties) {
                   "20.95,30,30,75,0,50,-1,,,,,,,\"Error: Standard Uncertainty of Target Gas (% Vol) is below 0: \"\"-1\"\"\",\n",
          "kestrane-cli: 3 rows read, 2 corrected, 1 refused\n"},
         {{"--monte-carlo", "100"}, "", exit_usage, "",
-         "kestrane-cli: --monte-carlo: Value 100 not in range 10000 to 10000000\nRun with --help for more information.\n"},
+         "kestrane-cli: --monte-carlo 100 is out of range; use 10000 to 10000000\n"},
+        {{"--monte-carlo", "abc"}, "", exit_usage, "",
+         "kestrane-cli: --monte-carlo \"abc\" is not a whole number; use 10000 to 10000000\n"},
+        {{"--monte-carlo", "10000", "--seed", ""}, "", exit_usage, "",
+         "kestrane-cli: --seed \"\" is not a whole number; use 0 to 18446744073709551615\n"},
+        {{"--monte-carlo", "10000", "--seed", "-1"}, "", exit_usage, "",
+         "kestrane-cli: --seed \"-1\" is not a whole number; use 0 to 18446744073709551615\n"},
+        {{"--monte-carlo", "10000", "--seed", "0x10"}, "", exit_usage, "",
+         "kestrane-cli: --seed \"0x10\" is not a whole number; use 0 to 18446744073709551615\n"},
+        {{"--monte-carlo", "10000", "--seed", "18446744073709551616"}, "", exit_usage, "",
+         "kestrane-cli: --seed 18446744073709551616 is out of range; use 0 to 18446744073709551615\n"},
         {{"-", "--monte-carlo", "10000"}, log, exit_usage, "",
          "kestrane-cli: --monte-carlo goes with one reading: a log states each row's uncertainty\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--u-gas", "0.1"}, "", exit_usage, "",
@@ -574,6 +592,18 @@ TEST(RunCli, Uncertainties) {
     EXPECT_GT(json["monte_carlo"]["refused"].get<int>(), 4000) << "altitude 0 \u00b1 10 ft: about half the draws below the range";
     EXPECT_EQ(json["uncertainty"]["budget"].size(), 6u);
     EXPECT_EQ(json["uncertainty"]["coverage_factor"], 2.0);
+    // Every input exact: every draw is the reading itself, so its spread is exactly none.
+    const auto exact = nlohmann::json::parse(
+        run({"--format", "json", "--u-gas", "0", "--monte-carlo", "10000", "--seed", "18446744073709551615"}).out);
+    EXPECT_EQ(exact["monte_carlo"]["standard_deviation"], 0.0);
+    EXPECT_EQ(exact["monte_carlo"]["mean"], exact["monte_carlo"]["interval_95"][0]);
+    // A refused reading keeps the keys a corrected one has, as null.
+    const auto refused = nlohmann::json::parse(
+        run({"--format", "json", "--humidity", "101", "--u-gas", "0.1", "--monte-carlo", "10000"}).out);
+    for (const auto& [key, value] : json.items())
+        EXPECT_TRUE(refused.contains(key)) << key;
+    EXPECT_TRUE(refused["uncertainty"].is_null());
+    EXPECT_TRUE(refused["monte_carlo"].is_null());
 }
 
 }  // namespace

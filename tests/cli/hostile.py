@@ -93,6 +93,28 @@ cases = [
                                        'vapor_pressure_pct,corrected_barometer,error,warning,notes\n'
                                        '08:00,20.95,30.00,30.00,75,0,50,1,2,3,4,,,ok\n'}, '$CLI log.csv', 2,
      'columns 8 to 13 are the columns a corrected log ends in, and column 14 (notes) follows them', ['log.csv']),
+    # numbers
+    ('hPa meant for the target pressure', {}, '$CLI --target-pressure 1013.25', 0,
+     'the target pressure, read in In Hg, lies outside what any weather gives (250 to 1100 hPa): is the unit hPa?',
+     []),
+    ('mm Hg meant for the target pressure', {}, '$CLI --target-pressure 760 --barometric-pressure 29.92', 0,
+     'is the unit mm Hg or hPa?', []),
+    ('an empty seed', {}, '$CLI --u-gas 0.1 --monte-carlo 10000 --seed ""', 2, '--seed "" is not a whole number', []),
+    ('a seed past 2^64 - 1', {}, '$CLI --u-gas 0.1 --monte-carlo 10000 --seed 18446744073709551616', 2,
+     '--seed 18446744073709551616 is out of range; use 0 to 18446744073709551615', []),
+    ('a hexadecimal seed', {}, '$CLI --u-gas 0.1 --monte-carlo 10000 --seed 0x10', 2,
+     '--seed "0x10" is not a whole number', []),
+    ('Monte Carlo draws that are no number', {}, '$CLI --u-gas 0.1 --monte-carlo abc', 2,
+     '--monte-carlo "abc" is not a whole number; use 10000 to 10000000', []),
+    ('an uncertainty past the largest double', {}, '$CLI --u-gas 1e309', 2,
+     'Standard Uncertainty of Target Gas (% Vol) is out of range: "1e309"\n', []),
+    ('an uncertainty whose square overflows', {}, '$CLI --u-gas 1e200 | grep -c -e inf -e nan; test $? = 1', 0,
+     'out:0', []),
+    ('a result\'s uncertainty past the largest double', {}, '$CLI --u-gas 1e308 --format json', 1,
+     'the uncertainty of the results is too large to state', []),
+    ('a log row whose uncertainty is too large', {'log.csv': header + ',u_target_gas\n' +
+     '08:00,20.95,30.00,30.00,75,0,50,1e308\n'}, '$CLI log.csv -o out.csv', 1, '1 row read, 0 corrected, 1 refused',
+     ['log.csv']),
 ]
 
 

@@ -220,6 +220,12 @@ TEST(CorrectionWarnings, EdgesOfEachWarning) {
     const auto w = [](bool dry, bool fit, bool gas, bool barometer, std::uint32_t units = 0) {
         return CorrectionWarnings{dry, fit, gas, barometer, units};
     };
+    // The same warnings, and the target pressure's with the units that would fit it.
+    const auto target = [](CorrectionWarnings x, std::uint32_t units) {
+        x.target_pressure_implausible = true;
+        x.plausible_target_pressure_units = units;
+        return x;
+    };
     const auto as_typed = [](float value) { return static_cast<double>(value); };
     constexpr int kelvin = 2;
     constexpr int hpa = 4;
@@ -253,9 +259,15 @@ TEST(CorrectionWarnings, EdgesOfEachWarning) {
         {"the height formula's pole", {20.95, 30.0, 30.0, -418.00450004500044, 0.0, 50.0}, {},
          w(true, true, false, false)},
         {"a gas above 100 %", {50.0, 10.0, 30.0, 75.0, 0.0, 50.0}, {}, w(false, false, true, false)},
-        {"hPa meant, In Hg read", {20.95, 1013.25, 1002.0, 75.0, 0.0, 50.0}, {}, w(false, false, false, true, 1U << hpa)},
+        {"hPa meant, In Hg read", {20.95, 1013.25, 1002.0, 75.0, 0.0, 50.0}, {},
+         target(w(false, false, false, true, 1U << hpa), 1U << hpa)},
+        {"hPa meant for the target pressure alone", {20.95, 1013.25, 30.0, 75.0, 0.0, 50.0}, {},
+         target(w(false, false, false, false), 1U << hpa)},
+        {"mm Hg meant for the target pressure", {20.95, 760.0, 29.92, 75.0, 0.0, 50.0}, {},
+         target(w(false, false, false, false), 0x12)},
         {"1002 hPa", {20.95, 1013.25, 1002.0, 75.0, 0.0, 50.0}, {0, hpa, 0}, w(false, false, false, false)},
-        {"one: a pressure in Bar or atm", {20.95, 1.0, 1.0, 75.0, 0.0, 50.0}, {}, w(false, false, false, true, 0x44)},
+        {"one: a pressure in Bar or atm", {20.95, 1.0, 1.0, 75.0, 0.0, 50.0}, {},
+         target(w(false, false, false, true, 0x44), 0x44)},
         {"250 hPa", {20.95, 1013.25, 250.0, 75.0, 0.0, 0.0}, {0, hpa, 0}, w(false, false, false, false)},
         {"1100 hPa", {20.95, 1013.25, 1100.0, 75.0, 0.0, 0.0}, {0, hpa, 0}, w(false, false, false, false)},
         {"1100.1 hPa", {20.95, 1013.25, 1100.1, 75.0, 0.0, 0.0}, {0, hpa, 0}, w(false, false, false, true)},
@@ -279,6 +291,9 @@ TEST(CorrectionWarnings, Texts) {
                   "the calculated gas lies outside 0 to 100 %, which no gas can have: check the inputs and their units",
                   "the barometric pressure, read in In Hg, lies outside what any weather gives (250 to 1100 hPa): is "
                   "the unit Bar or atm?"}));
+    EXPECT_EQ(joined_warning_texts({false, false, false, false, 0, true, 0x44}, {}),
+              "the target pressure, read in In Hg, lies outside what any weather gives (250 to 1100 hPa): is the "
+              "unit Bar or atm?");
     EXPECT_EQ(joined_warning_texts({false, false, false, true, 0}, {0, 4, 0}),
               "the barometric pressure, read in hPa, lies outside what any weather gives (250 to 1100 hPa)");
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -113,6 +114,30 @@ TEST(UncertaintyBudget, SharesMakeUpTheVariance) {
         EXPECT_EQ(exact.uncertainty.expanded, 0.0) << r.name;
         for (const BudgetLine& line : exact.lines)
             EXPECT_EQ(line.variance_share_pct, 0.0) << r.name;
+    }
+}
+
+// Contributions whose squares leave the range of a double combine all the
+// same: sqrt(3^2 + 4^2) = 5 at any scale; past the largest double the budget
+// is not stated.
+TEST(UncertaintyBudget, CombinesWithoutOverflowOrUnderflow) {
+    const struct {
+        double scale;
+        bool stated;
+    } cases[] = {{1.0, true}, {1e200, true}, {1e-200, true}, {1e307, true}, {1e308, false}};
+    for (const auto& c : cases) {
+        Sensitivities s{};
+        s[0] = 3.0;
+        s[1] = 4.0;
+        UncertaintyInputs u;
+        u[Field::target_gas] = u[Field::target_pressure] = c.scale;
+        const UncertaintyBudget budget = uncertainty_budget(s, u);
+        EXPECT_EQ(std::isfinite(budget.uncertainty.expanded), c.stated) << c.scale;
+        if (c.stated) {
+            EXPECT_NEAR(budget.uncertainty.standard / c.scale, 5.0, 1e-14) << c.scale;
+            EXPECT_NEAR(budget.lines[0].variance_share_pct, 36.0, 1e-12) << c.scale;
+        }
+        EXPECT_EQ(stated({budget, budget}), c.stated) << c.scale;
     }
 }
 
@@ -360,6 +385,34 @@ TEST(CertificateText, TwoSignificantDigitsRoundedUp) {
         const CertificateText got = certificate_text(c.value);
         EXPECT_EQ(got.text, c.text) << std::hexfloat << c.value;
         EXPECT_EQ(got.decimals, c.decimals) << std::hexfloat << c.value;
+    }
+}
+
+// The shortcut against the whole expansion: doubles of every exponent, and
+// the neighbours of values whose twelfth digit ends them (1.20000000000e-3
+// and its kin), where the shortcut must defer to the expansion.
+TEST(CertificateText, ShortcutAgreesWithTheWholeExpansion) {
+    std::vector<double> values;
+    std::mt19937_64 random(12);
+    for (int i = 0; i < 20000; ++i) {
+        const double v = std::bit_cast<double>(random() & 0x7fffffffffffffffu);
+        if (std::isfinite(v))
+            values.push_back(v);
+    }
+    for (int e = -30; e <= 30; ++e) {
+        for (const double mantissa : {1.0, 1.2, 9.9, 9.99999999999, 1.00000000001, 4.5}) {
+            double v = mantissa * std::pow(10.0, e);
+            for (int step = 0; step < 3; ++step)
+                v = std::nextafter(v, 0.0);
+            for (int step = 0; step < 7; ++step, v = std::nextafter(v, INFINITY))
+                values.push_back(v);
+        }
+    }
+    for (const double v : values) {
+        const CertificateText fast = certificate_text(v);
+        const CertificateText whole = certificate_text_from_whole_expansion(v);
+        ASSERT_EQ(fast.text, whole.text) << std::hexfloat << v;
+        ASSERT_EQ(fast.decimals, whole.decimals) << std::hexfloat << v;
     }
 }
 

@@ -155,12 +155,11 @@ bool LogCorrector::read_header() {
 }
 
 // The options the results depend on that the log's columns do not state
-// become columns after its own. A log this program wrote is filled in place
-// as it stands, so an output of an earlier version is corrected as it was.
+// become columns after the user's own and before the results, also in a log
+// this program wrote: its rows are then corrected with those options, and
+// correcting the output again with none must give it back.
 void LogCorrector::record_options() {
     recorded_.clear();
-    if (columns_.own_output)
-        return;
     for (std::size_t k = 0; k < unit_kind_count; ++k) {
         const UnitKind kind = all_unit_kinds[k];
         if (!columns_.units[k] && options_.units.*unit_kinds[k].selection != UnitSelection{}.*unit_kinds[k].selection)
@@ -174,8 +173,11 @@ void LogCorrector::record_options() {
         if (!columns_.rules[k] && rule_on(options_.rules, k))
             recorded_.emplace_back(rule_columns[k].column, rule_columns[k].values[1]);
     }
+    // The user's columns come first in the plan; the added ones follow them.
+    const auto users = std::find_if(columns_.plan.begin(), columns_.plan.end(), [](int source) { return source < 0; });
+    const std::ptrdiff_t first_added = users - columns_.plan.begin();
     for (std::size_t r = 0; r < recorded_.size(); ++r)
-        columns_.plan.insert(columns_.plan.begin() + static_cast<std::ptrdiff_t>(columns_.width + r),
+        columns_.plan.insert(columns_.plan.begin() + first_added + static_cast<std::ptrdiff_t>(r),
                              -1 - static_cast<int>(added_column_count + r));
     added_.resize(added_column_count + recorded_.size());
 }

@@ -83,6 +83,9 @@ cases = [
     ('one reading as CSV, fed back with no options', {},
      '$CLI --format csv --decimal-comma --u-gas 0,05 --distance-unit m --altitude 100 > one.csv && '
      '$CLI one.csv | cmp - one.csv && echo same', 0, 'out:same', []),
+    ('its own output corrected with options, again with none', {'log.csv': log},
+     '$CLI log.csv -o one.csv; $CLI one.csv --u-gas 0.05 --temperature-unit C -o two.csv; $CLI two.csv -o three.csv;'
+     ' cmp two.csv three.csv && head -1 three.csv', 0, 'out:relative_humidity,temperature_unit,u_target_gas,', ['log.csv']),
     ('Monte Carlo as CSV', {}, '$CLI --format csv --u-gas 0.05 --monte-carlo 10000', 2,
      '--monte-carlo does not go with --format csv', []),
     ('a UTF-16 log with no byte order mark', {'log.csv': log},

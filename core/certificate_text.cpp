@@ -42,6 +42,12 @@ constexpr std::size_t meaningful_digits = 12;
 // then read all zeros. When they read all zeros or all nines, nothing: the
 // exact expansion decides. Much faster than the whole expansion, and exact.
 std::optional<Digits> leading_digits(double magnitude) {
+#ifdef __wasm__
+    // The page states one reading at a time, and the tables behind a rounded
+    // std::to_chars would more than double its size.
+    (void)magnitude;
+    return std::nullopt;
+#else
     constexpr int shown = 21;
     char text[64];
     const auto [end, error] = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, shown - 1);
@@ -62,6 +68,7 @@ std::optional<Digits> leading_digits(double magnitude) {
     if (exponent >= 0)
         return Digits{digits, static_cast<std::size_t>(exponent) + 1};
     return Digits{std::string(static_cast<std::size_t>(-exponent), '0') + digits, 1};
+#endif
 }
 
 // Increments a string of decimal digits by one in its last place; true when

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the one-file page: copies page.html, replacing each "@include FILE"
 # line with that file of the source folder and the "@module" line with the
-# WebAssembly module in base64. Reports both sizes; fails when the page
+# WebAssembly module, gzipped (with no name or time, so a rebuild gives the
+# same bytes) and in base64. Reports both sizes; fails when the page
 # outgrows its limit.
 set -euo pipefail
 src=$1 module=$2 out=$3
@@ -10,7 +11,7 @@ limit=$((200 * 1024))
 while IFS= read -r line; do
   case $line in
     "@include "*) cat "$src/${line#@include }" ;;
-    "@module") base64 -w0 "$module"; echo ;;
+    "@module") gzip -9nc "$module" | base64 -w0; echo ;;
     *) printf '%s\n' "$line" ;;
   esac
 done <"$src/page.html" >"$out.tmp"

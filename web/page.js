@@ -234,18 +234,20 @@ function roundUp(value) {
   return [1, 2, 2.5, 5, 10].map((f) => f * power).find((v) => v >= value);
 }
 
-// The module's bytes, inlined in base64 in the page.
-function moduleBytes() {
+// The module's bytes, inlined in the page gzipped and in base64; the
+// browser's own decompression unpacks them, no fetch involved.
+async function moduleBytes() {
   const text = atob(document.getElementById('kestrane-module').textContent.trim());
-  const bytes = new Uint8Array(text.length);
-  for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-  return bytes;
+  const packed = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; ++i) packed[i] = text.charCodeAt(i);
+  const unpacked = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Uint8Array(await new Response(unpacked).arrayBuffer());
 }
 
 // The module compiles at once, while the rest of the page is parsed; the form
 // is wired up when both are done.
 if (typeof document === 'object') {
-  const loading = loadKestrane(moduleBytes());
+  const loading = moduleBytes().then(loadKestrane);
   document.addEventListener('DOMContentLoaded', () => {
     const page = new KestranePage(document);
     loading.then((core) => page.ready(core), (error) => page.failed(error));

@@ -169,7 +169,7 @@ for (const engine of engines) {
       await page.evaluate((e) => (e.value = '-1'), humidity);
       await runReading(await formControls(page), {});
       const refused = spawnSync(cliPath, [...uncertainArgs.slice(0, -1), '-1'], { encoding: 'utf8' });
-      assert.deepEqual(await shown(), { ...got, message: refused.stderr.trim() });
+      assert.deepEqual(await shown(), { ...got, message: refused.stderr.trim().replace(/^kestrane-cli: /, '') });
       await page.close();
     });
 

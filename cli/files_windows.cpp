@@ -64,12 +64,29 @@ int open_to_write(const std::string& path) {
     return _wopen(wide(path).c_str(), _O_WRONLY | _O_BINARY);
 }
 
+int descriptor_named(const std::string&) {
+    return -1;
+}
+
+int open_descriptor_named(const std::string&) {
+    return -2;  // Windows names no open descriptor: CON and NUL are devices, opened as such
+}
+
+std::string why_not_replaceable(const std::string&) {
+    return {};
+}
+
+std::string truncate_here(int fd) {
+    const long long at = _telli64(fd);
+    return at < 0 || _chsize_s(fd, at) == 0 ? "" : std::strerror(errno);
+}
+
 int create_beside(const std::string& path, std::string& name) {
     static unsigned counter = 0;
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    name = path.substr(0, base) + "." + path.substr(base) + "." + std::to_string(GetCurrentProcessId()) + "." +
-           std::to_string(++counter) + ".tmp";
+    name = path.substr(0, base) + "." + path.substr(base) + ".kestrane-" +
+           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     return _wopen(wide(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 

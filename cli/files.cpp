@@ -148,7 +148,7 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
     else if (old && !old->regular)
         fd_ = os::open_to_write(path_);  // a device (NUL too) or a pipe takes the bytes as they come
     else if (old)
-        return open_existing(reason);
+        return open_existing(*old, reason);
     else
         fd_ = os::create_beside(path_, temporary_);
     if (fd_ < 0) {
@@ -161,7 +161,7 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
     return true;
 }
 
-bool AtomicFile::open_existing(std::string& reason) {
+bool AtomicFile::open_existing(const FileIdentity& old, std::string& reason) {
     // Replacing needs only the folder's permission; the file's own is asked
     // too, so that -o is refused what the shell's > would be. Whether the new
     // file can take the old one's place is found out now, before the run.
@@ -188,6 +188,10 @@ bool AtomicFile::open_existing(std::string& reason) {
     }
     os::close(probe, false);
     os::remove_on_signals(temporary_, true);
+    // The new file takes this one name's place; the file's other names keep
+    // the old file, which stays whole, as a failed run would leave it.
+    if (old.links > 1)
+        note_ = "has " + std::to_string(old.links - 1) + " other name(s) (hard links), which keep its old text";
     std::error_code error;
     fs::permissions(path_of(temporary_), fs::status(path_of(path_), error).permissions(), error);
     os::keep_owner(fd_, path_);

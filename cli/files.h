@@ -70,13 +70,16 @@ public:
     // Writes out, closes and renames the new file over the old; false, with
     // reason set and the new file removed, when any of that fails.
     bool commit(std::string& reason);
-    // Why the file is written in place rather than replaced whole; empty when it is not.
+    // What the user should know of how the file is written: why it is written
+    // in place rather than replaced whole, or that it has other names which
+    // keep the old text; empty when nothing.
     const std::string& note() const { return note_; }
+    bool in_place() const { return in_place_; }
 
 private:
     AtomicFile() = default;
     bool open(const std::string& path, std::string& reason);
-    bool open_existing(std::string& reason);
+    bool open_existing(const FileIdentity& old, std::string& reason);
     void discard();
 
     int fd_ = -1;

@@ -19,7 +19,7 @@ namespace {
 
 FileIdentity identity_of_status(const struct stat& status) {
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-            S_ISREG(status.st_mode)};
+            S_ISREG(status.st_mode), static_cast<std::uint64_t>(status.st_nlink)};
 }
 
 // The new files of AtomicFiles not yet committed (the output and the

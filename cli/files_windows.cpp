@@ -35,7 +35,8 @@ std::optional<FileIdentity> identity_of_handle(HANDLE handle) {
     return FileIdentity{information.dwVolumeSerialNumber,
                         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow,
                         GetFileType(handle) == FILE_TYPE_DISK &&
-                            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
+                            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0,
+                        information.nNumberOfLinks};
 }
 
 // A console takes its text as UTF-16; a character cut at the end of the last
@@ -123,7 +124,7 @@ std::optional<FileIdentity> identity(const std::string& path) {
         return std::nullopt;
     auto found = identity_of_handle(handle);
     if (!found && GetFileType(handle) != FILE_TYPE_DISK)
-        found = FileIdentity{0, 0, false};  // a device (NUL, CON): no index, and never a log
+        found = FileIdentity{0, 0, false, 1};  // a device (NUL, CON): no index, and never a log
     CloseHandle(handle);
     return found;
 }

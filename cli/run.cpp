@@ -100,11 +100,13 @@ bool error_is_log(const Request& r, const Streams& streams) {
 // Opens one output file, noting on standard error when it is written in place.
 std::unique_ptr<AtomicFile> create_output(const std::string& name, std::string& reason, ByteSink& err) {
     auto file = AtomicFile::create(name, reason);
-    if (file && !file->note().empty()) {
+    if (file && file->in_place()) {
         report_error(err,
                      "note: writing " + quoted_name(name) + " in place, as the shell's > would, since " + file->note() +
                          "; a run that fails may leave it part written",
                      0);
+    } else if (file && !file->note().empty()) {
+        report_error(err, "note: " + quoted_name(name) + " is replaced by a new file; it " + file->note(), 0);
     }
     return file;
 }

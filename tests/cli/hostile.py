@@ -95,6 +95,9 @@ cases = [
      'mkdir st && chmod 1777 st && echo old > st/out.csv && chmod 666 st/out.csv && '
      '$AS_USER $CLI log.csv --quiet -o st/out.csv; test $? = 1 && cmp st/out.csv <($CLI log.csv --quiet)', 0,
      "note: writing 'st/out.csv' in place" if os.geteuid() == 0 else '', ['log.csv']),
+    ('an output with a hard link: replaced, and said so', {'log.csv': log, 'out.csv': 'old\n'},
+     'ln out.csv other.csv && $CLI log.csv --quiet -o out.csv 2>&1; cat other.csv', 0,
+     'out:which keep its old text\nold\n', ['log.csv']),
     ('a new file left by a killed run is removed', {'log.csv': log},
      '(exit 0) & p=$!; wait; touch .out.csv.kestrane-$p-AbCd12 .out.csv.kestrane-$$-AbCd12 && '
      '$CLI log.csv -o out.csv; test $? = 1 && ls -A | grep -c kestrane-; rm .out.csv.kestrane-$$-AbCd12', 0,

@@ -95,6 +95,9 @@ cases = [
      'mkdir st && chmod 1777 st && echo old > st/out.csv && chmod 666 st/out.csv && '
      '$AS_USER $CLI log.csv --quiet -o st/out.csv; test $? = 1 && cmp st/out.csv <($CLI log.csv --quiet)', 0,
      "note: writing 'st/out.csv' in place" if os.geteuid() == 0 else '', ['log.csv']),
+    ('a bind-mounted output, written in place (where a mount may be made)', {'log.csv': log, 'src.csv': 'old\n'},
+     'touch out.csv; if unshare -m true 2>/dev/null; then unshare -m sh -c \'mount --bind src.csv out.csv && '
+     '"$CLI" log.csv --quiet -o out.csv; test $? = 1\' && grep -c "^08:0" src.csv; else echo 2; fi', 0, 'out:2', []),
     ('an output with a hard link: replaced, and said so', {'log.csv': log, 'out.csv': 'old\n'},
      'ln out.csv other.csv && $CLI log.csv --quiet -o out.csv 2>&1; cat other.csv', 0,
      'out:which keep its old text\nold\n', ['log.csv']),

@@ -166,7 +166,8 @@ int create_beside(const std::string& path, std::string& name) {
 
 std::string why_not_replaceable(const std::string& path) {
     const std::string folder = folder_of(path);
-    struct statx file {}, dir {};
+    struct statx file {};
+    struct statx dir {};
     if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &file) != 0 ||
         ::statx(AT_FDCWD, folder.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &dir) != 0)
         return {};

@@ -44,7 +44,7 @@ std::optional<int> check_file_names(const Request& r, ByteSink& err) {
 struct RunFile {
     std::string name;  // "--output 'out.csv'", "the log 'log.csv'", "standard output"
     std::optional<FileIdentity> identity;
-    std::string path;  // for a file named on the command line that may not exist yet
+    std::string path;         // for a file named on the command line that may not exist yet
     bool descriptor = false;  // a descriptor the shell opened (standard output and error, -o /dev/stdout)
 };
 
@@ -71,10 +71,8 @@ std::optional<int> check_distinct_files(const std::optional<RunFile>& log,
                                         const RunFile& error,
                                         ByteSink& err) {
     const std::pair<const RunFile*, const RunFile*> pairs[] = {
-        {&output, log ? &*log : nullptr},
-        {rejects ? &*rejects : nullptr, log ? &*log : nullptr},
-        {rejects ? &*rejects : nullptr, &output},
-        {&output, &error},
+        {&output, log ? &*log : nullptr},         {rejects ? &*rejects : nullptr, log ? &*log : nullptr},
+        {rejects ? &*rejects : nullptr, &output}, {&output, &error},
         {rejects ? &*rejects : nullptr, &error},
     };
     for (const auto& [written, other] : pairs) {
@@ -132,12 +130,11 @@ std::optional<int> open_files(const Request& r, Streams& streams, OpenFiles& fil
             return report_error(err, "cannot read " + quoted_name(r.log) + ": " + reason, exit_io);
         }
         log = RunFile{r.log == "-" ? "the log (standard input)" : "the log " + quoted_name(r.log),
-                      (files.log_file ? *files.log_file : streams.in).identity(),
-                      r.log == "-" ? "" : r.log};
+                      (files.log_file ? *files.log_file : streams.in).identity(), r.log == "-" ? "" : r.log};
     }
     const bool output_file = r.output && *r.output != "-";
-    const RunFile output = output_file ? named_file("--output", *r.output)
-                                       : RunFile{"standard output", streams.out.identity(), "", true};
+    const RunFile output =
+        output_file ? named_file("--output", *r.output) : RunFile{"standard output", streams.out.identity(), "", true};
     std::optional<RunFile> rejects;
     if (r.rejects)
         rejects = named_file("--rejects", *r.rejects);
@@ -172,8 +169,8 @@ int commit_files(const Request& r, OpenFiles& files, int status, ByteSink& err) 
     if (!wrote_all)
         return status;
     std::string reason;
-    const std::pair<AtomicFile*, const std::optional<std::string>*> outputs[] = {
-        {files.rejects.get(), &r.rejects}, {files.output.get(), &r.output}};
+    const std::pair<AtomicFile*, const std::optional<std::string>*> outputs[] = {{files.rejects.get(), &r.rejects},
+                                                                                 {files.output.get(), &r.output}};
     for (const auto& [file, name] : outputs) {
         if (file && !file->commit(reason))
             return report_error(err, "write error: " + quoted_name(**name) + ": " + reason, exit_io);

@@ -16,9 +16,25 @@ namespace kestrane::cli::os {
 // -1, with errno set, when it cannot.
 int open_to_read(const std::string& path);
 int open_to_write(const std::string& path);
+// A name of a descriptor the program already has open (/dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N): a copy of it, which writes as the
+// shell opened it (appending stays appending); -1, with errno set, when that
+// descriptor is not open; -2 when the name is not one of these.
+int open_descriptor_named(const std::string& path);
+// The number of the descriptor such a name names; -1 when it names none.
+int descriptor_named(const std::string& path);
 // Creates a new file of a name not taken, beside path, for writing; -1, with
-// errno set, when it cannot. Gives the name in `name`.
+// errno set, when it cannot. Gives the name in `name`. The name says whose it
+// is (".out.csv.kestrane-PID-XXXXXX"); those of the same file left by a
+// program that no longer runs (one killed outright) are removed first.
 int create_beside(const std::string& path, std::string& name);
+// Why the existing file at path could not be replaced by renaming a new file
+// over it although it may be written (a file mounted on its own, one of
+// another user in a folder where only owners may replace files); empty when
+// it can be.
+std::string why_not_replaceable(const std::string& path);
+// Cuts the file off where fd's writing stands; the system's reason when it cannot.
+std::string truncate_here(int fd);
 // Reads what has arrived, up to size bytes; 0 at the end, -1 with errno set.
 long read(int fd, char* buffer, std::size_t size);
 // Writes all of bytes (a console takes them as UTF-16, a character cut at the

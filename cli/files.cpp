@@ -90,6 +90,25 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
     return os::identity(path);
 }
 
+bool names_descriptor(const std::string& path) {
+    return os::descriptor_named(path) >= 0;
+}
+
+std::string resolved_place(const std::string& path) {
+    std::error_code error;
+    const fs::path full = fs::absolute(path_of(path), error).lexically_normal();
+    fs::path folder = fs::weakly_canonical(full.parent_path(), error);
+    if (error)
+        folder = full.parent_path();
+    std::string place = utf8_of(folder / full.filename());
+#if defined(_WIN32) || defined(__APPLE__)
+    // These systems take OUT.csv and out.csv for one file.
+    for (char& c : place)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+#endif
+    return place;
+}
+
 std::size_t whole_characters(std::string_view text) {
     // Look back over at most three continuation bytes for the lead byte of the
     // last character, and keep it only if all its bytes are there.
@@ -111,23 +130,27 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::str
 }
 
 bool AtomicFile::open(const std::string& path, std::string& reason) {
+    // A descriptor the shell opened is written as it opened it: an appending
+    // redirection keeps what its file had.
+    fd_ = os::open_descriptor_named(path);
+    if (fd_ != -2) {
+        reason = fd_ < 0 ? std::strerror(errno) : "";
+        return fd_ >= 0;
+    }
     std::error_code error;
     // A link is replaced through: the file it names gets the new text, and the link stays.
     const fs::path target = fs::is_symlink(path_of(path), error) ? fs::canonical(path_of(path), error) : path_of(path);
     path_ = error ? path : utf8_of(target);
-    const fs::file_status old = fs::status(path_of(path_), error);
-    const bool exists = fs::exists(old);
-    if (fs::is_directory(old)) {
+    const std::optional<FileIdentity> old = os::identity(path_);
+    fd_ = -1;
+    if (fs::is_directory(path_of(path_), error))
         errno = EISDIR;
-    } else if (exists && !fs::is_regular_file(old)) {
-        fd_ = os::open_to_write(path_);  // a device or a pipe takes the bytes as they come
-    } else if (const int probe = exists ? os::open_to_write(path_) : -2; probe != -1) {
-        // Replacing needs only the folder's permission; the file's own is asked
-        // too, so that -o is refused what the shell's > would be.
-        if (probe >= 0)
-            os::close(probe, false);
+    else if (old && !old->regular)
+        fd_ = os::open_to_write(path_);  // a device (NUL too) or a pipe takes the bytes as they come
+    else if (old)
+        return open_existing(*old, reason);
+    else
         fd_ = os::create_beside(path_, temporary_);
-    }
     if (fd_ < 0) {
         reason = std::strerror(errno);
         temporary_.clear();
@@ -135,10 +158,43 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
     }
     if (!temporary_.empty())
         os::remove_on_signals(temporary_, true);
-    if (exists && !temporary_.empty()) {
-        fs::permissions(path_of(temporary_), old.permissions(), error);
-        os::keep_owner(fd_, path_);
+    return true;
+}
+
+bool AtomicFile::open_existing(const FileIdentity& old, std::string& reason) {
+    // Replacing needs only the folder's permission; the file's own is asked
+    // too, so that -o is refused what the shell's > would be. Whether the new
+    // file can take the old one's place is found out now, before the run.
+    const int probe = os::open_to_write(path_);
+    if (probe < 0) {
+        reason = std::strerror(errno);
+        return false;
     }
+    note_ = os::why_not_replaceable(path_);
+    if (note_.empty() && (fd_ = os::create_beside(path_, temporary_)) < 0) {
+        if (errno != EACCES && errno != EPERM && errno != EROFS) {
+            reason = std::strerror(errno);
+            temporary_.clear();
+            os::close(probe, false);
+            return false;
+        }
+        note_ = "its folder may not be written";
+    }
+    if (!note_.empty()) {
+        fd_ = probe;
+        in_place_ = true;
+        temporary_.clear();
+        return true;
+    }
+    os::close(probe, false);
+    os::remove_on_signals(temporary_, true);
+    // The new file takes this one name's place; the file's other names keep
+    // the old file, which stays whole, as a failed run would leave it.
+    if (old.links > 1)
+        note_ = "has " + std::to_string(old.links - 1) + " other name(s) (hard links), which keep its old text";
+    std::error_code error;
+    fs::permissions(path_of(temporary_), fs::status(path_of(path_), error).permissions(), error);
+    os::keep_owner(fd_, path_);
     return true;
 }
 
@@ -151,8 +207,10 @@ bool AtomicFile::write(std::string_view bytes) {
 
 bool AtomicFile::commit(std::string& reason) {
     reason = failure_;
+    if (reason.empty() && in_place_)
+        reason = os::truncate_here(fd_);
     if (reason.empty()) {
-        reason = os::close(fd_, !temporary_.empty());
+        reason = os::close(fd_, !temporary_.empty() || in_place_);
         fd_ = -1;
     }
     std::error_code error;

@@ -34,6 +34,15 @@ std::unique_ptr<ByteSource> open_file(const std::string& path, std::string& reas
 // The file a name is, when it names one that exists.
 std::optional<FileIdentity> identity_of(const std::string& path);
 
+// Whether a name is of a descriptor the program has open (/dev/stdout,
+// /dev/fd/3), which an output writes to as the shell opened it.
+bool names_descriptor(const std::string& path);
+
+// The place a file of this name is or would be: its folder with every link
+// in the folder's path resolved, and its name, case-folded where the file
+// system folds case; for files that do not exist yet.
+std::string resolved_place(const std::string& path);
+
 // The length of the longest start of text that does not end inside a UTF-8
 // character, so that a character cut between two writes to a console can be
 // completed first.
@@ -43,7 +52,11 @@ std::size_t whole_characters(std::string_view text);
 // which takes the file's place only on commit(), with the old file's
 // permissions; without a commit the new file is removed (also when a signal
 // ends the program), so a failed run leaves the file as it was. A name that is
-// not of a regular file (a terminal, /dev/null, a pipe) is written to directly.
+// not of a regular file (a terminal, /dev/null, a pipe) is written to directly,
+// and a name of a descriptor the program has open (/dev/stdout, /dev/fd/3)
+// writes to that descriptor as it was opened. Where renaming a new file over
+// the old cannot work but the shell's > would (a read-only folder, a file
+// mounted on its own), the file is written in place instead, and note() says so.
 class AtomicFile : public ByteSink {
 public:
     // Nothing, with reason set, when the new file cannot be made, or when the
@@ -57,10 +70,16 @@ public:
     // Writes out, closes and renames the new file over the old; false, with
     // reason set and the new file removed, when any of that fails.
     bool commit(std::string& reason);
+    // What the user should know of how the file is written: why it is written
+    // in place rather than replaced whole, or that it has other names which
+    // keep the old text; empty when nothing.
+    const std::string& note() const { return note_; }
+    bool in_place() const { return in_place_; }
 
 private:
     AtomicFile() = default;
     bool open(const std::string& path, std::string& reason);
+    bool open_existing(const FileIdentity& old, std::string& reason);
     void discard();
 
     int fd_ = -1;
@@ -68,6 +87,8 @@ private:
     std::string held_;       // the start of a character cut at the end of a write
     std::string path_;       // the file to replace
     std::string temporary_;  // the new file beside it; empty when written directly
+    bool in_place_ = false;  // a regular file written over, cut to length on commit
+    std::string note_;
 };
 
 }  // namespace kestrane::cli

@@ -1,4 +1,5 @@
 // The program's descriptors on POSIX systems.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <string_view>
 
 #include "descriptors.h"
 #include "files.h"
@@ -17,7 +19,7 @@ namespace {
 
 FileIdentity identity_of_status(const struct stat& status) {
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-            S_ISREG(status.st_mode)};
+            S_ISREG(status.st_mode), static_cast<std::uint64_t>(status.st_nlink)};
 }
 
 // The new files of AtomicFiles not yet committed (the output and the
@@ -77,10 +79,74 @@ int open_to_write(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
 }
 
+int descriptor_named(const std::string& path) {
+    int fd = -1;
+    const std::string_view name = path;
+    if (name == "/dev/stdin" || name == "/dev/stdout" || name == "/dev/stderr") {
+        fd = name == "/dev/stdin" ? 0 : name == "/dev/stdout" ? 1 : 2;
+    }
+    for (const std::string_view folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::string_view number = name.starts_with(folder) ? name.substr(folder.size()) : "";
+        if (!number.empty() && number.size() < 10 && number.find_first_not_of("0123456789") == std::string_view::npos)
+            fd = std::stoi(std::string(number));
+    }
+    return fd;
+}
+
+int open_descriptor_named(const std::string& path) {
+    const int fd = descriptor_named(path);
+    // A copy, so that closing the output leaves the program's own descriptor open.
+    return fd < 0 ? -2 : ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+}
+
+namespace {
+
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The process number in a new file's name after `prefix`
+// (".out.csv.kestrane-"), when the rest is "PID-XXXXXX" as mkostemp made it.
+pid_t owner_in_name(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix))
+        return 0;
+    name.remove_prefix(prefix.size());
+    const std::size_t dash = name.find('-');
+    if (dash == 0 || dash > 9 || name.size() != dash + 7 ||
+        name.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+// Removes the new files of this name that a run of this user left when it was
+// killed outright (no handler runs on SIGKILL): only a regular file of the
+// runner's own, whose process no longer exists. A process that still runs, or
+// one of another user, keeps its file.
+void remove_stale_beside(const std::string& folder, std::string_view prefix) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t owner = owner_in_name(entry->d_name, prefix);
+        if (owner <= 0 || owner == ::getpid() || ::kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat status {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode) &&
+            status.st_uid == ::geteuid())
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
 int create_beside(const std::string& path, std::string& name) {
     const std::size_t slash = path.rfind('/');
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    name = path.substr(0, base) + "." + path.substr(base) + ".XXXXXX";
+    const std::string prefix = "." + path.substr(base) + ".kestrane-";
+    remove_stale_beside(folder_of(path), prefix);
+    name = path.substr(0, base) + prefix + std::to_string(::getpid()) + "-XXXXXX";
     remove_pending_files_on_signals();
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd >= 0 && name.size() > PATH_MAX) {  // too long to note for a signal's removal
@@ -96,6 +162,30 @@ int create_beside(const std::string& path, std::string& name) {
         ::fchmod(fd, 0666 & ~mask);
     }
     return fd;
+}
+
+std::string why_not_replaceable(const std::string& path) {
+    const std::string folder = folder_of(path);
+    struct statx file {};
+    struct statx dir {};
+    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &file) != 0 ||
+        ::statx(AT_FDCWD, folder.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &dir) != 0)
+        return {};
+    const bool mount_ids = (file.stx_mask & dir.stx_mask & STATX_MNT_ID) != 0;
+    if ((mount_ids && file.stx_mnt_id != dir.stx_mnt_id) || file.stx_dev_major != dir.stx_dev_major ||
+        file.stx_dev_minor != dir.stx_dev_minor)
+        return "it is mounted on its own";
+    const uid_t me = ::geteuid();
+    if ((dir.stx_mode & S_ISVTX) != 0 && me != 0 && file.stx_uid != me && dir.stx_uid != me)
+        return "it is another user's file in a folder where only a file's owner may replace it";
+    return {};
+}
+
+std::string truncate_here(int fd) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at >= 0 && ::ftruncate(fd, at) != 0)
+        return std::strerror(errno);
+    return {};
 }
 
 long read(int fd, char* buffer, std::size_t size) {

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "descriptors.h"
 #include "files.h"
@@ -32,10 +33,10 @@ std::optional<FileIdentity> identity_of_handle(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION information{};
     if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information))
         return std::nullopt;
-    return FileIdentity{information.dwVolumeSerialNumber,
-                        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow,
-                        GetFileType(handle) == FILE_TYPE_DISK &&
-                            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
+    return FileIdentity{
+        information.dwVolumeSerialNumber, (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow,
+        GetFileType(handle) == FILE_TYPE_DISK && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0,
+        information.nNumberOfLinks};
 }
 
 // A console takes its text as UTF-16; a character cut at the end of the last
@@ -54,6 +55,42 @@ bool write_console(int fd, std::string_view bytes, std::string& held) {
     return true;
 }
 
+// The process number in a new file's name after `prefix` (".out.csv.kestrane-"),
+// when the rest is "PID-N" as create_beside makes it; 0 when it is not.
+DWORD owner_in_name(std::wstring_view name, std::wstring_view prefix) {
+    if (name.substr(0, prefix.size()) != prefix)
+        return 0;
+    name.remove_prefix(prefix.size());
+    const std::size_t dash = name.find(L'-');
+    const auto digits = [](std::wstring_view text) {
+        return !text.empty() && text.size() < 10 && text.find_first_not_of(L"0123456789") == std::wstring_view::npos;
+    };
+    if (dash == std::wstring_view::npos || !digits(name.substr(0, dash)) || !digits(name.substr(dash + 1)))
+        return 0;
+    return static_cast<DWORD>(std::stoul(std::wstring(name.substr(0, dash))));
+}
+
+// Removes the new files of this name left by runs that were ended before they
+// could tidy up (Ctrl+C, a killed process): only those whose process no
+// longer exists. A process that runs, or that cannot be asked, keeps its file.
+void remove_stale_beside(const std::wstring& folder, const std::wstring& prefix) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const DWORD owner = owner_in_name(found.cFileName, prefix);
+        if (owner == 0 || owner == GetCurrentProcessId() || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue;
+        const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner);
+        if (process != nullptr)
+            CloseHandle(process);
+        else if (GetLastError() == ERROR_INVALID_PARAMETER)  // no process of that number
+            DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 }  // namespace
 
 int open_to_read(const std::string& path) {
@@ -64,12 +101,30 @@ int open_to_write(const std::string& path) {
     return _wopen(wide(path).c_str(), _O_WRONLY | _O_BINARY);
 }
 
+int descriptor_named(const std::string&) {
+    return -1;
+}
+
+int open_descriptor_named(const std::string&) {
+    return -2;  // Windows names no open descriptor: CON and NUL are devices, opened as such
+}
+
+std::string why_not_replaceable(const std::string&) {
+    return {};
+}
+
+std::string truncate_here(int fd) {
+    const long long at = _telli64(fd);
+    return at < 0 || _chsize_s(fd, at) == 0 ? "" : std::strerror(errno);
+}
+
 int create_beside(const std::string& path, std::string& name) {
     static unsigned counter = 0;
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    name = path.substr(0, base) + "." + path.substr(base) + "." + std::to_string(GetCurrentProcessId()) + "." +
-           std::to_string(++counter) + ".tmp";
+    remove_stale_beside(wide(path.substr(0, base)), wide("." + path.substr(base) + ".kestrane-"));
+    name = path.substr(0, base) + "." + path.substr(base) + ".kestrane-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter);
     return _wopen(wide(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
@@ -106,7 +161,7 @@ std::optional<FileIdentity> identity(const std::string& path) {
         return std::nullopt;
     auto found = identity_of_handle(handle);
     if (!found && GetFileType(handle) != FILE_TYPE_DISK)
-        found = FileIdentity{0, 0, false};  // a device (NUL, CON): no index, and never a log
+        found = FileIdentity{0, 0, false, 1};  // a device (NUL, CON): no index, and never a log
     CloseHandle(handle);
     return found;
 }
@@ -117,7 +172,8 @@ void keep_owner(int, const std::string&) {
 
 void remove_on_signals(const std::string&, bool) {
     // No signal ends a Windows program so that it could still tidy up: Ctrl+C
-    // may leave the unfinished new file beside the old, which is untouched.
+    // may leave the unfinished new file beside the old, which is untouched,
+    // until the next run writing that file removes it.
 }
 
 }  // namespace kestrane::cli::os

@@ -44,35 +44,36 @@ std::optional<int> check_file_names(const Request& r, ByteSink& err) {
 struct RunFile {
     std::string name;  // "--output 'out.csv'", "the log 'log.csv'", "standard output"
     std::optional<FileIdentity> identity;
-    std::string path;  // for a file named on the command line that may not exist yet
+    std::string path;         // for a file named on the command line that may not exist yet
+    bool descriptor = false;  // a descriptor the shell opened (standard output and error, -o /dev/stdout)
 };
 
 bool same(const RunFile& a, const RunFile& b) {
+    // Two descriptors the shell opened onto one file are its doing (2>&1),
+    // and each is written as it was opened, never replaced.
+    if (a.descriptor && b.descriptor)
+        return false;
     if (a.identity && b.identity)
         return a.identity->regular && b.identity->regular && a.identity->same_file(*b.identity);
-    if (a.path.empty() || b.path.empty())
+    if (a.path.empty() || b.path.empty() || a.identity || b.identity)
         return false;
-    // Neither exists yet: the same place, spelt out in full. Names are UTF-8 on every platform.
-    const auto full = [](const std::string& name) {
-        std::error_code error;
-        const std::filesystem::path path(std::u8string(name.begin(), name.end()));
-        return std::filesystem::absolute(path, error).lexically_normal();
-    };
-    return full(a.path) == full(b.path);
+    // Neither exists yet: the same name in the same folder, however the folder is reached.
+    return resolved_place(a.path) == resolved_place(b.path);
 }
 
 // Two of the files a run reads and writes that are one would lose data: the
 // log overwritten by its own output or rejects, however it is named or reached
-// (a link, /dev/stdin, a redirection), or the rejects by the output. Checked
-// before anything is written.
+// (a link, /dev/stdin, a redirection), or the rejects or standard error by
+// the output, or standard error by the rejects. Checked before anything is written.
 std::optional<int> check_distinct_files(const std::optional<RunFile>& log,
                                         const RunFile& output,
                                         const std::optional<RunFile>& rejects,
+                                        const RunFile& error,
                                         ByteSink& err) {
     const std::pair<const RunFile*, const RunFile*> pairs[] = {
-        {&output, log ? &*log : nullptr},
-        {rejects ? &*rejects : nullptr, log ? &*log : nullptr},
-        {rejects ? &*rejects : nullptr, &output},
+        {&output, log ? &*log : nullptr},         {rejects ? &*rejects : nullptr, log ? &*log : nullptr},
+        {rejects ? &*rejects : nullptr, &output}, {&output, &error},
+        {rejects ? &*rejects : nullptr, &error},
     };
     for (const auto& [written, other] : pairs) {
         if (written && other && same(*written, *other))
@@ -82,7 +83,30 @@ std::optional<int> check_distinct_files(const std::optional<RunFile>& log,
 }
 
 RunFile named_file(std::string_view option, const std::string& path) {
-    return {std::string(option) + " " + quoted_name(path), identity_of(path), path};
+    return {std::string(option) + " " + quoted_name(path), identity_of(path), path, names_descriptor(path)};
+}
+
+// Standard error written into the log would change it under the run, and a
+// message saying so would too: the exit status alone tells.
+bool error_is_log(const Request& r, const Streams& streams) {
+    if (r.command != Command::log || r.log.empty())
+        return false;
+    const RunFile log{"", r.log == "-" ? streams.in.identity() : identity_of(r.log), ""};
+    return same(log, RunFile{"", streams.err.identity(), ""});
+}
+
+// Opens one output file, noting on standard error when it is written in place.
+std::unique_ptr<AtomicFile> create_output(const std::string& name, std::string& reason, ByteSink& err) {
+    auto file = AtomicFile::create(name, reason);
+    if (file && file->in_place()) {
+        report_error(err,
+                     "note: writing " + quoted_name(name) + " in place, as the shell's > would, since " + file->note() +
+                         "; a run that fails may leave it part written",
+                     0);
+    } else if (file && !file->note().empty()) {
+        report_error(err, "note: " + quoted_name(name) + " is replaced by a new file; it " + file->note(), 0);
+    }
+    return file;
 }
 
 // The files of a run, open: the log's source, and where results and rejects go.
@@ -106,21 +130,21 @@ std::optional<int> open_files(const Request& r, Streams& streams, OpenFiles& fil
             return report_error(err, "cannot read " + quoted_name(r.log) + ": " + reason, exit_io);
         }
         log = RunFile{r.log == "-" ? "the log (standard input)" : "the log " + quoted_name(r.log),
-                      (files.log_file ? *files.log_file : streams.in).identity(),
-                      r.log == "-" ? "" : r.log};
+                      (files.log_file ? *files.log_file : streams.in).identity(), r.log == "-" ? "" : r.log};
     }
     const bool output_file = r.output && *r.output != "-";
-    const RunFile output = output_file ? named_file("--output", *r.output)
-                                       : RunFile{"standard output", streams.out.identity(), ""};
+    const RunFile output =
+        output_file ? named_file("--output", *r.output) : RunFile{"standard output", streams.out.identity(), "", true};
     std::optional<RunFile> rejects;
     if (r.rejects)
         rejects = named_file("--rejects", *r.rejects);
-    if (const auto usage = check_distinct_files(log, output, rejects, err))
+    const RunFile error{"standard error", streams.err.identity(), "", true};
+    if (const auto usage = check_distinct_files(log, output, rejects, error, err))
         return usage;
     std::string reason;
-    if (output_file && !(files.output = AtomicFile::create(*r.output, reason)))
+    if (output_file && !(files.output = create_output(*r.output, reason, err)))
         return report_error(err, "cannot write " + quoted_name(*r.output) + ": " + reason, exit_io);
-    if (r.rejects && !(files.rejects = AtomicFile::create(*r.rejects, reason)))
+    if (r.rejects && !(files.rejects = create_output(*r.rejects, reason, err)))
         return report_error(err, "cannot write " + quoted_name(*r.rejects) + ": " + reason, exit_io);
     return std::nullopt;
 }
@@ -145,8 +169,8 @@ int commit_files(const Request& r, OpenFiles& files, int status, ByteSink& err) 
     if (!wrote_all)
         return status;
     std::string reason;
-    const std::pair<AtomicFile*, const std::optional<std::string>*> outputs[] = {
-        {files.rejects.get(), &r.rejects}, {files.output.get(), &r.output}};
+    const std::pair<AtomicFile*, const std::optional<std::string>*> outputs[] = {{files.rejects.get(), &r.rejects},
+                                                                                 {files.output.get(), &r.output}};
     for (const auto& [file, name] : outputs) {
         if (file && !file->commit(reason))
             return report_error(err, "write error: " + quoted_name(**name) + ": " + reason, exit_io);
@@ -174,11 +198,28 @@ int run_request(const Request& r, Streams& streams) {
     return commit_files(r, files, status, streams.err);
 }
 
+// Holds what the command line's reading says until it is known that standard
+// error is not the log.
+class HeldSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        text.append(bytes);
+        return true;
+    }
+    std::string text;
+};
+
 }  // namespace
 
 int run_cli(const std::vector<std::string>& args, Streams& streams) {
     Request request;
-    const std::optional<int> ended = parse_command_line(args, request, streams);
+    HeldSink held;
+    Streams parsing{streams.in, streams.out, held};
+    const std::optional<int> ended = parse_command_line(args, request, parsing);
+    if (error_is_log(request, streams))
+        return exit_usage;
+    if (!held.text.empty())
+        streams.err.write(held.text);
     int status = ended ? *ended : run_request(request, streams);
     // Whatever was written must have reached its place: a closed output is a
     // failure, whatever else happened.

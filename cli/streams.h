@@ -16,6 +16,7 @@ struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t index = 0;
     bool regular = false;  // a regular file, not a terminal, pipe or device
+    std::uint64_t links = 1;  // its names (hard links)
 
     bool same_file(const FileIdentity& other) const { return device == other.device && index == other.index; }
 };

@@ -118,6 +118,41 @@ cases = [
     ('a log row whose uncertainty is too large', {'log.csv': header + ',u_target_gas\n' +
      '08:00,20.95,30.00,30.00,75,0,50,1e308\n'}, '$CLI log.csv -o out.csv', 1, '1 row read, 0 corrected, 1 refused',
      ['log.csv']),
+    # files
+    ('-o through /proc/self/fd/1 appends as >> does', {'log.csv': log, 'a.csv': 'old1\nold2\n'},
+     '$CLI log.csv --quiet -o /proc/self/fd/1 >> a.csv; test $? = 1 && head -3 a.csv', 0, 'out:old1\nold2\ntime,', []),
+    ('--rejects /dev/stderr appends as 2>> does', {'log.csv': cut_off, 'err.log': 'old\n'},
+     '$CLI log.csv -o out.csv --rejects /dev/stderr 2>>err.log; test $? = 1 && cat err.log', 0,
+     'out:old\n08:01,20.95,30.00kestrane-cli: 2 rows read', ['log.csv']),
+    ('-o /dev/stdout is still compared with the log', {'log.csv': log}, '$CLI log.csv -o /dev/stdout >> log.csv', 2,
+     "--output '/dev/stdout' is the log 'log.csv'", ['log.csv']),
+    ('new output and rejects, one through a linked folder', {'log.csv': cut_off},
+     'mkdir d && ln -s d dl && $CLI log.csv -o d/o.csv --rejects dl/o.csv', 2,
+     "--rejects 'dl/o.csv' is --output 'd/o.csv'", ['log.csv']),
+    ('standard error appended to the log: nothing written', {'log.csv': log}, '$CLI log.csv -o o.csv 2>>log.csv', 2,
+     '', ['log.csv']),
+    ('standard error is the output', {'log.csv': log}, '$CLI log.csv -o o.csv 2>o.csv; s=$?; cat o.csv; exit $s', 2,
+     "out:--output 'o.csv' is standard error", ['log.csv']),
+    ('standard error is the rejects', {'log.csv': log}, '$CLI log.csv --rejects r.csv -o o.csv 2>>r.csv', 2,
+     '', ['log.csv']),
+    ('a writable file in a read-only folder, written in place', {'log.csv': log},
+     'mkdir ro && printf "old old old old old old old old old old\n%.0s" {1..50} > ro/out.csv && chmod 666 ro/out.csv '
+     '&& chmod 555 ro && $AS_USER $CLI log.csv --quiet -o ro/out.csv; s=$?; chmod 755 ro; test $s = 1 && '
+     'cmp ro/out.csv <($CLI log.csv --quiet)', 0, "note: writing 'ro/out.csv' in place", ['log.csv']),
+    ('another user\'s file in a sticky folder, written in place', {'log.csv': log},
+     'mkdir st && chmod 1777 st && echo old > st/out.csv && chmod 666 st/out.csv && '
+     '$AS_USER $CLI log.csv --quiet -o st/out.csv; test $? = 1 && cmp st/out.csv <($CLI log.csv --quiet)', 0,
+     "note: writing 'st/out.csv' in place" if os.geteuid() == 0 else '', ['log.csv']),
+    ('a bind-mounted output, written in place (where a mount may be made)', {'log.csv': log, 'src.csv': 'old\n'},
+     'touch out.csv; if unshare -m true 2>/dev/null; then unshare -m sh -c \'mount --bind src.csv out.csv && '
+     '"$CLI" log.csv --quiet -o out.csv; test $? = 1\' && grep -c "^08:0" src.csv; else echo 2; fi', 0, 'out:2', []),
+    ('an output with a hard link: replaced, and said so', {'log.csv': log, 'out.csv': 'old\n'},
+     'ln out.csv other.csv && $CLI log.csv --quiet -o out.csv 2>&1; cat other.csv', 0,
+     'out:which keep its old text\nold\n', ['log.csv']),
+    ('a new file left by a killed run is removed', {'log.csv': log},
+     '(exit 0) & p=$!; wait; touch .out.csv.kestrane-$p-AbCd12 .out.csv.kestrane-$$-AbCd12 && '
+     '$CLI log.csv -o out.csv; test $? = 1 && ls -A | grep -c kestrane-; rm .out.csv.kestrane-$$-AbCd12', 0,
+     'out:1', ['log.csv']),
 ]
 
 

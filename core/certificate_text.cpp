@@ -176,10 +176,11 @@ CertificateText stated(double expanded_uncertainty, bool fast) {
     const double magnitude = std::abs(expanded_uncertainty);
     if (magnitude == 0.0)
         return {"0", 0};
-    const std::string sign = expanded_uncertainty < 0.0 ? "-" : "";
+    const bool negative = expanded_uncertainty < 0.0;
     if (fast) {
         if (std::optional<CertificateText> scaled = scaled_text(magnitude)) {
-            scaled->text.insert(0, sign);
+            if (negative)
+                scaled->text.insert(0, 1, '-');
             return *scaled;
         }
     }
@@ -187,7 +188,7 @@ CertificateText stated(double expanded_uncertainty, bool fast) {
     const Digits rounded = two_digits_up(leading ? *leading : exact_digits(magnitude));
     const std::size_t decimals =
         rounded.digits.size() > rounded.integer_count ? rounded.digits.size() - rounded.integer_count : 0;
-    return {sign + text_of(rounded), static_cast<int>(decimals)};
+    return {(negative ? "-" : "") + text_of(rounded), static_cast<int>(decimals)};
 }
 
 }  // namespace

@@ -138,6 +138,10 @@ TEST(UncertaintyBudget, CombinesWithoutOverflowOrUnderflow) {
             EXPECT_NEAR(budget.lines[0].variance_share_pct, 36.0, 1e-12) << c.scale;
         }
         EXPECT_EQ(stated({budget, budget}), c.stated) << c.scale;
+        // The log's uncertainty without a budget is the budget's, bit for bit.
+        const UncertaintyResult alone = combined_uncertainty(s, u);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(alone.expanded), std::bit_cast<std::uint64_t>(budget.uncertainty.expanded))
+            << c.scale;
     }
 }
 

@@ -155,7 +155,8 @@ std::optional<CertificateText> scaled_text(double magnitude) {
         const char first = static_cast<char>('0' + two / 10);
         const char second = static_cast<char>('0' + two % 10);
         if (exponent >= 1)
-            return CertificateText{std::string{first, second} + std::string(static_cast<std::size_t>(exponent - 1), '0'), 0};
+            return CertificateText{
+                std::string{first, second} + std::string(static_cast<std::size_t>(exponent - 1), '0'), 0};
         if (exponent == 0)
             return CertificateText{std::string{first, '.', second}, 1};
         std::string text = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0');

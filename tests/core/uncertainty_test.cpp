@@ -140,7 +140,8 @@ TEST(UncertaintyBudget, CombinesWithoutOverflowOrUnderflow) {
         EXPECT_EQ(stated({budget, budget}), c.stated) << c.scale;
         // The log's uncertainty without a budget is the budget's, bit for bit.
         const UncertaintyResult alone = combined_uncertainty(s, u);
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(alone.expanded), std::bit_cast<std::uint64_t>(budget.uncertainty.expanded))
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(alone.expanded),
+                  std::bit_cast<std::uint64_t>(budget.uncertainty.expanded))
             << c.scale;
     }
 }

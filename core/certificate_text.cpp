@@ -1,6 +1,7 @@
 #include "certificate_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "number_text.h"
 
@@ -127,7 +129,10 @@ constexpr std::array<double, 23> exact_powers_of_ten = [] {
 // numbers as y (a rounding never crosses a double), and y's whole part is its
 // twelve digits. When y is whole, nothing: the decimal digits decide.
 std::optional<CertificateText> scaled_text(double magnitude) {
-    int exponent = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120));
+    // The power of two from the bits (the value is normal here, or returned below), near enough
+    // the power of ten: the loop corrects it.
+    const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    int exponent = static_cast<int>(std::floor(binary_exponent * 0.30102999566398120));
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int scale = static_cast<int>(meaningful_digits) - 1 - exponent;
         if (scale < -22 || scale > 22)
@@ -142,27 +147,28 @@ std::optional<CertificateText> scaled_text(double magnitude) {
             ++exponent;
             continue;
         }
-        const double whole = std::floor(y);
-        if (y == whole)
+        const auto twelve = static_cast<std::uint64_t>(y);  // y is positive: its whole part
+        if (y == static_cast<double>(twelve))
             return std::nullopt;
-        const auto twelve = static_cast<std::uint64_t>(whole);
         constexpr std::uint64_t past_two = 10'000'000'000;
         std::uint64_t two = twelve / past_two + (twelve % past_two != 0 ? 1 : 0);
         if (two == 100) {  // 0.0995 to 0.10: a carry into a new first digit
             two = 10;
             ++exponent;
         }
-        const char first = static_cast<char>('0' + two / 10);
-        const char second = static_cast<char>('0' + two % 10);
-        if (exponent >= 1)
-            return CertificateText{
-                std::string{first, second} + std::string(static_cast<std::size_t>(exponent - 1), '0'), 0};
+        // At most 34 characters: "0." and ten zeros before 1e-11's digits, 33 zeros after 1e34's.
+        char text[40];
+        char* p = text;
+        const int decimals = exponent >= 1 ? 0 : 1 - exponent;
+        if (exponent < 0)
+            p = std::fill_n(std::copy_n("0.", 2, p), -exponent - 1, '0');
+        *p++ = static_cast<char>('0' + two / 10);
         if (exponent == 0)
-            return CertificateText{std::string{first, '.', second}, 1};
-        std::string text = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0');
-        text += first;
-        text += second;
-        return CertificateText{text, 1 - exponent};
+            *p++ = '.';
+        *p++ = static_cast<char>('0' + two % 10);
+        if (exponent > 1)
+            p = std::fill_n(p, exponent - 1, '0');
+        return CertificateText{std::string(text, p), decimals};
     }
     return std::nullopt;
 }
@@ -182,7 +188,7 @@ CertificateText stated(double expanded_uncertainty, bool fast) {
         if (std::optional<CertificateText> scaled = scaled_text(magnitude)) {
             if (negative)
                 scaled->text.insert(0, 1, '-');
-            return *scaled;
+            return std::move(*scaled);
         }
     }
     const std::optional<Digits> leading = fast ? leading_digits(magnitude) : std::nullopt;

@@ -299,14 +299,15 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     for (std::size_t f = 0; f < field_count; ++f) {
         if (!columns_.uncertainties[f])
             continue;
+        // A text read before is not blank: only read texts are kept.
         const std::string_view cell = fields_[*columns_.uncertainties[f]];
-        if (trim_blanks(cell).empty())
-            continue;
         const ReadUncertainty& last = last_uncertainties_[f];
         if (last.value && last.decimal_comma == rules_.decimal_comma && last.text == cell) {
             uncertainties.standard[f] = *last.value;
             continue;
         }
+        if (trim_blanks(cell).empty())
+            continue;
         texts[f] = cell;
         unread = true;
     }

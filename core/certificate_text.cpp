@@ -132,7 +132,7 @@ std::optional<CertificateText> scaled_text(double magnitude) {
     // The power of two from the bits (the value is normal here, or returned below), near enough
     // the power of ten: the loop corrects it.
     const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
-    int exponent = static_cast<int>(std::floor(binary_exponent * 0.30102999566398120));
+    int exponent = (binary_exponent * 78913) >> 18;  // log10(2) is about 78913 / 2^18
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int scale = static_cast<int>(meaningful_digits) - 1 - exponent;
         if (scale < -22 || scale > 22)
@@ -156,19 +156,22 @@ std::optional<CertificateText> scaled_text(double magnitude) {
             two = 10;
             ++exponent;
         }
-        // At most 34 characters: "0." and ten zeros before 1e-11's digits, 33 zeros after 1e34's.
-        char text[40];
-        char* p = text;
-        const int decimals = exponent >= 1 ? 0 : 1 - exponent;
-        if (exponent < 0)
-            p = std::fill_n(std::copy_n("0.", 2, p), -exponent - 1, '0');
-        *p++ = static_cast<char>('0' + two / 10);
+        // Zeros around the two digits: "0.00dd", "d.d" or "dd00".
+        const char first = static_cast<char>('0' + two / 10);
+        const char second = static_cast<char>('0' + two % 10);
         if (exponent == 0)
-            *p++ = '.';
-        *p++ = static_cast<char>('0' + two % 10);
-        if (exponent > 1)
-            p = std::fill_n(p, exponent - 1, '0');
-        return CertificateText{std::string(text, p), decimals};
+            return CertificateText{{first, '.', second}, 1};
+        if (exponent > 0) {
+            CertificateText stated{std::string(static_cast<std::size_t>(exponent) + 1, '0'), 0};
+            stated.text[0] = first;
+            stated.text[1] = second;
+            return stated;
+        }
+        CertificateText stated{std::string(static_cast<std::size_t>(3 - exponent), '0'), 1 - exponent};
+        stated.text[1] = '.';
+        stated.text[stated.text.size() - 2] = first;
+        stated.text.back() = second;
+        return stated;
     }
     return std::nullopt;
 }

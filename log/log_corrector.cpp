@@ -322,8 +322,12 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     }
     uncertainties = read.values;
     for (std::size_t f = 0; f < field_count; ++f) {
-        if (texts[f])
-            last_uncertainties_[f] = {std::string(*texts[f]), rules_.decimal_comma, uncertainties.standard[f]};
+        if (!texts[f])
+            continue;
+        ReadUncertainty& last = last_uncertainties_[f];
+        last.text.assign(*texts[f]);  // in place: a log whose texts change on every row keeps each
+        last.decimal_comma = rules_.decimal_comma;
+        last.value = uncertainties.standard[f];
     }
     return true;
 }

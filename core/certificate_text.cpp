@@ -1,11 +1,15 @@
 #include "certificate_text.h"
 
 #include <algorithm>
+#include <bit>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "number_text.h"
 
@@ -113,6 +117,72 @@ std::string text_of(Digits d) {
     return text;
 }
 
+// The powers of ten a double holds exactly.
+constexpr std::array<double, 23> exact_powers_of_ten = [] {
+    std::array<double, 23> powers{};
+    double power = 1.0;
+    for (double& p : powers) {
+        p = power;
+        power *= 10.0;
+    }
+    return powers;
+}();
+
+// The text of a finite positive double by double arithmetic alone, for
+// values from 1e-11 to 1e34, whose twelve meaningful digits scale to the
+// integers from 1e11 to 1e12 by one exact power of ten. The scaled value y
+// is the exact one rounded once; whole numbers that size are doubles, so when
+// y is not one, the exact value lies strictly between the same two whole
+// numbers as y (a rounding never crosses a double), and y's whole part is its
+// twelve digits. When y is whole, nothing: the decimal digits decide.
+std::optional<CertificateText> scaled_text(double magnitude) {
+    // The power of two from the bits (the value is normal here, or returned below), near enough
+    // the power of ten: the loop corrects it.
+    const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    int exponent = (binary_exponent * 78913) >> 18;  // log10(2) is about 78913 / 2^18
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = static_cast<int>(meaningful_digits) - 1 - exponent;
+        if (scale < -22 || scale > 22)
+            return std::nullopt;
+        const double y = scale >= 0 ? magnitude * exact_powers_of_ten[static_cast<std::size_t>(scale)]
+                                    : magnitude / exact_powers_of_ten[static_cast<std::size_t>(-scale)];
+        if (y < 1e11) {
+            --exponent;
+            continue;
+        }
+        if (y >= 1e12) {
+            ++exponent;
+            continue;
+        }
+        const auto twelve = static_cast<std::uint64_t>(y);  // y is positive: its whole part
+        if (y == static_cast<double>(twelve))
+            return std::nullopt;
+        constexpr std::uint64_t past_two = 10'000'000'000;
+        std::uint64_t two = twelve / past_two + (twelve % past_two != 0 ? 1 : 0);
+        if (two == 100) {  // 0.0995 to 0.10: a carry into a new first digit
+            two = 10;
+            ++exponent;
+        }
+        // Zeros around the two digits: "0.00dd", "d.d" or "dd00".
+        const char first = static_cast<char>('0' + two / 10);
+        const char second = static_cast<char>('0' + two % 10);
+        if (exponent == 0)
+            return CertificateText{{first, '.', second}, 1};
+        if (exponent > 0) {
+            CertificateText stated{std::string(static_cast<std::size_t>(exponent) + 1, '0'), 0};
+            stated.text[0] = first;
+            stated.text[1] = second;
+            return stated;
+        }
+        CertificateText stated{std::string(static_cast<std::size_t>(3 - exponent), '0'), 1 - exponent};
+        stated.text[1] = '.';
+        stated.text[stated.text.size() - 2] = first;
+        stated.text.back() = second;
+        return stated;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 namespace {
@@ -123,12 +193,19 @@ CertificateText stated(double expanded_uncertainty, bool fast) {
     const double magnitude = std::abs(expanded_uncertainty);
     if (magnitude == 0.0)
         return {"0", 0};
+    const bool negative = expanded_uncertainty < 0.0;
+    if (fast) {
+        if (std::optional<CertificateText> scaled = scaled_text(magnitude)) {
+            if (negative)
+                scaled->text.insert(0, 1, '-');
+            return std::move(*scaled);
+        }
+    }
     const std::optional<Digits> leading = fast ? leading_digits(magnitude) : std::nullopt;
     const Digits rounded = two_digits_up(leading ? *leading : exact_digits(magnitude));
-    const std::string sign = expanded_uncertainty < 0.0 ? "-" : "";
     const std::size_t decimals =
         rounded.digits.size() > rounded.integer_count ? rounded.digits.size() - rounded.integer_count : 0;
-    return {sign + text_of(rounded), static_cast<int>(decimals)};
+    return {(negative ? "-" : "") + text_of(rounded), static_cast<int>(decimals)};
 }
 
 }  // namespace

@@ -161,6 +161,12 @@ std::optional<double> scan_double(std::string_view text) {
     return number_found<double>(text, find_number(text));
 }
 
+std::optional<double> scan_double(std::string_view text, std::size_t& length) {
+    const NumberSpan span = find_number(text);
+    length = span.end;
+    return number_found<double>(text, span);
+}
+
 // ---------------------------------------------------------------- formatting
 
 namespace {

@@ -25,6 +25,8 @@ std::optional<double> scan_field(std::string_view text, std::size_t& length);
 // correctly, to double precision: for numbers the program reads itself (a
 // standard uncertainty), not the fields the dialog read in single precision.
 std::optional<double> scan_double(std::string_view text);
+// As scan_double, also setting length to number_prefix_length(text).
+std::optional<double> scan_double(std::string_view text, std::size_t& length);
 
 // Length of the number at the start of text, as scan_field reads it, counting
 // the leading white space and sign; 0 when the text holds no number.

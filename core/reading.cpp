@@ -154,11 +154,12 @@ UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
         // A log reads these on every row: the label and a copy are made only when needed.
         const std::string swapped = decimal_comma ? swap_decimal_marks(*text) : std::string();
         const std::string_view as_points = decimal_comma ? std::string_view(swapped) : *text;
-        const std::optional<double> value = scan_double(as_points);
+        std::size_t length = 0;
+        const std::optional<double> value = scan_double(as_points, length);
         const auto label = [field] { return uncertainty_label(field); };
         // A number too large for a double ("1e309") is a number all the same:
         // its refusal says so, with no hint about the decimal mark.
-        if (!is_whole_number(field, as_points))
+        if (!only_number(field, as_points, length))
             read.refused = not_a_number(label(), field, *text, decimal_comma, hints);
         else if (!value || !std::isfinite(*value))
             read.refused = "Error: " + label() + " is out of range: \"" + std::string(*text) + "\"";

@@ -84,32 +84,65 @@ CorrectionSensitivities sensitivity_coefficients(const CorrectionInputs& in, Uni
     return s;
 }
 
-UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities, const UncertaintyInputs& uncertainties) {
-    UncertaintyBudget budget;
+namespace {
+
+// The squares are summed as fractions of the largest contribution, so that
+// contributions past the square root of the largest double (1e200) neither
+// overflow nor, below the smallest's, vanish; each share is then a ratio of
+// these fractions. A contribution that is itself not finite stays so.
+struct ScaledVariance {
     double largest = 0.0;
+    bool scalable = false;
+    double sum = 0.0;  // the sum of the squared fractions, in field order
+
+    double fraction(double contribution) const { return scalable ? contribution / largest : contribution; }
+    UncertaintyResult result() const {
+        UncertaintyResult u;
+        u.standard = scalable ? largest * std::sqrt(sum) : std::sqrt(sum);
+        u.expanded = coverage_factor * u.standard;
+        return u;
+    }
+};
+
+template <typename Contributions>
+ScaledVariance scaled_variance(const Contributions& contributions) {
+    ScaledVariance v;
+    for (const double c : contributions)
+        v.largest = std::max(v.largest, c);
+    v.scalable = v.largest > 0.0 && std::isfinite(v.largest);
+    for (const double c : contributions)
+        v.sum += v.fraction(c) * v.fraction(c);
+    return v;
+}
+
+std::array<double, field_count> contributions(const Sensitivities& sensitivities,
+                                              const UncertaintyInputs& uncertainties) {
+    std::array<double, field_count> c{};
+    for (std::size_t i = 0; i < field_count; ++i)
+        c[i] = std::abs(sensitivities[i] * uncertainties.standard[i]);
+    return c;
+}
+
+}  // namespace
+
+UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities, const UncertaintyInputs& uncertainties) {
+    const std::array<double, field_count> c = contributions(sensitivities, uncertainties);
+    const ScaledVariance variance = scaled_variance(c);
+    UncertaintyBudget budget;
     for (std::size_t i = 0; i < field_count; ++i) {
         BudgetLine& line = budget.lines[i];
         line.standard_uncertainty = uncertainties.standard[i];
         line.sensitivity = sensitivities[i];
-        line.contribution = std::abs(line.sensitivity * line.standard_uncertainty);
-        largest = std::max(largest, line.contribution);
+        line.contribution = c[i];
+        const double f = variance.fraction(c[i]);
+        line.variance_share_pct = variance.sum > 0.0 ? f * f / variance.sum * 100.0 : 0.0;
     }
-    // The squares are summed as fractions of the largest contribution, so that
-    // contributions past the square root of the largest double (1e200) neither
-    // overflow nor, below the smallest's, vanish; each share is then a ratio of
-    // these fractions. A contribution that is itself not finite stays so.
-    double scaled_variance = 0.0;
-    const bool scalable = largest > 0.0 && std::isfinite(largest);
-    const auto fraction = [&](double contribution) { return scalable ? contribution / largest : contribution; };
-    for (const BudgetLine& line : budget.lines)
-        scaled_variance += fraction(line.contribution) * fraction(line.contribution);
-    for (BudgetLine& line : budget.lines) {
-        const double f = fraction(line.contribution);
-        line.variance_share_pct = scaled_variance > 0.0 ? f * f / scaled_variance * 100.0 : 0.0;
-    }
-    budget.uncertainty.standard = scalable ? largest * std::sqrt(scaled_variance) : std::sqrt(scaled_variance);
-    budget.uncertainty.expanded = coverage_factor * budget.uncertainty.standard;
+    budget.uncertainty = variance.result();
     return budget;
+}
+
+UncertaintyResult combined_uncertainty(const Sensitivities& sensitivities, const UncertaintyInputs& uncertainties) {
+    return scaled_variance(contributions(sensitivities, uncertainties)).result();
 }
 
 CorrectionUncertainty propagate_uncertainty(const CorrectionInputs& values,

@@ -73,6 +73,10 @@ CorrectionSensitivities sensitivity_coefficients(const CorrectionInputs& values,
 // uncertainties: u_c = sqrt(sum (c_i u_i)^2), summed in field order.
 UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities, const UncertaintyInputs& uncertainties);
 
+// The same result's uncertainty alone, with no budget lines: what a log
+// writes on each row.
+UncertaintyResult combined_uncertainty(const Sensitivities& sensitivities, const UncertaintyInputs& uncertainties);
+
 // The budgets of both results of a reading. As sensitivity_coefficients, only
 // for values that passed the field checks; the uncertainties must be
 // non-negative and finite (the caller checks them as it checks the values).

@@ -1,6 +1,7 @@
 #include "log_corrector.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/certificate_text.h"
 #include "core/names.h"
@@ -294,10 +295,24 @@ void LogCorrector::correct_row() {
 // with the row written as refused, when a cell is no uncertainty.
 bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     UncertaintyTexts texts;
+    bool unread = false;
     for (std::size_t f = 0; f < field_count; ++f) {
-        if (columns_.uncertainties[f] && !trim_blanks(fields_[*columns_.uncertainties[f]]).empty())
-            texts[f] = fields_[*columns_.uncertainties[f]];
+        if (!columns_.uncertainties[f])
+            continue;
+        // A text read before is not blank: only read texts are kept.
+        const std::string_view cell = fields_[*columns_.uncertainties[f]];
+        const ReadUncertainty& last = last_uncertainties_[f];
+        if (last.value && last.decimal_comma == rules_.decimal_comma && last.text == cell) {
+            uncertainties.standard[f] = *last.value;
+            continue;
+        }
+        if (trim_blanks(cell).empty())
+            continue;
+        texts[f] = cell;
+        unread = true;
     }
+    if (!unread)
+        return true;
     const UncertaintiesRead read = read_uncertainties(texts, uncertainties, rules_.decimal_comma, log_mark_hints);
     if (read.refused) {
         ++report_.refused;
@@ -306,6 +321,14 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
         return false;
     }
     uncertainties = read.values;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (!texts[f])
+            continue;
+        ReadUncertainty& last = last_uncertainties_[f];
+        last.text.assign(*texts[f]);  // in place: a log whose texts change on every row keeps each
+        last.decimal_comma = rules_.decimal_comma;
+        last.value = uncertainties.standard[f];
+    }
     return true;
 }
 
@@ -314,11 +337,14 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
 bool LogCorrector::expanded_uncertainties(const Correction& c,
                                           UnitSelection units,
                                           const UncertaintyInputs& uncertainties) {
-    const CorrectionUncertainty u = propagate_uncertainty(c.inputs, units, uncertainties);
-    if (!stated(u))
+    // Only the two expanded uncertainties: a log writes no budget.
+    const CorrectionSensitivities s = sensitivity_coefficients(c.inputs, units);
+    const double gas = combined_uncertainty(s.calculated_gas_pct, uncertainties).expanded;
+    const double pressure = combined_uncertainty(s.calculated_gas_pressure, uncertainties).expanded;
+    if (!std::isfinite(gas) || !std::isfinite(pressure))
         return false;
-    expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
-    expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
+    expanded_[0] = certificate_text(gas).text;
+    expanded_[1] = certificate_text(pressure).text;
     for (std::string& text : expanded_) {
         if (rules_.decimal_comma)
             use_decimal_comma(text);
@@ -351,7 +377,7 @@ void LogCorrector::write_correction(const Correction& c,
         ++report_.warned;
     if (c.warnings.any())
         warning = joined_warning_texts(c.warnings, units);
-    if (!columns_.uncertainty && copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
+    if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
         return;
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
@@ -364,9 +390,10 @@ void LogCorrector::write_correction(const Correction& c,
     write_row(fields_, added_);
 }
 
-// The common case, kept short: the row as it stands, then its results, an
-// empty error and the warning. False, with nothing written, when a result's
-// text is too long for the short way.
+// The common case, kept short: the row as it stands, then its results (and
+// their expanded uncertainties, when the log has them), an empty error and
+// the warning. False, with nothing written, when a result's text is too long
+// for the short way or has the delimiter in it (the general way quotes it).
 bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view warning) {
     char tail[256];
     char* const last = tail + sizeof tail;
@@ -378,10 +405,16 @@ bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view
             return false;
         if (rules_.decimal_comma) {
             std::replace(text, p, '.', ',');
-            // A result written with the delimiter in it takes the general way, which quotes it.
             if (std::find(text, p, delimiter_) != p)
                 return false;
         }
+    }
+    for (std::size_t k = 0; k < expanded_.size() && columns_.uncertainty; ++k) {
+        const std::string& text = expanded_[k];
+        if (static_cast<std::size_t>(last - p) < text.size() + 3 || text.find(delimiter_) != std::string::npos)
+            return false;
+        *p++ = delimiter_;
+        p = std::copy(text.begin(), text.end(), p);
     }
     *p++ = delimiter_;
     *p++ = delimiter_;

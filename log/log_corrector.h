@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -138,6 +139,14 @@ private:
     std::vector<std::pair<std::string_view, std::string_view>> recorded_;
     std::string malformed_error_;          // of the record being carried
     std::array<std::string, 2> expanded_;  // the row's expanded uncertainties' texts
+    // The text each uncertainty column last read and its value: most logs
+    // give one uncertainty for a whole run, read once rather than on every row.
+    struct ReadUncertainty {
+        std::string text;
+        bool decimal_comma = false;
+        std::optional<double> value;
+    };
+    std::array<ReadUncertainty, field_count> last_uncertainties_;
     std::string out_;
     std::string rejects_;
     LogReport report_;

@@ -138,6 +138,11 @@ TEST(UncertaintyBudget, CombinesWithoutOverflowOrUnderflow) {
             EXPECT_NEAR(budget.lines[0].variance_share_pct, 36.0, 1e-12) << c.scale;
         }
         EXPECT_EQ(stated({budget, budget}), c.stated) << c.scale;
+        // The log's uncertainty without a budget is the budget's, bit for bit.
+        const UncertaintyResult alone = combined_uncertainty(s, u);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(alone.expanded),
+                  std::bit_cast<std::uint64_t>(budget.uncertainty.expanded))
+            << c.scale;
     }
 }
 
@@ -399,8 +404,14 @@ TEST(CertificateText, ShortcutAgreesWithTheWholeExpansion) {
         if (std::isfinite(v))
             values.push_back(v);
     }
+    // And as many where uncertainties are, 1e-13 to 1e36, where double arithmetic states most of them.
+    std::uniform_real_distribution<double> decade(-13.0, 36.0);
+    for (int i = 0; i < 20000; ++i)
+        values.push_back(std::pow(10.0, decade(random)));
     for (int e = -30; e <= 30; ++e) {
-        for (const double mantissa : {1.0, 1.2, 9.9, 9.99999999999, 1.00000000001, 4.5}) {
+        // Digits just past the twelfth, near enough a boundary to defer or not.
+        for (const double mantissa : {1.0, 1.2, 9.9, 9.99999999999, 1.00000000001, 4.5, 1.2000000000001,
+                                      1.20000000000001, 1.19999999999989, 1.1999999999999, 9.999999999999}) {
             double v = mantissa * std::pow(10.0, e);
             for (int step = 0; step < 3; ++step)
                 v = std::nextafter(v, 0.0);

@@ -471,5 +471,36 @@ TEST(CorrectLog, LongLogKeepsEveryRowInOrder) {
     EXPECT_TRUE(out == expected) << "the corrected log of " << rows << " alternating rows differs";
 }
 
+// A row's uncertainties are its own: each row of a log gives the same line
+// corrected alone as after any rows before it, whether its cells repeat the
+// row before's, change, are refused, are empty (the option's), or read the
+// same text with the other decimal mark.
+TEST(CorrectLog, RowUncertaintiesDependOnNoEarlierRow) {
+    const std::string header = six_columns + ",u_target_gas,u_temperature,decimal_mark\n";
+    const std::vector<std::string> rows = {
+        "20.95,30,30,75,0,50,0.1,0.5,",   "20.95,30,30,75,0,50,0.1,0.5,",   "20.95,30,30,75,0,50,0.2,0.5,",
+        "20.95,30,30,75,0,50,0.2,x,",     "20.95,30,30,75,0,50,0.2,0.5,",   "20.95,30,30,75,0,50,,0.5,",
+        "20.95,30,30,75,0,50,0.2,0.5,",   "20.95,30,30,75,0,50,0.2,0.5,\",\"",  "20.95,30,30,75,0,50, 0.2,0.5,",
+        "\"20,95\",30,30,75,0,50,\"0,2\",\"0,5\",\",\"", "20.95,30,30,75,0,50,0.2,0.5,",
+        "20.95,30,30,75,0,50,0.2,1e309,", "20.95,30,30,75,0,50,0.2,0.5,",
+    };
+    LogOptions options;
+    options.uncertainty = true;
+    options.uncertainty_texts[0] = "0.05";
+    options.uncertainties.standard[0] = 0.05;
+    std::string log = header;
+    for (const std::string& row : rows)
+        log += row + "\n";
+    std::string whole;
+    corrected(log, options, whole);
+    std::string expected;
+    for (const std::string& row : rows) {
+        std::string alone;
+        corrected(header + row + "\n", options, alone);
+        expected += expected.empty() ? alone : alone.substr(alone.find('\n') + 1);
+    }
+    EXPECT_EQ(whole, expected);
+}
+
 }  // namespace
 }  // namespace kestrane

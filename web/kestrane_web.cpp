@@ -86,10 +86,11 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
     }
     for (std::size_t f = 0; f < field_count; ++f)
         values[f] = c.inputs.*field_table[f].value;
-    // Each result's unit as the command line prints it beside the number ("In Hg").
+    // Each pressure result's unit as the command line prints it beside the
+    // number ("In Hg"); a percentage's is in its label, and stays empty.
     json.end_array().key("units").begin_array();
     for (const Result result : all_results)
-        json.string(result_unit_text(result, units));
+        json.string(info(result).unit == ResultUnit::percent ? "" : result_unit_text(result, units));
     json.end_array().key("warnings").begin_array();
     for (const std::string& warning : warning_texts(c.warnings, units))
         json.string(warning);

@@ -159,10 +159,10 @@ class KestranePage {
       const one = left.length === 1;
       const names = left.map((field) => field.label).join(' and ');
       const defaults = left.map((field) => texts[this.form.fields.indexOf(field)].trim()).join(' and ');
-      return [`With ${unit.entries[units[kind]].text} as the ${unit.label}, enter ${names} as well: `
-        + `${one ? 'its default' : 'their defaults'}, ${defaults}, ${one ? 'is' : 'are'} in ${unit.entries[0].text}.`];
+      return [`with ${unit.label} ${unit.entries[units[kind]].text}, enter ${names} as well: `
+        + `${one ? 'its default' : 'their defaults'}, ${defaults}, ${one ? 'is' : 'are'} in ${unit.entries[0].text}`];
     });
-    return problems.length > 0 ? problems.join(' ') : undefined;
+    return problems.length > 0 ? `Error: ${problems.join('; ')}` : undefined;
   }
 
   // A refusal: its message said and announced, and the results on screen marked as not this reading's.
@@ -180,7 +180,7 @@ class KestranePage {
     this.document.body.classList.remove('stale');
     this.document.body.classList.add('calculated');
     this.staleNote.hidden = true;
-    const said = this.form.results.map((r, i) => `${r.label} ${outcome.results[i]} ${outcome.units[i]}`);
+    const said = this.form.results.map((r, i) => `${r.label} ${outcome.results[i]} ${outcome.units[i]}`.trim());
     this.announcement.textContent = `${said.join(mark === ',' ? '; ' : ', ')}.`;
     if (matchMedia('(max-width: 40rem)').matches) this.results[0].closest('fieldset').scrollIntoView({ block: 'nearest' });
   }

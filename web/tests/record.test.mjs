@@ -4,6 +4,8 @@
 // must then hold. Refusals and units are compared with kestrane-cli's own.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
+import { mkdtempSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { engines, pageUrl, repoRoot } from './engines.mjs';
@@ -11,6 +13,9 @@ import { formControls, runReading } from './form.mjs';
 
 const cliPath = join(repoRoot, 'build', 'native', 'cli', 'kestrane-cli');
 const readmeAddress = '#pressure-unit=hPa&barometric-pressure=1002&temperature-unit=C&altitude=350&decimal-comma';
+const readings = join(repoRoot, 'docs', 'examples', 'readings.csv');
+const binary = join(mkdtempSync(join(tmpdir(), 'kestrane-record-')), 'photo.csv');
+writeFileSync(binary, Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 0x0d]));
 const uncertain = '#u-gas=0.05&u-barometer=0.02&u-temperature=0.5&u-humidity=2';
 
 // kestrane-cli's lines for a reading: "Corrected Barometer: 28,88 In Hg" and so on, or its message.
@@ -25,6 +30,8 @@ const shown = (page) => page.evaluate(() => ({
   warnings: document.getElementById('warnings').textContent,
   announced: document.getElementById('announcement').textContent,
   ticks: [...document.querySelectorAll('#chart-drawing text')].map((t) => t.textContent).join(' '),
+  log: [!document.getElementById('log-download').hidden, document.getElementById('log-status').className,
+    document.getElementById('log-status').textContent],
   budget: document.getElementById('budget-combined').textContent + document.getElementById('expanded-0').textContent,
 }));
 
@@ -51,7 +58,21 @@ const states = [
     cliMessage: ['--pressure-unit', 'hPa', '--barometric-pressure', '1002', '--temperature-unit', 'C', '--altitude', '350', '--decimal-comma'] },
   { name: 'the mark switched after a calculation: chart and budget rewritten in it', url: `${pageUrl}${uncertain}`, steps: ['press', 'comma'],
     stale: true, ticks: /^[^.]*$/, budget: /^0,05289 %± 0,11 \(k = 2\)$/ },
+  { name: 'a log corrected, then a unit changed: the corrected log withdrawn', url: pageUrl, steps: [['log', readings], ['unit', 'Distance Units', 'Meters']],
+    stale: false, log: [false, '', 'The units or the decimal mark changed since the log was corrected: choose it again to correct it with these.'] },
+  { name: 'the same log chosen again after a unit changed: corrected again', url: pageUrl, steps: [['log', readings], ['unit', 'Distance Units', 'Meters'], ['log', readings]],
+    stale: false, log: [true, '', /rows/] },
+  { name: 'a file that is not text: refused as an error', url: pageUrl, steps: [['log', binary]],
+    stale: false, log: [false, 'failed', 'photo.csv could not be read: it is not a text log (it holds NUL bytes)'] },
 ];
+
+// Chooses a file for Correct a Log and waits for its end: the offer, or a status that is not "Correcting".
+async function chooseLog(page, path) {
+  await page.evaluate(() => (document.getElementById('log-status').textContent = ''));
+  await page.setFiles(await page.findLabelled('Correct a Log'), [path]);
+  await page.waitFor(() => !document.getElementById('log-download').hidden
+    || /^(?!Correcting).+/.test(document.getElementById('log-status').textContent));
+}
 
 for (const engine of engines) {
   describe(engine.name, { skip: engine.skip }, () => {
@@ -69,6 +90,12 @@ for (const engine of engines) {
             mark.value = ',';
             mark.dispatchEvent(new Event('change', { bubbles: true }));
           });
+          else if (step[0] === 'log') await chooseLog(page, step[1]);
+          else if (step[0] === 'unit') await page.evaluate((label, unit) => {
+            const list = document.getElementById([...document.querySelectorAll('label')].find((l) => l.textContent === label).htmlFor);
+            list.selectedIndex = [...list.options].findIndex((o) => o.text === unit);
+            list.dispatchEvent(new Event('change', { bubbles: true }));
+          }, step[1], step[2]);
           else await typeInto(page, step[1], step[2]);
         }
         const got = await shown(page);
@@ -86,6 +113,10 @@ for (const engine of engines) {
         if (state.cli) {
           assert.deepEqual(got.results, cliResults(state.cli));
           got.results.forEach((r) => assert.ok(got.announced.includes(r), `"${r}" announced`));
+        }
+        if (state.log) {
+          assert.deepEqual(got.log.slice(0, 2), state.log.slice(0, 2), 'the log offered, and its status an error or not');
+          assert.match(got.log[2], state.log[2] instanceof RegExp ? state.log[2] : new RegExp(`^${state.log[2].replace(/[.()]/g, '\\$&')}$`));
         }
         if (state.ticks) assert.match(got.ticks, state.ticks);
         if (state.budget) assert.match(got.budget, state.budget);

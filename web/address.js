@@ -3,6 +3,9 @@
 // shared link reopens the same reading. Nothing is stored on the device.
 'use strict';
 
+// A message ended as a sentence: a full stop unless it already ends in one, or in a question.
+const sentenceEnd = (text) => (/[.?!]$/.test(text) ? text : `${text}.`);
+
 // "20%2C95" and friends as text; null for a part that is no proper escape.
 function decodedPart(text) {
   try {
@@ -56,7 +59,7 @@ function readAddress(hash, form, core) {
 function readUnit(core, kind, name, settings) {
   const unit = core.unit(kind, name);
   if (unit.message === undefined) settings.units.set(kind, unit.index);
-  else settings.problems.push(`In the address: ${unit.message}.`);
+  else settings.problems.push(`In the address: ${sentenceEnd(unit.message)}`);
 }
 
 // The fragment of the settings: every field's text, each standard uncertainty

@@ -45,7 +45,8 @@ function chartRange(values) {
 }
 
 // The SVG markup of the chart. chart: {points: [{altitude, altitudeText, gas,
-// gasText}], xMax, marker: {altitude, gas, label} or null, xTitle, yTitle, width}.
+// gasText}], xMax, marker: {altitude, gas, label} or null, xTitle, yTitle, width,
+// decimalComma}.
 function chartMarkup(chart) {
   const width = Math.max(300, chart.width);
   const height = 300;
@@ -57,6 +58,8 @@ function chartMarkup(chart) {
   const x = (a) => box.left + ((box.right - box.left) * a) / chart.xMax;
   const y = (g) => box.bottom - ((box.bottom - box.top) * (g - yLow)) / (yHigh - yLow);
   const at = (n) => n.toFixed(1);
+  // Tick labels in the page's decimal mark, as every other number on it.
+  const label = (t, decimals) => (chart.decimalComma ? t.toFixed(decimals).replace('.', ',') : t.toFixed(decimals));
 
   // The grid is one path: every element less is less for the browser to lay out on each calculation.
   const parts = [];
@@ -64,12 +67,12 @@ function chartMarkup(chart) {
   const xAxis = chartTicks(0, chart.xMax, Math.max(3, Math.floor((box.right - box.left) / 90)));
   for (const t of xAxis.ticks) {
     grid += `M${at(x(t))} ${box.top}V${box.bottom}`;
-    parts.push(`<text x="${at(x(t))}" y="${box.bottom + 18}" text-anchor="middle">${t.toFixed(xAxis.decimals)}</text>`);
+    parts.push(`<text x="${at(x(t))}" y="${box.bottom + 18}" text-anchor="middle">${label(t, xAxis.decimals)}</text>`);
   }
   const yAxis = chartTicks(yLow, yHigh, 5);
   for (const t of yAxis.ticks) {
     grid += `M${box.left} ${at(y(t))}H${box.right}`;
-    parts.push(`<text x="${box.left - 6}" y="${at(y(t) + 4)}" text-anchor="end">${t.toFixed(yAxis.decimals)}</text>`);
+    parts.push(`<text x="${box.left - 6}" y="${at(y(t) + 4)}" text-anchor="end">${label(t, yAxis.decimals)}</text>`);
   }
   parts.push(`<path class="grid" d="${grid}"/>`);
   parts.push(`<rect class="frame" x="${box.left}" y="${box.top}" width="${box.right - box.left}" height="${box.bottom - box.top}"/>`);

@@ -86,6 +86,11 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
     }
     for (std::size_t f = 0; f < field_count; ++f)
         values[f] = c.inputs.*field_table[f].value;
+    // Each pressure result's unit as the command line prints it beside the
+    // number ("In Hg"); a percentage's is in its label, and stays empty.
+    json.end_array().key("units").begin_array();
+    for (const Result result : all_results)
+        json.string(info(result).unit == ResultUnit::percent ? "" : result_unit_text(result, units));
     json.end_array().key("warnings").begin_array();
     for (const std::string& warning : warning_texts(c.warnings, units))
         json.string(warning);
@@ -125,7 +130,7 @@ KESTRANE_EXPORT(kestrane_form) Reply* kestrane_form() {
 }
 
 // One reading (a ReadingRequest followed by the texts), as JSON: {"results",
-// "warnings"} with the values read in the request, and with uncertainties
+// "units", "warnings"} with the values read in the request, and with uncertainties
 // given an "uncertainty" (web_json.h); or {"message"} when a text is refused.
 KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(ReadingRequest* request) {
     std::array<FieldTexts, 2> texts;  // the fields', then the uncertainties'

@@ -9,6 +9,17 @@ function correctedName(name) {
   return dot > 0 ? `${name.slice(0, dot)}-corrected${name.slice(dot)}` : `${name}-corrected.csv`;
 }
 
+// The log corrector's words for kestrane-cli's options, in the page's own: the
+// page finds the delimiter itself and has no control to give another.
+const logPageWords = [
+  [/: if the log has another, give --delimiter$/, ': the page finds only these by itself, so save the log with one of them between its columns'],
+  [/: give --delimiter (\S+)$/, ': the page finds only comma, semicolon and tab by itself, so save the log with one of them between its columns'],
+];
+const inPageWords = (text) => logPageWords.reduce((t, [words, page]) => t.replace(words, page), text);
+
+// A first block holding a NUL byte is not a text log (a spreadsheet's own file, an image, ...).
+const looksBinary = (bytes) => bytes.subarray(0, 4096).includes(0);
+
 class LogCorrection {
   constructor(document, page) {
     this.page = page;
@@ -23,7 +34,12 @@ class LogCorrection {
   // Wires the file control and dropping a file anywhere on the page.
   ready(document) {
     this.input.disabled = false;
-    this.input.addEventListener('change', () => this.input.files[0] && this.correct(this.input.files[0]));
+    // The value is cleared once read, so that choosing the same file again corrects it again.
+    this.input.addEventListener('change', () => {
+      const file = this.input.files[0];
+      this.input.value = '';
+      if (file) this.correct(file);
+    });
     document.addEventListener('dragover', (event) => event.preventDefault());
     document.addEventListener('drop', (event) => {
       event.preventDefault();
@@ -38,20 +54,38 @@ class LogCorrection {
     if (this.running) return;
     this.running = true;
     this.forgetDownload();
-    this.status.textContent = `Correcting ${file.name}…`;
+    this.say(`Correcting ${file.name}…`, false);
+    this.changed = false;
     this.progress.hidden = file.size < 1 << 20;
     this.progress.value = 0;
     try {
       const { parts, report } = await this.run(file);
-      this.status.textContent = report.failure ? `${file.name}: ${report.failure}` : report.summary;
-      if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name), parts);
+      this.say(report.failure ? `${file.name}: ${inPageWords(report.failure)}` : report.summary, !!report.failure);
+      if (this.changed) this.say(LogCorrection.changedWords, false);
+      else if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name), parts);
     } catch (error) {
-      this.status.textContent = `${file.name} could not be read: ${error.message}`;
+      this.say(`${file.name} could not be read: ${error.message}`, true);
     } finally {
       this.progress.hidden = true;
       this.running = false;
     }
   }
+
+  say(text, failed) {
+    this.status.textContent = text;
+    this.status.classList.toggle('failed', failed);
+  }
+
+  // A change of the units, decimal mark or an uncertainty after a log was
+  // corrected: the corrected log offered was not corrected with these, so it is withdrawn.
+  withdraw() {
+    this.changed = true;
+    if (this.running || this.link.hidden) return;
+    this.forgetDownload();
+    this.say(LogCorrection.changedWords, false);
+  }
+
+  static changedWords = 'The units or the decimal mark changed since the log was corrected: choose it again to correct it with these.';
 
   async run(file) {
     const log = this.page.core.log(this.page.readingOptions());
@@ -61,6 +95,7 @@ class LogCorrection {
     for (;;) {
       const { value, done } = await reader.read();
       if (done) break;
+      if (read === 0 && looksBinary(value)) throw new Error('it is not a text log (it holds NUL bytes)');
       parts.push(log.push(value));
       read += value.length;
       this.progress.value = read / file.size;
@@ -90,4 +125,4 @@ class LogCorrection {
   }
 }
 
-if (typeof module === 'object') module.exports = { correctedName };
+if (typeof module === 'object') module.exports = { correctedName, inPageWords };

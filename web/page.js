@@ -29,11 +29,15 @@ class KestranePage {
     this.warnings = document.getElementById('warnings');
     this.inputs = [...this.formElement.querySelectorAll('[data-field]')];
     this.results = [...this.formElement.querySelectorAll('[data-result]')];
+    this.resultUnits = [...this.formElement.querySelectorAll('[data-result-unit]')];
+    this.staleNote = document.getElementById('stale-note');
+    this.announcement = document.getElementById('announcement');
     this.lists = [...this.formElement.querySelectorAll('[data-unit]')];
     this.mark = document.getElementById('decimal-mark');
     this.chartFigure = document.getElementById('chart');
     this.chartDrawing = document.getElementById('chart-drawing');
     this.chartNote = document.getElementById('chart-note');
+    this.chartValues = document.getElementById('chart-values');
     this.logCorrection = new LogCorrection(document, this);
     this.uncertainty = new UncertaintySection(document);
     this.record = document.getElementById('record');
@@ -63,6 +67,11 @@ class KestranePage {
       }
     });
     this.mark.addEventListener('change', () => this.changeMark());
+    // Any change to what a calculation reads leaves the results on screen belonging to other inputs.
+    for (const kind of ['input', 'change']) this.formElement.addEventListener(kind, (event) => {
+      if (!event.target.readOnly) this.markStale();
+      if (event.type === 'change' && event.target instanceof HTMLSelectElement) this.logCorrection.withdraw();
+    });
     this.lists.forEach((list) => list.addEventListener('change', () => this.uncertainty.showUnits(this.fieldUnits())));
     this.uncertainty.showUnits(this.fieldUnits());
     this.printOpensUncertainty();
@@ -118,6 +127,62 @@ class KestranePage {
   // Another decimal mark: the numbers on screen are written in it, as they read.
   changeMark() {
     [...this.inputs, ...this.uncertainty.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
+    this.uncertainty.swapMarks(swapMarks);
+    if (this.chart) {
+      this.chart.decimalComma = this.mark.value === ',';
+      this.chart.marker &&= { ...this.chart.marker, label: swapMarks(this.chart.marker.label) };
+      this.chart.points = this.chart.points.map((p) => ({
+        ...p, altitudeText: swapMarks(p.altitudeText), gasText: p.gasText && swapMarks(p.gasText) }));
+      this.drawChart();
+    }
+  }
+
+  // The results, their uncertainty, chart and record no longer match the inputs
+  // shown: they are struck through and said to be so, and a printed page leaves
+  // them out (page.css), so a record never pairs inputs with other results.
+  markStale() {
+    if (!this.document.body.classList.contains('calculated')) return;
+    this.document.body.classList.add('stale');
+    this.staleNote.hidden = false;
+    this.warnings.textContent = '';
+  }
+
+  // A field still holding the default text of a unit other than the one chosen
+  // would be read in a unit it was never meant in: refused, naming the field.
+  defaultsMessage(texts, units) {
+    const mark = this.mark.value;
+    const problems = this.form.units.flatMap((unit, kind) => {
+      if (units[kind] === 0) return [];
+      const left = this.form.fields.filter((field, f) => field.unit === unit.name && Number(field.default) !== 0
+        && texts[f].trim() === (mark === ',' ? swapMarks(field.default.trim()) : field.default.trim()));
+      if (left.length === 0) return [];
+      const one = left.length === 1;
+      const names = left.map((field) => field.label).join(' and ');
+      const defaults = left.map((field) => texts[this.form.fields.indexOf(field)].trim()).join(' and ');
+      return [`with ${unit.label} ${unit.entries[units[kind]].text}, enter ${names} as well: `
+        + `${one ? 'its default' : 'their defaults'}, ${defaults}, ${one ? 'is' : 'are'} in ${unit.entries[0].text}`];
+    });
+    return problems.length > 0 ? `Error: ${problems.join('; ')}` : undefined;
+  }
+
+  // A refusal: its message said and announced, and the results on screen marked as not this reading's.
+  refuse(message) {
+    this.message.textContent = message;
+    this.announcement.textContent = message;
+    this.markStale();
+  }
+
+  // The four results, each with its unit beside it, said in one sentence.
+  showResults(outcome) {
+    const mark = this.mark.value;
+    outcome.results.forEach((text, i) => (this.results[i].value = text));
+    this.resultUnits.forEach((span, i) => (span.textContent = outcome.units[i]));
+    this.document.body.classList.remove('stale');
+    this.document.body.classList.add('calculated');
+    this.staleNote.hidden = true;
+    const said = this.form.results.map((r, i) => `${r.label} ${outcome.results[i]} ${outcome.units[i]}`.trim());
+    this.announcement.textContent = `${said.join(mark === ',' ? '; ' : ', ')}.`;
+    if (matchMedia('(max-width: 40rem)').matches) this.results[0].closest('fieldset').scrollIntoView({ block: 'nearest' });
   }
 
   // The unit each field's text is read in, as the lists show it ("%" for a percentage).
@@ -149,14 +214,13 @@ class KestranePage {
     const options = this.readingOptions();
     const texts = this.inputs.map((input) => input.value);
     const uncertainties = this.uncertainty.texts();
+    const refusal = this.defaultsMessage(texts, options.units);
+    if (refusal !== undefined) return this.refuse(refusal);
     const outcome = this.core.reading({ texts, uncertainties, ...options });
-    if (outcome.message !== undefined) {
-      this.message.textContent = outcome.message;
-      return;
-    }
-    outcome.results.forEach((text, i) => (this.results[i].value = text));
+    if (outcome.message !== undefined) return this.refuse(outcome.message);
     this.message.textContent = '';
     this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
+    this.showResults(outcome);
     this.uncertainty.show(outcome.uncertainty, this.form, this.fieldUnits());
     this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
     this.followAddress(addressOf(this.form, { texts, uncertainties, ...options }));
@@ -198,13 +262,15 @@ class KestranePage {
     const span = KestranePage.chartSpans[options.units[2]] ?? KestranePage.chartSpans[0];
     const xMax = altitude > span ? roundUp(altitude) : span;
     const gas = Number(gasText.replace(',', '.'));
-    const label = `${gasText} % at ${+altitude.toPrecision(7)} ${unitText.toLowerCase()}`;
+    const altitudeText = String(+altitude.toPrecision(7)).replace('.', options.decimalComma ? ',' : '.');
+    const label = `${gasText} % at ${altitudeText} ${unitText.toLowerCase()}`;
     this.chart = {
       points: this.chartPoints(options, texts, xMax),
       xMax,
       xTitle: `${this.form.fields[KestranePage.altitudeField].label} (${unitText})`,
       yTitle: this.form.results[0].label,
       marker: Number.isFinite(gas) && Number.isFinite(altitude) ? { altitude, gas, label } : null,
+      decimalComma: options.decimalComma,
     };
     this.drawChart();
   }
@@ -215,6 +281,10 @@ class KestranePage {
     this.chartDrawing.innerHTML = markup;
     this.chartNote.hidden = markup !== '';
     this.chartNote.textContent = markup === '' ? 'No point of this reading has a value to draw.' : '';
+    // The chart's values in words, for whoever cannot see it.
+    const { xTitle, yTitle, points, marker } = this.chart;
+    const values = points.map((p) => `${p.altitudeText}: ${p.gasText ?? 'no value'}`).join('; ');
+    this.chartValues.textContent = `${yTitle} at each ${xTitle}: ${values}.${marker ? ` Marked: ${marker.label}.` : ''}`;
   }
 }
 

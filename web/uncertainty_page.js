@@ -61,6 +61,14 @@ class UncertaintySection {
     this.bars.innerHTML = budgetBarsMarkup(form.fields.map((f) => f.label), uncertainty.budget);
   }
 
+  // Another decimal mark: the expanded uncertainties and every number of the budget rewritten in it.
+  swapMarks(swap) {
+    this.expanded.forEach((output) => (output.textContent = swap(output.textContent)));
+    for (const cell of this.rows.querySelectorAll('td:not(:first-child)')) cell.textContent = swap(cell.textContent);
+    this.combined.textContent = swap(this.combined.textContent);
+    for (const text of this.bars.querySelectorAll('text:not([text-anchor])')) text.textContent = swap(text.textContent);
+  }
+
   row(label, line, unit) {
     const row = this.rows.ownerDocument.createElement('tr');
     for (const text of [label, `${line.u} ${unit}`, line.sensitivity, `${line.contribution} %`, `${line.share} %`]) {

@@ -14,6 +14,8 @@ const char* const header =
     "target_gas,target_pressure,barometric_pressure,temperature,altitude,relative_humidity,"
     "temperature_unit,pressure_unit,distance_unit\n";
 constexpr std::size_t input_columns = 9;
+// A log read leniently records it in a column of its own, before the answers.
+constexpr std::size_t recorded_columns = 1;
 constexpr std::size_t answer_columns = 6;  // four results, the error, the warning
 constexpr DWORD run_limit_ms = 60000;
 
@@ -230,7 +232,7 @@ std::vector<Answer> ask_companion(const std::wstring& cli_exe,
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         const std::vector<std::string> fields = split_record(line);
-        if (fields.size() != input_columns + answer_columns) {
+        if (fields.size() != input_columns + recorded_columns + answer_columns) {
             failure = "kestrane-cli output line " + std::to_string(row + 1) + " has " + std::to_string(fields.size()) +
                       " fields: " + line;
             return {};
@@ -239,8 +241,8 @@ std::vector<Answer> ask_companion(const std::wstring& cli_exe,
             continue;  // the header
         Answer answer;
         for (std::size_t i = 0; i < 4; ++i)
-            answer.results[i] = from_utf8(fields[input_columns + i]);
-        answer.error = from_utf8(fields[input_columns + 4]);
+            answer.results[i] = from_utf8(fields[input_columns + recorded_columns + i]);
+        answer.error = from_utf8(fields[input_columns + recorded_columns + 4]);
         answers.push_back(answer);
     }
     if (answers.size() != readings.size()) {

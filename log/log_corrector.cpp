@@ -249,15 +249,19 @@ bool LogCorrector::row_rules() {
                 set_rule(rules_, k, same_ignoring_case(cell, rule.values[1]));
             continue;
         }
-        ++report_.refused;
-        const std::string message = std::string(rule.column) + " is \"" + std::string(cell) + "\": it is \"" +
-                                    std::string(rule.values[0]) + "\" or \"" + std::string(rule.values[1]) + "\"";
         clear_added(true);
-        added_[error_column] = message;
-        write_row(fields_, added_);
+        refuse_row(std::string(rule.column) + " is \"" + std::string(cell) + "\": it is \"" +
+                   std::string(rule.values[0]) + "\" or \"" + std::string(rule.values[1]) + "\"");
         return false;
     }
     return true;
+}
+
+// Counts the row as refused and writes it with the message in its error column.
+void LogCorrector::refuse_row(std::string_view message) {
+    ++report_.refused;
+    added_[error_column] = message;
+    write_row(fields_, added_);
 }
 
 void LogCorrector::correct_row() {
@@ -272,11 +276,8 @@ void LogCorrector::correct_row() {
             continue;
         const auto index = unit_index(all_unit_kinds[k], cell);
         if (!index) {
-            ++report_.refused;
-            const std::string message = unknown_unit_message(all_unit_kinds[k], cell);
             clear_added(true);
-            added_[error_column] = message;
-            write_row(fields_, added_);
+            refuse_row(unknown_unit_message(all_unit_kinds[k], cell));
             return;
         }
         units.*unit_kinds[k].selection = *index;
@@ -315,9 +316,7 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
         return true;
     const UncertaintiesRead read = read_uncertainties(texts, uncertainties, rules_.decimal_comma, log_mark_hints);
     if (read.refused) {
-        ++report_.refused;
-        added_[error_column] = *read.refused;
-        write_row(fields_, added_);
+        refuse_row(*read.refused);
         return false;
     }
     uncertainties = read.values;
@@ -359,16 +358,11 @@ void LogCorrector::write_correction(const Correction& c,
                                     UnitSelection units,
                                     const UncertaintyInputs& uncertainties) {
     if (!c.corrected()) {
-        ++report_.refused;
-        const std::string message = refusal_message(c, texts, rules_.decimal_comma, log_mark_hints);
-        added_[error_column] = message;
-        write_row(fields_, added_);
+        refuse_row(refusal_message(c, texts, rules_.decimal_comma, log_mark_hints));
         return;
     }
     if (columns_.uncertainty && !expanded_uncertainties(c, units, uncertainties)) {
-        ++report_.refused;
-        added_[error_column] = uncertainty_too_large_message;
-        write_row(fields_, added_);
+        refuse_row(uncertainty_too_large_message);
         return;
     }
     ++report_.corrected;

@@ -104,6 +104,7 @@ private:
     void read_rows();
     void take_row();
     void correct_row();
+    void refuse_row(std::string_view message);
     void record_options();
     bool row_rules();
     void clear_added(bool recorded);

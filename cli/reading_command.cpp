@@ -5,7 +5,7 @@
 #include "command_line.h"
 #include "commands.h"
 #include "log/log_corrector.h"
-#include "log/reading_text.h"
+#include "reading/reading_text.h"
 #include "messages.h"
 #include "reading_json.h"
 

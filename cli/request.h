@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/reading.h"
-#include "log/calibration_table.h"
+#include "table/calibration_table.h"
 
 namespace kestrane::cli {
 

@@ -2,7 +2,7 @@
 
 #include "core/form.h"
 #include "core/reading.h"
-#include "log/reading_text.h"
+#include "reading/reading_text.h"
 
 namespace kestrane {
 

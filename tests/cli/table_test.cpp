@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "log/calibration_table.h"
+#include "table/calibration_table.h"
 #include "tests/cli/cli_run.h"
 
 namespace kestrane::cli {

@@ -4,8 +4,8 @@
 #include <bitset>
 #include <cstdint>
 
-#include "csv.h"
-#include "log_columns.h"
+#include "log/csv.h"
+#include "log/log_columns.h"
 
 namespace kestrane {
 namespace {

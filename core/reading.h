@@ -91,6 +91,11 @@ std::string uncertainty_label(Field field);
 // ("u-barometric-pressure", "u-barometer"), on the command line and in the page's address.
 inline constexpr std::string_view uncertainty_option_prefix = "u-";
 
+// The names of the two ways of reading besides the default, as the command
+// line's flags and the page's address spell them.
+inline constexpr std::string_view lenient_option = "lenient";
+inline constexpr std::string_view decimal_comma_option = "decimal-comma";
+
 // The texts of standard uncertainties, by field; nullopt where none is given.
 using UncertaintyTexts = std::array<std::optional<std::string_view>, field_count>;
 

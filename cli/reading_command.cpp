@@ -4,50 +4,12 @@
 
 #include "command_line.h"
 #include "commands.h"
-#include "log/log_corrector.h"
-#include "reading/reading_text.h"
+#include "log/reading_csv.h"
 #include "messages.h"
-#include "reading_json.h"
+#include "reading/reading_json.h"
+#include "reading/reading_text.h"
 
 namespace kestrane::cli {
-namespace {
-
-// The header and the row that a log holding just this reading gives: the six
-// fields, the three units as they are named, and the results, corrected by the
-// log's own code so that the two cannot differ.
-std::string csv_of(const FieldTexts& texts, const Request& r, const UncertaintyInputs& uncertainties) {
-    const char delimiter = r.delimiter.value_or(',');
-    std::string header;
-    std::string row;
-    for (std::size_t f = 0; f < field_count; ++f) {
-        append_csv_field(f == 0 ? header : header += delimiter, field_table[f].column, delimiter);
-        append_csv_field(f == 0 ? row : row += delimiter, texts[f], delimiter);
-    }
-    for (const UnitKind kind : all_unit_kinds) {
-        append_csv_field(header += delimiter, info(kind).column, delimiter);
-        append_csv_field(row += delimiter, selected_unit(kind, r.units).text, delimiter);
-    }
-    // The uncertainties given go in their columns, so that the CSV read back
-    // as a log states the same ones.
-    for (std::size_t f = 0; f < field_count; ++f) {
-        if (!r.uncertainties_given.test(f))
-            continue;
-        append_csv_field(header += delimiter, uncertainty_columns()[f], delimiter);
-        append_csv_field(row += delimiter, r.uncertainties[f], delimiter);
-    }
-    LogOptions options;
-    options.units = r.units;
-    options.rules = r.rules;
-    options.delimiter = delimiter;
-    options.uncertainty = r.uncertainties_given.any();
-    std::string out;
-    options.uncertainties = uncertainties;
-    correct_log_text(header + "\n" + row + "\n", options, out);
-    return out;
-}
-
-}  // namespace
-
 bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err) {
     bool fit = true;
     for (const UnitKind kind : all_unit_kinds) {
@@ -85,23 +47,29 @@ UncertaintiesRead uncertainty_options(const Request& r) {
         if (r.uncertainties_given.test(f))
             texts[f] = r.uncertainties[f];
     }
-    return read_uncertainties(texts, {}, r.rules.decimal_comma, log_mark_hints);
+    return read_uncertainties(texts, {}, r.rules.decimal_comma, command_line_hints);
 }
 
-// The text of a reading: its results, and with uncertainties their budgets and Monte Carlo's check.
-std::string text_of(const Correction& c, const Request& r, const ReadingUncertainty& u) {
-    if (!c.corrected())
-        return {};
-    if (!u.propagated)
-        return results_text(c, r.units, r.rules.decimal_comma);
-    std::string text = results_text(c, r.units, r.rules.decimal_comma, &*u.propagated);
-    text += budget_text(Result::calculated_gas_pct, u.propagated->calculated_gas_pct, r.units, r.rules.decimal_comma);
-    text += budget_text(Result::calculated_gas_pressure, u.propagated->calculated_gas_pressure, r.units,
-                        r.rules.decimal_comma);
-    if (u.monte_carlo)
-        text += monte_carlo_text(*u.monte_carlo, r.seed, r.rules.decimal_comma);
-    return text;
+namespace {
+
+// The query of the options: the texts, units and rules, and the uncertainty
+// when standard uncertainties or Monte Carlo's draws are asked for.
+ReadingQuery query_of(const Request& r) {
+    ReadingQuery q;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        q.texts[f] = r.fields[f];
+        if (r.uncertainties_given.test(f))
+            q.uncertainties[f] = r.uncertainties[f];
+    }
+    q.units = r.units;
+    q.rules = r.rules;
+    q.uncertainty = r.uncertainties_given.any() || r.monte_carlo.has_value();
+    q.monte_carlo = r.monte_carlo;
+    q.seed = r.seed;
+    return q;
 }
+
+}  // namespace
 
 int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     if (r.monte_carlo && r.format == ReadingFormat::csv) {
@@ -110,43 +78,31 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     }
     if (!defaults_fit_units(r, {}, err))
         return exit_usage;
-    FieldTexts texts;
-    for (std::size_t f = 0; f < field_count; ++f)
-        texts[f] = r.fields[f];
-    const UncertaintiesRead read = uncertainty_options(r);
+    const ReadingQuery query = query_of(r);
+    const ReadingOutcome outcome = evaluate(query, command_line_hints);
     // A bad uncertainty option is a usage error, as it is with a log: no
-    // reading was made of it.
-    if (read.refused)
-        return report_error(err, *read.refused, exit_usage);
-    const UncertaintyInputs* uncertainties = &read.values;
-    const Correction c = correct(texts, r.units, r.rules);
-    ReadingUncertainty u;
-    u.propagated_asked = r.uncertainties_given.any() || r.monte_carlo.has_value();
-    u.monte_carlo_asked = r.monte_carlo.has_value();
-    if (c.corrected() && (r.uncertainties_given.any() || r.monte_carlo)) {
-        u.propagated = propagate_uncertainty(c.inputs, r.units, *uncertainties);
-        if (!stated(*u.propagated)) {
-            err.write(std::string(uncertainty_too_large_message) + "\n");
-            return exit_refused;
-        }
-        if (r.monte_carlo)
-            u.monte_carlo = monte_carlo_calculated_gas(c.inputs, r.units, *uncertainties, *r.monte_carlo, r.seed);
+    // reading was made of it. Nor is one whose uncertainty no number states.
+    if (outcome.refusal == Refusal::uncertainty_text)
+        return report_error(err, outcome.message, exit_usage);
+    if (outcome.refusal == Refusal::uncertainty_too_large) {
+        err.write(outcome.message + "\n");
+        return exit_refused;
     }
     std::string written;
     switch (r.format) {
-        case ReadingFormat::text: written = text_of(c, r, u); break;
-        case ReadingFormat::json: written = reading_json(texts, r.units, c, r.rules.decimal_comma, u); break;
-        case ReadingFormat::csv: written = csv_of(texts, r, *uncertainties); break;
+        case ReadingFormat::text: written = reading_text(query, outcome); break;
+        case ReadingFormat::json: written = reading_json(query, outcome); break;
+        case ReadingFormat::csv: written = reading_csv(query, r.delimiter.value_or(',')); break;
     }
     if (!out.write(written))
         return report_write_failure(out, err);
     // The message and the warnings go to standard error in every format, for the
     // person at the terminal; JSON and CSV carry them for the script too.
-    if (!c.corrected()) {
-        err.write(refusal_message(c, texts, r.rules.decimal_comma, log_mark_hints) + "\n");
+    if (!outcome.corrected()) {
+        err.write(outcome.message + "\n");
         return exit_refused;
     }
-    for (const std::string& text : warning_texts(c.warnings, r.units))
+    for (const std::string& text : warning_texts(outcome.correction.warnings, r.units))
         report_warning(err, text);
     return 0;
 }

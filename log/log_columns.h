@@ -8,6 +8,7 @@
 
 #include "core/reading.h"
 #include "core/results.h"
+#include "reading/evaluate.h"
 
 namespace kestrane {
 
@@ -24,8 +25,8 @@ constexpr std::array<std::string_view, added_column_count> added_column_table() 
     std::array<std::string_view, added_column_count> names{};
     for (std::size_t k = 0; k < result_count; ++k)
         names[k] = result_table[k].key;
-    names[error_column] = "error";
-    names[warning_column] = "warning";
+    names[error_column] = error_key;
+    names[warning_column] = warning_key;
     names[expanded_gas_column] = "expanded_uncertainty_gas_pct";
     names[expanded_pressure_column] = "expanded_uncertainty_gas_pressure";
     return names;
@@ -65,10 +66,7 @@ constexpr void set_rule(ReadingRules& rules, std::size_t k, bool on) {
 // The input column of each field's standard uncertainty: "u_" and the field's column.
 const std::array<std::string, field_count>& uncertainty_columns();
 
-// The words a refusal adds when the other decimal mark would have made a
-// number. A corrected log is the same file whichever front end wrote it, so it
-// speaks of the command line's option; kestrane-cli says the same.
-inline constexpr MarkHints log_mark_hints = {"for a decimal comma, give --decimal-comma",
-                                             "with --decimal-comma, a decimal point is a comma: "};
+// A log's refusals speak of the command line's option, whichever front end wrote it.
+inline constexpr MarkHints log_mark_hints = command_line_hints;
 
 }  // namespace kestrane

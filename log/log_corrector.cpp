@@ -61,6 +61,7 @@ LogCorrector::LogCorrector(const LogOptions& options)
                                                          ? log_delimiters[0].delimiter
                                                          : options.delimiter) {
     added_.resize(added_column_count);
+    query_.detail = UncertaintyDetail::totals;  // a row states no budget
 }
 
 void LogCorrector::push(std::string_view chunk) {
@@ -267,7 +268,8 @@ void LogCorrector::refuse_row(std::string_view message) {
 void LogCorrector::correct_row() {
     if (!row_rules())
         return;
-    UnitSelection units = options_.units;
+    ReadingQuery& q = query_;
+    q.units = options_.units;
     for (std::size_t k = 0; k < unit_kind_count && columns_.any_units; ++k) {
         if (!columns_.units[k])
             continue;
@@ -280,16 +282,17 @@ void LogCorrector::correct_row() {
             refuse_row(unknown_unit_message(all_unit_kinds[k], cell));
             return;
         }
-        units.*unit_kinds[k].selection = *index;
+        q.units.*unit_kinds[k].selection = *index;
     }
-    FieldTexts texts;
     for (std::size_t f = 0; f < field_count; ++f)
-        texts[f] = fields_[columns_.fields[f]];
+        q.texts[f] = fields_[columns_.fields[f]];
     clear_added(true);
-    UncertaintyInputs uncertainties = options_.uncertainties;
-    if (columns_.uncertainty && !row_uncertainties(uncertainties))
+    q.rules = rules_;
+    q.uncertainty = columns_.uncertainty;
+    q.known = options_.uncertainties;
+    if (columns_.uncertainty && !row_uncertainties(q.known))
         return;
-    write_correction(correct(texts, units, rules_), texts, units, uncertainties);
+    write_outcome(evaluate(q, log_mark_hints));
 }
 
 // The row's standard uncertainties, its own cells over the options'; false,
@@ -331,46 +334,32 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     return true;
 }
 
-// The expanded uncertainties of the two results, as a certificate states them;
-// false, with nothing set, when they are too large for any number.
-bool LogCorrector::expanded_uncertainties(const Correction& c,
-                                          UnitSelection units,
-                                          const UncertaintyInputs& uncertainties) {
-    // Only the two expanded uncertainties: a log writes no budget.
-    const CorrectionSensitivities s = sensitivity_coefficients(c.inputs, units);
-    const double gas = combined_uncertainty(s.calculated_gas_pct, uncertainties).expanded;
-    const double pressure = combined_uncertainty(s.calculated_gas_pressure, uncertainties).expanded;
-    if (!std::isfinite(gas) || !std::isfinite(pressure))
-        return false;
-    expanded_[0] = certificate_text(gas).text;
-    expanded_[1] = certificate_text(pressure).text;
+// The expanded uncertainties of the two results, as a certificate states them.
+void LogCorrector::set_expanded(const CorrectionUncertainty& u) {
+    expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
+    expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
     for (std::string& text : expanded_) {
         if (rules_.decimal_comma)
             use_decimal_comma(text);
     }
     added_[expanded_gas_column] = expanded_[0];
     added_[expanded_pressure_column] = expanded_[1];
-    return true;
 }
 
-void LogCorrector::write_correction(const Correction& c,
-                                    const FieldTexts& texts,
-                                    UnitSelection units,
-                                    const UncertaintyInputs& uncertainties) {
-    if (!c.corrected()) {
-        refuse_row(refusal_message(c, texts, rules_.decimal_comma, log_mark_hints));
+void LogCorrector::write_outcome(const ReadingOutcome& o) {
+    if (!o.corrected()) {
+        refuse_row(o.message);
         return;
     }
-    if (columns_.uncertainty && !expanded_uncertainties(c, units, uncertainties)) {
-        refuse_row(uncertainty_too_large_message);
-        return;
-    }
+    const Correction& c = o.correction;
+    if (o.uncertainty)
+        set_expanded(*o.uncertainty);
     ++report_.corrected;
     std::string warning;
     if (c.warnings.any() || !reader_.bare_quote_fields().empty())
         ++report_.warned;
     if (c.warnings.any())
-        warning = joined_warning_texts(c.warnings, units);
+        warning = joined_warning_texts(c.warnings, query_.units);
     if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
         return;
     ResultTexts t = c.texts();

@@ -15,10 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/reading.h"
-#include "core/uncertainty.h"
 #include "csv.h"
 #include "log_header.h"
+#include "reading/evaluate.h"
 
 namespace kestrane {
 
@@ -91,8 +90,6 @@ public:
     // Likewise, the malformed records' texts, with the rejects option.
     std::string& rejects() { return rejects_; }
     const LogReport& report() const { return report_; }
-    // Whether the header has been read and found good.
-    bool header_read() const { return state_ != State::header; }
     bool failed() const { return report_.failure != LogFailure::none; }
 
 private:
@@ -109,11 +106,8 @@ private:
     bool row_rules();
     void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);
-    bool expanded_uncertainties(const Correction& c, UnitSelection units, const UncertaintyInputs& uncertainties);
-    void write_correction(const Correction& c,
-                          const FieldTexts& texts,
-                          UnitSelection units,
-                          const UncertaintyInputs& uncertainties);
+    void set_expanded(const CorrectionUncertainty& u);
+    void write_outcome(const ReadingOutcome& outcome);
     bool append_plain_row(const CorrectionResults& v, std::string_view warning);
     bool copies_text() const;
     void write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added);
@@ -134,6 +128,7 @@ private:
     char delimiter_ = ',';  // the log's, once its header is read
     LogColumns columns_;
     ReadingRules rules_;  // the row's: the options', with its decimal mark
+    ReadingQuery query_;  // the row's reading, its texts the row's cells
     std::vector<std::string_view> fields_;
     std::vector<std::string_view> added_;  // the added columns' cells of the row being written
     // The columns that record this run's options, after the log's own: their names and cells.

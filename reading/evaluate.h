@@ -1,15 +1,13 @@
 // One reading, evaluated once for every front end: the command line's options,
 // the page's form and each row of a log become a ReadingQuery, and evaluate
-// gives its whole outcome. The writers (reading_text.h, reading_json.h) turn
-// an outcome into the bytes each front end shows.
+// gives its whole outcome. The writers (reading_text.h, reading_json.h, and a
+// log's row) turn an outcome into the bytes each front end shows.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/monte_carlo.h"
 #include "core/reading.h"
@@ -17,45 +15,61 @@
 
 namespace kestrane {
 
+// How much of a reading's uncertainty is worked out: the budgets a person
+// reads, or only the two expanded uncertainties a log's row states.
+enum class UncertaintyDetail { budgets, totals };
+
 // What a reading is asked for: its six texts, their units, how they are read,
-// and the standard uncertainties and Monte Carlo draws that go with it.
+// and the standard uncertainties and Monte Carlo draws that go with it. The
+// texts are the caller's, which keeps them while the query and its outcome live.
 struct ReadingQuery {
-    // The six field texts, in field order.
-    std::array<std::string, field_count> fields;
+    FieldTexts texts{};
     UnitSelection units{};
     ReadingRules rules{};
-    // The standard uncertainties' texts, in field order; nothing where none is given.
-    std::array<std::optional<std::string>, field_count> uncertainties;
+    // Whether the results' uncertainty is asked for; the standard uncertainties
+    // are `known`, each overridden by its text where one is given.
+    bool uncertainty = false;
+    UncertaintyInputs known{};
+    UncertaintyTexts uncertainties{};
+    UncertaintyDetail detail = UncertaintyDetail::budgets;
     // Monte Carlo's draws, when asked for, and its seed.
     std::optional<std::size_t> monte_carlo;
     std::uint64_t seed = default_monte_carlo_seed;
+};
 
-    // A query of the dialog's defaults, written in the mark its rules read.
-    static ReadingQuery defaults(ReadingRules rules = {});
-    bool uncertainty_asked() const;
-    FieldTexts texts() const;
+// Why a reading has no results.
+enum class Refusal {
+    none,
+    uncertainty_text,       // a standard uncertainty's text: no reading was made
+    field,                  // a field's text: out of its range, or no number
+    uncertainty_too_large,  // the results' uncertainty is past any number
 };
 
 // Everything one reading gives: the correction of its texts (the values read,
 // the results or the refused field, the warnings), the message that refused
 // it, and its uncertainty when one was asked for.
 struct ReadingOutcome {
-    ReadingQuery query;
     Correction correction;
-    // The refusal, as the front ends state it: a field's, or one of the
-    // standard uncertainties'; nothing when the reading was corrected.
-    std::optional<std::string> refusal;
-    // Whether the refusal is of an uncertainty's text, which no reading was made of.
-    bool uncertainty_refused = false;
-    std::vector<std::string> warnings;
+    Refusal refusal = Refusal::none;
+    std::string message;  // the refusal's, as the front end states it
     std::optional<CorrectionUncertainty> uncertainty;
     std::optional<MonteCarloResult> monte_carlo;
 
-    bool corrected() const { return !refusal.has_value(); }
+    bool corrected() const { return refusal == Refusal::none; }
 };
 
-// The words a refused text gets when the other decimal mark would have made it
-// a number, in the words of the front end that asked.
+// The words a refusal adds when the other decimal mark would have made a
+// number, as the command line says them. A corrected log is the same file
+// whichever front end wrote it, so it speaks of the command line's option too.
+inline constexpr MarkHints command_line_hints = {"for a decimal comma, give --decimal-comma",
+                                                 "with --decimal-comma, a decimal point is a comma: "};
+
+// What an outcome's refusal and warnings are called, as a JSON key and as a log's column.
+inline constexpr std::string_view error_key = "error";
+inline constexpr std::string_view warning_key = "warning";
+
+// The reading of query; a refused text's message carries hints, the words of
+// the front end that asked for the other decimal mark.
 ReadingOutcome evaluate(const ReadingQuery& query, const MarkHints& hints);
 
 }  // namespace kestrane

@@ -11,7 +11,7 @@ namespace {
 // to check a hand calculation.
 constexpr int budget_digits = 4;
 
-std::string number(double value, int digits, bool decimal_comma, bool trimmed = false) {
+std::string number(double value, int digits, bool trimmed = false) {
     std::string text = significant_text(value, digits);
     // An input's uncertainty as it was given: "0.05", not "0.05000".
     if (trimmed && text.find('.') != std::string::npos) {
@@ -19,8 +19,6 @@ std::string number(double value, int digits, bool decimal_comma, bool trimmed = 
         if (text.back() == '.')
             text.pop_back();
     }
-    if (decimal_comma)
-        use_decimal_comma(text);
     return text;
 }
 
@@ -46,48 +44,42 @@ std::string padded(std::string text, std::size_t width) {
     return text.append(width > columns ? width - columns : 1, ' ');
 }
 
-}  // namespace
+// Writes one reading's text, every number through marked(), so that the
+// query's decimal mark is applied in this one place.
+class TextWriter {
+public:
+    TextWriter(const ReadingQuery& query, const ReadingOutcome& outcome) : q_(query), o_(outcome) {}
 
-BudgetLineTexts budget_line_texts(const BudgetLine& line, bool decimal_comma) {
-    std::string share = format_value(line.variance_share_pct, "%.1f");
-    if (decimal_comma)
-        use_decimal_comma(share);
-    return {number(line.standard_uncertainty, budget_digits, decimal_comma, true),
-            number(line.sensitivity, budget_digits, decimal_comma),
-            number(line.contribution, budget_digits, decimal_comma), share};
-}
+    std::string results() const;
+    std::string budget(Result result, const UncertaintyBudget& budget) const;
+    std::string monte_carlo(const MonteCarloResult& r) const;
 
-std::string standard_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma) {
-    return number(budget.uncertainty.standard, budget_digits, decimal_comma);
-}
+private:
+    std::string marked(std::string text) const {
+        if (q_.rules.decimal_comma)
+            use_decimal_comma(text);
+        return text;
+    }
 
-std::string expanded_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma) {
-    std::string text = certificate_text(budget.uncertainty.expanded).text;
-    if (decimal_comma)
-        use_decimal_comma(text);
-    return text;
-}
+    const ReadingQuery& q_;
+    const ReadingOutcome& o_;
+};
 
-std::string results_text(const Correction& c, UnitSelection units, bool decimal_comma,
-                         const CorrectionUncertainty* uncertainty) {
-    const ResultTexts texts = c.texts();
+std::string TextWriter::results() const {
+    const ResultTexts texts = o_.correction.texts();
     std::string out;
     for (const Result result : all_results) {
-        std::string text = texts.*info(result).text;
-        if (decimal_comma)
-            use_decimal_comma(text);
-        const std::string unit = unit_suffix(result, units);
-        out.append(info(result).label).append(": ").append(text).append(unit);
-        if (const UncertaintyBudget* budget = uncertainty ? budget_of(result, *uncertainty) : nullptr) {
-            out.append(" \u00b1 ").append(expanded_uncertainty_text(*budget, decimal_comma)).append(unit).append(" (k = 2)");
-        }
+        const std::string unit = unit_suffix(result, q_.units);
+        out.append(info(result).label).append(": ").append(marked(texts.*info(result).text)).append(unit);
+        if (const UncertaintyBudget* b = o_.uncertainty ? budget_of(result, *o_.uncertainty) : nullptr)
+            out.append(" \u00b1 ").append(marked(expanded_uncertainty_text(*b))).append(unit + " " + coverage_text());
         out += '\n';
     }
     return out;
 }
 
-std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSelection units, bool decimal_comma) {
-    const std::string unit = unit_suffix(result, units);
+std::string TextWriter::budget(Result result, const UncertaintyBudget& budget) const {
+    const std::string unit = unit_suffix(result, q_.units);
     const std::string result_unit = unit.empty() ? " %" : unit;
     std::string out = "\n" + std::string(budget_title) + std::string(info(result).label) +
                       std::string(budget_correlation) + ":\n";
@@ -95,28 +87,61 @@ std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSele
         out += padded(std::string(budget_headings[column]), widths[column]);
     out += std::string(budget_headings.back()) + "\n";
     for (const Field field : all_fields) {
-        const BudgetLineTexts line = budget_line_texts(budget.lines[static_cast<std::size_t>(field)], decimal_comma);
+        const BudgetLineTexts line = budget_line_texts(budget.lines[static_cast<std::size_t>(field)]);
         out += padded(std::string(info(field).label), widths[0]) +
-               padded(line.standard_uncertainty + " " + std::string(field_unit_text(field, units)), widths[1]) +
-               padded(line.sensitivity, widths[2]) + padded(line.contribution + result_unit, widths[3]) + line.share +
-               " %\n";
+               padded(marked(line.standard_uncertainty) + " " + std::string(field_unit_text(field, q_.units)),
+                      widths[1]) +
+               padded(marked(line.sensitivity), widths[2]) + padded(marked(line.contribution) + result_unit, widths[3]) +
+               marked(line.share) + " %\n";
     }
-    return out + std::string(combined_uncertainty_words) + " " + standard_uncertainty_text(budget, decimal_comma) +
-           result_unit + "; expanded uncertainty (k = 2) " + expanded_uncertainty_text(budget, decimal_comma) + result_unit + "\n";
+    return out + std::string(combined_uncertainty_words) + " " + marked(standard_uncertainty_text(budget)) +
+           result_unit + "; expanded uncertainty " + coverage_text() + " " +
+           marked(expanded_uncertainty_text(budget)) + result_unit + "\n";
 }
 
-std::string monte_carlo_text(const MonteCarloResult& r, std::uint64_t seed, bool decimal_comma) {
+std::string TextWriter::monte_carlo(const MonteCarloResult& r) const {
     constexpr int digits = 6;
-    std::string out = "\nMonte Carlo, " + std::to_string(r.draws) + " draws (seed " + std::to_string(seed) + "), " +
-                      std::to_string(r.refused) + " refused by the fields' ranges";
+    std::string out = "\nMonte Carlo, " + std::to_string(r.draws) + " draws (seed " + std::to_string(q_.seed) +
+                      "), " + std::to_string(r.refused) + " refused by the fields' ranges";
     if (r.not_finite != 0)
         out += ", " + std::to_string(r.not_finite) + " with no finite result";
-    out += ":\n" + std::string(info(Result::calculated_gas_pct).label) + ": mean " +
-           number(r.mean, digits, decimal_comma) + ", standard deviation " +
-           number(r.standard_deviation, digits, decimal_comma) + ", 95 % coverage interval " +
-           number(r.coverage_low, digits, decimal_comma) + " to " + number(r.coverage_high, digits, decimal_comma) +
-           "\n";
-    return out;
+    return out + ":\n" + std::string(info(Result::calculated_gas_pct).label) + ": mean " +
+           marked(number(r.mean, digits)) + ", standard deviation " + marked(number(r.standard_deviation, digits)) +
+           ", 95 % coverage interval " + marked(number(r.coverage_low, digits)) + " to " +
+           marked(number(r.coverage_high, digits)) + "\n";
+}
+
+}  // namespace
+
+BudgetLineTexts budget_line_texts(const BudgetLine& line) {
+    return {number(line.standard_uncertainty, budget_digits, true), number(line.sensitivity, budget_digits),
+            number(line.contribution, budget_digits), format_value(line.variance_share_pct, "%.1f")};
+}
+
+std::string standard_uncertainty_text(const UncertaintyBudget& budget) {
+    return number(budget.uncertainty.standard, budget_digits);
+}
+
+std::string expanded_uncertainty_text(const UncertaintyBudget& budget) {
+    return certificate_text(budget.uncertainty.expanded).text;
+}
+
+std::string coverage_text() {
+    return "(k = " + number(coverage_factor, budget_digits, true) + ")";
+}
+
+std::string reading_text(const ReadingQuery& query, const ReadingOutcome& outcome) {
+    if (!outcome.corrected())
+        return {};
+    const TextWriter writer(query, outcome);
+    std::string text = writer.results();
+    if (const auto& u = outcome.uncertainty) {
+        text += writer.budget(Result::calculated_gas_pct, u->calculated_gas_pct);
+        text += writer.budget(Result::calculated_gas_pressure, u->calculated_gas_pressure);
+    }
+    if (outcome.monte_carlo)
+        text += writer.monte_carlo(*outcome.monte_carlo);
+    return text;
 }
 
 }  // namespace kestrane

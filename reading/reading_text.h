@@ -4,13 +4,10 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "core/monte_carlo.h"
-#include "core/reading.h"
-#include "core/uncertainty.h"
+#include "evaluate.h"
 
 namespace kestrane {
 
@@ -21,32 +18,29 @@ inline constexpr std::array<std::string_view, 5> budget_headings = {"Input", "St
                                                                     "Contribution", "Share"};
 inline constexpr std::string_view combined_uncertainty_words = "Combined standard uncertainty";
 
-// The results, each as its label, a colon and the text the dialog shows ("6.19
-// In Hg"); with an uncertainty, "20.64 ± 0.11 (k = 2)" and "6.19 In Hg ± 0.032
-// In Hg (k = 2)". Numbers with a decimal comma when it is asked for.
-std::string results_text(const Correction& correction, UnitSelection units, bool decimal_comma,
-                         const CorrectionUncertainty* uncertainty = nullptr);
+// The text of a reading as a person reads it: each result as its label, a
+// colon and the text the dialog shows ("6.19 In Hg"); with an uncertainty,
+// "20.64 ± 0.11 (k = 2)" beside the two results it is stated for, the budget
+// of each, and Monte Carlo's check when it ran. Numbers are written with the
+// query's decimal mark. Empty for a refused reading.
+std::string reading_text(const ReadingQuery& query, const ReadingOutcome& outcome);
 
-// The budget of one result: a line per input with its standard uncertainty,
-// sensitivity coefficient, contribution and share of the variance, then the
-// combined standard and the expanded uncertainty.
-std::string budget_text(Result result, const UncertaintyBudget& budget, UnitSelection units, bool decimal_comma);
-
-// The numbers of one line of a budget, as every front end writes them.
+// The numbers of one line of a budget, as every front end writes them (with a
+// decimal point: each output applies its own mark).
 struct BudgetLineTexts {
     std::string standard_uncertainty;  // as given: "0.05", not "0.05000"
     std::string sensitivity;
     std::string contribution;
     std::string share;  // of the variance, per cent with one decimal
 };
-BudgetLineTexts budget_line_texts(const BudgetLine& line, bool decimal_comma);
+BudgetLineTexts budget_line_texts(const BudgetLine& line);
 
 // The combined standard uncertainty of a budget, and its expanded uncertainty
-// (k = 2) as a certificate states it.
-std::string standard_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma);
-std::string expanded_uncertainty_text(const UncertaintyBudget& budget, bool decimal_comma);
+// as a certificate states it.
+std::string standard_uncertainty_text(const UncertaintyBudget& budget);
+std::string expanded_uncertainty_text(const UncertaintyBudget& budget);
 
-// What Monte Carlo's draws gave for the Calculated Gas, and how many were refused.
-std::string monte_carlo_text(const MonteCarloResult& result, std::uint64_t seed, bool decimal_comma);
+// "(k = 2)": the coverage factor an expanded uncertainty is stated with.
+std::string coverage_text();
 
 }  // namespace kestrane

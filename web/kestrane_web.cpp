@@ -156,7 +156,7 @@ KESTRANE_EXPORT(kestrane_unit) Reply* kestrane_unit(std::int32_t kind, const cha
     JsonWriter json;
     json.begin_object();
     if (const auto index = unit_index(unit_kind, text))
-        json.key("index").number(*index);
+        json.key("index").integer(*index);
     else
         json.key("message").string(unknown_unit_message(unit_kind, text));
     json.end_object();

@@ -6,63 +6,6 @@
 
 namespace kestrane {
 
-void JsonWriter::separate() {
-    if (!first_ && !after_key_)
-        text_ += ',';
-    first_ = false;
-    after_key_ = false;
-}
-
-JsonWriter& JsonWriter::open(char bracket) {
-    separate();
-    text_ += bracket;
-    first_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::close(char bracket) {
-    text_ += bracket;
-    first_ = false;
-    return *this;
-}
-
-JsonWriter& JsonWriter::key(std::string_view name) {
-    string(name);
-    text_ += ':';
-    after_key_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::string(std::string_view text) {
-    separate();
-    text_ += '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            (text_ += '\\') += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            constexpr std::string_view hex = "0123456789abcdef";
-            (text_ += "\\u00") += hex[static_cast<unsigned char>(c) >> 4];
-            text_ += hex[static_cast<unsigned char>(c) & 15];
-        } else {
-            text_ += c;  // UTF-8 passes through as it is
-        }
-    }
-    text_ += '"';
-    return *this;
-}
-
-JsonWriter& JsonWriter::number(long long value) {
-    separate();
-    text_ += std::to_string(value);
-    return *this;
-}
-
-JsonWriter& JsonWriter::boolean(bool value) {
-    separate();
-    text_ += value ? "true" : "false";
-    return *this;
-}
-
 namespace {
 
 void write_fields(JsonWriter& json) {
@@ -130,21 +73,27 @@ std::string form_json() {
     return json.text();
 }
 
+std::string marked(std::string text, bool decimal_comma) {
+    if (decimal_comma)
+        use_decimal_comma(text);
+    return text;
+}
+
 void write_uncertainty(JsonWriter& json, const CorrectionUncertainty& u, bool decimal_comma) {
     const UncertaintyBudget* budgets[] = {&u.calculated_gas_pct, &u.calculated_gas_pressure};
     json.key("uncertainty").begin_object().key("expanded").begin_array();
     for (const UncertaintyBudget* budget : budgets)
-        json.string(expanded_uncertainty_text(*budget, decimal_comma));
+        json.string(marked(expanded_uncertainty_text(*budget), decimal_comma));
     json.end_array().key("standard").begin_array();
     for (const UncertaintyBudget* budget : budgets)
-        json.string(standard_uncertainty_text(*budget, decimal_comma));
+        json.string(marked(standard_uncertainty_text(*budget), decimal_comma));
     json.end_array().key("budget").begin_array();
     for (const BudgetLine& line : u.calculated_gas_pct.lines) {
-        const BudgetLineTexts texts = budget_line_texts(line, decimal_comma);
-        json.begin_object().key("u").string(texts.standard_uncertainty);
-        json.key("sensitivity").string(texts.sensitivity);
-        json.key("contribution").string(texts.contribution);
-        json.key("share").string(texts.share).end_object();
+        const BudgetLineTexts texts = budget_line_texts(line);
+        json.begin_object().key("u").string(marked(texts.standard_uncertainty, decimal_comma));
+        json.key("sensitivity").string(marked(texts.sensitivity, decimal_comma));
+        json.key("contribution").string(marked(texts.contribution, decimal_comma));
+        json.key("share").string(marked(texts.share, decimal_comma)).end_object();
     }
     json.end_array().end_object();
 }
@@ -156,10 +105,10 @@ std::string log_report_json(const LogReport& report) {
         json.key("failure").string(report.message).end_object();
         return json.text();
     }
-    json.key("rows").number(static_cast<long long>(report.rows));
-    json.key("corrected").number(static_cast<long long>(report.corrected));
-    json.key("refused").number(static_cast<long long>(report.refused));
-    json.key("malformed").number(static_cast<long long>(report.malformed));
+    json.key("rows").integer(static_cast<long long>(report.rows));
+    json.key("corrected").integer(static_cast<long long>(report.corrected));
+    json.key("refused").integer(static_cast<long long>(report.refused));
+    json.key("malformed").integer(static_cast<long long>(report.malformed));
     json.key("summary").string(log_summary(report)).end_object();
     return json.text();
 }

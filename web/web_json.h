@@ -1,5 +1,4 @@
-// The page's answers as JSON: a small writer (the page parses what the module
-// writes, nothing else), the form's description and a log's report.
+// The page's answers as JSON: the form's description and a log's report.
 #pragma once
 
 #include <string>
@@ -7,31 +6,9 @@
 
 #include "core/uncertainty.h"
 #include "log/log_corrector.h"
+#include "reading/json_writer.h"
 
 namespace kestrane {
-
-// Writes JSON text in order: objects, arrays, keys, strings and numbers.
-class JsonWriter {
-public:
-    JsonWriter& begin_object() { return open('{'); }
-    JsonWriter& end_object() { return close('}'); }
-    JsonWriter& begin_array() { return open('['); }
-    JsonWriter& end_array() { return close(']'); }
-    JsonWriter& key(std::string_view name);
-    JsonWriter& string(std::string_view text);
-    JsonWriter& number(long long value);
-    JsonWriter& boolean(bool value);
-    const std::string& text() const { return text_; }
-
-private:
-    JsonWriter& open(char bracket);
-    JsonWriter& close(char bracket);
-    void separate();
-
-    std::string text_;
-    bool first_ = true;  // nothing yet in the current object or array
-    bool after_key_ = false;
-};
 
 // The form as the page builds it: {"caption", "heading", "credit", "groups",
 // "execute", "fields": [{"label", "option", "default", "unit"}], "results":

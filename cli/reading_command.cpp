@@ -47,7 +47,7 @@ UncertaintiesRead uncertainty_options(const Request& r) {
         if (r.uncertainties_given.test(f))
             texts[f] = r.uncertainties[f];
     }
-    return read_uncertainties(texts, {}, r.rules.decimal_comma, command_line_hints);
+    return read_uncertainties(texts, {}, r.rules, command_line_hints);
 }
 
 namespace {

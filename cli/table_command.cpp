@@ -15,7 +15,7 @@ namespace {
 // the reason written and status set, when they do not go together.
 std::optional<std::pair<Sweep, Sweep>> sweeps(const Request& r, ByteSink& err, int& status) {
     std::string error;
-    const char mark = r.rules.decimal_comma ? ',' : '.';
+    const char mark = decimal_mark(r.rules);
     const auto rows = parse_sweep(r.rows, error, mark);
     if (!rows) {
         status = report_error(err, "--rows: " + error, exit_usage);
@@ -45,7 +45,7 @@ bool fixed_texts_are_numbers(const Request& r, std::bitset<field_count> swept, B
         const auto f = static_cast<std::size_t>(field);
         const std::string as_points = r.rules.decimal_comma ? swap_decimal_marks(r.fields[f]) : r.fields[f];
         if (!swept.test(f) && r.rules.mode == ReadingMode::strict && !is_whole_number(field, as_points)) {
-            err.write(not_a_number_message(field, r.fields[f], r.rules.decimal_comma, log_mark_hints) + "\n");
+            err.write(not_a_number_message(field, r.fields[f], r.rules, log_mark_hints) + "\n");
             return false;
         }
     }

@@ -69,8 +69,9 @@ std::string swap_decimal_marks(std::string_view text) {
     return swapped;
 }
 
-void use_decimal_comma(std::string& text) {
-    std::replace(text.begin(), text.end(), '.', ',');
+void apply_mark(std::string& text, const ReadingRules& rules) {
+    if (rules.decimal_comma)
+        std::replace(text.begin(), text.end(), '.', ',');
 }
 
 namespace {
@@ -79,8 +80,9 @@ namespace {
 std::string not_a_number(std::string_view label,
                          Field field,
                          std::string_view text,
-                         bool decimal_comma,
+                         const ReadingRules& rules,
                          const MarkHints& hints) {
+    const bool decimal_comma = rules.decimal_comma;
     std::string message = "Error: ";
     message.append(label).append(" is not a number: \"").append(text).append("\"");
     // A number written with the other decimal mark is the commonest slip of
@@ -95,12 +97,12 @@ std::string not_a_number(std::string_view label,
 
 }  // namespace
 
-std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints) {
-    return not_a_number(info(field).label, field, text, decimal_comma, hints);
+std::string not_a_number_message(Field field, std::string_view text, const ReadingRules& rules, const MarkHints& hints) {
+    return not_a_number(info(field).label, field, text, rules, hints);
 }
 
-std::optional<double> value_read(std::string_view text, bool decimal_comma) {
-    return decimal_comma ? scan_field(swap_decimal_marks(text)) : scan_field(text);
+std::optional<double> value_read(std::string_view text, const ReadingRules& rules) {
+    return rules.decimal_comma ? scan_field(swap_decimal_marks(text)) : scan_field(text);
 }
 
 Correction correct(const FieldTexts& texts, UnitSelection units, ReadingRules rules) {
@@ -129,11 +131,10 @@ Correction correct(const FieldTexts& texts, UnitSelection units, ReadingRules ru
 
 std::string refusal_message(const Correction& correction,
                             const FieldTexts& texts,
-                            bool decimal_comma,
+                            const ReadingRules& rules,
                             const MarkHints& hints) {
     if (correction.status == Correction::Status::not_a_number) {
-        return not_a_number_message(correction.field, texts[static_cast<std::size_t>(correction.field)], decimal_comma,
-                                    hints);
+        return not_a_number_message(correction.field, texts[static_cast<std::size_t>(correction.field)], rules, hints);
     }
     return std::string(info(correction.field).message);
 }
@@ -144,8 +145,9 @@ std::string uncertainty_label(Field field) {
 
 UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
                                      const UncertaintyInputs& values,
-                                     bool decimal_comma,
+                                     const ReadingRules& rules,
                                      const MarkHints& hints) {
+    const bool decimal_comma = rules.decimal_comma;
     UncertaintiesRead read{values, std::nullopt};
     for (const Field field : all_fields) {
         const std::optional<std::string_view> text = texts[static_cast<std::size_t>(field)];
@@ -160,7 +162,7 @@ UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
         // A number too large for a double ("1e309") is a number all the same:
         // its refusal says so, with no hint about the decimal mark.
         if (!only_number(field, as_points, length))
-            read.refused = not_a_number(label(), field, *text, decimal_comma, hints);
+            read.refused = not_a_number(label(), field, *text, rules, hints);
         else if (!value || !std::isfinite(*value))
             read.refused = "Error: " + label() + " is out of range: \"" + std::string(*text) + "\"";
         else if (*value < 0.0)

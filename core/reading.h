@@ -37,8 +37,15 @@ bool is_whole_number(Field field, std::string_view text);
 // comma ("20,95") reads as one with a decimal point, and the other way round.
 std::string swap_decimal_marks(std::string_view text);
 
-// A result text written with a decimal comma: "20.64" becomes "20,64".
-void use_decimal_comma(std::string& text);
+// A number's text, written with a decimal point, in the mark the rules read
+// with: "20.64" becomes "20,64" with a decimal comma. Every output of numbers
+// applies the mark here, once, to what the formatters wrote.
+void apply_mark(std::string& text, const ReadingRules& rules);
+
+// The decimal mark the rules read with: '.' or ','.
+constexpr char decimal_mark(const ReadingRules& rules) {
+    return rules.decimal_comma ? ',' : '.';
+}
 
 // The words a refusal adds when the text would be a number written with the
 // other decimal mark, in the words of the front end that shows it: for_comma
@@ -52,11 +59,11 @@ struct MarkHints {
 // The refusal of a text that is not a number, with a hint when it would be one
 // written the other way:
 // Error: Target Gas (% Vol) is not a number: "20,95" (for a decimal comma, give --decimal-comma)
-std::string not_a_number_message(Field field, std::string_view text, bool decimal_comma, const MarkHints& hints);
+std::string not_a_number_message(Field field, std::string_view text, const ReadingRules& rules, const MarkHints& hints);
 
-// The value a field's text reads as (with a decimal comma when decimal_comma),
-// before any check of its range; nothing for a text with no number at its start.
-std::optional<double> value_read(std::string_view text, bool decimal_comma);
+// The value a field's text reads as in the rules' decimal mark, before any
+// check of its range; nothing for a text with no number at its start.
+std::optional<double> value_read(std::string_view text, const ReadingRules& rules);
 
 // What one reading makes of its texts.
 struct Correction {
@@ -81,7 +88,7 @@ Correction correct(const FieldTexts& texts, UnitSelection units, ReadingRules ru
 // The message of a refused reading: the dialog's range message, or not_a_number_message.
 std::string refusal_message(const Correction& correction,
                             const FieldTexts& texts,
-                            bool decimal_comma,
+                            const ReadingRules& rules,
                             const MarkHints& hints);
 
 // The label of an input's standard uncertainty: "Standard Uncertainty of Barometric Pressure".
@@ -110,7 +117,7 @@ struct UncertaintiesRead {
 };
 UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
                                      const UncertaintyInputs& values,
-                                     bool decimal_comma,
+                                     const ReadingRules& rules,
                                      const MarkHints& hints);
 
 }  // namespace kestrane

@@ -317,7 +317,7 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     }
     if (!unread)
         return true;
-    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, rules_.decimal_comma, log_mark_hints);
+    const UncertaintiesRead read = read_uncertainties(texts, uncertainties, rules_, log_mark_hints);
     if (read.refused) {
         refuse_row(*read.refused);
         return false;
@@ -338,10 +338,8 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
 void LogCorrector::set_expanded(const CorrectionUncertainty& u) {
     expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
     expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
-    for (std::string& text : expanded_) {
-        if (rules_.decimal_comma)
-            use_decimal_comma(text);
-    }
+    for (std::string& text : expanded_)
+        apply_mark(text, rules_);
     added_[expanded_gas_column] = expanded_[0];
     added_[expanded_pressure_column] = expanded_[1];
 }
@@ -365,8 +363,7 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;
-        if (rules_.decimal_comma)
-            use_decimal_comma(text);
+        apply_mark(text, rules_);
         added_[k] = text;
     }
     added_[warning_column] = warning;

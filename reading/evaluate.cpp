@@ -28,7 +28,7 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     ReadingOutcome outcome;
     UncertaintyInputs uncertainties = q.known;
     if (q.uncertainty && any_text(q.uncertainties)) {
-        UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules.decimal_comma, hints);
+        UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules, hints);
         if (read.refused) {
             outcome.refusal = Refusal::uncertainty_text;
             outcome.message = std::move(*read.refused);
@@ -40,7 +40,7 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     const Correction& c = outcome.correction;
     if (!c.corrected()) {
         outcome.refusal = Refusal::field;
-        outcome.message = refusal_message(c, q.texts, q.rules.decimal_comma, hints);
+        outcome.message = refusal_message(c, q.texts, q.rules, hints);
         return outcome;
     }
     if (!q.uncertainty)

@@ -28,7 +28,7 @@ void write_inputs(JsonWriter& json, const ReadingQuery& q, const ReadingOutcome&
     for (std::size_t f = 0; f < field_count; ++f) {
         json.key(field_table[f].column).begin_object();
         json.key("label").string(field_table[f].label).key("text").string(q.texts[f]).key("value");
-        const std::optional<double> value = f < read ? value_read(q.texts[f], q.rules.decimal_comma) : std::nullopt;
+        const std::optional<double> value = f < read ? value_read(q.texts[f], q.rules) : std::nullopt;
         value ? json.number(*value) : json.null();
         json.key("unit").string(field_unit_text(all_fields[f], q.units)).end_object();
     }

@@ -56,8 +56,7 @@ public:
 
 private:
     std::string marked(std::string text) const {
-        if (q_.rules.decimal_comma)
-            use_decimal_comma(text);
+        apply_mark(text, q_.rules);
         return text;
     }
 

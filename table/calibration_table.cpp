@@ -144,8 +144,7 @@ Cell compute_cell(const TableOptions& o, const FieldTexts& texts, TableSummary& 
     }
     count_warnings(c, o.units, summary);
     Cell cell{c.texts().*info(o.result).text, std::nullopt, joined_warning_texts(c.warnings, o.units)};
-    if (o.rules.decimal_comma)
-        use_decimal_comma(cell.text);
+    apply_mark(cell.text, o.rules);
     return cell;
 }
 

@@ -68,11 +68,11 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
     JsonWriter json;
     json.begin_object();
     const UncertaintyTexts given = given_uncertainties(uncertainty_texts);
-    const UncertaintiesRead uncertainties = read_uncertainties(given, {}, rules.decimal_comma, page_hints);
+    const UncertaintiesRead uncertainties = read_uncertainties(given, {}, rules, page_hints);
     const Correction c = correct(texts, units, rules);
     if (uncertainties.refused || !c.corrected()) {
         json.key("message").string(uncertainties.refused ? *uncertainties.refused
-                                                         : refusal_message(c, texts, rules.decimal_comma, page_hints));
+                                                         : refusal_message(c, texts, rules, page_hints));
         json.end_object();
         return json.text();
     }
@@ -80,8 +80,7 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
     json.key("results").begin_array();
     for (const ResultInfo& result : result_table) {
         std::string text = results.*result.text;
-        if (rules.decimal_comma)
-            use_decimal_comma(text);
+        apply_mark(text, rules);
         json.string(text);
     }
     for (std::size_t f = 0; f < field_count; ++f)

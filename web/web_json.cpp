@@ -74,8 +74,7 @@ std::string form_json() {
 }
 
 std::string marked(std::string text, bool decimal_comma) {
-    if (decimal_comma)
-        use_decimal_comma(text);
+    apply_mark(text, ReadingRules{ReadingMode::strict, decimal_comma});
     return text;
 }
 

@@ -250,7 +250,6 @@ bool LogCorrector::row_rules() {
                 set_rule(rules_, k, same_ignoring_case(cell, rule.values[1]));
             continue;
         }
-        clear_added(true);
         refuse_row(std::string(rule.column) + " is \"" + std::string(cell) + "\": it is \"" +
                    std::string(rule.values[0]) + "\" or \"" + std::string(rule.values[1]) + "\"");
         return false;
@@ -261,6 +260,7 @@ bool LogCorrector::row_rules() {
 // Counts the row as refused and writes it with the message in its error column.
 void LogCorrector::refuse_row(std::string_view message) {
     ++report_.refused;
+    clear_added(true);
     added_[error_column] = message;
     write_row(fields_, added_);
 }
@@ -278,7 +278,6 @@ void LogCorrector::correct_row() {
             continue;
         const auto index = unit_index(all_unit_kinds[k], cell);
         if (!index) {
-            clear_added(true);
             refuse_row(unknown_unit_message(all_unit_kinds[k], cell));
             return;
         }
@@ -286,7 +285,6 @@ void LogCorrector::correct_row() {
     }
     for (std::size_t f = 0; f < field_count; ++f)
         q.texts[f] = fields_[columns_.fields[f]];
-    clear_added(true);
     q.rules = rules_;
     q.uncertainty = columns_.uncertainty;
     q.known = options_.uncertainties;
@@ -340,8 +338,6 @@ void LogCorrector::set_expanded(const CorrectionUncertainty& u) {
     expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
     for (std::string& text : expanded_)
         apply_mark(text, rules_);
-    added_[expanded_gas_column] = expanded_[0];
-    added_[expanded_pressure_column] = expanded_[1];
 }
 
 void LogCorrector::write_outcome(const ReadingOutcome& o) {
@@ -360,6 +356,12 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
         warning = joined_warning_texts(c.warnings, query_.units);
     if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
         return;
+    // The general way: every added cell, the recorded options' among them.
+    clear_added(true);
+    if (o.uncertainty) {
+        added_[expanded_gas_column] = expanded_[0];
+        added_[expanded_pressure_column] = expanded_[1];
+    }
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;

@@ -119,6 +119,8 @@ private:
     bool cut_back();
     void take(std::size_t length, std::size_t break_length, std::size_t lines);
     void split(std::string_view record, std::vector<std::string_view>& fields);
+    std::string_view quoted_field(std::string_view record, std::size_t& i);
+    std::string_view bare_field(std::string_view record, std::size_t& i, std::size_t column);
     void note(RecordFault fault);
     bool read_start();
     Step too_long(bool found, std::size_t length, std::size_t break_length, std::vector<std::string_view>& fields);

@@ -358,17 +358,21 @@ RecordReader::Step RecordReader::next(std::vector<std::string_view>& fields) {
         const Scan scanned = scan_;
         take(length, break_length, scanned.breaks);
         split(text_, fields);
-        if (scanned.breaks > 0 && quotes_unpaired_) {
-            // Go back to the record's start and hand out its first line alone.
-            start_ -= length + break_length;
-            next_line_ = line_number_;
-            scan_ = scanned;
-            fault_ = RecordFault::none;
-            cut_back();
-            split(text_, fields);
-        }
+        if (scanned.breaks > 0 && quotes_unpaired_)
+            retake_first_line(scanned, length + break_length, fields);
         return Step::record;
     }
+}
+
+// The record just taken spans lines and its quoting went wrong: goes back to
+// its start, `taken` bytes before, and hands out its first line alone.
+void RecordReader::retake_first_line(const Scan& scanned, std::size_t taken, std::vector<std::string_view>& fields) {
+    start_ -= taken;
+    next_line_ = line_number_;
+    scan_ = scanned;
+    fault_ = RecordFault::none;
+    cut_back();
+    split(text_, fields);
 }
 
 void RecordReader::reread() {

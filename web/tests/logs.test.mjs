@@ -39,7 +39,8 @@ function wrapperOptions(text) {
 }
 
 const optionPairs = (text) => (text === '' ? [] : text.split('&').map((pair) => pair.split('=')));
-const cliArguments = (text) => optionPairs(text).flatMap(([key, value]) => (value === undefined ? [`--${key}`] : [`--${key}`, value]));
+const cliArguments = (text) =>
+  optionPairs(text).flatMap(([key, value]) => (value === undefined ? [`--${key}`] : [`--${key}`, value]));
 
 const optionSets = [
   '',
@@ -55,7 +56,8 @@ const optionSets = [
 // place), except the calibration table's expected output.
 const notLogs = new Set(['tests/cli/data/table.expected.csv']);
 const logs = ['docs/examples', 'tests/cli/data']
-  .flatMap((folder) => readdirSync(join(repoRoot, folder)).filter((name) => name.endsWith('.csv')).map((name) => `${folder}/${name}`))
+  .flatMap((folder) => readdirSync(join(repoRoot, folder)).map((name) => `${folder}/${name}`))
+  .filter((name) => name.endsWith('.csv'))
   .filter((name) => !notLogs.has(name));
 
 // The module's corrected bytes and report for a log pushed in chunks of `size` bytes.

@@ -90,8 +90,6 @@ constexpr std::array<std::string_view, field_count> field_column() {
     return column;
 }
 
-// Labels of the input fields as the form shows them, in field order.
-inline constexpr std::array<std::string_view, field_count> field_labels = field_column<&FieldInfo::label>();
 // The messages of a refused field, in field order.
 inline constexpr std::array<std::string_view, field_count> field_messages = field_column<&FieldInfo::message>();
 

@@ -436,6 +436,64 @@ char* copy_within(std::string_view text, char* first, char* last) {
     return first + text.size();
 }
 
+// The sign a value is written with under format: '-', '+' or ' ', or '\0' for none.
+char sign_of(double value, FixedFormat format) {
+    if (std::signbit(value) && !std::isnan(value))
+        return '-';
+    return format.plus_sign ? '+' : format.space_sign ? ' ' : '\0';
+}
+
+// The sign and a body of body_length bytes (written by write_body) padded to
+// the format's width: blanks in front, or behind when left-justified, or zeros
+// between the sign and the body.
+template <typename WriteBody>
+void append_padded(std::string& out, char sign, std::size_t body_length, FixedFormat format, WriteBody write_body) {
+    const std::size_t length = (sign != '\0' ? 1 : 0) + body_length;
+    const auto width = static_cast<std::size_t>(format.width);
+    const std::size_t fill = width > length ? width - length : 0;
+    out.reserve(out.size() + length + fill);
+    if (!format.left_justify && !format.zero_pad)
+        out.append(fill, ' ');
+    if (sign != '\0')
+        out.push_back(sign);
+    if (!format.left_justify && format.zero_pad)
+        out.append(fill, '0');
+    write_body(out);
+    if (format.left_justify)
+        out.append(fill, ' ');
+}
+
+// Appends the digits of round(|value| * 10^precision) as a number: the point
+// before the last `precision` digits (when there is one), and zeros in front
+// where the value is below 1.
+void append_point_digits(std::string& out, std::string_view digits, std::size_t precision, bool point) {
+    if (digits.size() > precision) {
+        const std::size_t integer_length = digits.size() - precision;
+        out += digits.substr(0, integer_length);
+        if (point)
+            out.push_back('.');
+        out += digits.substr(integer_length);
+        return;
+    }
+    out.push_back('0');
+    if (point)
+        out.push_back('.');
+    out.append(precision - digits.size(), '0');
+    out += digits;
+}
+
+// A finite value under any format, exactly: its integer digits (a leading zero
+// below 1), then the point and precision digits.
+void append_fixed(std::string& out, double value, char sign, FixedFormat format) {
+    const ScaledDigits scaled(std::fabs(value), format.precision);
+    const std::string_view digits = scaled.digits();
+    const auto precision = static_cast<std::size_t>(format.precision);
+    const std::size_t integer_length = digits.size() > precision ? digits.size() - precision : 1;
+    const bool point = precision > 0 || format.keep_point;
+    append_padded(out, sign, integer_length + (point ? 1 : 0) + precision, format,
+                  [&](std::string& text) { append_point_digits(text, digits, precision, point); });
+}
+
 }  // namespace
 
 char* write_formatted(char* first, char* last, double value, FixedFormat format) {
@@ -447,59 +505,14 @@ char* write_formatted(char* first, char* last, double value, FixedFormat format)
 void append_formatted(std::string& out, double value, FixedFormat format) {
     if (append_plain(out, value, format))
         return;
-    const bool negative = std::signbit(value) && !std::isnan(value);
-    const char sign = negative ? '-' : format.plus_sign ? '+' : format.space_sign ? ' ' : '\0';
-    const std::size_t sign_length = sign != '\0' ? 1 : 0;
-    const auto width = static_cast<std::size_t>(format.width);
-
-    if (!std::isfinite(value)) {
-        const std::string_view word = std::isnan(value) ? "nan" : "inf";
-        const std::size_t length = sign_length + word.size();
-        const std::size_t fill = width > length ? width - length : 0;
-        if (!format.left_justify)
-            out.append(fill, ' ');  // C never pads a word with zeros
-        if (sign_length != 0)
-            out.push_back(sign);
-        out += word;
-        if (format.left_justify)
-            out.append(fill, ' ');
+    const char sign = sign_of(value, format);
+    if (std::isfinite(value)) {
+        append_fixed(out, value, sign, format);
         return;
     }
-
-    // The number is its integer digits, then the point and precision digits;
-    // a value below 1 gets a leading zero.
-    const ScaledDigits scaled(std::fabs(value), format.precision);
-    const std::string_view digits = scaled.digits();
-    const auto precision = static_cast<std::size_t>(format.precision);
-    const std::size_t integer_length = digits.size() > precision ? digits.size() - precision : 1;
-    const std::size_t leading_zeros = digits.size() > precision ? 0 : precision + 1 - digits.size();
-    const bool point = precision > 0 || format.keep_point;
-    const std::size_t length = sign_length + integer_length + (point ? 1 : 0) + precision;
-    const std::size_t fill = width > length ? width - length : 0;
-
-    out.reserve(out.size() + length + fill);
-    if (!format.left_justify && !format.zero_pad)
-        out.append(fill, ' ');
-    if (sign_length != 0)
-        out.push_back(sign);
-    if (!format.left_justify && format.zero_pad)
-        out.append(fill, '0');
-    // All digits in order, with zeros in front where the value is below 1, and
-    // the point before the last precision digits.
-    if (leading_zeros > 0) {
-        out.push_back('0');
-        if (point)
-            out.push_back('.');
-        out.append(leading_zeros - 1, '0');
-        out += digits;
-    } else {
-        out += digits.substr(0, integer_length);
-        if (point)
-            out.push_back('.');
-        out += digits.substr(integer_length);
-    }
-    if (format.left_justify)
-        out.append(fill, ' ');
+    const std::string_view word = std::isnan(value) ? "nan" : "inf";
+    format.zero_pad = false;  // C never pads a word with zeros
+    append_padded(out, sign, word.size(), format, [word](std::string& text) { text += word; });
 }
 
 std::string format_value(double value, FixedFormat format) {

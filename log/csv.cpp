@@ -19,6 +19,33 @@ std::string_view line_break_text(char c, std::size_t length) {
     return c == '\r' ? "\r" : "\n";
 }
 
+// Whether a field starts or ends with a blank, which only quotes keep.
+bool has_blank_edge(std::string_view field) {
+    return !field.empty() && (is_blank(field.front()) || is_blank(field.back()));
+}
+
+// Appends the text of the quoted field whose opening quote is at i to out, a
+// doubled quote as one, and moves i past its closing quote; false when the
+// record ends first.
+bool append_unquoted(std::string& out, std::string_view record, std::size_t& i) {
+    const char* const p = record.data();
+    const std::size_t n = record.size();
+    for (++i; i < n;) {
+        const void* quote = std::memchr(p + i, '"', n - i);
+        const std::size_t at = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - p) : n;
+        out.append(p + i, at - i);
+        i = at;
+        if (i + 1 < n && p[i + 1] == '"') {
+            out += '"';
+            i += 2;
+        } else if (i < n) {
+            ++i;
+            return true;
+        }
+    }
+    return false;
+}
+
 // The bytes at which the search for a record's end must look closer: line
 // breaks, and quotes (which may open or close a quoted field).
 struct Stops {
@@ -148,67 +175,70 @@ void RecordReader::note(RecordFault fault) {
         fault_ = fault;
 }
 
+// Splits a record into its fields, unquoting the quoted ones into unquoted_,
+// and notes what the record's quotes and blanks say about it.
 void RecordReader::split(std::string_view record, std::vector<std::string_view>& fields) {
     fields.clear();
     unquoted_.clear();
     unquoted_.reserve(record.size());  // unquoting only shortens: the fields' views stay valid
     quotes_unpaired_ = false;
     bare_quote_fields_.clear();
-    const char* const p = record.data();
-    const std::size_t n = record.size();
-    bool quotes = false;
+    bool quoted = false;
     bool blank_edge = false;
     std::size_t i = 0;
     for (;;) {
-        if (i < n && p[i] == '"') {
-            quotes = true;
-            const std::size_t begin = unquoted_.size();
-            bool closed = false;
-            for (++i; i < n && !closed;) {
-                const void* quote = std::memchr(p + i, '"', n - i);
-                const std::size_t at = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - p) : n;
-                unquoted_.append(p + i, at - i);
-                i = at;
-                if (i + 1 < n && p[i + 1] == '"') {
-                    unquoted_ += '"';
-                    i += 2;
-                } else if (i < n) {
-                    ++i;
-                    closed = true;
-                }
-            }
-            if (!closed)
-                note(RecordFault::unterminated_quote);
-            // Text after the closing quote is kept, so the row shows what was there.
-            const std::size_t after_quote = i;
-            for (; i < n && p[i] != delimiter_; ++i) {
-                note(RecordFault::text_after_quote);
-                unquoted_ += p[i];
-            }
-            quotes_unpaired_ = quotes_unpaired_ || !closed || i != after_quote;
-            fields.emplace_back(unquoted_.data() + begin, unquoted_.size() - begin);
+        if (i < record.size() && record[i] == '"') {
+            quoted = true;
+            fields.push_back(quoted_field(record, i));
         } else {
-            const std::size_t begin = i;
-            for (;;) {
-                while (i < n && !field_stops_[static_cast<unsigned char>(p[i])])
-                    ++i;
-                if (i == n || p[i] == delimiter_)
-                    break;
-                // A bare quote: text. The writer would quote the field, so the
-                // record's text is no longer what its fields write.
-                quotes = true;
-                if (bare_quote_fields_.empty() || bare_quote_fields_.back() != fields.size())
-                    bare_quote_fields_.push_back(fields.size());
-                ++i;
-            }
-            blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
-            fields.emplace_back(p + begin, i - begin);
+            const std::string_view field = bare_field(record, i, fields.size());
+            blank_edge = blank_edge || has_blank_edge(field);
+            fields.push_back(field);
         }
-        if (i >= n)
+        if (i >= record.size())
             break;
         ++i;  // the delimiter: another field follows, empty if the record ends here
     }
-    unchanged_ = !quotes && !blank_edge;
+    // A quoted field or a bare quote: the writer would quote, so the record's
+    // text is no longer what its fields write.
+    unchanged_ = !quoted && bare_quote_fields_.empty() && !blank_edge;
+}
+
+// The field opening with a quote at i, unquoted into unquoted_; i moves to the
+// delimiter or the record's end after it. This and bare_field are inline, parts
+// of split: a call for each field cost a log of quoted fields 2 % more instructions.
+inline std::string_view RecordReader::quoted_field(std::string_view record, std::size_t& i) {
+    const std::size_t begin = unquoted_.size();
+    const bool closed = append_unquoted(unquoted_, record, i);
+    if (!closed)
+        note(RecordFault::unterminated_quote);
+    // Text after the closing quote is kept, so the row shows what was there.
+    const std::size_t after_quote = i;
+    for (; i < record.size() && record[i] != delimiter_; ++i) {
+        note(RecordFault::text_after_quote);
+        unquoted_ += record[i];
+    }
+    quotes_unpaired_ = quotes_unpaired_ || !closed || i != after_quote;
+    return {unquoted_.data() + begin, unquoted_.size() - begin};
+}
+
+// The field starting at i that does not open with a quote, as it stands; i
+// moves to the delimiter or the record's end after it. A quote in it is a bare
+// quote: text, and the field's column is noted.
+inline std::string_view RecordReader::bare_field(std::string_view record, std::size_t& i, std::size_t column) {
+    const char* const p = record.data();
+    const std::size_t n = record.size();
+    const std::size_t begin = i;
+    for (;;) {
+        while (i < n && !field_stops_[static_cast<unsigned char>(p[i])])
+            ++i;
+        if (i == n || p[i] == delimiter_)
+            break;
+        if (bare_quote_fields_.empty() || bare_quote_fields_.back() != column)
+            bare_quote_fields_.push_back(column);
+        ++i;
+    }
+    return {p + begin, i - begin};
 }
 
 // Hands out the record of `length` bytes at start_ and moves past it and its line break.
@@ -328,17 +358,21 @@ RecordReader::Step RecordReader::next(std::vector<std::string_view>& fields) {
         const Scan scanned = scan_;
         take(length, break_length, scanned.breaks);
         split(text_, fields);
-        if (scanned.breaks > 0 && quotes_unpaired_) {
-            // Go back to the record's start and hand out its first line alone.
-            start_ -= length + break_length;
-            next_line_ = line_number_;
-            scan_ = scanned;
-            fault_ = RecordFault::none;
-            cut_back();
-            split(text_, fields);
-        }
+        if (scanned.breaks > 0 && quotes_unpaired_)
+            retake_first_line(scanned, length + break_length, fields);
         return Step::record;
     }
+}
+
+// The record just taken spans lines and its quoting went wrong: goes back to
+// its start, `taken` bytes before, and hands out its first line alone.
+void RecordReader::retake_first_line(const Scan& scanned, std::size_t taken, std::vector<std::string_view>& fields) {
+    start_ -= taken;
+    next_line_ = line_number_;
+    scan_ = scanned;
+    fault_ = RecordFault::none;
+    cut_back();
+    split(text_, fields);
 }
 
 void RecordReader::reread() {
@@ -391,7 +425,7 @@ void append_quoted_text(std::string& out, std::string_view text) {
 }
 
 void append_csv_field(std::string& out, std::string_view text, char delimiter) {
-    bool needs_quotes = !text.empty() && (is_blank(text.front()) || is_blank(text.back()));
+    bool needs_quotes = has_blank_edge(text);
     for (std::size_t i = 0; i < text.size() && !needs_quotes; ++i) {
         const char c = text[i];
         needs_quotes = c == delimiter || c == '"' || c == '\n' || c == '\r';

@@ -117,8 +117,11 @@ private:
     bool plain_record(std::vector<std::string_view>& fields);
     bool find_end(std::size_t& length, std::size_t& break_length);
     bool cut_back();
+    void retake_first_line(const Scan& scanned, std::size_t taken, std::vector<std::string_view>& fields);
     void take(std::size_t length, std::size_t break_length, std::size_t lines);
     void split(std::string_view record, std::vector<std::string_view>& fields);
+    std::string_view quoted_field(std::string_view record, std::size_t& i);
+    std::string_view bare_field(std::string_view record, std::size_t& i, std::size_t column);
     void note(RecordFault fault);
     bool read_start();
     Step too_long(bool found, std::size_t length, std::size_t break_length, std::vector<std::string_view>& fields);

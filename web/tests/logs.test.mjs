@@ -1,0 +1,101 @@
+// The page corrects a log with the same bytes as kestrane-cli: every example
+// log of the repository under a handful of option sets, fed to the page's
+// WebAssembly module whole and a few bytes at a time, gives exactly the
+// command line's standard output, and the same summary or the same refusal.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { readFileSync, readdirSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { join } from 'node:path';
+import { test } from 'node:test';
+import { repoRoot } from './browser.mjs';
+
+const require = createRequire(import.meta.url);
+const { loadKestrane } = require('../kestrane.js');
+const core = await loadKestrane(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')));
+const cliPath = join(repoRoot, 'build', 'native', 'cli', 'kestrane-cli');
+
+// Opens a log in the page's module, with the options as the command line's
+// key=value text ("pressure-unit=hPa&decimal-comma"). The one call that opens
+// a page log: when the module reads that text itself, it becomes core.log(options).
+const openPageLog = (options) => core.log(wrapperOptions(options));
+
+// Options the wrapper cannot give the module yet: each row's standard
+// uncertainties. A case with one is a known difference and runs as a todo;
+// this goes once openPageLog hands the text over whole.
+const notInPageYet = /^u-/;
+
+// The text as today's wrapper takes it: unit indices, lenient and decimalComma.
+function wrapperOptions(text) {
+  const units = [0, 0, 0];
+  const given = { lenient: false, decimalComma: false };
+  const unitKinds = { 'temperature-unit': 0, 'pressure-unit': 1, 'distance-unit': 2 };
+  for (const [key, value] of optionPairs(text)) {
+    if (key in unitKinds) units[unitKinds[key]] = core.unit(unitKinds[key], value).index;
+    else if (key === 'lenient') given.lenient = true;
+    else if (key === 'decimal-comma') given.decimalComma = true;
+  }
+  return { units, ...given };
+}
+
+const optionPairs = (text) => (text === '' ? [] : text.split('&').map((pair) => pair.split('=')));
+const cliArguments = (text) =>
+  optionPairs(text).flatMap(([key, value]) => (value === undefined ? [`--${key}`] : [`--${key}`, value]));
+
+const optionSets = [
+  '',
+  'decimal-comma',
+  'lenient',
+  'pressure-unit=hPa&temperature-unit=C',
+  'u-gas=0.05&u-barometric-pressure=0.02&u-temperature=0.5&u-humidity=2',
+  'decimal-comma&pressure-unit=hPa&temperature-unit=C', // how the European examples are meant to be read
+];
+
+// Every CSV file of the examples and the command line's test data is a log
+// (the expected outputs of logs too: correcting one again recomputes it in
+// place), except the calibration table's expected output.
+const notLogs = new Set(['tests/cli/data/table.expected.csv']);
+const logs = ['docs/examples', 'tests/cli/data']
+  .flatMap((folder) => readdirSync(join(repoRoot, folder)).map((name) => `${folder}/${name}`))
+  .filter((name) => name.endsWith('.csv'))
+  .filter((name) => !notLogs.has(name));
+
+// The module's corrected bytes and report for a log pushed in chunks of `size` bytes.
+function pageRun(bytes, options, size) {
+  const log = openPageLog(options);
+  const parts = [];
+  for (let at = 0; at < bytes.length; at += size) parts.push(log.push(bytes.subarray(at, at + size)));
+  parts.push(log.finish());
+  return { output: Buffer.concat(parts), report: log.end() };
+}
+
+for (const name of logs) {
+  const bytes = readFileSync(join(repoRoot, name));
+  for (const options of optionSets) {
+    test(`${name} [${options}]: the page writes kestrane-cli's bytes`, (t) => {
+      const cli = spawnSync(cliPath, [name, ...cliArguments(options)], { cwd: repoRoot });
+      if (cli.error) throw new Error(`kestrane-cli (${cliPath}) could not run: ${cli.error.message}`);
+      const stderr = cli.stderr.toString();
+      const whole = pageRun(bytes, options, bytes.length);
+      // A log whose header is refused (station.csv, misnamed.csv: exit 2 under
+      // every option set) is refused by both, with the same words and nothing written.
+      if (cli.status === 2 && whole.report.failure) {
+        assert.equal(stderr, `kestrane-cli: ${name}: ${whole.report.failure}\n`);
+        assert.equal(whole.output.length, 0);
+        return;
+      }
+      // Any other exit 2 is the command line refusing the option set itself,
+      // which the page has no counterpart of: nothing to compare. None does today.
+      if (cli.status === 2) return t.skip(`kestrane-cli refuses these options for this log: ${stderr}`);
+      assert.ok(cli.status === 0 || cli.status === 1, `kestrane-cli exited ${cli.status}: ${stderr}`);
+      const unpassed = optionPairs(options).map(([key]) => key).filter((key) => notInPageYet.test(key));
+      if (unpassed.length > 0) t.todo(`the page's log wrapper takes no ${unpassed.join(', ')}`);
+      assert.equal(whole.output.toString('latin1'), cli.stdout.toString('latin1'));
+      assert.equal(`kestrane-cli: ${whole.report.summary}\n`, stderr);
+      // Seven bytes at a time cuts quotes, CRLFs, the byte order mark and the header.
+      const chunked = pageRun(bytes, options, 7);
+      assert.ok(chunked.output.equals(whole.output), 'pushed 7 bytes at a time, the output changed');
+      assert.deepEqual(chunked.report, whole.report);
+    });
+  }
+}

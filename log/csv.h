@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -119,6 +120,7 @@ private:
     bool cut_back();
     void retake_first_line(const Scan& scanned, std::size_t taken, std::vector<std::string_view>& fields);
     void take(std::size_t length, std::size_t break_length, std::size_t lines);
+    std::uint64_t plain_stops_in(const char* p, std::size_t at, std::size_t n) const;
     void split(std::string_view record, std::vector<std::string_view>& fields);
     std::string_view quoted_field(std::string_view record, std::size_t& i);
     std::string_view bare_field(std::string_view record, std::size_t& i, std::size_t column);
@@ -130,6 +132,7 @@ private:
     char delimiter_ = ',';
     std::array<bool, 256> field_stops_{};  // the delimiter and the quote
     std::array<bool, 256> plain_stops_{};  // those and the line breaks
+    std::array<std::uint64_t, 4> plain_stop_words_{};  // each of those four bytes, eight times over
     std::string buffer_;
     std::size_t start_ = 0;  // the current record's first byte
     bool at_end_ = false;    // the input has no more

@@ -40,7 +40,9 @@ Correction correct_as_written(const FieldTexts& texts, UnitSelection units, Read
     // field up to that one that is not a number is refused first, for that.
     const std::size_t scanned = refused ? static_cast<std::size_t>(*refused) + 1 : field_count;
     for (std::size_t f = 0; mode == ReadingMode::strict && f < scanned; ++f) {
-        if (!only_number(all_fields[f], texts[f], lengths[f])) {
+        // Most texts are the number whole; only the others are looked at again.
+        const bool whole = lengths[f] != 0 && lengths[f] == texts[f].size();
+        if (!whole && !only_number(all_fields[f], texts[f], lengths[f])) {
             c.status = Correction::Status::not_a_number;
             c.field = all_fields[f];
             return c;

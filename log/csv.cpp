@@ -457,6 +457,8 @@ void append_quoted_text(std::string& out, std::string_view text) {
 }
 
 void append_csv_field(std::string& out, std::string_view text, char delimiter) {
+    if (text.empty())
+        return;  // most cells a log adds, its warning above all
     bool needs_quotes = has_blank_edge(text);
     for (std::size_t i = 0; i < text.size() && !needs_quotes; ++i) {
         const char c = text[i];

@@ -8,35 +8,25 @@
 #include "messages.h"
 #include "reading/reading_json.h"
 #include "reading/reading_text.h"
+#include "reading/unit_defaults.h"
 
 namespace kestrane::cli {
 bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err) {
     bool fit = true;
     for (const UnitKind kind : all_unit_kinds) {
-        const Unit& chosen = selected_unit(kind, request.units);
-        std::string names;
-        std::string defaults;
-        std::size_t missing = 0;
-        for (const Field field : all_fields) {
-            const auto f = static_cast<std::size_t>(field);
-            const double value = info(field).default_value;
-            // A default that is the same in either unit (an altitude of 0) may stay.
-            if (field_unit_kind(field) != kind || request.fields_given.test(f) || given.test(f) ||
-                to_internal(value, chosen) == to_internal(value, info(kind).units[0]))
-                continue;
-            names.append(missing == 0 ? "" : " and ").append(field_option(field));
-            defaults.append(missing++ == 0 ? "" : " and ").append(trim_blanks(default_text(field)));
-        }
-        if (missing == 0)
+        const auto k = static_cast<std::size_t>(kind);
+        const std::vector<Field> left = defaults_out_of_unit(kind, request.units, ~(request.fields_given | given));
+        if (left.empty())
             continue;
         fit = false;
-        const bool one = missing == 1;
-        report_error(err,
-                     "with --" + std::string(info(kind).option) + " " +
-                         request.unit_names[static_cast<std::size_t>(kind)] + ", give " + names + " as well: " +
-                         (one ? "its default, " : "their defaults, ") + defaults + (one ? ", is in " : ", are in ") +
-                         std::string(info(kind).units[0].text),
-                     exit_usage);
+        std::vector<std::string> names;
+        std::vector<std::string> defaults;
+        for (const Field field : left) {
+            names.push_back(field_option(field));
+            defaults.emplace_back(trim_blanks(default_text(field)));
+        }
+        const std::string unit = "--" + std::string(info(kind).option) + " " + request.unit_names[k];
+        report_error(err, defaults_message(unit, "give", names, defaults, kind), exit_usage);
     }
     return fit;
 }

@@ -215,9 +215,6 @@ private:
 
 // The parsed options a request is finished from after the parse.
 struct Options {
-    std::array<CLI::Option*, field_count> fields{};
-    std::array<CLI::Option*, field_count> uncertainties{};
-    std::array<CLI::Option*, unit_kind_count> units{};
     CLI::Option* log = nullptr;
     CLI::Option* csv = nullptr;
     CLI::Option* delimiter = nullptr;
@@ -298,14 +295,14 @@ CLI::Option* add(CLI::App& app, const std::string& names, T& target, const std::
         ->group(std::string(group));
 }
 
-void add_reading_options(CLI::App& app, Request& r, Options& options) {
+void add_reading_options(CLI::App& app, Request& r) {
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
         const std::string option = field_option(field);
         const std::string names = field == Field::barometric_pressure ? option + "," + dashed(barometer_alias) : option;
-        options.fields[f] = add(app, names, r.fields[f], "The " + std::string(info(field).label) + " field's text",
-                                option + " " + std::string(field_examples[f]), "TEXT", help_groups[0])
-                                ->capture_default_str();
+        add(app, names, r.fields[f], "The " + std::string(info(field).label) + " field's text",
+            option + " " + std::string(field_examples[f]), "TEXT", help_groups[0])
+            ->capture_default_str();
     }
     const std::string lenient = dashed(lenient_option);
     const std::string comma = dashed(decimal_comma_option);
@@ -321,31 +318,30 @@ void add_reading_options(CLI::App& app, Request& r, Options& options) {
         ->group(std::string(help_groups[0]));
 }
 
-void add_unit_options(CLI::App& app, Request& r, Options& options) {
+void add_unit_options(CLI::App& app, Request& r) {
     for (const UnitKind kind : all_unit_kinds) {
         const auto k = static_cast<std::size_t>(kind);
         const UnitKindInfo& unit = info(kind);
         const std::string option = dashed(unit.option);
-        options.units[k] = add(app, option, r.units.*unit.selection,
-                               "The " + std::string(unit.name) + " unit: " + accepted_unit_names(kind) + " (any case)",
-                               option + " " + std::string(unit_examples[k]), "UNIT", help_groups[1])
-                               ->transform(unit_of(kind, r.unit_names[k]))
-                               ->default_str(std::string(unit.units[0].short_name()));
+        add(app, option, r.units.*unit.selection,
+            "The " + std::string(unit.name) + " unit: " + accepted_unit_names(kind) + " (any case)",
+            option + " " + std::string(unit_examples[k]), "UNIT", help_groups[1])
+            ->transform(unit_of(kind, r.unit_names[k]))
+            ->default_str(std::string(unit.units[0].short_name()));
     }
 }
 
-void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
+void add_uncertainty_options(CLI::App& app, Request& r) {
     const std::string prefix = dashed(uncertainty_option_prefix);
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
         const std::string option = prefix + std::string(info(field).option);
         const std::string names =
             field == Field::barometric_pressure ? option + "," + prefix + std::string(barometer_alias) : option;
-        options.uncertainties[f] = add(app, names, r.uncertainties[f],
-                                       "The standard uncertainty of the " + std::string(info(field).label) +
-                                           ", in its unit: a certificate's U divided by its k, or a tolerance a "
-                                           "divided by the square root of 3",
-                                       option + " " + std::string(uncertainty_examples[f]), "TEXT", help_groups[2]);
+        add(app, names, r.uncertainties[f],
+            "The standard uncertainty of the " + std::string(info(field).label) +
+                ", in its unit: a certificate's U divided by its k, or a tolerance a divided by the square root of 3",
+            option + " " + std::string(uncertainty_examples[f]), "TEXT", help_groups[2]);
     }
     const std::string draws = std::to_string(min_draws) + " to " + std::to_string(max_draws);
     CLI::Option* monte_carlo = add(app, "--monte-carlo", r.monte_carlo,
@@ -543,9 +539,9 @@ std::string conflict_message(const std::string& first, const std::string& second
         return "give the log once: as --csv " + options.csv_name + " or as " + options.log_name + " alone";
     if (log && is(std::string(table_command)))
         return "a log and table do not go together: run them separately";
-    for (const CLI::Option* field : options.fields) {
-        if (log && is(field->get_name()))
-            return field->get_name() + " does not go with a log: the log gives every field in its columns";
+    for (const Field field : all_fields) {
+        if (log && is(field_option(field)))
+            return field_option(field) + " does not go with a log: the log gives every field in its columns";
     }
     return {};
 }
@@ -588,15 +584,15 @@ void define(CLI::App& app, Request& r, Options& options) {
     // The reading's options may follow the command: "kestrane-cli table ... --humidity 0".
     app.fallthrough();
     app.require_subcommand(0, 1);
-    add_reading_options(app, r, options);
-    add_unit_options(app, r, options);
-    add_uncertainty_options(app, r, options);
+    add_reading_options(app, r);
+    add_unit_options(app, r);
+    add_uncertainty_options(app, r);
     add_log_options(app, r, options);
     add_output_options(app, r, options);
     options.table = add_table_command(app, r);
     options.help = add_help_command(app, r);
-    for (CLI::Option* field : options.fields)
-        field->excludes(options.log)->excludes(options.csv);
+    for (const Field field : all_fields)
+        app.get_option(field_option(field))->excludes(options.log)->excludes(options.csv);
     options.table->excludes(options.log)->excludes(options.csv);
     app.failure_message([&app, &options](const CLI::App* failed, const CLI::Error& e) {
         return failure_text(app, *failed, e, options);
@@ -659,16 +655,17 @@ std::vector<std::string> with_empty_values(const std::vector<std::string>& args,
 
 // Fills in what the parse left: which fields were given, the defaults read
 // with the decimal mark asked for, the command, the files.
-void finish_request(Request& r, const Options& options) {
+void finish_request(Request& r, const CLI::App& app, const Options& options) {
     for (std::size_t f = 0; f < field_count; ++f) {
-        r.uncertainties_given.set(f, options.uncertainties[f]->count() != 0);
-        r.fields_given.set(f, options.fields[f]->count() != 0);
+        const std::string option(field_table[f].option);
+        r.uncertainties_given.set(f, app.count(dashed(std::string(uncertainty_option_prefix) + option)) != 0);
+        r.fields_given.set(f, app.count(dashed(option)) != 0);
         // A default is read as the user's own texts are: with a decimal comma, "30,00".
         if (r.rules.decimal_comma && !r.fields_given.test(f))
             r.fields[f] = swap_decimal_marks(r.fields[f]);
     }
     for (std::size_t k = 0; k < unit_kind_count; ++k) {
-        if (options.units[k]->count() == 0)
+        if (app.count(dashed(unit_kinds[k].option)) == 0)
             r.unit_names[k] = unit_kinds[k].units[0].short_name();
     }
     if (options.delimiter->count() != 0)
@@ -707,7 +704,7 @@ std::optional<int> parse_command_line(const std::vector<std::string>& args, Requ
         streams.err.write(err.str());
         return status;
     }
-    finish_request(request, options);
+    finish_request(request, *app, options);
     return std::nullopt;
 }
 

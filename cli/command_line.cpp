@@ -413,15 +413,11 @@ std::vector<std::string_view> result_option_names(std::string* help = nullptr) {
 }
 
 std::string table_description() {
-    const auto words = [](std::size_t f) {
-        std::string name(field_table[f].column);
-        std::replace(name.begin(), name.end(), '_', ' ');
-        return "E" + std::to_string(f + 1) + " " + name;
-    };
+    const auto mark = [](Field field) { return refused_mark(field) + " " + field_words(field); };
     return "Print a table of one result over two inputs swept across ranges, the other inputs fixed by the reading's "
            "options. Every cell is the text a single reading with those inputs prints; a refused reading shows E and "
            "the number of the refused field (" +
-           words(0) + " ... " + words(field_count - 1) + "), explained under the table.";
+           mark(all_fields.front()) + " ... " + mark(all_fields.back()) + "), explained under the table.";
 }
 
 std::string table_footer() {

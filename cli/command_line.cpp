@@ -308,13 +308,15 @@ void add_reading_options(CLI::App& app, Request& r) {
     const std::string comma = dashed(decimal_comma_option);
     app.add_flag_callback(
            lenient, [&r] { r.rules.mode = ReadingMode::lenient; },
-           described("Read each text as the dialog does: the number at its start, the rest ignored (\"20,95\" reads 20)",
-                     lenient))
+           described(
+               "Read each text as the dialog does: the number at its start, the rest ignored (\"20,95\" reads 20)",
+               lenient))
         ->group(std::string(help_groups[0]));
-    app.add_flag(comma, r.rules.decimal_comma,
-                 described("Numbers have a decimal comma, as spreadsheets write them in much of Europe: \"20,95\" reads "
-                           "20.95 (and \"20.95\" is refused), and the results are written so (\"20,64\")",
-                           comma))
+    app.add_flag(
+           comma, r.rules.decimal_comma,
+           described("Numbers have a decimal comma, as spreadsheets write them in much of Europe: \"20,95\" reads "
+                     "20.95 (and \"20.95\" is refused), and the results are written so (\"20,64\")",
+                     comma))
         ->group(std::string(help_groups[0]));
 }
 
@@ -435,8 +437,9 @@ std::string table_footer() {
            "every cell is refused exits with status 1.\n"
            "\n"
            "Examples:\n  " +
-           std::string(table_example) + "\n  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 " +
-           units[0] + " C --format csv";
+           std::string(table_example) +
+           "\n  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 " + units[0] +
+           " C --format csv";
 }
 
 CLI::App* add_table_command(CLI::App& app, Request& r) {

@@ -136,7 +136,8 @@ std::optional<int> open_files(const Request& r, Streams& streams, OpenFiles& fil
     if (r.rejects)
         rejects = named_file("--rejects", *r.rejects);
     const RunFile error{"standard error", streams.err.identity(), "", true};
-    if (const auto usage = check_distinct_files(log ? &*log : nullptr, output, rejects ? &*rejects : nullptr, error, err))
+    if (const auto usage =
+            check_distinct_files(log ? &*log : nullptr, output, rejects ? &*rejects : nullptr, error, err))
         return usage;
     std::string reason;
     if (output_file && !(files.output = create_output(*r.output, reason, err)))

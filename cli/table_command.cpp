@@ -28,8 +28,8 @@ std::optional<std::pair<Sweep, Sweep>> sweeps(const Request& r, ByteSink& err, i
     }
     for (std::size_t i = 0; i < swept.size(); ++i) {
         if (r.fields_given.test(static_cast<std::size_t>(swept[i].field))) {
-            status = report_error(err, field_option(swept[i].field) + " is swept by " + axes[i].first + "; leave it out",
-                                  exit_usage);
+            status = report_error(
+                err, field_option(swept[i].field) + " is swept by " + axes[i].first + "; leave it out", exit_usage);
             return std::nullopt;
         }
     }

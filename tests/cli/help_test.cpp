@@ -29,11 +29,13 @@ TEST(Help, TellsTheFactsTheProgramChecks) {
     const std::string main_help = run({"--help"}).out;
     const std::string table_help = run({"table", "--help"}).out;
     const std::pair<const std::string*, const char*> facts[] = {
-        {&main_help, "--monte-carlo N             Check the uncertainty of the Calculated Gas (% Vol) with N draws "
-                     "(10000 to 10000000) of the inputs"},
+        {&main_help,
+         "--monte-carlo N             Check the uncertainty of the Calculated Gas (% Vol) with N draws "
+         "(10000 to 10000000) of the inputs"},
         {&main_help, "The expanded uncertainty beside a result is k = 2\ntimes its combined standard uncertainty"},
-        {&main_help, "(options, or columns u_target_gas ... u_relative_humidity), each row also\ngets "
-                     "expanded_uncertainty_gas_pct and expanded_uncertainty_gas_pressure (k = 2) after the results."},
+        {&main_help,
+         "(options, or columns u_target_gas ... u_relative_humidity), each row also\ngets "
+         "expanded_uncertainty_gas_pct and expanded_uncertainty_gas_pressure (k = 2) after the results."},
         {&main_help, "A standard uncertainty (--u-gas ... --u-humidity) is one"},
         {&main_help, "  --lenient                   Read each text as the dialog does"},
         {&main_help, "  --decimal-comma             Numbers have a decimal comma"},
@@ -41,8 +43,9 @@ TEST(Help, TellsTheFactsTheProgramChecks) {
         {&main_help, "(E1 target gas ... E6 relative humidity)"},
         {&main_help, "--gas TEXT=20.95 "},
         {&table_help, "A table has at most 10000 cells."},
-        {&table_help, "(--gas ... --humidity, --lenient, --decimal-comma, --temperature-unit,\n"
-                      "--pressure-unit, --distance-unit)"},
+        {&table_help,
+         "(--gas ... --humidity, --lenient, --decimal-comma, --temperature-unit,\n"
+         "--pressure-unit, --distance-unit)"},
     };
     for (const auto& [help, fact] : facts)
         EXPECT_NE(help->find(fact), std::string::npos) << "no \"" << fact << "\" in\n" << *help;

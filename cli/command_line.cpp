@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <span>
@@ -11,6 +13,7 @@
 
 #include "core/monte_carlo.h"
 #include "core/names.h"
+#include "core/uncertainty.h"
 #include "log/log_columns.h"
 #include "log/log_header.h"
 #include "messages.h"
@@ -26,14 +29,17 @@ namespace {
 constexpr std::string_view table_command = "table";
 constexpr std::string_view help_command = "help";
 
-// An example value of each field's option, for its help.
+// The draws --monte-carlo takes: with fewer, the interval's ends move from seed to seed.
+constexpr std::uint64_t min_draws = 10000;
+constexpr std::uint64_t max_draws = 10000000;
+
+// Example values of each field's option, of its standard uncertainty's and of each unit option, for their help.
 constexpr std::array<std::string_view, field_count> field_examples = {"20.9", "760", "29.5", "25", "1500", "80"};
-// An example unit of each unit option, for its help.
+constexpr std::array<std::string_view, field_count> uncertainty_examples = {"0.05", "0.1", "0.3", "0.2", "10", "2"};
 constexpr std::array<std::string_view, unit_kind_count> unit_examples = {"C", "hPa", "m"};
 
 // The groups of the main help, in order; the table command and its options go under "Table".
 constexpr std::array<std::string_view, 6> help_groups = {"Reading", "Units", "Uncertainty", "Log", "Table", "Output"};
-constexpr std::string_view table_group = help_groups[4];
 
 constexpr std::string_view table_example =
     "kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50";
@@ -43,6 +49,15 @@ constexpr std::string_view table_example =
 struct OwnUsageError {
     std::string message;
 };
+
+std::string dashed(std::string_view name) {
+    return "--" + std::string(name);
+}
+
+// An option's help: what it does, and an example of it.
+std::string described(std::string_view text, std::string_view example) {
+    return std::string(text).append(example_mark).append(example);
+}
 
 // "a, b, c and d", with a line break after the item `break_after` (none past the end).
 std::string listed(std::span<const std::string_view> names, std::string_view last, std::size_t break_after = 99) {
@@ -55,37 +70,69 @@ std::string listed(std::span<const std::string_view> names, std::string_view las
     return text;
 }
 
-// A validator that turns one of names into its index, for an enum option;
-// another text is refused as CLI11 refuses a value not in a set.
+// "--gas ... --humidity": the options of the first and the last field, their names after prefix.
+std::string field_option_span(std::string_view prefix) {
+    const std::string first = std::string(prefix).append(field_table.front().option);
+    return dashed(first) + " ... " + dashed(std::string(prefix).append(field_table.back().option));
+}
+
+// "k = 2", as an expanded uncertainty names its coverage factor.
+std::string coverage_text() {
+    std::array<char, 32> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), coverage_factor).ptr;
+    return "k = " + std::string(digits.data(), end);
+}
+
+// A validator that turns a value into its index by find; a value it does not
+// find is refused by refuse, in CLI11's words (returned) or kestrane-cli's (thrown).
+CLI::Validator index_of(std::function<std::optional<std::size_t>(const std::string&)> find,
+                        std::function<std::string(const std::string&)> refuse,
+                        std::string description = {}) {
+    return CLI::Validator(
+        [find, refuse](std::string& value) {
+            const std::optional<std::size_t> index = find(value);
+            if (!index)
+                return refuse(value);
+            value = std::to_string(*index);
+            return std::string();
+        },
+        std::move(description));
+}
+
+// One of names, for an enum option; another text is refused as CLI11 refuses a value not in a set.
 CLI::Validator choice_of(std::vector<std::string_view> names) {
     std::string set = "{";
     for (const std::string_view name : names)
         set.append(set.size() == 1 ? "" : ",").append(name);
     set += "}";
-    return CLI::Validator(
-        [names, set](std::string& value) -> std::string {
-            for (std::size_t i = 0; i < names.size(); ++i) {
-                if (value == names[i]) {
-                    value = std::to_string(i);
-                    return {};
-                }
-            }
-            return value + " not in " + set;
-        },
-        set);
+    const auto find = [names](const std::string& value) -> std::optional<std::size_t> {
+        const auto at = std::find(names.begin(), names.end(), value);
+        return at == names.end() ? std::nullopt : std::optional<std::size_t>(at - names.begin());
+    };
+    return index_of(find, [set](const std::string& value) { return value + " not in " + set; }, set);
 }
 
-// A unit option's validator: the unit's index in its table, from any of its names.
-CLI::Validator unit_of(UnitKind kind) {
-    return CLI::Validator(
-        [kind](std::string& value) -> std::string {
-            const auto index = unit_index(kind, value);
-            if (!index)
-                throw OwnUsageError{unknown_unit_message(kind, value)};
-            value = std::to_string(*index);
-            return {};
-        },
-        "");
+// A unit option's: the unit's index in its table, from any of its names; the
+// name as typed is kept in `typed`, for the messages that name it.
+CLI::Validator unit_of(UnitKind kind, std::string& typed) {
+    const auto find = [kind, &typed](const std::string& value) -> std::optional<std::size_t> {
+        typed = value;
+        const std::optional<int> index = unit_index(kind, value);
+        return index ? std::optional<std::size_t>(*index) : std::nullopt;
+    };
+    return index_of(find, [kind](const std::string& value) -> std::string {
+        throw OwnUsageError{unknown_unit_message(kind, value)};
+    });
+}
+
+CLI::Validator delimiter_of() {
+    const auto find = [](const std::string& value) -> std::optional<std::size_t> {
+        const std::optional<char> delimiter = delimiter_from_name(value);
+        return delimiter ? std::optional<std::size_t>(static_cast<unsigned char>(*delimiter)) : std::nullopt;
+    };
+    return index_of(find, [](const std::string& value) -> std::string {
+        throw OwnUsageError{"unknown delimiter \"" + value + "\"; use " + delimiter_list(" or ")};
+    });
 }
 
 // A whole number in plain decimal digits from `low` to `high`: a sign, a
@@ -108,16 +155,24 @@ CLI::Validator whole_number(std::string option, std::uint64_t low, std::uint64_t
         "");
 }
 
-CLI::Validator delimiter_choice() {
-    return CLI::Validator(
-        [](std::string& value) -> std::string {
-            const auto delimiter = delimiter_from_name(value);
-            if (!delimiter)
-                throw OwnUsageError{"unknown delimiter \"" + value + "\"; use " + delimiter_list(" or ")};
-            value = std::to_string(static_cast<int>(*delimiter));
-            return {};
-        },
-        "");
+// What the main help lists under a group, in order: the group's commands,
+// each followed by its options, then the main command's options of the group.
+std::vector<std::pair<const CLI::App*, const CLI::Option*>> listed_in(const CLI::App& app, std::string_view group) {
+    std::vector<std::pair<const CLI::App*, const CLI::Option*>> items;
+    for (const CLI::App* command : app.get_subcommands({})) {
+        if (command->get_group() != group)
+            continue;
+        items.emplace_back(command, nullptr);
+        for (const CLI::Option* option : command->get_options()) {
+            if (option != command->get_help_ptr())
+                items.emplace_back(command, option);
+        }
+    }
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_group() == group)
+            items.emplace_back(&app, option);
+    }
+    return items;
 }
 
 // The main help in the groups of help_groups, the table command with its
@@ -131,18 +186,10 @@ public:
         std::string text = make_description(app) + make_usage(app, name);
         for (const std::string_view group : help_groups) {
             text.append("\n").append(group).append(":\n");
-            for (const CLI::App* command : app->get_subcommands({})) {
-                if (command->get_group() != group)
-                    continue;
-                text += make_subcommand(command);
-                for (const CLI::Option* option : command->get_options()) {
-                    if (option != command->get_help_ptr())
-                        text += without_required(make_option(option, false));
-                }
-            }
-            for (const CLI::Option* option : app->get_options()) {
-                if (option->get_group() == group)
-                    text += make_option(option, option->get_positional());
+            for (const auto& [command, option] : listed_in(*app, group)) {
+                text += option == nullptr ? make_subcommand(command)
+                        : command != app  ? without_required(make_option(option, false))
+                                          : make_option(option, option->get_positional());
             }
         }
         return text + "\n" + make_footer(app);
@@ -168,16 +215,10 @@ private:
 
 // The parsed options a request is finished from after the parse.
 struct Options {
-    std::array<CLI::Option*, field_count> fields{};
-    std::array<CLI::Option*, field_count> uncertainties{};
-    CLI::Option* monte_carlo = nullptr;
-    std::array<CLI::Option*, unit_kind_count> units{};
     CLI::Option* log = nullptr;
     CLI::Option* csv = nullptr;
-    CLI::Option* rejects = nullptr;
     CLI::Option* delimiter = nullptr;
     CLI::Option* format = nullptr;
-    CLI::Option* output = nullptr;
     CLI::App* table = nullptr;
     CLI::App* help = nullptr;
     std::string log_name;
@@ -185,29 +226,7 @@ struct Options {
     int delimiter_code = 0;
 };
 
-}  // namespace
-
-std::string field_option(Field field) {
-    return "--" + std::string(info(field).option);
-}
-
-namespace {
-
-// The columns a log gets, in their order, without uncertainties.
-std::vector<std::string_view> added_column_names() {
-    std::vector<std::string_view> names;
-    for (const std::size_t k : plain_column_order)
-        names.push_back(added_columns[k]);
-    return names;
-}
-
-std::string main_footer() {
-    std::array<std::string_view, unit_kind_count> unit_columns{};
-    for (std::size_t k = 0; k < unit_kind_count; ++k)
-        unit_columns[k] = unit_kinds[k].column;
-    std::array<std::string_view, field_count> field_columns{};
-    for (std::size_t f = 0; f < field_count; ++f)
-        field_columns[f] = field_table[f].column;
+std::string reading_footer() {
     return "A field's text must be one number; blanks around it are ignored, and the target gas and the humidity\n"
            "may have a % after it (\"" +
            default_text(Field::target_gas) + "\", \"" + default_text(Field::relative_humidity) +
@@ -215,28 +234,46 @@ std::string main_footer() {
            "text (\"20,95\", \"12abc\", \"12e\", an empty text). A number too large for single precision (\"1e39\") "
            "gets\nthe field's range message.\n"
            "\n"
-           "A standard uncertainty (--u-gas ... --u-humidity) is one standard deviation of an input's possible\n"
+           "A standard uncertainty (" +
+           field_option_span(uncertainty_option_prefix) +
+           ") is one standard deviation of an input's possible\n"
            "values, in its field's own unit, read strictly and not below 0: a certificate's expanded uncertainty U\n"
            "divided by its coverage factor k, or a tolerance of +/- a divided by the square root of 3 (a rectangular\n"
-           "distribution). The inputs are taken as uncorrelated. The expanded uncertainty beside a result is k = 2\n"
-           "times its combined standard uncertainty, an interval of about 95 % coverage, two digits rounded up.\n"
+           "distribution). The inputs are taken as uncorrelated. The expanded uncertainty beside a result is " +
+           coverage_text() +
+           "\ntimes its combined standard uncertainty, an interval of about 95 % coverage, two digits rounded up.\n"
            "\n"
-           "With a --pressure-unit or --temperature-unit other than the first, give the fields whose defaults are in\n"
+           "With a " +
+           dashed(info(UnitKind::pressure).option) + " or " + dashed(info(UnitKind::temperature).option) +
+           " other than the first, give the fields whose defaults are in\n"
            "the first unit (the pressures, the temperature) too. A result that no real gas could give (no dry gas\n"
            "left, a temperature outside 0 to 50 C, a gas outside 0 to 100 %, a barometric pressure no weather gives)\n"
-           "is still printed, with a warning on standard error.\n"
-           "\n"
-           "A log has a header row with the columns " +
-           listed(field_columns, " and ", 2) + ", optionally " + listed(unit_columns, " and ") +
+           "is still printed, with a warning on standard error.\n";
+}
+
+std::string log_footer() {
+    std::vector<std::string_view> added;
+    for (const std::size_t k : plain_column_order)
+        added.push_back(added_columns[k]);
+    std::array<std::string_view, unit_kind_count> unit_columns{};
+    for (std::size_t k = 0; k < unit_kind_count; ++k)
+        unit_columns[k] = unit_kinds[k].column;
+    return "A log has a header row with the columns " + listed(field_column<&FieldInfo::column>(), " and ", 2) +
+           ", optionally " + listed(unit_columns, " and ") +
            ",\nin any order and any case, and any others (copied through); its delimiter is the one of " +
-           delimiter_list(" or ") +
-           "\nthat gives these columns. Each row comes back, in the log's delimiter, with " +
-           listed(added_column_names(), " and ", 1) +
-           ".\nWith standard uncertainties (options, or columns u_target_gas ... u_relative_humidity), each row also\n"
-           "gets expanded_uncertainty_gas_pct and expanded_uncertainty_gas_pressure (k = 2) after the results.\n"
+           delimiter_list(" or ") + "\nthat gives these columns. Each row comes back, in the log's delimiter, with " +
+           listed(added, " and ", 1) + ".\nWith standard uncertainties (options, or columns " +
+           uncertainty_columns().front() + " ... " + uncertainty_columns().back() + "), each row also\ngets " +
+           std::string(added_columns[expanded_gas_column]) + " and " +
+           std::string(added_columns[expanded_pressure_column]) + " (" + coverage_text() +
+           ") after the results.\n"
            "A malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
            "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
-           "corrected in place; any other with a column named as one of those it adds is refused.\n"
+           "corrected in place; any other with a column named as one of those it adds is refused.\n";
+}
+
+std::string main_footer() {
+    return reading_footer() + "\n" + log_footer() +
            "\n"
            "Exit status: 0 done; 1 the reading, or a row of the log, was refused or malformed, or every cell of a\n"
            "table was refused; 2 usage error (unknown option or unit, a log header without a required column, a bad\n"
@@ -245,140 +282,124 @@ std::string main_footer() {
            "\n"
            "Examples:\n"
            "  kestrane-cli --pressure-unit hPa --target-pressure 1013.25 --barometric-pressure 1002 --format json\n"
-           "  kestrane-cli --decimal-comma readings.csv -o corrected.csv\n"
-           "  " +
-           std::string(table_example);
+           "  kestrane-cli " +
+           dashed(decimal_comma_option) + " readings.csv -o corrected.csv\n  " + std::string(table_example);
 }
 
-void add_reading_options(CLI::App& app, Request& r, Options& options) {
-    const std::string group(help_groups[0]);
+// An option that takes a value: its help and example, its value's name, its group.
+template <class T>
+CLI::Option* add(CLI::App& app, const std::string& names, T& target, const std::string& text, std::string_view example,
+                 std::string_view value, std::string_view group = "Options") {
+    return app.add_option(names, target, described(text, example))
+        ->type_name(std::string(value))
+        ->group(std::string(group));
+}
+
+void add_reading_options(CLI::App& app, Request& r) {
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
-        std::string names = field_option(field);
-        if (field == Field::barometric_pressure)
-            names.append(",--").append(barometer_alias);
-        options.fields[f] = app.add_option(names, r.fields[f],
-                                           "The " + std::string(info(field).label) + " field's text; e.g. " +
-                                               field_option(field) + " " + std::string(field_examples[f]))
-                                ->capture_default_str()
-                                ->type_name("TEXT")
-                                ->group(group);
+        const std::string option = field_option(field);
+        const std::string names = field == Field::barometric_pressure ? option + "," + dashed(barometer_alias) : option;
+        add(app, names, r.fields[f], "The " + std::string(info(field).label) + " field's text",
+            option + " " + std::string(field_examples[f]), "TEXT", help_groups[0])
+            ->capture_default_str();
     }
+    const std::string lenient = dashed(lenient_option);
+    const std::string comma = dashed(decimal_comma_option);
     app.add_flag_callback(
-           "--lenient", [&r] { r.rules.mode = ReadingMode::lenient; },
-           "Read each text as the dialog does: the number at its start, the rest ignored (\"20,95\" reads 20); "
-           "e.g. --lenient")
-        ->group(group);
-    app.add_flag("--decimal-comma", r.rules.decimal_comma,
-                 "Numbers have a decimal comma, as spreadsheets write them in much of Europe: \"20,95\" reads 20.95 "
-                 "(and \"20.95\" is refused), and the results are written so (\"20,64\"); e.g. --decimal-comma")
-        ->group(group);
+           lenient, [&r] { r.rules.mode = ReadingMode::lenient; },
+           described(
+               "Read each text as the dialog does: the number at its start, the rest ignored (\"20,95\" reads 20)",
+               lenient))
+        ->group(std::string(help_groups[0]));
+    app.add_flag(
+           comma, r.rules.decimal_comma,
+           described("Numbers have a decimal comma, as spreadsheets write them in much of Europe: \"20,95\" reads "
+                     "20.95 (and \"20.95\" is refused), and the results are written so (\"20,64\")",
+                     comma))
+        ->group(std::string(help_groups[0]));
 }
 
-void add_unit_options(CLI::App& app, Request& r, Options& options) {
+void add_unit_options(CLI::App& app, Request& r) {
     for (const UnitKind kind : all_unit_kinds) {
         const auto k = static_cast<std::size_t>(kind);
         const UnitKindInfo& unit = info(kind);
-        const std::string option = "--" + std::string(unit.option);
-        options.units[k] = app.add_option(option, r.units.*unit.selection,
-                                          "The " + std::string(unit.name) + " unit: " + accepted_unit_names(kind) +
-                                              " (any case); e.g. " + option + " " + std::string(unit_examples[k]))
-                               ->transform(unit_of(kind))
-                               // Put before the unit's transform: the name as typed, for the messages that name it.
-                               ->transform(CLI::Validator(
-                                   [&r, k](std::string& value) {
-                                       r.unit_names[k] = value;
-                                       return std::string();
-                                   },
-                                   ""))
-                               ->default_str(std::string(unit.units[0].short_name()))
-                               ->type_name("UNIT")
-                               ->group(std::string(help_groups[1]));
+        const std::string option = dashed(unit.option);
+        add(app, option, r.units.*unit.selection,
+            "The " + std::string(unit.name) + " unit: " + accepted_unit_names(kind) + " (any case)",
+            option + " " + std::string(unit_examples[k]), "UNIT", help_groups[1])
+            ->transform(unit_of(kind, r.unit_names[k]))
+            ->default_str(std::string(unit.units[0].short_name()));
     }
 }
 
-// An example standard uncertainty of each field, for its help.
-constexpr std::array<std::string_view, field_count> uncertainty_examples = {"0.05", "0.1", "0.3", "0.2", "10", "2"};
-
-void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
-    const std::string group(help_groups[2]);
+void add_uncertainty_options(CLI::App& app, Request& r) {
+    const std::string prefix = dashed(uncertainty_option_prefix);
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
-        const std::string prefix = "--" + std::string(uncertainty_option_prefix);
-        std::string names = prefix + std::string(info(field).option);
-        if (field == Field::barometric_pressure)
-            names.append(",").append(prefix).append(barometer_alias);
-        const std::string option = names.substr(0, names.find(','));
-        options.uncertainties[f] =
-            app.add_option(names, r.uncertainties[f],
-                           "The standard uncertainty of the " + std::string(info(field).label) +
-                               ", in its unit: a certificate's U divided by its k, or a tolerance a divided by "
-                               "the square root of 3; e.g. " + option + " " + std::string(uncertainty_examples[f]))
-                ->type_name("TEXT")
-                ->group(group);
+        const std::string option = prefix + std::string(info(field).option);
+        const std::string names =
+            field == Field::barometric_pressure ? option + "," + prefix + std::string(barometer_alias) : option;
+        add(app, names, r.uncertainties[f],
+            "The standard uncertainty of the " + std::string(info(field).label) +
+                ", in its unit: a certificate's U divided by its k, or a tolerance a divided by the square root of 3",
+            option + " " + std::string(uncertainty_examples[f]), "TEXT", help_groups[2]);
     }
-    options.monte_carlo =
-        app.add_option("--monte-carlo", r.monte_carlo,
-                       "Check the uncertainty of the Calculated Gas (% Vol) with N draws of the inputs through the "
-                       "correction itself (at least 10000); e.g. --monte-carlo 100000")
-            ->type_name("N")
-            ->check(whole_number("--monte-carlo", 10000, 10000000))
-            ->group(group);
-    app.add_option("--seed", r.seed, "The seed of Monte Carlo's draws, to vary them; e.g. --seed 7")
+    const std::string draws = std::to_string(min_draws) + " to " + std::to_string(max_draws);
+    CLI::Option* monte_carlo = add(app, "--monte-carlo", r.monte_carlo,
+                                   "Check the uncertainty of the " +
+                                       std::string(info(Result::calculated_gas_pct).label) + " with N draws (" + draws +
+                                       ") of the inputs through the correction itself",
+                                   "--monte-carlo 100000", "N", help_groups[2])
+                                   ->check(whole_number("--monte-carlo", min_draws, max_draws));
+    add(app, "--seed", r.seed, "The seed of Monte Carlo's draws, to vary them", "--seed 7", "N", help_groups[2])
         ->default_str(std::to_string(default_monte_carlo_seed))
-        ->type_name("N")
         ->check(whole_number("--seed", 0, std::numeric_limits<std::uint64_t>::max()))
-        ->needs(options.monte_carlo)
-        ->group(group);
+        ->needs(monte_carlo);
 }
 
 void add_log_options(CLI::App& app, Request& r, Options& options) {
-    const std::string group(help_groups[3]);
-    options.log = app.add_option("LOG", options.log_name,
-                                 "Correct every row of the CSV log in the file LOG (- for standard input) and write "
-                                 "it, with the results, to standard output; e.g. kestrane-cli readings.csv")
-                      ->type_name("")
-                      ->group(group);
-    options.csv = app.add_option("--csv", options.csv_name, "The same: the log in FILE; e.g. --csv readings.csv")
-                      ->type_name("FILE")
-                      ->group(group);
+    const std::string_view group = help_groups[3];
+    options.log = add(app, "LOG", options.log_name,
+                      "Correct every row of the CSV log in the file LOG (- for standard input) and write it, with the "
+                      "results, to standard output",
+                      "kestrane-cli readings.csv", "", group);
+    options.csv = add(app, "--csv", options.csv_name, "The same: the log in FILE", "--csv readings.csv", "FILE", group);
     options.log->excludes(options.csv);
-    options.rejects = app.add_option("--rejects", r.rejects,
-                                     "With a log: write each malformed record of the log to FILE as it stood, and "
-                                     "leave its row's cells empty; FILE is written whole or not at all, as with -o; "
-                                     "e.g. --rejects rejected.csv")
-                          ->type_name("FILE")
-                          ->group(group);
-    options.delimiter =
-        app.add_option("--delimiter", options.delimiter_code,
-                       "The delimiter of a log and of CSV output: " + delimiter_list(" or ") +
-                           "; by default a comma, or for a log the one of these that gives its header the "
-                           "columns it needs; e.g. --delimiter tab")
-            ->transform(delimiter_choice())
-            ->type_name("CHAR")
-            ->group(group);
+    add(app, "--rejects", r.rejects,
+        "With a log: write each malformed record of the log to FILE as it stood, and leave its row's cells empty; FILE "
+        "is written whole or not at all, as with -o",
+        "--rejects rejected.csv", "FILE", group);
+    options.delimiter = add(app, "--delimiter", options.delimiter_code,
+                            "The delimiter of a log and of CSV output: " + delimiter_list(" or ") +
+                                "; by default a comma, or for a log the one of these that gives its header the "
+                                "columns it needs",
+                            "--delimiter tab", "CHAR", group)
+                            ->transform(delimiter_of());
 }
 
 void add_output_options(CLI::App& app, Request& r, Options& options) {
-    const std::string group(help_groups[5]);
-    options.format = app.add_option("--format", r.format,
-                                    "How one reading is written: text (the labelled results), json, or csv (the "
-                                    "header and row a log with the reading gives); e.g. --format json")
+    const std::string_view group = help_groups[5];
+    options.format = add(app, "--format", r.format,
+                         "How one reading is written: text (the labelled results), json, or csv (the header and row "
+                         "a log with the reading gives)",
+                         "--format json", "FORMAT", group)
                          ->transform(choice_of({reading_format_names.begin(), reading_format_names.end()}))
-                         ->default_str(std::string(reading_format_names[0]))
-                         ->type_name("FORMAT")
-                         ->group(group);
-    options.output =
-        app.add_option("-o,--output", r.output,
-                       "Write the results to FILE instead of standard output, whole or not at all: FILE is replaced "
-                       "only when everything was written (refused rows included), and a run that fails leaves it as "
-                       "it was; e.g. -o corrected.csv")
-            ->type_name("FILE")
-            ->group(group);
+                         ->default_str(std::string(reading_format_names[0]));
+    add(app, "-o,--output", r.output,
+        "Write the results to FILE instead of standard output, whole or not at all: FILE is replaced only when "
+        "everything was written (refused rows included), and a run that fails leaves it as it was",
+        "-o corrected.csv", "FILE", group);
     app.add_flag("--quiet", r.quiet,
-                 "Leave out the summary of a log and the titles and legend of a CSV table (never an error or a "
-                 "warning); e.g. --quiet")
-        ->group(group);
+                 described("Leave out the summary of a log and the titles and legend of a CSV table (never an error "
+                           "or a warning)",
+                           "--quiet"))
+        ->group(std::string(group));
+    app.set_version_flag("-V,--version", std::string(program_name) + " " + KESTRANE_VERSION,
+                         described("Print the program's version and exit", "--version"))
+        ->group(std::string(group));
+    app.set_help_flag("-h,--help", described("Print this help and exit", "--help (or table --help, or help table)"))
+        ->group(std::string(group));
 }
 
 // The --result names, and their help: "gas-pct (Calculated Gas (% Vol)), ... or barometer (...)".
@@ -393,62 +414,58 @@ std::vector<std::string_view> result_option_names(std::string* help = nullptr) {
     return names;
 }
 
+std::string table_description() {
+    const auto mark = [](Field field) { return refused_mark(field) + " " + field_words(field); };
+    return "Print a table of one result over two inputs swept across ranges, the other inputs fixed by the reading's "
+           "options. Every cell is the text a single reading with those inputs prints; a refused reading shows E and "
+           "the number of the refused field (" +
+           mark(all_fields.front()) + " ... " + mark(all_fields.back()) + "), explained under the table.";
+}
+
 std::string table_footer() {
+    std::vector<std::string> units;
+    for (const UnitKindInfo& unit : unit_kinds)
+        units.push_back(dashed(unit.option));
     return "A range is START:STOP:STEP in plain decimals; it ends at STOP when a whole number of steps reaches it, "
            "and each value\nhas the decimals of START and STEP. A table has at most " +
-           std::to_string(max_table_cells) +
-           " cells.\n"
-           "\n"
-           "The options of a reading (--gas ... --humidity, --lenient, --decimal-comma, --temperature-unit,\n"
-           "--pressure-unit, --distance-unit) fix the other inputs and the units; a swept field counts as given.\n"
+           std::to_string(max_table_cells) + " cells.\n\nThe options of a reading (" + field_option_span("") + ", " +
+           dashed(lenient_option) + ", " + dashed(decimal_comma_option) + ", " + units[0] + ",\n" + units[1] + ", " +
+           units[2] +
+           ") fix the other inputs and the units; a swept field counts as given.\n"
            "--delimiter, -o and --quiet apply to a table too.\n"
            "Warnings go to standard error under the table, with the number of cells they concern; a table whose\n"
            "every cell is refused exits with status 1.\n"
            "\n"
-           "Examples:\n"
-           "  " +
+           "Examples:\n  " +
            std::string(table_example) +
-           "\n"
-           "  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 --temperature-unit C "
-           "--format csv";
+           "\n  kestrane-cli table --rows humidity=0:100:10 --columns temperature=0:40:5 " + units[0] +
+           " C --format csv";
 }
 
 CLI::App* add_table_command(CLI::App& app, Request& r) {
-    CLI::App* table = app.add_subcommand(
-        std::string(table_command),
-        "Print a table of one result over two inputs swept across ranges, the other inputs fixed by the reading's "
-        "options. Every cell is the text a single reading with those inputs prints; a refused reading shows E and "
-        "the number of the refused field (E1 target gas ... E6 relative humidity), explained under the table.");
-    table->group(std::string(table_group));
+    CLI::App* table = app.add_subcommand(std::string(table_command), table_description());
+    table->group(std::string(help_groups[4]));
     table->set_help_flag("-h,--help", "Print this help and exit");
-    std::array<std::string_view, field_count> field_columns{};
-    for (std::size_t f = 0; f < field_count; ++f)
-        field_columns[f] = field_table[f].column;
-    table
-        ->add_option("--rows", r.rows,
-                     "The input down the table and its range; FIELD is " + listed(field_columns, " or ") +
-                         " (or the option's name, such as " + std::string(info(Field::relative_humidity).option) +
-                         "); e.g. --rows altitude=0:10000:1000")
-        ->type_name("FIELD=START:STOP:STEP")
+    const std::string range = "FIELD=START:STOP:STEP";
+    add(*table, "--rows", r.rows,
+        "The input down the table and its range; FIELD is " + listed(field_column<&FieldInfo::column>(), " or ") +
+            " (or the option's name, such as " + std::string(info(Field::relative_humidity).option) + ")",
+        "--rows altitude=0:10000:1000", range)
         ->required();
-    table
-        ->add_option("--columns", r.columns,
-                     "The input across the table and its range; e.g. --columns temperature=32:104:9")
-        ->type_name("FIELD=START:STOP:STEP")
+    add(*table, "--columns", r.columns, "The input across the table and its range", "--columns temperature=32:104:9",
+        range)
         ->required();
     std::string results;
     result_option_names(&results);
-    table->add_option("--result", r.result, "The result in the cells: " + results + "; e.g. --result gas-pressure")
+    add(*table, "--result", r.result, "The result in the cells: " + results, "--result gas-pressure", "NAME")
         ->transform(choice_of(result_option_names()))
-        ->default_str(std::string(result_table[0].option_name))
-        ->type_name("NAME");
-    table
-        ->add_option("--format", r.table_format,
-                     "text (aligned columns), csv (the grid alone; its titles go to standard error), md (Markdown) "
-                     "or long (CSV, one row per cell); e.g. --format long")
+        ->default_str(std::string(result_table[0].option_name));
+    add(*table, "--format", r.table_format,
+        "text (aligned columns), csv (the grid alone; its titles go to standard error), md (Markdown) or long (CSV, "
+        "one row per cell)",
+        "--format long", "FORMAT")
         ->transform(choice_of({table_format_names.begin(), table_format_names.end()}))
-        ->default_str(std::string(table_format_names[0]))
-        ->type_name("FORMAT");
+        ->default_str(std::string(table_format_names[0]));
     table->footer(table_footer());
     return table;
 }
@@ -521,9 +538,9 @@ std::string conflict_message(const std::string& first, const std::string& second
         return "give the log once: as --csv " + options.csv_name + " or as " + options.log_name + " alone";
     if (log && is(std::string(table_command)))
         return "a log and table do not go together: run them separately";
-    for (const CLI::Option* field : options.fields) {
-        if (log && is(field->get_name()))
-            return field->get_name() + " does not go with a log: the log gives every field in its columns";
+    for (const Field field : all_fields) {
+        if (log && is(field_option(field)))
+            return field_option(field) + " does not go with a log: the log gives every field in its columns";
     }
     return {};
 }
@@ -539,6 +556,22 @@ std::string extras_message(const CLI::App& failed, const CLI::App& app, const Op
     return text + "Run with --help for more information.\n";
 }
 
+// What a failed parse says: kestrane-cli's own words where it has them, CLI11's otherwise.
+std::string failure_text(const CLI::App& app, const CLI::App& failed, const CLI::Error& e, const Options& options) {
+    const std::string what = e.what();
+    // Words the parse could not place say more than two options that clash.
+    if (dynamic_cast<const CLI::ExcludesError*>(&e) && !app.remaining(true).empty())
+        return extras_message(failed, app, options, CLI::ExtrasError(app.remaining(true)).what());
+    if (const std::size_t at = what.find(" excludes "); at != std::string::npos) {
+        const std::string own = conflict_message(what.substr(0, at), what.substr(at + 10), options);
+        if (!own.empty())
+            return std::string(program_name) + ": " + own + "\n";
+    }
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError))
+        return extras_message(failed, app, options, what);
+    return std::string(program_name) + ": " + what + "\nRun with --help for more information.\n";
+}
+
 // The whole command line: the main command's options, the commands, and
 // what a failed parse says.
 void define(CLI::App& app, Request& r, Options& options) {
@@ -550,39 +583,22 @@ void define(CLI::App& app, Request& r, Options& options) {
     // The reading's options may follow the command: "kestrane-cli table ... --humidity 0".
     app.fallthrough();
     app.require_subcommand(0, 1);
-    add_reading_options(app, r, options);
-    add_unit_options(app, r, options);
-    add_uncertainty_options(app, r, options);
+    add_reading_options(app, r);
+    add_unit_options(app, r);
+    add_uncertainty_options(app, r);
     add_log_options(app, r, options);
     add_output_options(app, r, options);
-    app.set_version_flag("-V,--version", std::string(program_name) + " " + KESTRANE_VERSION,
-                         "Print the program's version and exit; e.g. --version")
-        ->group(std::string(help_groups[5]));
-    app.set_help_flag("-h,--help", "Print this help and exit; e.g. --help (or table --help, or help table)")
-        ->group(std::string(help_groups[5]));
     options.table = add_table_command(app, r);
     options.help = add_help_command(app, r);
-    for (CLI::Option* field : options.fields) {
-        field->excludes(options.log)->excludes(options.csv);
-    }
+    for (const Field field : all_fields)
+        app.get_option(field_option(field))->excludes(options.log)->excludes(options.csv);
     options.table->excludes(options.log)->excludes(options.csv);
     app.failure_message([&app, &options](const CLI::App* failed, const CLI::Error& e) {
-        std::string what = e.what();
-        // Words the parse could not place say more than two options that clash.
-        if (dynamic_cast<const CLI::ExcludesError*>(&e) && !app.remaining(true).empty())
-            return extras_message(*failed, app, options, CLI::ExtrasError(app.remaining(true)).what());
-        if (const std::size_t at = what.find(" excludes "); at != std::string::npos) {
-            const std::string own = conflict_message(what.substr(0, at), what.substr(at + 10), options);
-            if (!own.empty())
-                return std::string(program_name) + ": " + own + "\n";
-        }
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError))
-            return extras_message(*failed, app, options, what);
-        return std::string(program_name) + ": " + what + "\nRun with --help for more information.\n";
+        return failure_text(app, *failed, e, options);
     });
 }
 
-// A name for the program's own CLI11 app, with its description.
+// The program's own CLI11 app, with its description.
 std::unique_ptr<CLI::App> make_app() {
     return std::make_unique<CLI::App>(
         "Corrects a target gas concentration for barometric pressure, altitude, temperature and humidity, as the "
@@ -590,6 +606,24 @@ std::unique_ptr<CLI::App> make_app() {
         "results.",
         std::string(program_name));
 }
+
+// A request before the parse: the dialog's default texts, and Monte Carlo's default seed.
+void set_defaults(Request& r) {
+    for (const Field field : all_fields)
+        r.fields[static_cast<std::size_t>(field)] = default_text(field);
+    r.seed = default_monte_carlo_seed;
+}
+
+// The command line defined over a request of its own, for its help.
+struct Defined {
+    Request request;
+    Options options;
+    std::unique_ptr<CLI::App> app = make_app();
+    Defined() {
+        set_defaults(request);
+        define(*app, request, options);
+    }
+};
 
 // "--gas=" is an empty text, as "--gas ''" is: CLI11 would take the next
 // argument instead. Such an argument of an option that takes a value is split
@@ -602,16 +636,14 @@ std::vector<std::string> with_empty_values(const std::vector<std::string>& args,
         const bool empty_value = !options_ended && arg.size() > 3 && arg.rfind("--", 0) == 0 && arg.back() == '=' &&
                                  arg.find('=') == arg.size() - 1;
         const CLI::Option* option = nullptr;
-        if (empty_value) {
-            const std::string name = arg.substr(0, arg.size() - 1);
-            const CLI::App* table = app.get_subcommand_ptr(std::string(table_command)).get();
-            for (const CLI::App* where : {&app, table}) {
-                if (option == nullptr && where != nullptr)
-                    option = where->get_option_no_throw(name);
-            }
+        const std::string name = arg.substr(0, arg.size() - 1);
+        const CLI::App* table = app.get_subcommand_ptr(std::string(table_command)).get();
+        for (const CLI::App* where : {&app, table}) {
+            if (empty_value && option == nullptr)
+                option = where->get_option_no_throw(name);
         }
         if (option != nullptr && option->get_type_size() > 0) {
-            out.push_back(arg.substr(0, arg.size() - 1));
+            out.push_back(name);
             out.emplace_back();
         } else {
             out.push_back(arg);
@@ -622,16 +654,17 @@ std::vector<std::string> with_empty_values(const std::vector<std::string>& args,
 
 // Fills in what the parse left: which fields were given, the defaults read
 // with the decimal mark asked for, the command, the files.
-void finish_request(Request& r, const Options& options) {
+void finish_request(Request& r, const CLI::App& app, const Options& options) {
     for (std::size_t f = 0; f < field_count; ++f) {
-        r.uncertainties_given.set(f, options.uncertainties[f]->count() != 0);
-        r.fields_given.set(f, options.fields[f]->count() != 0);
+        const std::string option(field_table[f].option);
+        r.uncertainties_given.set(f, app.count(dashed(std::string(uncertainty_option_prefix) + option)) != 0);
+        r.fields_given.set(f, app.count(dashed(option)) != 0);
         // A default is read as the user's own texts are: with a decimal comma, "30,00".
         if (r.rules.decimal_comma && !r.fields_given.test(f))
             r.fields[f] = swap_decimal_marks(r.fields[f]);
     }
     for (std::size_t k = 0; k < unit_kind_count; ++k) {
-        if (options.units[k]->count() == 0)
+        if (app.count(dashed(unit_kinds[k].option)) == 0)
             r.unit_names[k] = unit_kinds[k].units[0].short_name();
     }
     if (options.delimiter->count() != 0)
@@ -647,11 +680,13 @@ void finish_request(Request& r, const Options& options) {
 
 }  // namespace
 
+std::string field_option(Field field) {
+    return dashed(info(field).option);
+}
+
 std::optional<int> parse_command_line(const std::vector<std::string>& args, Request& request, Streams& streams) {
     const std::unique_ptr<CLI::App> app = make_app();
-    for (const Field field : all_fields)
-        request.fields[static_cast<std::size_t>(field)] = default_text(field);
-    request.seed = default_monte_carlo_seed;
+    set_defaults(request);
     Options options;
     define(*app, request, options);
     std::vector<std::string> argv = with_empty_values(args, *app);
@@ -668,18 +703,24 @@ std::optional<int> parse_command_line(const std::vector<std::string>& args, Requ
         streams.err.write(err.str());
         return status;
     }
-    finish_request(request, options);
+    finish_request(request, *app, options);
     return std::nullopt;
 }
 
 std::string help_text(const std::string& command) {
-    Request request;
-    Options options;
-    const std::unique_ptr<CLI::App> app = make_app();
-    define(*app, request, options);
+    const Defined defined;
     if (command.empty())
-        return app->help();
-    return app->get_subcommand(command)->help(std::string(program_name));
+        return defined.app->help();
+    return defined.app->get_subcommand(command)->help(std::string(program_name));
+}
+
+void visit_listed(
+    const std::function<void(std::string_view group, const CLI::App& command, const CLI::Option* option)>& visit) {
+    const Defined defined;
+    for (const std::string_view group : help_groups) {
+        for (const auto& [command, option] : listed_in(*defined.app, group))
+            visit(group, *command, option);
+    }
 }
 
 }  // namespace kestrane::cli

@@ -2,12 +2,18 @@
 // their help in groups, and the one Request a parse makes of them.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "request.h"
 #include "streams.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace kestrane::cli {
 
@@ -22,5 +28,14 @@ std::string field_option(Field field);
 // The main help, as --help and the help command print it; with a command's
 // name, that command's help.
 std::string help_text(const std::string& command = {});
+
+// What joins an option's help to its example: "...; e.g. --gas 20.9".
+inline constexpr std::string_view example_mark = "; e.g. ";
+
+// Calls visit with everything the main help lists, in its groups and its
+// order: each command (option null) and each option, with the command whose
+// it is. The manual page's list of options is written from it.
+void visit_listed(
+    const std::function<void(std::string_view group, const CLI::App& command, const CLI::Option* option)>& visit);
 
 }  // namespace kestrane::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,18 +17,20 @@ namespace kestrane::cli::os {
 // -1, with errno set, when it cannot.
 int open_to_read(const std::string& path);
 int open_to_write(const std::string& path);
-// A name of a descriptor the program already has open (/dev/stdout,
-// /dev/stderr, /dev/fd/N, /proc/self/fd/N): a copy of it, which writes as the
-// shell opened it (appending stays appending); -1, with errno set, when that
-// descriptor is not open; -2 when the name is not one of these.
-int open_descriptor_named(const std::string& path);
-// The number of the descriptor such a name names; -1 when it names none.
+// The number of the descriptor a name names (/dev/stdout, /dev/stderr,
+// /dev/fd/N, /proc/self/fd/N); -1 when it names none.
 int descriptor_named(const std::string& path);
-// Creates a new file of a name not taken, beside path, for writing; -1, with
-// errno set, when it cannot. Gives the name in `name`. The name says whose it
-// is (".out.csv.kestrane-PID-XXXXXX"); those of the same file left by a
-// program that no longer runs (one killed outright) are removed first.
-int create_beside(const std::string& path, std::string& name);
+// A copy of an open descriptor, which writes as the shell opened it (appending
+// stays appending); -1, with errno set, when it is not open.
+int duplicate(int fd);
+// Creates the file `name`, its last six characters (XXXXXX) first made into a
+// name not taken, for writing; -1, with errno set, when it cannot.
+int create_new(std::string& name);
+std::uint64_t process_id();
+// Whether the new file at path, named for process owner, was left by a run
+// that no longer exists and may be removed: a regular file of the runner's
+// own on POSIX systems.
+bool left_by_ended_run(const std::string& path, std::uint64_t owner);
 // Why the existing file at path could not be replaced by renaming a new file
 // over it although it may be written (a file mounted on its own, one of
 // another user in a folder where only owners may replace files); empty when

@@ -22,54 +22,65 @@ std::string utf8_of(const fs::path& path) {
     return {text.begin(), text.end()};
 }
 
-class DescriptorSource : public ByteSource {
-public:
-    DescriptorSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
-    ~DescriptorSource() override {
-        if (owned_)
-            os::close(fd_, false);
-    }
-    std::size_t read(char* buffer, std::size_t size) override {
-        const long n = os::read(fd_, buffer, size);
-        if (n >= 0)
-            return static_cast<std::size_t>(n);
-        failure_ = std::strerror(errno);
+// The process number in a new file's name after `prefix` (".out.csv.kestrane-"),
+// when the rest is "PID-XXXXXX" as create_beside makes it; 0 when it is not.
+std::uint64_t owner_in_name(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix))
         return 0;
+    name.remove_prefix(prefix.size());
+    const std::size_t dash = name.find('-');
+    if (dash == 0 || dash > 9 || name.size() != dash + 7 ||
+        name.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    return std::stoull(std::string(name.substr(0, dash)));
+}
+
+// Creates a new file beside path, named for its file and its process
+// (".out.csv.kestrane-PID-XXXXXX"), for writing; -1, with errno set, when it
+// cannot. The new files of that file left by runs that no longer exist (one
+// killed outright cannot tidy up) are removed first.
+int create_beside(const std::string& path, std::string& name) {
+    const fs::path file = path_of(path);
+    const std::string prefix = "." + utf8_of(file.filename()) + ".kestrane-";
+    std::error_code error;
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
+        const std::uint64_t owner = owner_in_name(utf8_of(it->path().filename()), prefix);
+        std::error_code ignored;
+        if (owner != 0 && owner != os::process_id() && os::left_by_ended_run(utf8_of(it->path()), owner))
+            fs::remove(it->path(), ignored);
     }
-    std::optional<FileIdentity> identity() const override { return os::identity(fd_); }
-
-private:
-    int fd_;
-    bool owned_;
-};
-
-class DescriptorSink : public ByteSink {
-public:
-    explicit DescriptorSink(int fd) : fd_(fd) {}
-    bool write(std::string_view bytes) override {
-        if (failure_.empty())
-            failure_ = os::write(fd_, bytes, held_);
-        return failure_.empty();
-    }
-    std::optional<FileIdentity> identity() const override { return os::identity(fd_); }
-
-private:
-    int fd_;
-    std::string held_;
-};
+    name = utf8_of(file.parent_path() / path_of(prefix + std::to_string(os::process_id()) + "-XXXXXX"));
+    return os::create_new(name);
+}
 
 }  // namespace
 
-std::unique_ptr<ByteSource> standard_input() {
-    return std::make_unique<DescriptorSource>(0, false);
+DescriptorSource::~DescriptorSource() {
+    if (owned_)
+        os::close(fd_, false);
 }
 
-std::unique_ptr<ByteSink> standard_output() {
-    return std::make_unique<DescriptorSink>(1);
+std::size_t DescriptorSource::read(char* buffer, std::size_t size) {
+    const long n = os::read(fd_, buffer, size);
+    if (n >= 0)
+        return static_cast<std::size_t>(n);
+    failure_ = std::strerror(errno);
+    return 0;
 }
 
-std::unique_ptr<ByteSink> standard_error() {
-    return std::make_unique<DescriptorSink>(2);
+std::optional<FileIdentity> DescriptorSource::identity() const {
+    return os::identity(fd_);
+}
+
+bool DescriptorSink::write(std::string_view bytes) {
+    if (failure_.empty())
+        failure_ = os::write(fd_, bytes, held_);
+    return failure_.empty();
+}
+
+std::optional<FileIdentity> DescriptorSink::identity() const {
+    return os::identity(fd_);
 }
 
 std::unique_ptr<ByteSource> open_file(const std::string& path, std::string& reason) {
@@ -132,8 +143,8 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& path, std::str
 bool AtomicFile::open(const std::string& path, std::string& reason) {
     // A descriptor the shell opened is written as it opened it: an appending
     // redirection keeps what its file had.
-    fd_ = os::open_descriptor_named(path);
-    if (fd_ != -2) {
+    if (const int named = os::descriptor_named(path); named >= 0) {
+        fd_ = os::duplicate(named);
         reason = fd_ < 0 ? std::strerror(errno) : "";
         return fd_ >= 0;
     }
@@ -150,7 +161,7 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
     else if (old)
         return open_existing(*old, reason);
     else
-        fd_ = os::create_beside(path_, temporary_);
+        fd_ = create_beside(path_, temporary_);
     if (fd_ < 0) {
         reason = std::strerror(errno);
         temporary_.clear();
@@ -171,7 +182,7 @@ bool AtomicFile::open_existing(const FileIdentity& old, std::string& reason) {
         return false;
     }
     note_ = os::why_not_replaceable(path_);
-    if (note_.empty() && (fd_ = os::create_beside(path_, temporary_)) < 0) {
+    if (note_.empty() && (fd_ = create_beside(path_, temporary_)) < 0) {
         if (errno != EACCES && errno != EPERM && errno != EROFS) {
             reason = std::strerror(errno);
             temporary_.clear();
@@ -200,9 +211,7 @@ bool AtomicFile::open_existing(const FileIdentity& old, std::string& reason) {
 
 bool AtomicFile::write(std::string_view bytes) {
     wrote_ = wrote_ || !bytes.empty();
-    if (failure_.empty())
-        failure_ = os::write(fd_, bytes, held_);
-    return failure_.empty();
+    return DescriptorSink::write(bytes);
 }
 
 bool AtomicFile::commit(std::string& reason) {

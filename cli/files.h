@@ -12,20 +12,39 @@
 
 namespace kestrane::cli {
 
-// The program's own standard input, output and error. A console on Windows
-// gets its text as UTF-16, so that names outside its code page show as they are.
-std::unique_ptr<ByteSource> standard_input();
-std::unique_ptr<ByteSink> standard_output();
-std::unique_ptr<ByteSink> standard_error();
-
-#ifndef _WIN32
 // Makes the three standard descriptors safe to use when the program was started
 // with one of them closed: the slot is taken by a descriptor open the wrong way,
 // so a file opened later cannot land there, and writing to a closed standard
 // output still fails ("Bad file descriptor") as it should. (On Windows the C
 // runtime keeps descriptors 0 to 2 for the standard handles.)
 void hold_standard_descriptors();
-#endif
+
+// Reads a descriptor: standard input (0), or a file it owns and closes.
+class DescriptorSource : public ByteSource {
+public:
+    DescriptorSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
+    ~DescriptorSource() override;
+    std::size_t read(char* buffer, std::size_t size) override;
+    std::optional<FileIdentity> identity() const override;
+
+private:
+    int fd_;
+    bool owned_;
+};
+
+// Writes a descriptor: standard output (1) or error (2), or a file. A console
+// on Windows gets its text as UTF-16, so that names outside its code page show
+// as they are.
+class DescriptorSink : public ByteSink {
+public:
+    explicit DescriptorSink(int fd) : fd_(fd) {}
+    bool write(std::string_view bytes) override;
+    std::optional<FileIdentity> identity() const override;
+
+protected:
+    int fd_;
+    std::string held_;  // the start of a character cut at the end of a write
+};
 
 // Opens a file for reading by its UTF-8 name; nothing, with reason set to the
 // system's words ("No such file or directory", "Is a directory"), when it cannot.
@@ -57,7 +76,7 @@ std::size_t whole_characters(std::string_view text);
 // writes to that descriptor as it was opened. Where renaming a new file over
 // the old cannot work but the shell's > would (a read-only folder, a file
 // mounted on its own), the file is written in place instead, and note() says so.
-class AtomicFile : public ByteSink {
+class AtomicFile : public DescriptorSink {
 public:
     // Nothing, with reason set, when the new file cannot be made, or when the
     // file exists and its user could not open it for writing.
@@ -77,14 +96,12 @@ public:
     bool in_place() const { return in_place_; }
 
 private:
-    AtomicFile() = default;
+    AtomicFile() : DescriptorSink(-1) {}
     bool open(const std::string& path, std::string& reason);
     bool open_existing(const FileIdentity& old, std::string& reason);
     void discard();
 
-    int fd_ = -1;
     bool wrote_ = false;
-    std::string held_;       // the start of a character cut at the end of a write
     std::string path_;       // the file to replace
     std::string temporary_;  // the new file beside it; empty when written directly
     bool in_place_ = false;  // a regular file written over, cut to length on commit

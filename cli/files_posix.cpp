@@ -1,5 +1,4 @@
 // The program's descriptors on POSIX systems.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,60 +92,22 @@ int descriptor_named(const std::string& path) {
     return fd;
 }
 
-int open_descriptor_named(const std::string& path) {
-    const int fd = descriptor_named(path);
-    // A copy, so that closing the output leaves the program's own descriptor open.
-    return fd < 0 ? -2 : ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+int duplicate(int fd) {
+    // Above the standard descriptors, so that closing the copy leaves the program's own open.
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
 }
 
-namespace {
-
-std::string folder_of(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+std::uint64_t process_id() {
+    return static_cast<std::uint64_t>(::getpid());
 }
 
-// The process number in a new file's name after `prefix`
-// (".out.csv.kestrane-"), when the rest is "PID-XXXXXX" as mkostemp made it.
-pid_t owner_in_name(std::string_view name, std::string_view prefix) {
-    if (!name.starts_with(prefix))
-        return 0;
-    name.remove_prefix(prefix.size());
-    const std::size_t dash = name.find('-');
-    if (dash == 0 || dash > 9 || name.size() != dash + 7 ||
-        name.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos)
-        return 0;
-    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+bool left_by_ended_run(const std::string& path, std::uint64_t owner) {
+    struct stat status {};
+    return ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH &&
+           ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
 }
 
-// Removes the new files of this name that a run of this user left when it was
-// killed outright (no handler runs on SIGKILL): only a regular file of the
-// runner's own, whose process no longer exists. A process that still runs, or
-// one of another user, keeps its file.
-void remove_stale_beside(const std::string& folder, std::string_view prefix) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const pid_t owner = owner_in_name(entry->d_name, prefix);
-        if (owner <= 0 || owner == ::getpid() || ::kill(owner, 0) == 0 || errno != ESRCH)
-            continue;
-        struct stat status {};
-        if (::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode) &&
-            status.st_uid == ::geteuid())
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
-    }
-    ::closedir(dir);
-}
-
-}  // namespace
-
-int create_beside(const std::string& path, std::string& name) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    const std::string prefix = "." + path.substr(base) + ".kestrane-";
-    remove_stale_beside(folder_of(path), prefix);
-    name = path.substr(0, base) + prefix + std::to_string(::getpid()) + "-XXXXXX";
+int create_new(std::string& name) {
     remove_pending_files_on_signals();
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd >= 0 && name.size() > PATH_MAX) {  // too long to note for a signal's removal
@@ -165,7 +126,8 @@ int create_beside(const std::string& path, std::string& name) {
 }
 
 std::string why_not_replaceable(const std::string& path) {
-    const std::string folder = folder_of(path);
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     struct statx file {};
     struct statx dir {};
     if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &file) != 0 ||

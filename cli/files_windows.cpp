@@ -55,42 +55,6 @@ bool write_console(int fd, std::string_view bytes, std::string& held) {
     return true;
 }
 
-// The process number in a new file's name after `prefix` (".out.csv.kestrane-"),
-// when the rest is "PID-N" as create_beside makes it; 0 when it is not.
-DWORD owner_in_name(std::wstring_view name, std::wstring_view prefix) {
-    if (name.substr(0, prefix.size()) != prefix)
-        return 0;
-    name.remove_prefix(prefix.size());
-    const std::size_t dash = name.find(L'-');
-    const auto digits = [](std::wstring_view text) {
-        return !text.empty() && text.size() < 10 && text.find_first_not_of(L"0123456789") == std::wstring_view::npos;
-    };
-    if (dash == std::wstring_view::npos || !digits(name.substr(0, dash)) || !digits(name.substr(dash + 1)))
-        return 0;
-    return static_cast<DWORD>(std::stoul(std::wstring(name.substr(0, dash))));
-}
-
-// Removes the new files of this name left by runs that were ended before they
-// could tidy up (Ctrl+C, a killed process): only those whose process no
-// longer exists. A process that runs, or that cannot be asked, keeps its file.
-void remove_stale_beside(const std::wstring& folder, const std::wstring& prefix) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const DWORD owner = owner_in_name(found.cFileName, prefix);
-        if (owner == 0 || owner == GetCurrentProcessId() || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            continue;
-        const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner);
-        if (process != nullptr)
-            CloseHandle(process);
-        else if (GetLastError() == ERROR_INVALID_PARAMETER)  // no process of that number
-            DeleteFileW((folder + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
 }  // namespace
 
 int open_to_read(const std::string& path) {
@@ -105,8 +69,30 @@ int descriptor_named(const std::string&) {
     return -1;
 }
 
-int open_descriptor_named(const std::string&) {
-    return -2;  // Windows names no open descriptor: CON and NUL are devices, opened as such
+int duplicate(int fd) {
+    return _dup(fd);  // never asked for: no name is of a descriptor
+}
+
+std::uint64_t process_id() {
+    return GetCurrentProcessId();
+}
+
+bool left_by_ended_run(const std::string& path, std::uint64_t owner) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(owner));
+    if (process != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {  // it runs, or cannot be asked
+        if (process != nullptr)
+            CloseHandle(process);
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+int create_new(std::string& name) {
+    static unsigned counter = 0;
+    const std::string digits = std::to_string(1000000 + ++counter % 1000000).substr(1);
+    name.replace(name.size() - digits.size(), digits.size(), digits);
+    return _wopen(wide(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
 std::string why_not_replaceable(const std::string&) {
@@ -116,16 +102,6 @@ std::string why_not_replaceable(const std::string&) {
 std::string truncate_here(int fd) {
     const long long at = _telli64(fd);
     return at < 0 || _chsize_s(fd, at) == 0 ? "" : std::strerror(errno);
-}
-
-int create_beside(const std::string& path, std::string& name) {
-    static unsigned counter = 0;
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    remove_stale_beside(wide(path.substr(0, base)), wide("." + path.substr(base) + ".kestrane-"));
-    name = path.substr(0, base) + "." + path.substr(base) + ".kestrane-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter);
-    return _wopen(wide(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
 long read(int fd, char* buffer, std::size_t size) {
@@ -177,3 +153,11 @@ void remove_on_signals(const std::string&, bool) {
 }
 
 }  // namespace kestrane::cli::os
+
+namespace kestrane::cli {
+
+void hold_standard_descriptors() {
+    // The C runtime keeps descriptors 0 to 2 for the standard handles, open or not.
+}
+
+}  // namespace kestrane::cli

@@ -15,13 +15,11 @@ namespace {
 
 // Runs the command line with the standard streams as they are in the process.
 int run(const std::vector<std::string>& args) {
-#ifndef _WIN32
     kestrane::cli::hold_standard_descriptors();
-#endif
-    const auto in = kestrane::cli::standard_input();
-    const auto out = kestrane::cli::standard_output();
-    const auto err = kestrane::cli::standard_error();
-    kestrane::cli::Streams streams{*in, *out, *err};
+    kestrane::cli::DescriptorSource in(0, false);
+    kestrane::cli::DescriptorSink out(1);
+    kestrane::cli::DescriptorSink err(2);
+    kestrane::cli::Streams streams{in, out, err};
     return kestrane::cli::run_cli(args, streams);
 }
 

@@ -65,16 +65,13 @@ bool same(const RunFile& a, const RunFile& b) {
 // log overwritten by its own output or rejects, however it is named or reached
 // (a link, /dev/stdin, a redirection), or the rejects or standard error by
 // the output, or standard error by the rejects. Checked before anything is written.
-std::optional<int> check_distinct_files(const std::optional<RunFile>& log,
+std::optional<int> check_distinct_files(const RunFile* log,
                                         const RunFile& output,
-                                        const std::optional<RunFile>& rejects,
+                                        const RunFile* rejects,
                                         const RunFile& error,
                                         ByteSink& err) {
     const std::pair<const RunFile*, const RunFile*> pairs[] = {
-        {&output, log ? &*log : nullptr},         {rejects ? &*rejects : nullptr, log ? &*log : nullptr},
-        {rejects ? &*rejects : nullptr, &output}, {&output, &error},
-        {rejects ? &*rejects : nullptr, &error},
-    };
+        {&output, log}, {rejects, log}, {rejects, &output}, {&output, &error}, {rejects, &error}};
     for (const auto& [written, other] : pairs) {
         if (written && other && same(*written, *other))
             return report_error(err, written->name + " is " + other->name + "; write to another file", exit_usage);
@@ -139,7 +136,8 @@ std::optional<int> open_files(const Request& r, Streams& streams, OpenFiles& fil
     if (r.rejects)
         rejects = named_file("--rejects", *r.rejects);
     const RunFile error{"standard error", streams.err.identity(), "", true};
-    if (const auto usage = check_distinct_files(log, output, rejects, error, err))
+    if (const auto usage =
+            check_distinct_files(log ? &*log : nullptr, output, rejects ? &*rejects : nullptr, error, err))
         return usage;
     std::string reason;
     if (output_file && !(files.output = create_output(*r.output, reason, err)))

@@ -21,44 +21,37 @@ struct FileIdentity {
     bool same_file(const FileIdentity& other) const { return device == other.device && index == other.index; }
 };
 
-// Where input comes from: standard input, a file, or a string.
-class ByteSource {
+// What a source and a sink have in common: the file it is, and why it failed.
+class Stream {
 public:
-    ByteSource() = default;
-    ByteSource(const ByteSource&) = delete;
-    ByteSource& operator=(const ByteSource&) = delete;
-    virtual ~ByteSource() = default;
+    Stream() = default;
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+    virtual ~Stream() = default;
 
-    // Reads what has arrived, up to size bytes, waiting only while nothing has.
-    // 0 at the end of the input or when reading failed (see failure()).
-    virtual std::size_t read(char* buffer, std::size_t size) = 0;
-    // The file it reads, when it is one.
+    // The file it reads or writes, when it is one.
     virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
-    // Why reading failed; empty while it has not.
+    // Why reading or writing failed; empty while it has not.
     const std::string& failure() const { return failure_; }
 
 protected:
     std::string failure_;
 };
 
-// Where output goes: standard output or error, a file, or a string.
-class ByteSink {
+// Where input comes from: standard input, a file, or a string.
+class ByteSource : public Stream {
 public:
-    ByteSink() = default;
-    ByteSink(const ByteSink&) = delete;
-    ByteSink& operator=(const ByteSink&) = delete;
-    virtual ~ByteSink() = default;
+    // Reads what has arrived, up to size bytes, waiting only while nothing has.
+    // 0 at the end of the input or when reading failed (see failure()).
+    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+};
 
+// Where output goes: standard output or error, a file, or a string.
+class ByteSink : public Stream {
+public:
     // Writes all of bytes; false, with failure() set, when it could not. After
     // a failure every write fails.
     virtual bool write(std::string_view bytes) = 0;
-    // The file it writes, when it is one.
-    virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
-    // Why a write failed; empty while none has.
-    const std::string& failure() const { return failure_; }
-
-protected:
-    std::string failure_;
 };
 
 // The standard streams a run has.

@@ -2,6 +2,7 @@
 // warnings of its cells after it on standard error.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "commands.h"
@@ -14,28 +15,25 @@ namespace {
 // The two sweeps, checked against each other and the options: nothing, with
 // the reason written and status set, when they do not go together.
 std::optional<std::pair<Sweep, Sweep>> sweeps(const Request& r, ByteSink& err, int& status) {
-    std::string error;
-    const char mark = decimal_mark(r.rules);
-    const auto rows = parse_sweep(r.rows, error, mark);
-    if (!rows) {
-        status = report_error(err, "--rows: " + error, exit_usage);
-        return std::nullopt;
+    const std::pair<std::string, const std::string*> axes[] = {{"--rows", &r.rows}, {"--columns", &r.columns}};
+    std::vector<Sweep> swept;
+    for (const auto& [option, text] : axes) {
+        std::string error;
+        std::optional<Sweep> sweep = parse_sweep(*text, error, decimal_mark(r.rules));
+        if (!sweep) {
+            status = report_error(err, option + ": " + error, exit_usage);
+            return std::nullopt;
+        }
+        swept.push_back(std::move(*sweep));
     }
-    const auto columns = parse_sweep(r.columns, error, mark);
-    if (!columns) {
-        status = report_error(err, "--columns: " + error, exit_usage);
-        return std::nullopt;
-    }
-    for (const Sweep* sweep : {&*rows, &*columns}) {
-        if (r.fields_given.test(static_cast<std::size_t>(sweep->field))) {
-            status = report_error(err,
-                                  field_option(sweep->field) + " is swept by " +
-                                      (sweep == &*rows ? "--rows" : "--columns") + "; leave it out",
-                                  exit_usage);
+    for (std::size_t i = 0; i < swept.size(); ++i) {
+        if (r.fields_given.test(static_cast<std::size_t>(swept[i].field))) {
+            status = report_error(
+                err, field_option(swept[i].field) + " is swept by " + axes[i].first + "; leave it out", exit_usage);
             return std::nullopt;
         }
     }
-    return std::pair{*rows, *columns};
+    return std::pair{std::move(swept[0]), std::move(swept[1])};
 }
 
 // A fixed text that is no number would refuse every cell: it is refused once

@@ -659,9 +659,8 @@ void finish_request(Request& r, const CLI::App& app, const Options& options) {
         const std::string option(field_table[f].option);
         r.uncertainties_given.set(f, app.count(dashed(std::string(uncertainty_option_prefix) + option)) != 0);
         r.fields_given.set(f, app.count(dashed(option)) != 0);
-        // A default is read as the user's own texts are: with a decimal comma, "30,00".
-        if (r.rules.decimal_comma && !r.fields_given.test(f))
-            r.fields[f] = swap_decimal_marks(r.fields[f]);
+        if (!r.fields_given.test(f))
+            r.fields[f] = default_text(all_fields[f], r.rules);
     }
     for (std::size_t k = 0; k < unit_kind_count; ++k) {
         if (app.count(dashed(unit_kinds[k].option)) == 0)

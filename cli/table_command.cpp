@@ -41,8 +41,7 @@ std::optional<std::pair<Sweep, Sweep>> sweeps(const Request& r, ByteSink& err, i
 bool fixed_texts_are_numbers(const Request& r, std::bitset<field_count> swept, ByteSink& err) {
     for (const Field field : all_fields) {
         const auto f = static_cast<std::size_t>(field);
-        const std::string as_points = r.rules.decimal_comma ? swap_decimal_marks(r.fields[f]) : r.fields[f];
-        if (!swept.test(f) && r.rules.mode == ReadingMode::strict && !is_whole_number(field, as_points)) {
+        if (!swept.test(f) && r.rules.mode == ReadingMode::strict && !is_whole_number(field, r.fields[f], r.rules)) {
             err.write(not_a_number_message(field, r.fields[f], r.rules, log_mark_hints) + "\n");
             return false;
         }

@@ -64,6 +64,14 @@ bool is_whole_number(Field field, std::string_view text) {
     return only_number(field, text, number_prefix_length(text));
 }
 
+bool is_whole_number(Field field, std::string_view text, const ReadingRules& rules) {
+    return is_whole_number(field, rules.decimal_comma ? std::string_view(swap_decimal_marks(text)) : text);
+}
+
+std::string default_text(Field field, const ReadingRules& rules) {
+    return rules.decimal_comma ? swap_decimal_marks(default_text(field)) : default_text(field);
+}
+
 std::string swap_decimal_marks(std::string_view text) {
     std::string swapped(text);
     for (char& c : swapped)

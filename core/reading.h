@@ -32,6 +32,12 @@ struct ReadingRules {
 
 // Whether text is, by the strict reading, one number for field.
 bool is_whole_number(Field field, std::string_view text);
+// The same, of a text written in the rules' decimal mark.
+bool is_whole_number(Field field, std::string_view text, const ReadingRules& rules);
+
+// A field's default text as a user of the rules' mark would write it: "30,00"
+// with a decimal comma, so that a default is read as the user's own texts are.
+std::string default_text(Field field, const ReadingRules& rules);
 
 // text with its points and commas swapped: how a number written with a decimal
 // comma ("20,95") reads as one with a decimal point, and the other way round.

@@ -89,9 +89,9 @@ void RecordReader::set_delimiter(char delimiter) {
     field_stops_['"'] = true;
     plain_stops_ = field_stops_;
     plain_stops_['\n'] = plain_stops_['\r'] = true;
-    const char stops[] = {delimiter, '"', '\n', '\r'};
+    const char ends[] = {delimiter, '"', '\n', '\r'};
     for (std::size_t k = 0; k < plain_stop_words_.size(); ++k)
-        plain_stop_words_[k] = 0x0101010101010101 * static_cast<unsigned char>(stops[k]);
+        plain_stop_words_[k] = 0x0101010101010101 * static_cast<unsigned char>(ends[k]);
 }
 
 void RecordReader::push(std::string_view chunk) {
@@ -320,31 +320,31 @@ bool RecordReader::plain_record(std::vector<std::string_view>& fields) {
     bool blank_edge = false;
     std::size_t begin = 0;
     for (std::size_t at = 0; at < n; at += 8) {
-      for (std::uint64_t stops = plain_stops_in(p, at, n); stops != 0; stops &= stops - 1) {
-        const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(stops)) / 8;
-        const char c = p[i];
-        if (c == '"' || (c == '\r' && i + 1 == n && !at_end_) || (c != delimiter_ && i > max_record_)) {
-            // Quoting, a CR whose pair has not arrived, or past the bound: the careful way.
-            scan_.pos = c == '"' ? 0 : i;
-            return false;
+        for (std::uint64_t ends = plain_stops_in(p, at, n); ends != 0; ends &= ends - 1) {
+            const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
+            const char c = p[i];
+            if (c == '"' || (c == '\r' && i + 1 == n && !at_end_) || (c != delimiter_ && i > max_record_)) {
+                // Quoting, a CR whose pair has not arrived, or past the bound: the careful way.
+                scan_.pos = c == '"' ? 0 : i;
+                return false;
+            }
+            blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
+            fields.emplace_back(p + begin, i - begin);
+            if (c == delimiter_) {
+                begin = i + 1;
+                continue;
+            }
+            if (i == 0) {
+                fields.clear();  // an empty line: the careful way skips it
+                return false;
+            }
+            take(i, c == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1, 0);
+            fault_ = RecordFault::none;
+            unchanged_ = !blank_edge;
+            quotes_unpaired_ = false;
+            bare_quote_fields_.clear();
+            return true;
         }
-        blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
-        fields.emplace_back(p + begin, i - begin);
-        if (c == delimiter_) {
-            begin = i + 1;
-            continue;
-        }
-        if (i == 0) {
-            fields.clear();  // an empty line: the careful way skips it
-            return false;
-        }
-        take(i, c == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1, 0);
-        fault_ = RecordFault::none;
-        unchanged_ = !blank_edge;
-        quotes_unpaired_ = false;
-        bare_quote_fields_.clear();
-        return true;
-      }
     }
     scan_.pos = n > max_record_ ? 0 : n;
     return false;

@@ -7,17 +7,20 @@
 // here and read by the page by name.
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/form.h"
 #include "core/reading.h"
 #include "core/uncertainty.h"
 #include "log/log_corrector.h"
+#include "reading/query_text.h"
 #include "web_json.h"
 
 #define KESTRANE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -40,34 +43,24 @@ Reply* reply(std::string bytes) {
 constexpr MarkHints page_hints = {"for a decimal comma, choose \",\" as the Decimal Mark",
                                   "with \",\" as the Decimal Mark, write "};
 
-// How the page asks for a reading: room for the six values the texts are read
-// as (the call fills it: numbers go to the page exactly, with no text between),
-// the three unit indices, the rules, and the lengths of the six field texts
-// and of the six standard uncertainties' texts (empty when not given), then
-// their UTF-8 bytes one after the other.
-struct ReadingRequest {
-    double values[field_count];
-    std::int32_t units[unit_kind_count];
-    std::int32_t lenient;
-    std::int32_t decimal_comma;
-    std::int32_t lengths[2 * field_count];
-};
-
-// The standard uncertainties of the page's fields: an empty one is none given.
-UncertaintyTexts given_uncertainties(const FieldTexts& texts) {
+// The standard uncertainties of the page's fields: a blank one is none given.
+UncertaintyTexts given_uncertainties(const ReadingQuery& query) {
     UncertaintyTexts given;
     for (std::size_t f = 0; f < field_count; ++f) {
-        if (!trim_blanks(texts[f]).empty())
-            given[f] = texts[f];
+        if (query.uncertainties[f] && !trim_blanks(*query.uncertainties[f]).empty())
+            given[f] = *query.uncertainties[f];
     }
     return given;
 }
 
-std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty_texts, UnitSelection units,
-                          ReadingRules rules, double* values) {
+std::string reading_reply(const ReadingQuery& query) {
+    FieldTexts texts;
+    std::copy(query.fields.begin(), query.fields.end(), texts.begin());
+    const UnitSelection units = query.units;
+    const ReadingRules rules = query.rules;
     JsonWriter json;
     json.begin_object();
-    const UncertaintyTexts given = given_uncertainties(uncertainty_texts);
+    const UncertaintyTexts given = given_uncertainties(query);
     const UncertaintiesRead uncertainties = read_uncertainties(given, {}, rules.decimal_comma, page_hints);
     const Correction c = correct(texts, units, rules);
     if (uncertainties.refused || !c.corrected()) {
@@ -84,8 +77,10 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
             use_decimal_comma(text);
         json.string(text);
     }
-    for (std::size_t f = 0; f < field_count; ++f)
-        values[f] = c.inputs.*field_table[f].value;
+    // The values the texts were read as, each exactly: the page's chart starts from the altitude's.
+    json.end_array().key("values").begin_array();
+    for (const FieldInfo& field : field_table)
+        json.number(c.inputs.*field.value);
     // Each pressure result's unit as the command line prints it beside the
     // number ("In Hg"); a percentage's is in its label, and stays empty.
     json.end_array().key("units").begin_array();
@@ -98,6 +93,52 @@ std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty
     if (std::any_of(given.begin(), given.end(), [](const auto& text) { return text.has_value(); }))
         write_uncertainty(json, propagate_uncertainty(c.inputs, units, uncertainties.values), rules.decimal_comma);
     json.end_object();
+    return json.text();
+}
+
+// Sentences one after the other, as the page shows them.
+std::string joined(const std::vector<std::string>& sentences) {
+    std::string text;
+    for (const std::string& sentence : sentences)
+        text.append(text.empty() ? "" : " ").append(sentence);
+    return text;
+}
+
+// Each of a query's texts the bits say were given, as {index: text}.
+template <std::size_t N, typename Texts>
+void write_given(JsonWriter& json, std::string_view key, const Texts& texts, const std::bitset<N>& given) {
+    json.key(key).begin_object();
+    for (std::size_t i = 0; i < N; ++i) {
+        if (given.test(i))
+            json.key(std::to_string(i)).string(texts[i]);
+    }
+    json.end_object();
+}
+
+std::string address_json(const QueryText& read) {
+    JsonWriter json;
+    json.begin_object();
+    write_given(json, "fields", read.query.fields, read.fields_given);
+    std::bitset<field_count> uncertain;
+    std::array<std::string, field_count> uncertainties;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        uncertain.set(f, read.query.uncertainties[f].has_value());
+        uncertainties[f] = read.query.uncertainties[f].value_or("");
+    }
+    write_given(json, "uncertainties", uncertainties, uncertain);
+    json.key("units").begin_object();
+    for (const UnitKind kind : all_unit_kinds) {
+        if (read.units_given.test(static_cast<std::size_t>(kind)))
+            json.key(std::to_string(static_cast<int>(kind))).number(static_cast<long long>(read.query.units.*info(kind).selection));
+    }
+    json.end_object();
+    if (read.decimal_comma)
+        json.key("decimalComma").boolean(*read.decimal_comma);
+    json.key("lenient").boolean(read.query.rules.mode == ReadingMode::lenient);
+    json.key("problems").begin_array();
+    for (const std::string& problem : read.problems)
+        json.string(problem);
+    json.end_array().end_object();
     return json.text();
 }
 
@@ -129,52 +170,48 @@ KESTRANE_EXPORT(kestrane_form) Reply* kestrane_form() {
     return reply(form_json());
 }
 
-// One reading (a ReadingRequest followed by the texts), as JSON: {"results",
-// "units", "warnings"} with the values read in the request, and with uncertainties
-// given an "uncertainty" (web_json.h); or {"message"} when a text is refused.
-KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(ReadingRequest* request) {
-    std::array<FieldTexts, 2> texts;  // the fields', then the uncertainties'
-    // The texts follow the lengths at once (the struct's own padding is not theirs).
-    const char* bytes = reinterpret_cast<const char*>(request->lengths + 2 * field_count);
-    for (std::size_t i = 0; i < 2 * field_count; ++i) {
-        const auto length = static_cast<std::size_t>(request->lengths[i]);
-        texts[i / field_count][i % field_count] = std::string_view(bytes, length);
-        bytes += length;
+// One reading, asked for in a text of the address's kind (reading/query_text.h),
+// as JSON: {"results", "values", "units", "warnings"}, with uncertainties given
+// an "uncertainty" (web_json.h); or {"message"} when a text is refused, or
+// when the request has a part that cannot be read.
+KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const char* text, std::int32_t size) {
+    const QueryText read = read_query_text(std::string_view(text, static_cast<std::size_t>(size)));
+    if (!read.problems.empty()) {
+        JsonWriter json;
+        json.begin_object().key("message").string(joined(read.problems)).end_object();
+        return reply(json.text());
     }
-    const UnitSelection units{request->units[0], request->units[1], request->units[2]};
-    const ReadingRules rules{request->lenient != 0 ? ReadingMode::lenient : ReadingMode::strict,
-                             request->decimal_comma != 0};
-    return reply(reading_reply(texts[0], texts[1], units, rules, request->values));
+    return reply(reading_reply(read.query));
 }
 
-// The unit a name stands for, of the kind at index kind (0 temperature, 1
-// pressure, 2 distance), as the command line reads it: {"index"}, or
-// {"message"} saying which names there are.
-KESTRANE_EXPORT(kestrane_unit) Reply* kestrane_unit(std::int32_t kind, const char* name, std::int32_t size) {
-    const auto unit_kind = all_unit_kinds.at(static_cast<std::size_t>(kind));
-    const std::string_view text(name, static_cast<std::size_t>(size));
-    JsonWriter json;
-    json.begin_object();
-    if (const auto index = unit_index(unit_kind, text))
-        json.key("index").number(*index);
-    else
-        json.key("message").string(unknown_unit_message(unit_kind, text));
-    json.end_object();
-    return reply(json.text());
+// The settings an address gives, for the page to put into its form, as JSON:
+// {"fields": {index: text}, "uncertainties": {index: text}, "units": {kind:
+// index}} for those it gives, "decimalComma" unless it says nothing,
+// "lenient", and "problems": what it got wrong, one sentence each.
+KESTRANE_EXPORT(kestrane_address) Reply* kestrane_address(const char* text, std::int32_t size) {
+    return reply(address_json(read_query_text(std::string_view(text, static_cast<std::size_t>(size)))));
 }
 
-// A log corrected a chunk at a time, as kestrane-cli corrects one: with the
-// unit indices for rows without unit cells, the reading rules, and the
-// delimiter its header shows.
-KESTRANE_EXPORT(kestrane_log_begin)
-LogCorrector* kestrane_log_begin(std::int32_t temperature,
-                                 std::int32_t pressure,
-                                 std::int32_t distance,
-                                 std::int32_t lenient,
-                                 std::int32_t decimal_comma) {
+// A log corrected a chunk at a time, as kestrane-cli corrects one, with the
+// settings of a text of the address's kind: the units of rows without unit
+// cells, the reading rules, and the standard uncertainties of rows without
+// their own (the delimiter is the one its header shows). Nothing when a
+// standard uncertainty is refused: kestrane_reading of the same text says why.
+KESTRANE_EXPORT(kestrane_log_begin) LogCorrector* kestrane_log_begin(const char* text, std::int32_t size) {
+    const QueryText read = read_query_text(std::string_view(text, static_cast<std::size_t>(size)));
     LogOptions options;
-    options.units = {temperature, pressure, distance};
-    options.rules = {lenient != 0 ? ReadingMode::lenient : ReadingMode::strict, decimal_comma != 0};
+    options.units = read.query.units;
+    options.rules = read.query.rules;
+    const UncertaintyTexts given = given_uncertainties(read.query);
+    const UncertaintiesRead uncertainties = read_uncertainties(given, {}, options.rules.decimal_comma, page_hints);
+    if (uncertainties.refused)
+        return nullptr;
+    options.uncertainties = uncertainties.values;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        options.uncertainty = options.uncertainty || given[f].has_value();
+        if (given[f])
+            options.uncertainty_texts[f] = *given[f];
+    }
     return new LogCorrector(options);
 }
 

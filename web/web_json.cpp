@@ -1,5 +1,8 @@
 #include "web_json.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "core/form.h"
 #include "core/reading.h"
 #include "reading/reading_text.h"
@@ -54,6 +57,17 @@ JsonWriter& JsonWriter::string(std::string_view text) {
 JsonWriter& JsonWriter::number(long long value) {
     separate();
     text_ += std::to_string(value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::number(double value) {
+    separate();
+    if (!std::isfinite(value)) {
+        text_ += "null";  // JSON has no infinity or NaN
+        return *this;
+    }
+    char digits[32];  // the longest shortest form, "-2.2250738585072014e-308", has 24
+    text_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
     return *this;
 }
 

@@ -20,6 +20,8 @@ public:
     JsonWriter& key(std::string_view name);
     JsonWriter& string(std::string_view text);
     JsonWriter& number(long long value);
+    // The shortest text that reads back as exactly value; null for one that is not finite.
+    JsonWriter& number(double value);
     JsonWriter& boolean(bool value);
     const std::string& text() const { return text_; }
 

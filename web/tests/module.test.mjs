@@ -35,6 +35,9 @@ test("a run's hazards give the native build's texts", () => {
   // Every answer is kept, then compared: no later call may change an earlier one's.
   const answers = cases.map(([changes]) =>
     reading({ texts: defaults.map((text, i) => changes[i] ?? text), units: [0, 0, 0], lenient: true }));
+  // The values read come back exactly: each field's text rounded once to single precision.
+  assert.deepEqual(answers[0].values, defaults.map((text) => Math.fround(Number(text))));
+  assert.equal(answers[3].values[4], Math.fround(-0.0005));
   cases.forEach(([changes, expected], i) => {
     const answer = answers[i].results ? { results: answers[i].results } : answers[i];
     assert.deepEqual(answer, expected, JSON.stringify(changes));

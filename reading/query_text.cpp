@@ -54,17 +54,19 @@ bool decode_escape(std::string_view text, std::size_t& at, std::string& out) {
     return code >= least[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
 }
 
-// The text with its escapes decoded; nothing when one is not written properly.
-std::optional<std::string> percent_decoded(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// The text with its escapes decoded: itself when it has none, otherwise
+// decoded into storage; nothing when one is not written properly.
+std::optional<std::string_view> percent_decoded(std::string_view text, std::string& storage) {
+    if (text.find('%') == std::string_view::npos)
+        return text;
+    storage.clear();
     for (std::size_t at = 0; at < text.size();) {
         if (text[at] != '%')
-            out += text[at++];
-        else if (!decode_escape(text, at, out))
+            storage += text[at++];
+        else if (!decode_escape(text, at, storage))
             return std::nullopt;
     }
-    return out;
+    return storage;
 }
 
 // The field a name stands for: its option, or the second name of the barometric pressure.
@@ -113,13 +115,13 @@ Named named(std::string_view name) {
 }
 
 // A setting that takes a value, given one: a field's text, an uncertainty's, or a unit by any of its names.
-void take_value(QueryText& read, const Named& setting, std::string value) {
+void take_value(QueryText& read, const Named& setting, std::string_view value) {
     if (setting.field) {
         const auto f = static_cast<std::size_t>(*setting.field);
-        read.query.fields[f] = std::move(value);
+        read.query.fields[f] = value;
         read.fields_given.set(f);
     } else if (setting.uncertainty) {
-        read.query.uncertainties[static_cast<std::size_t>(*setting.uncertainty)] = std::move(value);
+        read.query.uncertainties[static_cast<std::size_t>(*setting.uncertainty)] = std::string(value);
     } else if (const auto index = unit_index(*setting.unit, value)) {
         read.query.units.*info(*setting.unit).selection = *index;
         read.units_given.set(static_cast<std::size_t>(*setting.unit));
@@ -132,8 +134,10 @@ void take_value(QueryText& read, const Named& setting, std::string value) {
 void read_part(QueryText& read, std::string_view part) {
     const std::size_t equals = part.find('=');
     const bool valued = equals != std::string_view::npos;
-    const auto name = percent_decoded(part.substr(0, equals));
-    const auto value = valued ? percent_decoded(part.substr(equals + 1)) : std::nullopt;
+    std::string name_storage;
+    std::string value_storage;
+    const auto name = percent_decoded(part.substr(0, equals), name_storage);
+    const auto value = valued ? percent_decoded(part.substr(equals + 1), value_storage) : std::nullopt;
     if (!name || (valued && !value)) {
         read.problems.push_back("The address has a part that is not written properly: " + quoted(part) + ".");
     } else if (*name == lenient_option || *name == decimal_comma_option) {

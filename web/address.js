@@ -8,11 +8,13 @@
 // kept readable. A text the browser holds with half a surrogate pair, which
 // has no escape, is written as UTF-8 writes it: with U+FFFD in its place.
 function addressPart(text) {
+  let part;
   try {
-    return encodeURIComponent(text).replace(/%2C/gi, ',');
+    part = encodeURIComponent(text);
   } catch {
-    return encodeURIComponent(text.toWellFormed()).replace(/%2C/gi, ',');
+    part = encodeURIComponent(text.toWellFormed());
   }
+  return part.includes('%2C') ? part.replaceAll('%2C', ',') : part;
 }
 
 // Blanks as the core trims them around a text: what is left of an uncertainty

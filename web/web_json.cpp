@@ -1,10 +1,10 @@
 #include "web_json.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "core/form.h"
 #include "core/reading.h"
+#include "json_number.h"
 #include "reading/reading_text.h"
 
 namespace kestrane {
@@ -62,12 +62,12 @@ JsonWriter& JsonWriter::number(long long value) {
 
 JsonWriter& JsonWriter::number(double value) {
     separate();
-    if (!std::isfinite(value)) {
+    if (!std::isfinite(value))
         text_ += "null";  // JSON has no infinity or NaN
-        return *this;
-    }
-    char digits[32];  // the longest shortest form, "-2.2250738585072014e-308", has 24
-    text_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    else if (value == 0)
+        text_ += std::signbit(value) ? "-0" : "0";
+    else
+        append_shortest(text_, value);
     return *this;
 }
 

@@ -21,18 +21,25 @@ function addressPart(text) {
 // of only these is no uncertainty given.
 const blank = /^[ \t\n\v\f\r]*$/;
 
-// The page's address of the settings, the text after its "#" (and the text of
-// a request to the core): every field's text given, each standard uncertainty
-// given, every unit's short name, and decimal-comma and lenient when they hold.
-function addressOf(form, { texts = [], uncertainties = [], units = [], decimalComma, lenient }) {
-  const parts = texts.map((text, i) => `${form.fields[i].option}=${addressPart(text)}`);
+// A field's text as a part of the address: "altitude=1500".
+const fieldPart = (form, field, text) => `${form.fields[field].option}=${addressPart(text)}`;
+
+// The parts of the page's address of the settings, each field's text at the
+// field's index: every field's text given, each standard uncertainty given,
+// every unit's short name, and decimal-comma and lenient when they hold.
+function addressParts(form, { texts = [], uncertainties = [], units = [], decimalComma, lenient }) {
+  const parts = texts.map((text, i) => fieldPart(form, i, text));
   uncertainties.forEach((text, i) => {
     if (!blank.test(text)) parts.push(`${form.uncertaintyPrefix}${form.fields[i].option}=${addressPart(text)}`);
   });
   units.forEach((index, kind) => parts.push(`${form.units[kind].option}=${addressPart(form.units[kind].entries[index].short)}`));
   if (decimalComma) parts.push('decimal-comma');
   if (lenient) parts.push('lenient');
-  return parts.join('&');
+  return parts;
 }
 
-if (typeof module === 'object') module.exports = { addressOf };
+// The page's address of the settings, the text after its "#", and the text
+// of a request to the core.
+const addressOf = (form, settings) => addressParts(form, settings).join('&');
+
+if (typeof module === 'object') module.exports = { addressOf, addressParts, fieldPart };

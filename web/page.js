@@ -249,11 +249,13 @@ class KestranePage {
   chartPoints(options, texts, xMax) {
     const points = [];
     const point = options.decimalComma ? ',' : '.';
+    // Each point's request is the reading's own with another altitude.
+    const parts = addressParts(this.form, { ...options, texts });
     for (let i = 0; i <= KestranePage.chartSteps; ++i) {
       const altitude = (xMax * i) / KestranePage.chartSteps;
       const altitudeText = String(altitude).replace('.', point);
-      const run = texts.map((text, f) => (f === KestranePage.altitudeField ? altitudeText : text));
-      const outcome = this.core.reading(addressOf(this.form, { ...options, texts: run }));
+      parts[KestranePage.altitudeField] = fieldPart(this.form, KestranePage.altitudeField, altitudeText);
+      const outcome = this.core.reading(parts.join('&'));
       const gasText = outcome.results ? outcome.results[0] : null;
       points.push({ altitude, altitudeText, gasText, gas: gasText === null ? NaN : Number(gasText.replace(',', '.')) });
     }

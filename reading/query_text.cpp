@@ -176,8 +176,8 @@ QueryText read_query_text(std::string_view text) {
         const auto f = static_cast<std::size_t>(field);
         // A default is read as the text's own numbers are: with a decimal comma, "30,00".
         if (!read.fields_given.test(f))
-            read.query.fields[f] = read.query.rules.decimal_comma ? swap_decimal_marks(default_text(field))
-                                                                  : default_text(field);
+            read.query.fields[f] =
+                read.query.rules.decimal_comma ? swap_decimal_marks(default_text(field)) : default_text(field);
     }
     return read;
 }

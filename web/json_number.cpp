@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "core/number_text.h"
 
@@ -191,7 +191,8 @@ void append_shortest(std::string& out, double value) {
     // the point; with an exponent, "e+dd" and a point after the first digit.
     const std::size_t zeros = x.exponent < 0 ? places : places + 1 > x.count ? places + 1 - x.count : 0;
     const std::size_t positional = x.count + zeros + (x.exponent < 0 || places + 1 < x.count ? 1 : 0);
-    const std::size_t scientific = x.count + (x.count > 1 ? 1 : 0) + 2 + std::max<std::size_t>(2, std::to_string(places).size());
+    const std::size_t scientific =
+        x.count + (x.count > 1 ? 1 : 0) + 2 + std::max<std::size_t>(2, std::to_string(places).size());
     if (scientific < positional) {
         out.append(digits.substr(0, 1)).append(x.count > 1 ? "." : "").append(digits.substr(1));
         out.append(x.exponent < 0 ? "e-" : "e+").append(places < 10 ? "0" : "").append(std::to_string(places));

@@ -4,10 +4,10 @@
 // Every call that answers hands back a reply of its own (a block of bytes the
 // page reads and then frees), so no answer is ever overwritten by a later call.
 // The form's texts come as one description of the core's tables, written once
-// here and read by the page by name.
+// here and read by the page by name. A reading and a log are asked for in the
+// words of the page's address, which the core reads (reading/query_text.h).
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -104,32 +104,23 @@ std::string joined(const std::vector<std::string>& sentences) {
     return text;
 }
 
-// Each of a query's texts the bits say were given, as {index: text}.
-template <std::size_t N, typename Texts>
-void write_given(JsonWriter& json, std::string_view key, const Texts& texts, const std::bitset<N>& given) {
-    json.key(key).begin_object();
-    for (std::size_t i = 0; i < N; ++i) {
-        if (given.test(i))
-            json.key(std::to_string(i)).string(texts[i]);
-    }
-    json.end_object();
-}
-
+// The settings an address gives, each by its index: see kestrane_address.
 std::string address_json(const QueryText& read) {
     JsonWriter json;
-    json.begin_object();
-    write_given(json, "fields", read.query.fields, read.fields_given);
-    std::bitset<field_count> uncertain;
-    std::array<std::string, field_count> uncertainties;
+    json.begin_object().key("fields").begin_object();
     for (std::size_t f = 0; f < field_count; ++f) {
-        uncertain.set(f, read.query.uncertainties[f].has_value());
-        uncertainties[f] = read.query.uncertainties[f].value_or("");
+        if (read.fields_given.test(f))
+            json.key(std::to_string(f)).string(read.query.fields[f]);
     }
-    write_given(json, "uncertainties", uncertainties, uncertain);
-    json.key("units").begin_object();
-    for (const UnitKind kind : all_unit_kinds) {
-        if (read.units_given.test(static_cast<std::size_t>(kind)))
-            json.key(std::to_string(static_cast<int>(kind))).number(static_cast<long long>(read.query.units.*info(kind).selection));
+    json.end_object().key("uncertainties").begin_object();
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (const auto& text = read.query.uncertainties[f])
+            json.key(std::to_string(f)).string(*text);
+    }
+    json.end_object().key("units").begin_object();
+    for (std::size_t k = 0; k < unit_kind_count; ++k) {
+        if (read.units_given.test(k))
+            json.key(std::to_string(k)).number(static_cast<long long>(read.query.units.*unit_kinds[k].selection));
     }
     json.end_object();
     if (read.decimal_comma)

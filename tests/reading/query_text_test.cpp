@@ -46,8 +46,8 @@ std::string plain(std::string_view fields, std::string_view rest) {
 
 // "The address has a part that is not written properly: ..." for a part.
 std::string malformed(std::string_view part) {
-    return plain(point_defaults, "point\nThe address has a part that is not written properly: \"" + std::string(part) +
-                                     "\".\n");
+    return plain(point_defaults,
+                 "point\nThe address has a part that is not written properly: \"" + std::string(part) + "\".\n");
 }
 
 struct Case {
@@ -79,8 +79,9 @@ TEST(QueryText, ReadsTheAddressAsThePageDid) {
              "units: - 6 -\npoint\nIn the address: unknown pressure unit \"mmgh\"; use In Hg or inHg, mm Hg or "
              "mmHg or torr, Bar, KPa, hPa or mbar or millibar, psi or psia, atm (any case); did you mean mmHg?\n"},
         {"a unit message with no question ends in a full stop", "distance-unit=parsec",
-         plain(point_defaults, "point\nIn the address: unknown distance unit \"parsec\"; use Feet or ft, Meters or m "
-                               "(any case).\n")},
+         plain(point_defaults,
+               "point\nIn the address: unknown distance unit \"parsec\"; use Feet or ft, Meters or m "
+               "(any case).\n")},
         {"names and values percent-decoded, a plus kept, UTF-8 whole",
          "g%61s=20%2C95&humidity=%2050&altitude=1+2&temperature=20%C2%B5&target-pressure=%F0%9F%98%80",
          "fields: [20,95]* [\xF0\x9F\x98\x80]* [30.00] [20\xC2\xB5]* [1+2]* [ 50]*\n" + std::string(no_uncertainties) +
@@ -89,11 +90,13 @@ TEST(QueryText, ReadsTheAddressAsThePageDid) {
          "fields: [20.95] [30.00] [30.00] [75] []* [ 50]\nuncertainties: - - - - - []\n" + std::string(no_units) +
              "point\n"},
         {"a flag with a value, even an empty one", "decimal-comma=yes&lenient=",
-         plain(point_defaults, "point\n\"decimal-comma\" in the address takes no value, but has \"yes\".\n"
-                               "\"lenient\" in the address takes no value, but has \"\".\n")},
+         plain(point_defaults,
+               "point\n\"decimal-comma\" in the address takes no value, but has \"yes\".\n"
+               "\"lenient\" in the address takes no value, but has \"\".\n")},
         {"a setting with no value", "gas&u-barometer&pressure-unit",
-         plain(point_defaults, "point\n\"gas\" in the address has no value.\n\"u-barometer\" in the address has no "
-                               "value.\n\"pressure-unit\" in the address has no value.\n")},
+         plain(point_defaults,
+               "point\n\"gas\" in the address has no value.\n\"u-barometer\" in the address has no "
+               "value.\n\"pressure-unit\" in the address has no value.\n")},
         {"names that are no setting: unknown, a prefix on no field, no name, a flag's prefix",
          "nonsense=1&u-pressure-unit=2&=3&u-lenient&GAS=4",
          plain(point_defaults,
@@ -122,7 +125,8 @@ TEST(QueryText, ReadsTheAddressAsThePageDid) {
 TEST(QueryText, EveryUnitsShortNameReadsBackAsItsUnit) {
     for (const UnitKind kind : all_unit_kinds) {
         for (std::size_t i = 0; i < info(kind).units.size(); ++i) {
-            const std::string text = std::string(info(kind).option) + "=" + std::string(info(kind).units[i].short_name());
+            const std::string text =
+                std::string(info(kind).option) + "=" + std::string(info(kind).units[i].short_name());
             const QueryText read = read_query_text(text);
             EXPECT_TRUE(read.problems.empty()) << text;
             EXPECT_EQ(read.query.units.*info(kind).selection, static_cast<int>(i)) << text;

@@ -54,7 +54,7 @@ Leading leading_of(std::string_view text) {
     return d;
 }
 
-// The exact text of a value from 2^-7 up to 2^64 written into out (room for
+// The exact text of a value from 2^-8 up to 2^64 written into out (room for
 // 20 digits, the point and 60 more), from its 53 binary digits in
 // whole-number arithmetic: each digit after the point is the carry of ten
 // times the rest. Its length, or 0 for a value outside that range.

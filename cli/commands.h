@@ -3,7 +3,7 @@
 // to out and its messages to err, and returns the exit status.
 #pragma once
 
-#include "core/reading.h"
+#include "reading/evaluate.h"
 #include "request.h"
 #include "streams.h"
 
@@ -27,7 +27,7 @@ int run_table(const Request& request, ByteSink& out, ByteSink& err);
 // as its default 0 is the same in feet and metres.
 bool defaults_fit_units(const Request& request, std::bitset<field_count> given, ByteSink& err);
 
-// The standard uncertainties the options give (read_uncertainties).
-UncertaintiesRead uncertainty_options(const Request& request);
+// The reading the options ask for, over the request's texts.
+ReadingQuery query_of(const Request& request);
 
 }  // namespace kestrane::cli

@@ -33,23 +33,6 @@ bool write_ready(LogCorrector& corrector, ByteSink& out, ByteSink* rejects, cons
     return true;
 }
 
-// What the corrector is asked for: the options' uncertainties (read) and
-// their texts, units, reading rules and delimiter.
-LogOptions log_options(const Request& r, const UncertaintyInputs& uncertainties, bool rejects) {
-    LogOptions options;
-    options.uncertainties = uncertainties;
-    options.uncertainty = r.uncertainties_given.any();
-    for (std::size_t f = 0; f < field_count; ++f) {
-        if (r.uncertainties_given.test(f))
-            options.uncertainty_texts[f] = r.uncertainties[f];
-    }
-    options.units = r.units;
-    options.rules = r.rules;
-    options.delimiter = r.delimiter.value_or(LogOptions::detect_delimiter);
-    options.rejects = rejects;
-    return options;
-}
-
 }  // namespace
 
 int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects, ByteSink& err) {
@@ -61,10 +44,13 @@ int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects,
     }
     if (r.monte_carlo)
         return report_error(err, "--monte-carlo goes with one reading: a log states each row's uncertainty", exit_usage);
-    const UncertaintiesRead read = uncertainty_options(r);
-    if (read.refused)
-        return report_error(err, *read.refused, exit_usage);
-    LogCorrector corrector(log_options(r, read.values, rejects != nullptr));
+    std::string refused;
+    std::optional<LogOptions> options = log_options(query_of(r), command_line_hints, refused);
+    if (!options)
+        return report_error(err, refused, exit_usage);
+    options->delimiter = r.delimiter.value_or(LogOptions::detect_delimiter);
+    options->rejects = rejects != nullptr;
+    LogCorrector corrector(*options);
     std::vector<char> buffer(chunk_size);
     int status = 0;
     for (;;) {

@@ -31,17 +31,6 @@ bool defaults_fit_units(const Request& request, std::bitset<field_count> given, 
     return fit;
 }
 
-UncertaintiesRead uncertainty_options(const Request& r) {
-    UncertaintyTexts texts;
-    for (std::size_t f = 0; f < field_count; ++f) {
-        if (r.uncertainties_given.test(f))
-            texts[f] = r.uncertainties[f];
-    }
-    return read_uncertainties(texts, {}, r.rules, command_line_hints);
-}
-
-namespace {
-
 // The query of the options: the texts, units and rules, and the uncertainty
 // when standard uncertainties or Monte Carlo's draws are asked for.
 ReadingQuery query_of(const Request& r) {
@@ -58,8 +47,6 @@ ReadingQuery query_of(const Request& r) {
     q.seed = r.seed;
     return q;
 }
-
-}  // namespace
 
 int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     if (r.monte_carlo && r.format == ReadingFormat::csv) {

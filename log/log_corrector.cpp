@@ -498,6 +498,24 @@ void LogCorrector::end_malformed() {
     out_ += '\n';
 }
 
+std::optional<LogOptions> log_options(const ReadingQuery& query, const MarkHints& hints, std::string& refused) {
+    UncertaintiesRead read = read_uncertainties(query.uncertainties, query.known, query.rules, hints);
+    if (read.refused) {
+        refused = std::move(*read.refused);
+        return std::nullopt;
+    }
+    LogOptions options;
+    options.units = query.units;
+    options.rules = query.rules;
+    options.uncertainties = read.values;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        options.uncertainty = options.uncertainty || query.uncertainties[f].has_value();
+        if (query.uncertainties[f])
+            options.uncertainty_texts[f] = *query.uncertainties[f];
+    }
+    return options;
+}
+
 LogReport correct_log_text(std::string_view log,
                            const LogOptions& options,
                            std::string& out,

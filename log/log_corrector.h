@@ -148,6 +148,12 @@ private:
     LogReport report_;
 };
 
+// The options of a log corrected with a reading's settings: its units, its
+// rules, and its standard uncertainties, read from their texts (which the
+// corrected log records as columns). Nothing, with the message in refused,
+// when an uncertainty's text is refused.
+std::optional<LogOptions> log_options(const ReadingQuery& query, const MarkHints& hints, std::string& refused);
+
 // Corrects a whole log held in memory, fed to a corrector chunk bytes at a
 // time (all at once for 0): for tests and in-process use.
 LogReport correct_log_text(std::string_view log,

@@ -24,6 +24,13 @@ bool any_text(const UncertaintyTexts& texts) {
 
 }  // namespace
 
+ReadingOutcome refused_request(std::string message) {
+    ReadingOutcome outcome;
+    outcome.refusal = Refusal::request;
+    outcome.message = std::move(message);
+    return outcome;
+}
+
 ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     ReadingOutcome outcome;
     UncertaintyInputs uncertainties = q.known;

@@ -40,6 +40,7 @@ struct ReadingQuery {
 // Why a reading has no results.
 enum class Refusal {
     none,
+    request,                // the request itself, before any reading: a front end's own check
     uncertainty_text,       // a standard uncertainty's text: no reading was made
     field,                  // a field's text: out of its range, or no number
     uncertainty_too_large,  // the results' uncertainty is past any number
@@ -56,7 +57,12 @@ struct ReadingOutcome {
     std::optional<MonteCarloResult> monte_carlo;
 
     bool corrected() const { return refusal == Refusal::none; }
+    // Whether the fields' texts were read at all.
+    bool read() const { return refusal != Refusal::request && refusal != Refusal::uncertainty_text; }
 };
+
+// The outcome of a request refused before any reading, with its message.
+ReadingOutcome refused_request(std::string message);
 
 // The words a refusal adds when the other decimal mark would have made a
 // number, as the command line says them. A corrected log is the same file

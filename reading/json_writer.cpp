@@ -1,6 +1,7 @@
 #include "json_writer.h"
 
-#include <charconv>
+#include "core/shortest_decimal.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -66,31 +67,26 @@ void append_escaped(std::string& out, char c) {
         out += c;
 }
 
-// Shortest digits "d.ddde±x" laid out as JSON writers commonly do: plain
-// decimals for exponents from -5 to 14 ("0.0001", "1e-05"), a ".0" on a whole
-// number, and otherwise an exponent of at least two digits ("1e+16").
+// The shortest digits laid out as JSON writers commonly do: plain decimals
+// for exponents from -5 to 14 ("0.0001", "1e-05"), a ".0" on a whole number,
+// and otherwise an exponent of at least two digits ("1e+16").
 void append_number(std::string& out, double value) {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    const std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-    const std::size_t e = text.find('e');
-    std::string digits(text.substr(0, e));
-    if (digits.front() == '-')
-        out += '-', digits.erase(0, 1);
-    if (digits.size() > 1)
-        digits.erase(1, 1);  // the point
-    const int k = static_cast<int>(digits.size());
-    const int n = std::atoi(text.data() + e + 1) + 1;  // the point's place after the first digit
+    if (value < 0)
+        out += '-';
+    const Decimal d = shortest_decimal(std::fabs(value));
+    const std::string_view digits(d.digits.data(), d.count);
+    const int k = static_cast<int>(d.count);
+    const int n = d.exponent + 1;  // the point's place after the first digit
     if (k <= n && n <= 15) {
         out.append(digits).append(static_cast<std::size_t>(n - k), '0').append(".0");
     } else if (0 < n && n <= 15) {
-        out.append(digits, 0, static_cast<std::size_t>(n)).append(".").append(digits, static_cast<std::size_t>(n));
+        out.append(digits.substr(0, static_cast<std::size_t>(n))).append(".").append(digits.substr(static_cast<std::size_t>(n)));
     } else if (-4 < n && n <= 0) {
         out.append("0.").append(static_cast<std::size_t>(-n), '0').append(digits);
     } else {
-        out.append(digits, 0, 1);
+        out.append(digits.substr(0, 1));
         if (k > 1)
-            out.append(".").append(digits, 1);
+            out.append(".").append(digits.substr(1));
         const int x = n - 1;
         out.append(x < 0 ? "e-" : "e+").append(std::abs(x) < 10 ? "0" : "").append(std::to_string(std::abs(x)));
     }

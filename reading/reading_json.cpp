@@ -10,9 +10,9 @@ namespace {
 
 // How many fields were read: all of a corrected reading's; up to the refused
 // one of a refused reading (and that one too, unless it is no number); none
-// when an uncertainty's text stopped the reading before it began.
+// when the request or an uncertainty's text stopped it before it began.
 std::size_t fields_read(const ReadingOutcome& o) {
-    if (o.refusal == Refusal::uncertainty_text)
+    if (!o.read())
         return 0;
     const Correction& c = o.correction;
     if (c.corrected())

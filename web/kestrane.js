@@ -1,6 +1,8 @@
 // Loads the correction core (the WebAssembly module) and wraps its exported C
-// functions: the form's description, one reading, and a log corrected a chunk
-// at a time. Every answer is the module's reply to that one call.
+// functions: the form's description, the settings of an address, one reading,
+// and a log corrected a chunk at a time. A reading and a log are asked for in
+// the address's words (address.js writes them), which the core reads. Every
+// answer is the module's reply to that one call.
 'use strict';
 
 // The only imports the module's C library asks for, on its abort path: there is
@@ -21,7 +23,6 @@ async function loadKestrane(moduleBytes) {
   const core = (await WebAssembly.instantiate(module, kestraneImports)).exports;
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
-  const ascii = /^[\x00-\x7f]*$/;
   // A fresh view each time: a call into the module may have grown its memory.
   const bytesAt = (pointer, size) => new Uint8Array(core.memory.buffer, pointer, size);
 
@@ -33,39 +34,38 @@ async function loadKestrane(moduleBytes) {
   }
   const takeJson = (reply) => JSON.parse(decoder.decode(takeBytes(reply)));
 
-  // One reading: room for the six values read, the units' indices, the rules,
-  // then the lengths of the six texts and of their six standard uncertainties
-  // (empty when not given), then their bytes. The answer carries the values.
-  function reading({ texts, uncertainties = [], units, lenient = false, decimalComma = false }) {
-    const all = [...texts, ...[0, 1, 2, 3, 4, 5].map((i) => uncertainties[i] ?? '')];
-    const encoded = all.map((text) => (ascii.test(text) ? text : encoder.encode(text)));
-    const head = [...units, lenient ? 1 : 0, decimalComma ? 1 : 0, ...encoded.map((e) => e.length)];
-    const start = 6 * 8 + head.length * 4;
-    const size = start + encoded.reduce((sum, e) => sum + e.length, 0);
-    const request = core.kestrane_alloc(size);
-    const view = new DataView(core.memory.buffer, request, size);
-    head.forEach((value, i) => view.setInt32(48 + i * 4, value, true));
-    const bytes = bytesAt(request, size);
-    let at = start;
-    for (const e of encoded) {
-      // A text of ASCII is its own bytes, written without an encoder.
-      if (typeof e === 'string') for (let i = 0; i < e.length; ++i) bytes[at + i] = e.charCodeAt(i);
-      else bytes.set(e, at);
-      at += e.length;
+  // Room in the module's memory for the text of a request, kept from call to
+  // call (the chart asks for fifty readings at a time) and grown when short.
+  let requestAt = 0;
+  let requestRoom = 0;
+  // Calls into the module with a text's bytes: call(pointer, size).
+  function withText(text, call) {
+    // A UTF-16 unit of the text never takes more than three bytes of UTF-8.
+    if (text.length * 3 > requestRoom) {
+      core.kestrane_free(requestAt);
+      requestRoom = text.length * 3;
+      requestAt = core.kestrane_alloc(requestRoom);
     }
-    const answer = takeJson(core.kestrane_reading(request));
-    if (answer.results) {
-      const values = new DataView(core.memory.buffer, request, 48);
-      answer.values = [0, 1, 2, 3, 4, 5].map((i) => values.getFloat64(i * 8, true));
-    }
-    core.kestrane_free(request);
+    const { written } = encoder.encodeInto(text, bytesAt(requestAt, requestRoom));
+    return call(requestAt, written);
+  }
+
+  // One reading, asked for in the address's words ("gas=20.95&...&decimal-comma"):
+  // {results, values, units, warnings, uncertainty} or {message}. A value that
+  // is not a number comes as null in JSON, and is NaN here again.
+  function reading(text) {
+    const answer = takeJson(withText(text, core.kestrane_reading));
+    if (answer.values) answer.values = answer.values.map((value) => value ?? NaN);
     return answer;
   }
 
-  // A log corrected as it is read: push each chunk (bytes), finish, then end
-  // for its report. push and finish give the corrected bytes that are ready.
-  function log({ units, lenient = false, decimalComma = false }) {
-    const corrector = core.kestrane_log_begin(...units, lenient ? 1 : 0, decimalComma ? 1 : 0);
+  // A log corrected as it is read, with the settings of a text in the
+  // address's words: push each chunk (bytes), finish, then end for its report.
+  // push and finish give the corrected bytes that are ready.
+  function log(text) {
+    const corrector = withText(text, core.kestrane_log_begin);
+    // Only a refused standard uncertainty stops it; the reading of the same text says why.
+    if (corrector === 0) throw new Error(reading(text).message);
     let staging = 0;
     let room = 0;
     return {
@@ -86,20 +86,13 @@ async function loadKestrane(moduleBytes) {
     };
   }
 
-  // The unit a name stands for, of a kind (by index): {index} or {message}.
-  function unit(kind, name) {
-    const encoded = encoder.encode(name);
-    const text = core.kestrane_alloc(encoded.length);
-    bytesAt(text, encoded.length).set(encoded);
-    const answer = takeJson(core.kestrane_unit(kind, text, encoded.length));
-    core.kestrane_free(text);
-    return answer;
-  }
-
   return {
     // The form: its texts, fields, results and every unit, from the core's tables.
     form: () => takeJson(core.kestrane_form()),
-    unit,
+    // The settings an address gives (its text after the "#"): {fields,
+    // uncertainties, units} by index for those it gives, decimalComma unless it
+    // says nothing, lenient, and problems: what it got wrong, one sentence each.
+    address: (text) => takeJson(withText(text, core.kestrane_address)),
     reading,
     log,
   };

@@ -4,7 +4,8 @@
 // Every call that answers hands back a reply of its own (a block of bytes the
 // page reads and then frees), so no answer is ever overwritten by a later call.
 // The form's texts come as one description of the core's tables, written once
-// here and read by the page by name.
+// here and read by the page by name. A reading and a log are asked for in the
+// words of the page's address, which the core reads (reading/query_text.h).
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -13,11 +14,16 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/form.h"
 #include "core/reading.h"
 #include "core/uncertainty.h"
 #include "log/log_corrector.h"
+#include "reading/evaluate.h"
+#include "reading/query_text.h"
+#include "reading/reading_json.h"
+#include "reading/unit_defaults.h"
 #include "web_json.h"
 
 #define KESTRANE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -40,63 +46,75 @@ Reply* reply(std::string bytes) {
 constexpr MarkHints page_hints = {"for a decimal comma, choose \",\" as the Decimal Mark",
                                   "with \",\" as the Decimal Mark, write "};
 
-// How the page asks for a reading: room for the six values the texts are read
-// as (the call fills it: numbers go to the page exactly, with no text between),
-// the three unit indices, the rules, and the lengths of the six field texts
-// and of the six standard uncertainties' texts (empty when not given), then
-// their UTF-8 bytes one after the other.
-struct ReadingRequest {
-    double values[field_count];
-    std::int32_t units[unit_kind_count];
-    std::int32_t lenient;
-    std::int32_t decimal_comma;
-    std::int32_t lengths[2 * field_count];
-};
-
-// The standard uncertainties of the page's fields: an empty one is none given.
-UncertaintyTexts given_uncertainties(const FieldTexts& texts) {
-    UncertaintyTexts given;
-    for (std::size_t f = 0; f < field_count; ++f) {
-        if (!trim_blanks(texts[f]).empty())
-            given[f] = texts[f];
-    }
-    return given;
+// Sentences one after the other, as the page shows them.
+std::string joined(const std::vector<std::string>& sentences) {
+    std::string text;
+    for (const std::string& sentence : sentences)
+        text.append(text.empty() ? "" : " ").append(sentence);
+    return text;
 }
 
-std::string reading_reply(const FieldTexts& texts, const FieldTexts& uncertainty_texts, UnitSelection units,
-                          ReadingRules rules, double* values) {
+// The fields the form still holds at the dialog's defaults (as the reading's
+// mark writes them) under a unit the defaults are not in: refused, naming them.
+std::optional<std::string> defaults_refusal(const QueryText& read) {
+    std::bitset<field_count> left;
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        left.set(f, trim_blanks(read.fields[f]) == trim_blanks(default_text(field, read.rules)));
+    }
+    std::string sentences;
+    for (const UnitKind kind : all_unit_kinds) {
+        const std::vector<Field> fields = defaults_out_of_unit(kind, read.units, left);
+        std::vector<std::string> names;
+        std::vector<std::string> defaults;
+        for (const Field field : fields) {
+            names.emplace_back(info(field).label);
+            defaults.emplace_back(trim_blanks(read.fields[static_cast<std::size_t>(field)]));
+        }
+        const std::string unit = std::string(info(kind).list_label) + " " + std::string(selected_unit(kind, read.units).text);
+        if (!fields.empty())
+            sentences.append(sentences.empty() ? "" : "; ").append(defaults_message(unit, "enter", names, defaults, kind));
+    }
+    return sentences.empty() ? std::nullopt : std::optional("Error: " + sentences);
+}
+
+// The reading a request asks for, as kestrane-cli --format json writes it.
+std::string reading_reply(const QueryText& read) {
+    if (!read.problems.empty())
+        return reading_json(read.query(), refused_request(joined(read.problems)));
+    if (const auto refusal = defaults_refusal(read))
+        return reading_json(read.query(), refused_request(*refusal));
+    const ReadingQuery query = read.query();
+    return reading_json(query, evaluate(query, page_hints));
+}
+
+
+// The settings an address gives, each by its index: see kestrane_address.
+std::string address_json(const QueryText& read) {
     JsonWriter json;
-    json.begin_object();
-    const UncertaintyTexts given = given_uncertainties(uncertainty_texts);
-    const UncertaintiesRead uncertainties = read_uncertainties(given, {}, rules, page_hints);
-    const Correction c = correct(texts, units, rules);
-    if (uncertainties.refused || !c.corrected()) {
-        json.key("message").string(uncertainties.refused ? *uncertainties.refused
-                                                         : refusal_message(c, texts, rules, page_hints));
-        json.end_object();
-        return json.text();
+    json.begin_object().key("fields").begin_object();
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (read.fields_given.test(f))
+            json.key(std::to_string(f)).string(read.fields[f]);
     }
-    const ResultTexts results = c.texts();
-    json.key("results").begin_array();
-    for (const ResultInfo& result : result_table) {
-        std::string text = results.*result.text;
-        apply_mark(text, rules);
-        json.string(text);
+    json.end_object().key("uncertainties").begin_object();
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (const auto& text = read.uncertainties[f])
+            json.key(std::to_string(f)).string(*text);
     }
-    for (std::size_t f = 0; f < field_count; ++f)
-        values[f] = c.inputs.*field_table[f].value;
-    // Each pressure result's unit as the command line prints it beside the
-    // number ("In Hg"); a percentage's is in its label, and stays empty.
-    json.end_array().key("units").begin_array();
-    for (const Result result : all_results)
-        json.string(info(result).unit == ResultUnit::percent ? "" : result_unit_text(result, units));
-    json.end_array().key("warnings").begin_array();
-    for (const std::string& warning : warning_texts(c.warnings, units))
-        json.string(warning);
-    json.end_array();
-    if (std::any_of(given.begin(), given.end(), [](const auto& text) { return text.has_value(); }))
-        write_uncertainty(json, propagate_uncertainty(c.inputs, units, uncertainties.values), rules.decimal_comma);
+    json.end_object().key("units").begin_object();
+    for (std::size_t k = 0; k < unit_kind_count; ++k) {
+        if (read.units_given.test(k))
+            json.key(std::to_string(k)).number(static_cast<long long>(read.units.*unit_kinds[k].selection));
+    }
     json.end_object();
+    if (read.decimal_comma)
+        json.key("decimalComma").boolean(*read.decimal_comma);
+    json.key("lenient").boolean(read.rules.mode == ReadingMode::lenient);
+    json.key("problems").begin_array();
+    for (const std::string& problem : read.problems)
+        json.string(problem);
+    json.end_array().end_object();
     return json.text();
 }
 
@@ -128,53 +146,31 @@ KESTRANE_EXPORT(kestrane_form) Reply* kestrane_form() {
     return reply(form_json());
 }
 
-// One reading (a ReadingRequest followed by the texts), as JSON: {"results",
-// "units", "warnings"} with the values read in the request, and with uncertainties
-// given an "uncertainty" (web_json.h); or {"message"} when a text is refused.
-KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(ReadingRequest* request) {
-    std::array<FieldTexts, 2> texts;  // the fields', then the uncertainties'
-    // The texts follow the lengths at once (the struct's own padding is not theirs).
-    const char* bytes = reinterpret_cast<const char*>(request->lengths + 2 * field_count);
-    for (std::size_t i = 0; i < 2 * field_count; ++i) {
-        const auto length = static_cast<std::size_t>(request->lengths[i]);
-        texts[i / field_count][i % field_count] = std::string_view(bytes, length);
-        bytes += length;
-    }
-    const UnitSelection units{request->units[0], request->units[1], request->units[2]};
-    const ReadingRules rules{request->lenient != 0 ? ReadingMode::lenient : ReadingMode::strict,
-                             request->decimal_comma != 0};
-    return reply(reading_reply(texts[0], texts[1], units, rules, request->values));
+// One reading, asked for in a text of the address's kind (reading/query_text.h),
+// as the JSON object kestrane-cli --format json writes (reading/reading_json.h),
+// in the page's words where a refusal has words of the front end's own.
+KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const char* text, std::int32_t size) {
+    return reply(reading_reply(read_query_text(std::string_view(text, static_cast<std::size_t>(size)))));
 }
 
-// The unit a name stands for, of the kind at index kind (0 temperature, 1
-// pressure, 2 distance), as the command line reads it: {"index"}, or
-// {"message"} saying which names there are.
-KESTRANE_EXPORT(kestrane_unit) Reply* kestrane_unit(std::int32_t kind, const char* name, std::int32_t size) {
-    const auto unit_kind = all_unit_kinds.at(static_cast<std::size_t>(kind));
-    const std::string_view text(name, static_cast<std::size_t>(size));
-    JsonWriter json;
-    json.begin_object();
-    if (const auto index = unit_index(unit_kind, text))
-        json.key("index").integer(*index);
-    else
-        json.key("message").string(unknown_unit_message(unit_kind, text));
-    json.end_object();
-    return reply(json.text());
+// The settings an address gives, for the page to put into its form, as JSON:
+// {"fields": {index: text}, "uncertainties": {index: text}, "units": {kind:
+// index}} for those it gives, "decimalComma" unless it says nothing,
+// "lenient", and "problems": what it got wrong, one sentence each.
+KESTRANE_EXPORT(kestrane_address) Reply* kestrane_address(const char* text, std::int32_t size) {
+    return reply(address_json(read_query_text(std::string_view(text, static_cast<std::size_t>(size)))));
 }
 
-// A log corrected a chunk at a time, as kestrane-cli corrects one: with the
-// unit indices for rows without unit cells, the reading rules, and the
-// delimiter its header shows.
-KESTRANE_EXPORT(kestrane_log_begin)
-LogCorrector* kestrane_log_begin(std::int32_t temperature,
-                                 std::int32_t pressure,
-                                 std::int32_t distance,
-                                 std::int32_t lenient,
-                                 std::int32_t decimal_comma) {
-    LogOptions options;
-    options.units = {temperature, pressure, distance};
-    options.rules = {lenient != 0 ? ReadingMode::lenient : ReadingMode::strict, decimal_comma != 0};
-    return new LogCorrector(options);
+// A log corrected a chunk at a time, as kestrane-cli corrects one, with the
+// settings of a text of the address's kind: the units of rows without unit
+// cells, the reading rules, and the standard uncertainties of rows without
+// their own (the delimiter is the one its header shows). Nothing when a
+// standard uncertainty is refused: kestrane_reading of the same text says why.
+KESTRANE_EXPORT(kestrane_log_begin) LogCorrector* kestrane_log_begin(const char* text, std::int32_t size) {
+    const QueryText read = read_query_text(std::string_view(text, static_cast<std::size_t>(size)));
+    std::string refused;
+    const std::optional<LogOptions> options = log_options(read.query(), page_hints, refused);
+    return options ? new LogCorrector(*options) : nullptr;
 }
 
 // Corrects what a chunk completes; the reply holds the corrected bytes that are ready.

@@ -88,7 +88,7 @@ class LogCorrection {
   static changedWords = 'The units or the decimal mark changed since the log was corrected: choose it again to correct it with these.';
 
   async run(file) {
-    const log = this.page.core.log(this.page.readingOptions());
+    const log = this.page.core.log(addressOf(this.page.form, this.page.readingOptions()));
     const parts = [];
     const reader = file.stream().getReader();
     let read = 0;

@@ -54,7 +54,7 @@ class KestranePage {
     this.core = core;
     this.form = core.form();
     this.fillForm();
-    this.applyAddress(readAddress(location.hash, this.form, core));
+    this.applyAddress(core.address(location.hash.replace(/^#/, '')));
     this.formElement.addEventListener('submit', (event) => {
       event.preventDefault();
       this.calculate();
@@ -111,15 +111,16 @@ class KestranePage {
     });
   }
 
-  // The settings the address gives, over the defaults; what it got wrong is said, the rest applies.
+  // The settings the address gives (the core's reading of it), over the
+  // defaults; what it got wrong is said, the rest applies.
   applyAddress(settings) {
     this.lenient = settings.lenient;
     const mark = settings.decimalComma === undefined ? browserDecimalMark() : settings.decimalComma ? ',' : '.';
     this.mark.value = mark;
     // The defaults are written in the mark the page reads with: "30,00" with a decimal comma.
     if (mark === ',') this.inputs.forEach((input) => (input.value = swapMarks(input.value)));
-    settings.fields.forEach((text, field) => (this.inputs[field].value = text));
-    settings.units.forEach((index, kind) => (this.lists[kind].selectedIndex = index));
+    Object.entries(settings.fields).forEach(([field, text]) => (this.inputs[field].value = text));
+    Object.entries(settings.units).forEach(([kind, index]) => (this.lists[kind].selectedIndex = index));
     this.uncertainty.apply(settings.uncertainties);
     this.message.textContent = settings.problems.join(' ');
   }
@@ -204,7 +205,8 @@ class KestranePage {
     addEventListener('afterprint', () => (this.uncertainty.details.open = wasOpen));
   }
 
-  // What a reading is read with besides its texts: the units and the rules.
+  // What a reading is read with besides its texts: the units and the rules
+  // (the settings of a log too, in addressOf's words).
   readingOptions() {
     return { units: this.lists.map((list) => list.selectedIndex), lenient: this.lenient, decimalComma: this.mark.value === ',' };
   }
@@ -216,14 +218,16 @@ class KestranePage {
     const uncertainties = this.uncertainty.texts();
     const refusal = this.defaultsMessage(texts, options.units);
     if (refusal !== undefined) return this.refuse(refusal);
-    const outcome = this.core.reading({ texts, uncertainties, ...options });
+    // The request is the address of what the form shows.
+    const request = addressOf(this.form, { texts, uncertainties, ...options });
+    const outcome = this.core.reading(request);
     if (outcome.message !== undefined) return this.refuse(outcome.message);
     this.message.textContent = '';
     this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
     this.showResults(outcome);
     this.uncertainty.show(outcome.uncertainty, this.form, this.fieldUnits());
     this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
-    this.followAddress(addressOf(this.form, { texts, uncertainties, ...options }));
+    this.followAddress(`#${request}`);
     this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], outcome.results[0]);
   }
 
@@ -245,11 +249,13 @@ class KestranePage {
   chartPoints(options, texts, xMax) {
     const points = [];
     const point = options.decimalComma ? ',' : '.';
+    // Each point's request is the reading's own with another altitude.
+    const parts = addressParts(this.form, { ...options, texts });
     for (let i = 0; i <= KestranePage.chartSteps; ++i) {
       const altitude = (xMax * i) / KestranePage.chartSteps;
       const altitudeText = String(altitude).replace('.', point);
-      const run = texts.map((text, f) => (f === KestranePage.altitudeField ? altitudeText : text));
-      const outcome = this.core.reading({ ...options, texts: run });
+      parts[KestranePage.altitudeField] = fieldPart(this.form, KestranePage.altitudeField, altitudeText);
+      const outcome = this.core.reading(parts.join('&'));
       const gasText = outcome.results ? outcome.results[0] : null;
       points.push({ altitude, altitudeText, gasText, gas: gasText === null ? NaN : Number(gasText.replace(',', '.')) });
     }

@@ -40,10 +40,11 @@ class UncertaintySection {
     return this.inputs.map((input) => input.value);
   }
 
-  // From the address: {field index → text}. The section opens when it holds any.
+  // From the address: {field index: text}. The section opens when it holds any.
   apply(texts) {
-    texts.forEach((text, field) => (this.inputs[field].value = text));
-    if (texts.size > 0) this.details.open = true;
+    const given = Object.entries(texts);
+    given.forEach(([field, text]) => (this.inputs[field].value = text));
+    if (given.length > 0) this.details.open = true;
   }
 
   // The reading's uncertainty (the core's "uncertainty" answer), or none: the

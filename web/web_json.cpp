@@ -1,7 +1,10 @@
 #include "web_json.h"
 
+#include <cmath>
+
 #include "core/form.h"
 #include "core/reading.h"
+#include "json_number.h"
 #include "reading/reading_text.h"
 
 namespace kestrane {

@@ -12,8 +12,12 @@ import { repoRoot } from './browser.mjs';
 const require = createRequire(import.meta.url);
 const { loadKestrane } = require('../kestrane.js');
 const { chartSegments } = require('../chart.js');
+const { addressOf } = require('../address.js');
 const core = await loadKestrane(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')));
+const form = core.form();
 const defaults = ['20.95', '30.00', '30.00', '75', '   0', ' 50'];
+// One reading asked for as the page asks: in the address's words.
+const reading = (settings) => core.reading(addressOf(form, settings));
 
 test("a run's hazards give the native build's texts", () => {
   const cases = [
@@ -30,16 +34,53 @@ test("a run's hazards give the native build's texts", () => {
   ];
   // Every answer is kept, then compared: no later call may change an earlier one's.
   const answers = cases.map(([changes]) =>
-    core.reading({ texts: defaults.map((text, i) => changes[i] ?? text), units: [0, 0, 0], lenient: true }));
+    reading({ texts: defaults.map((text, i) => changes[i] ?? text), units: [0, 0, 0], lenient: true }));
+  // The values read come back exactly: each field's text rounded once to single precision.
+  assert.deepEqual(answers[0].values, defaults.map((text) => Math.fround(Number(text))));
+  assert.equal(answers[3].values[4], Math.fround(-0.0005));
   cases.forEach(([changes, expected], i) => {
     const answer = answers[i].results ? { results: answers[i].results } : answers[i];
     assert.deepEqual(answer, expected, JSON.stringify(changes));
   });
 });
 
+test('the values read come back in the shortest text that reads back as each, as JavaScript writes it', async () => {
+  // The reply's own bytes, from a second instance of the module.
+  const { instance } = await WebAssembly.instantiate(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')),
+    { wasi_snapshot_preview1: { fd_close: () => 52, fd_seek: () => 52, fd_write: () => 52 } });
+  const raw = instance.exports;
+  const replyOf = (text) => {
+    const bytes = new TextEncoder().encode(text);
+    const at = raw.kestrane_alloc(bytes.length);
+    new Uint8Array(raw.memory.buffer, at, bytes.length).set(bytes);
+    const reply = raw.kestrane_reading(at, bytes.length);
+    raw.kestrane_free(at);
+    const answer = new TextDecoder().decode(
+      new Uint8Array(raw.memory.buffer, raw.kestrane_reply_data(reply), raw.kestrane_reply_size(reply)).slice());
+    raw.kestrane_reply_free(reply);
+    return answer;
+  };
+  const cases = [
+    ['75', '75'],
+    ['-0', '-0'], // negative zero keeps its sign
+    ['0.1', '0.10000000149011612'], // single precision widened: 17 digits
+    ['674.62213134765625', '674.6221313476562'], // halfway at 16 digits: the even one
+    ['1e-45', '1.401298464324817e-45'], // the smallest subnormal
+    ['3.4028234663852886e38', '3.4028234663852886e+38'], // the largest single
+    ['1e21', '1000000020040877300000'], // whole, past 2^53: the shortest digits, then zeros
+    ['1e10', '1e+10'], // an exponent when shorter
+    ['0.000001', '9.999999974752427e-07'],
+  ];
+  for (const [text, expected] of cases) {
+    const values = replyOf(`temperature=${text}`).match(/"values":\[([^\]]*)\]/)[1].split(',');
+    assert.equal(values[3], expected, text);
+    assert.ok(Object.is(Number(values[3]), Math.fround(Number(text))), text);
+  }
+});
+
 test('uncertainties: the budget as the command line writes it, a refused text its message', () => {
   const u = (uncertainties, decimalComma = false) =>
-    core.reading({ texts: defaults.map((t) => (decimalComma ? t.replace('.', ',') : t)), uncertainties,
+    reading({ texts: defaults.map((t) => (decimalComma ? t.replace('.', ',') : t)), uncertainties,
       units: [0, 0, 0], decimalComma });
   const worked = u(['0.05', '', '0.02', '0.5', '', '2']).uncertainty;
   assert.deepEqual(worked.expanded, ['0.11', '0.032']);

@@ -1,0 +1,196 @@
+#include "query_text.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kestrane {
+namespace {
+
+// The byte a "%" at `at` escapes, given as two hex digits of either case.
+std::optional<unsigned char> escaped_byte(std::string_view text, std::size_t at) {
+    const auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    if (at + 2 >= text.size() || text[at] != '%')
+        return std::nullopt;
+    const int high = digit(text[at + 1]);
+    const int low = digit(text[at + 2]);
+    if (high < 0 || low < 0)
+        return std::nullopt;
+    return static_cast<unsigned char>(high * 16 + low);
+}
+
+// The escapes of one character starting at `at` ("%C2%B5"), appended to out
+// and `at` moved past them: the whole UTF-8 form of one code point (no
+// overlong form, no surrogate, nothing past U+10FFFF), as a browser's
+// decodeURIComponent demands; false for anything else.
+bool decode_escape(std::string_view text, std::size_t& at, std::string& out) {
+    const auto first = escaped_byte(text, at);
+    if (!first)
+        return false;
+    out += static_cast<char>(*first);
+    at += 3;
+    if (*first < 0x80)
+        return true;
+    // The leading one bits of the first byte are the length of the whole form.
+    int length = 0;
+    while (length < 5 && (*first & (0x80u >> length)) != 0)
+        ++length;
+    if (length < 2 || length > 4)
+        return false;
+    std::uint32_t code = *first & (0x7Fu >> length);
+    for (int i = 1; i < length; ++i, at += 3) {
+        const auto next = escaped_byte(text, at);
+        if (!next || (*next & 0xC0) != 0x80)
+            return false;
+        code = code << 6 | (*next & 0x3Fu);
+        out += static_cast<char>(*next);
+    }
+    constexpr std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    return code >= least[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+}
+
+// The text with its escapes decoded: itself when it has none, otherwise
+// decoded into storage; nothing when one is not written properly.
+std::optional<std::string_view> percent_decoded(std::string_view text, std::string& storage) {
+    if (text.find('%') == std::string_view::npos)
+        return text;
+    storage.clear();
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] != '%')
+            storage += text[at++];
+        else if (!decode_escape(text, at, storage))
+            return std::nullopt;
+    }
+    return storage;
+}
+
+// The field a name stands for: its option, or the second name of the barometric pressure.
+std::optional<Field> field_named(std::string_view name) {
+    for (const Field field : all_fields) {
+        if (name == info(field).option || (field == Field::barometric_pressure && name == barometer_alias))
+            return field;
+    }
+    return std::nullopt;
+}
+
+std::optional<UnitKind> unit_kind_named(std::string_view name) {
+    for (const UnitKind kind : all_unit_kinds) {
+        if (name == info(kind).option)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+// A message ended as a sentence: a full stop unless it already ends in one, or in a question.
+std::string sentence(std::string text) {
+    if (text.empty() || (text.back() != '.' && text.back() != '?' && text.back() != '!'))
+        text += '.';
+    return text;
+}
+
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+// What a name in a text stands for: a field, a field's standard uncertainty,
+// a unit kind, or nothing of the page's.
+struct Named {
+    std::optional<Field> field;
+    std::optional<Field> uncertainty;
+    std::optional<UnitKind> unit;
+
+    bool takes_value() const { return field || uncertainty || unit; }
+};
+
+Named named(std::string_view name) {
+    Named n{field_named(name), std::nullopt, unit_kind_named(name)};
+    if (name.starts_with(uncertainty_option_prefix))
+        n.uncertainty = field_named(name.substr(uncertainty_option_prefix.size()));
+    return n;
+}
+
+// A setting that takes a value, given one: a field's text, an uncertainty's, or a unit by any of its names.
+void take_value(QueryText& read, const Named& setting, std::string_view value) {
+    if (setting.field) {
+        const auto f = static_cast<std::size_t>(*setting.field);
+        read.fields[f] = value;
+        read.fields_given.set(f);
+    } else if (setting.uncertainty) {
+        read.uncertainties[static_cast<std::size_t>(*setting.uncertainty)] = std::string(value);
+    } else if (const auto index = unit_index(*setting.unit, value)) {
+        read.units.*info(*setting.unit).selection = *index;
+        read.units_given.set(static_cast<std::size_t>(*setting.unit));
+    } else {
+        read.problems.push_back("In the address: " + sentence(unknown_unit_message(*setting.unit, value)));
+    }
+}
+
+// One part: "name=value", or a flag alone.
+void read_part(QueryText& read, std::string_view part) {
+    const std::size_t equals = part.find('=');
+    const bool valued = equals != std::string_view::npos;
+    std::string name_storage;
+    std::string value_storage;
+    const auto name = percent_decoded(part.substr(0, equals), name_storage);
+    const auto value = valued ? percent_decoded(part.substr(equals + 1), value_storage) : std::nullopt;
+    if (!name || (valued && !value)) {
+        read.problems.push_back("The address has a part that is not written properly: " + quoted(part) + ".");
+    } else if (*name == lenient_option || *name == decimal_comma_option) {
+        if (valued)
+            read.problems.push_back(quoted(*name) + " in the address takes no value, but has " + quoted(*value) + ".");
+        else if (*name == lenient_option)
+            read.rules.mode = ReadingMode::lenient;
+        else
+            read.decimal_comma = true;
+    } else if (const Named setting = named(*name); setting.takes_value()) {
+        if (valued)
+            take_value(read, setting, *value);
+        else
+            read.problems.push_back(quoted(*name) + " in the address has no value.");
+    } else {
+        read.problems.push_back("The address names " + quoted(*name) + ", which is no setting of this page.");
+    }
+}
+
+}  // namespace
+
+QueryText read_query_text(std::string_view text) {
+    QueryText read;
+    // A text that says anything is read as a command line is: with a decimal
+    // point unless it names the decimal comma.
+    if (!text.empty())
+        read.decimal_comma = false;
+    while (!text.empty()) {
+        const std::size_t end = text.find('&');
+        if (end != 0)
+            read_part(read, text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+    read.rules.decimal_comma = read.decimal_comma.value_or(false);
+    for (const Field field : all_fields) {
+        if (!read.fields_given.test(static_cast<std::size_t>(field)))
+            read.fields[static_cast<std::size_t>(field)] = default_text(field, read.rules);
+    }
+    return read;
+}
+
+ReadingQuery QueryText::query() const {
+    ReadingQuery q;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        q.texts[f] = fields[f];
+        if (uncertainties[f] && !trim_blanks(*uncertainties[f]).empty()) {
+            q.uncertainties[f] = *uncertainties[f];
+            q.uncertainty = true;
+        }
+    }
+    q.units = units;
+    q.rules = rules;
+    return q;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,49 @@
+// A reading asked for in a line of text, as the page's address and its
+// requests to the core write one: parts split on '&', each a name with its
+// value after '=' or a flag alone, both percent-decoded
+// ("pressure-unit=hPa&altitude=350&u-gas=0.05&decimal-comma&lenient"). The
+// names are the command line's long options, read from the core's tables, so
+// a setting is named the same way in a shell and in a link.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "evaluate.h"
+
+namespace kestrane {
+
+// What a text asks for, with what it said and what it got wrong: enough to
+// correct the reading, and for the page to put the settings of an address
+// into its form over the form's own.
+struct QueryText {
+    // The texts asked for. A field the text does not give keeps the dialog's
+    // default written with the decimal mark ("30,00" with a decimal comma); a
+    // unit it does not give is the first of its kind.
+    std::array<std::string, field_count> fields;
+    std::array<std::optional<std::string>, field_count> uncertainties;
+    UnitSelection units{};
+    ReadingRules rules{};
+    std::bitset<field_count> fields_given;
+    std::bitset<unit_kind_count> units_given;
+    // The decimal comma as the text says it: nothing for an empty text (the
+    // page then takes the browser's mark), otherwise whether it names the flag.
+    std::optional<bool> decimal_comma;
+    // Each part that could not be read, in order, as the page states it:
+    // The address names "nonsense", which is no setting of this page.
+    std::vector<std::string> problems;
+
+    // The reading asked for, over these texts (which must outlive it): an
+    // uncertainty is asked for when one is given; a blank one is none.
+    ReadingQuery query() const;
+};
+
+// Reads a text part by part; a part that cannot be read is a problem and
+// changes nothing, and a setting given twice keeps the later.
+QueryText read_query_text(std::string_view text);
+
+}  // namespace kestrane

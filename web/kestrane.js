@@ -21,6 +21,7 @@ async function loadKestrane(moduleBytes) {
     }
   }
   const core = (await WebAssembly.instantiate(module, kestraneImports)).exports;
+  core.kestrane_initialize();
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
   // A fresh view each time: a call into the module may have grown its memory.
@@ -50,14 +51,10 @@ async function loadKestrane(moduleBytes) {
     return call(requestAt, written);
   }
 
-  // One reading, asked for in the address's words ("gas=20.95&...&decimal-comma"):
-  // {results, values, units, warnings, uncertainty} or {message}. A value that
-  // is not a number comes as null in JSON, and is NaN here again.
-  function reading(text) {
-    const answer = takeJson(withText(text, core.kestrane_reading));
-    if (answer.values) answer.values = answer.values.map((value) => value ?? NaN);
-    return answer;
-  }
+  // One reading, asked for in the address's words ("gas=20.95&...&decimal-comma"),
+  // as the object kestrane-cli --format json writes: {inputs, units, results,
+  // error, warnings, uncertainty}, its texts with a decimal point.
+  const reading = (text) => takeJson(withText(text, core.kestrane_reading));
 
   // A log corrected as it is read, with the settings of a text in the
   // address's words: push each chunk (bytes), finish, then end for its report.
@@ -65,7 +62,7 @@ async function loadKestrane(moduleBytes) {
   function log(text) {
     const corrector = withText(text, core.kestrane_log_begin);
     // Only a refused standard uncertainty stops it; the reading of the same text says why.
-    if (corrector === 0) throw new Error(reading(text).message);
+    if (corrector === 0) throw new Error(reading(text).error);
     let staging = 0;
     let room = 0;
     return {

@@ -105,7 +105,7 @@ std::string address_json(const QueryText& read) {
     json.end_object().key("units").begin_object();
     for (std::size_t k = 0; k < unit_kind_count; ++k) {
         if (read.units_given.test(k))
-            json.key(std::to_string(k)).number(static_cast<long long>(read.units.*unit_kinds[k].selection));
+            json.key(std::to_string(k)).integer(static_cast<long long>(read.units.*unit_kinds[k].selection));
     }
     json.end_object();
     if (read.decimal_comma)
@@ -119,6 +119,17 @@ std::string address_json(const QueryText& read) {
 }
 
 }  // namespace
+
+// The module's static constructors, made by the linker. Calling them here, once,
+// also tells the linker not to wrap every export in constructors and
+// destructors of its own: those would destroy a function's static tables at
+// the end of the first call that made them, leaving the next call reading freed memory.
+extern "C" void __wasm_call_ctors();
+
+// Called once, before any other call.
+KESTRANE_EXPORT(kestrane_initialize) void kestrane_initialize() {
+    __wasm_call_ctors();
+}
 
 // Room for size bytes that the page fills before a call; freed with kestrane_free.
 KESTRANE_EXPORT(kestrane_alloc) void* kestrane_alloc(std::int32_t size) {

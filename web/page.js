@@ -14,6 +14,30 @@ function browserDecimalMark() {
 // A text with its points and commas swapped, as a number reads in the other decimal mark.
 const swapMarks = (text) => text.replace(/[.,]/g, (c) => (c === '.' ? ',' : '.'));
 
+// A reading as the core writes it (kestrane-cli's JSON, every text with a
+// decimal point) as the page shows it: the texts in the page's decimal mark,
+// applied here and nowhere else, a pressure's unit beside it (a percentage's
+// is in its label), and NaN for a value JSON writes as null.
+function shownReading(reading, mark) {
+  const marked = (text) => (mark === ',' ? text.replaceAll('.', ',') : text);
+  const results = Object.values(reading.results);
+  const u = reading.uncertainty;
+  return {
+    results: results.map((r) => marked(r.text)),
+    units: results.map((r) => (r.unit === '%' ? '' : r.unit)),
+    values: Object.values(reading.inputs).map((input) => input.value ?? NaN),
+    warnings: reading.warnings,
+    uncertainty: u && {
+      coverage: `(k = ${u.coverage_factor})`,
+      expanded: [u.calculated_gas_pct, u.calculated_gas_pressure].map((r) => marked(r.expanded_text)),
+      standard: [u.calculated_gas_pct, u.calculated_gas_pressure].map((r) => marked(r.standard_text)),
+      budget: u.budget.map((line) => ({
+        u: marked(line.standard_uncertainty_text), sensitivity: marked(line.sensitivity_text),
+        contribution: marked(line.contribution_text), share: marked(line.share_text) })),
+    },
+  };
+}
+
 // The form and chart of one page, and the core that calculates for them.
 class KestranePage {
   static altitudeField = 4;
@@ -148,24 +172,6 @@ class KestranePage {
     this.warnings.textContent = '';
   }
 
-  // A field still holding the default text of a unit other than the one chosen
-  // would be read in a unit it was never meant in: refused, naming the field.
-  defaultsMessage(texts, units) {
-    const mark = this.mark.value;
-    const problems = this.form.units.flatMap((unit, kind) => {
-      if (units[kind] === 0) return [];
-      const left = this.form.fields.filter((field, f) => field.unit === unit.name && Number(field.default) !== 0
-        && texts[f].trim() === (mark === ',' ? swapMarks(field.default.trim()) : field.default.trim()));
-      if (left.length === 0) return [];
-      const one = left.length === 1;
-      const names = left.map((field) => field.label).join(' and ');
-      const defaults = left.map((field) => texts[this.form.fields.indexOf(field)].trim()).join(' and ');
-      return [`with ${unit.label} ${unit.entries[units[kind]].text}, enter ${names} as well: `
-        + `${one ? 'its default' : 'their defaults'}, ${defaults}, ${one ? 'is' : 'are'} in ${unit.entries[0].text}`];
-    });
-    return problems.length > 0 ? `Error: ${problems.join('; ')}` : undefined;
-  }
-
   // A refusal: its message said and announced, and the results on screen marked as not this reading's.
   refuse(message) {
     this.message.textContent = message;
@@ -216,19 +222,18 @@ class KestranePage {
     const options = this.readingOptions();
     const texts = this.inputs.map((input) => input.value);
     const uncertainties = this.uncertainty.texts();
-    const refusal = this.defaultsMessage(texts, options.units);
-    if (refusal !== undefined) return this.refuse(refusal);
     // The request is the address of what the form shows.
     const request = addressOf(this.form, { texts, uncertainties, ...options });
-    const outcome = this.core.reading(request);
-    if (outcome.message !== undefined) return this.refuse(outcome.message);
+    const reading = this.core.reading(request);
+    if (reading.error !== null) return this.refuse(reading.error);
+    const outcome = shownReading(reading, this.mark.value);
     this.message.textContent = '';
     this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
     this.showResults(outcome);
     this.uncertainty.show(outcome.uncertainty, this.form, this.fieldUnits());
     this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
     this.followAddress(`#${request}`);
-    this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], outcome.results[0]);
+    this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], reading.results.calculated_gas_pct.text);
   }
 
   // The address follows the reading, replacing itself so that no history piles
@@ -255,27 +260,27 @@ class KestranePage {
       const altitude = (xMax * i) / KestranePage.chartSteps;
       const altitudeText = String(altitude).replace('.', point);
       parts[KestranePage.altitudeField] = fieldPart(this.form, KestranePage.altitudeField, altitudeText);
-      const outcome = this.core.reading(parts.join('&'));
-      const gasText = outcome.results ? outcome.results[0] : null;
-      points.push({ altitude, altitudeText, gasText, gas: gasText === null ? NaN : Number(gasText.replace(',', '.')) });
+      const gas = this.core.reading(parts.join('&')).results?.calculated_gas_pct.text ?? null;
+      points.push({ altitude, altitudeText, gasText: gas && point === ',' ? gas.replace('.', ',') : gas, gas: gas === null ? NaN : Number(gas) });
     }
     return points;
   }
 
-  // The chart for the reading just calculated, whose altitude the core read as `altitude`.
-  updateChart(options, texts, altitude, gasText) {
+  // The chart for the reading just calculated, whose altitude the core read as
+  // `altitude` and whose gas it wrote as `gas` (with a decimal point).
+  updateChart(options, texts, altitude, gas) {
     const unitText = this.lists[2].selectedOptions[0].text;
     const span = KestranePage.chartSpans[options.units[2]] ?? KestranePage.chartSpans[0];
     const xMax = altitude > span ? roundUp(altitude) : span;
-    const gas = Number(gasText.replace(',', '.'));
-    const altitudeText = String(+altitude.toPrecision(7)).replace('.', options.decimalComma ? ',' : '.');
-    const label = `${gasText} % at ${altitudeText} ${unitText.toLowerCase()}`;
+    const point = options.decimalComma ? ',' : '.';
+    const altitudeText = String(+altitude.toPrecision(7)).replace('.', point);
+    const label = `${gas.replace('.', point)} % at ${altitudeText} ${unitText.toLowerCase()}`;
     this.chart = {
       points: this.chartPoints(options, texts, xMax),
       xMax,
       xTitle: `${this.form.fields[KestranePage.altitudeField].label} (${unitText})`,
       yTitle: this.form.results[0].label,
-      marker: Number.isFinite(gas) && Number.isFinite(altitude) ? { altitude, gas, label } : null,
+      marker: Number.isFinite(Number(gas)) && Number.isFinite(altitude) ? { altitude, gas: Number(gas), label } : null,
       decimalComma: options.decimalComma,
     };
     this.drawChart();

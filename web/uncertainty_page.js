@@ -1,5 +1,5 @@
 // The page's uncertainty section: six standard uncertainties entered in the
-// fields' units, the expanded uncertainty (k = 2) beside the two results it is
+// fields' units, the expanded uncertainty beside the two results it is
 // stated for, and the budget of the Calculated Gas as bars of each input's
 // share of the variance with every number in a table.
 'use strict';
@@ -52,7 +52,7 @@ class UncertaintySection {
   show(uncertainty, form, unitTexts) {
     const resultUnits = ['', ` ${unitTexts[1]}`];
     this.expanded.forEach((output, i) => {
-      output.textContent = uncertainty ? `\u00b1 ${uncertainty.expanded[i]}${resultUnits[i]} (k = 2)` : '';
+      output.textContent = uncertainty ? `\u00b1 ${uncertainty.expanded[i]}${resultUnits[i]} ${uncertainty.coverage}` : '';
     });
     this.budget.hidden = !uncertainty;
     if (!uncertainty) return;

@@ -1,10 +1,7 @@
 #include "web_json.h"
 
-#include <cmath>
-
 #include "core/form.h"
 #include "core/reading.h"
-#include "json_number.h"
 #include "reading/reading_text.h"
 
 namespace kestrane {
@@ -74,30 +71,6 @@ std::string form_json() {
     json.end_array().key("combined").string(combined_uncertainty_words).end_object();
     json.end_object();
     return json.text();
-}
-
-std::string marked(std::string text, bool decimal_comma) {
-    apply_mark(text, ReadingRules{ReadingMode::strict, decimal_comma});
-    return text;
-}
-
-void write_uncertainty(JsonWriter& json, const CorrectionUncertainty& u, bool decimal_comma) {
-    const UncertaintyBudget* budgets[] = {&u.calculated_gas_pct, &u.calculated_gas_pressure};
-    json.key("uncertainty").begin_object().key("expanded").begin_array();
-    for (const UncertaintyBudget* budget : budgets)
-        json.string(marked(expanded_uncertainty_text(*budget), decimal_comma));
-    json.end_array().key("standard").begin_array();
-    for (const UncertaintyBudget* budget : budgets)
-        json.string(marked(standard_uncertainty_text(*budget), decimal_comma));
-    json.end_array().key("budget").begin_array();
-    for (const BudgetLine& line : u.calculated_gas_pct.lines) {
-        const BudgetLineTexts texts = budget_line_texts(line);
-        json.begin_object().key("u").string(marked(texts.standard_uncertainty, decimal_comma));
-        json.key("sensitivity").string(marked(texts.sensitivity, decimal_comma));
-        json.key("contribution").string(marked(texts.contribution, decimal_comma));
-        json.key("share").string(marked(texts.share, decimal_comma)).end_object();
-    }
-    json.end_array().end_object();
 }
 
 std::string log_report_json(const LogReport& report) {

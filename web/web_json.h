@@ -16,14 +16,8 @@ namespace kestrane {
 // "entries": [{"text", "short", "names", "dialog"}]}]}.
 std::string form_json();
 
-// The uncertainty of a reading, every number as the command line's budget
-// writes it: {"expanded": [gas, pressure], "standard": [gas, pressure],
-// "budget": [{"u", "sensitivity", "contribution", "share"}] of the Calculated
-// Gas (% Vol), in field order}.
-void write_uncertainty(JsonWriter& json, const CorrectionUncertainty& u, bool decimal_comma);
-
-// {"rows", "corrected", "refused", "malformed", "blank", "warned", "summary"}, or
-// {"failure": message} for a log whose header would not do.
+// {"rows", "corrected", "refused", "malformed", "summary"}, or {"failure":
+// message} for a log whose header would not do.
 std::string log_report_json(const LogReport& report);
 
 }  // namespace kestrane

@@ -16,8 +16,12 @@ const { addressOf } = require('../address.js');
 const core = await loadKestrane(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')));
 const form = core.form();
 const defaults = ['20.95', '30.00', '30.00', '75', '   0', ' 50'];
-// One reading asked for as the page asks: in the address's words.
+// One reading asked for as the page asks, in the address's words; the answer is
+// kestrane-cli's JSON, cut down here to the results' texts or the refusal.
 const reading = (settings) => core.reading(addressOf(form, settings));
+const resultsOf = (answer) => (answer.error === null
+  ? { results: Object.values(answer.results).map((r) => r.text) } : { message: answer.error });
+const valuesOf = (answer) => Object.values(answer.inputs).map((input) => input.value);
 
 test("a run's hazards give the native build's texts", () => {
   const cases = [
@@ -36,19 +40,17 @@ test("a run's hazards give the native build's texts", () => {
   const answers = cases.map(([changes]) =>
     reading({ texts: defaults.map((text, i) => changes[i] ?? text), units: [0, 0, 0], lenient: true }));
   // The values read come back exactly: each field's text rounded once to single precision.
-  assert.deepEqual(answers[0].values, defaults.map((text) => Math.fround(Number(text))));
-  assert.equal(answers[3].values[4], Math.fround(-0.0005));
-  cases.forEach(([changes, expected], i) => {
-    const answer = answers[i].results ? { results: answers[i].results } : answers[i];
-    assert.deepEqual(answer, expected, JSON.stringify(changes));
-  });
+  assert.deepEqual(valuesOf(answers[0]), defaults.map((text) => Math.fround(Number(text))));
+  assert.equal(valuesOf(answers[3])[4], Math.fround(-0.0005));
+  cases.forEach(([changes, expected], i) => assert.deepEqual(resultsOf(answers[i]), expected, JSON.stringify(changes)));
 });
 
-test('the values read come back in the shortest text that reads back as each, as JavaScript writes it', async () => {
+test('the values read come back in the shortest text that reads back as each, as kestrane-cli writes it', async () => {
   // The reply's own bytes, from a second instance of the module.
   const { instance } = await WebAssembly.instantiate(readFileSync(join(repoRoot, 'build', 'web', 'kestrane.wasm')),
     { wasi_snapshot_preview1: { fd_close: () => 52, fd_seek: () => 52, fd_write: () => 52 } });
   const raw = instance.exports;
+  raw.kestrane_initialize();
   const replyOf = (text) => {
     const bytes = new TextEncoder().encode(text);
     const at = raw.kestrane_alloc(bytes.length);
@@ -61,20 +63,20 @@ test('the values read come back in the shortest text that reads back as each, as
     return answer;
   };
   const cases = [
-    ['75', '75'],
-    ['-0', '-0'], // negative zero keeps its sign
+    ['75', '75.0'],
+    ['-0', '-0.0'], // negative zero keeps its sign
     ['0.1', '0.10000000149011612'], // single precision widened: 17 digits
     ['674.62213134765625', '674.6221313476562'], // halfway at 16 digits: the even one
     ['1e-45', '1.401298464324817e-45'], // the smallest subnormal
     ['3.4028234663852886e38', '3.4028234663852886e+38'], // the largest single
-    ['1e21', '1000000020040877300000'], // whole, past 2^53: the shortest digits, then zeros
-    ['1e10', '1e+10'], // an exponent when shorter
+    ['1e21', '1.0000000200408773e+21'], // past 15 digits before the point: an exponent
+    ['1e10', '10000000000.0'], // whole, within 15 digits: written out
     ['0.000001', '9.999999974752427e-07'],
   ];
   for (const [text, expected] of cases) {
-    const values = replyOf(`temperature=${text}`).match(/"values":\[([^\]]*)\]/)[1].split(',');
-    assert.equal(values[3], expected, text);
-    assert.ok(Object.is(Number(values[3]), Math.fround(Number(text))), text);
+    const value = replyOf(`temperature=${text}`).match(/"temperature": \{[^}]*"value": ([^,\n]+)/)[1];
+    assert.equal(value, expected, text);
+    assert.ok(Object.is(Number(value), Math.fround(Number(text))), text);
   }
 });
 
@@ -83,14 +85,17 @@ test('uncertainties: the budget as the command line writes it, a refused text it
     reading({ texts: defaults.map((t) => (decimalComma ? t.replace('.', ',') : t)), uncertainties,
       units: [0, 0, 0], decimalComma });
   const worked = u(['0.05', '', '0.02', '0.5', '', '2']).uncertainty;
-  assert.deepEqual(worked.expanded, ['0.11', '0.032']);
-  assert.deepEqual(worked.standard, ['0.05289', '0.01587']);
-  assert.deepEqual(worked.budget.map((line) => line.share), ['86.8', '0.0', '7.0', '0.9', '0.0', '5.3']);
-  assert.deepEqual(worked.budget[3], { u: '0.5', sensitivity: '-0.01014', contribution: '0.005072', share: '0.9' });
-  assert.equal(u(['0,05'], true).uncertainty.expanded[0], '0,099');
+  const results = [worked.calculated_gas_pct, worked.calculated_gas_pressure];
+  assert.deepEqual(results.map((r) => r.expanded_text), ['0.11', '0.032']);
+  assert.deepEqual(results.map((r) => r.standard_text), ['0.05289', '0.01587']);
+  assert.deepEqual(worked.budget.map((line) => line.share_text), ['86.8', '0.0', '7.0', '0.9', '0.0', '5.3']);
+  const { standard_uncertainty_text: ut, sensitivity_text: s, contribution_text: c } = worked.budget[3];
+  assert.deepEqual([ut, s, c], ['0.5', '-0.01014', '0.005072']);
+  // Texts come with a decimal point whatever the mark: the page writes its own.
+  assert.equal(u(['0,05'], true).uncertainty.calculated_gas_pct.expanded_text, '0.099');
   assert.equal(u([]).uncertainty, undefined);
-  assert.deepEqual(u(['-1']), { message: 'Error: Standard Uncertainty of Target Gas (% Vol) is below 0: "-1"' });
-  assert.equal(u(['', '', '', '', '', '0,5']).message, 'Error: Standard Uncertainty of Relative Humidity (%) is not a '
+  assert.deepEqual(resultsOf(u(['-1'])), { message: 'Error: Standard Uncertainty of Target Gas (% Vol) is below 0: "-1"' });
+  assert.equal(u(['', '', '', '', '', '0,5']).error, 'Error: Standard Uncertainty of Relative Humidity (%) is not a '
     + 'number: "0,5" (for a decimal comma, choose "," as the Decimal Mark)');
 });
 

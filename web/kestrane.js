@@ -12,6 +12,106 @@ const kestraneImports = {
   wasi_snapshot_preview1: { fd_close: () => 52, fd_seek: () => 52, fd_write: () => 52 },
 };
 
+// The module's exports behind the calls the page makes.
+class KestraneCore {
+  constructor(exports) {
+    this.core = exports;
+    this.encoder = new TextEncoder();
+    this.decoder = new TextDecoder();
+    // Room in the module's memory for the text of a request, kept from call to
+    // call (the chart asks for fifty readings at a time) and grown when short.
+    this.requestAt = 0;
+    this.requestRoom = 0;
+  }
+
+  // A fresh view each time: a call into the module may have grown its memory.
+  bytesAt(pointer, size) {
+    return new Uint8Array(this.core.memory.buffer, pointer, size);
+  }
+
+  // The bytes of a reply, copied out, and the reply freed.
+  takeBytes(reply) {
+    const bytes = this.bytesAt(this.core.kestrane_reply_data(reply), this.core.kestrane_reply_size(reply)).slice();
+    this.core.kestrane_reply_free(reply);
+    return bytes;
+  }
+
+  takeJson(reply) {
+    return JSON.parse(this.decoder.decode(this.takeBytes(reply)));
+  }
+
+  // Calls into the module with a text's bytes: call(pointer, size).
+  withText(text, call) {
+    // A UTF-16 unit of the text never takes more than three bytes of UTF-8.
+    if (text.length * 3 > this.requestRoom) {
+      this.core.kestrane_free(this.requestAt);
+      this.requestRoom = text.length * 3;
+      this.requestAt = this.core.kestrane_alloc(this.requestRoom);
+    }
+    const { written } = this.encoder.encodeInto(text, this.bytesAt(this.requestAt, this.requestRoom));
+    return call(this.requestAt, written);
+  }
+
+  // The form: its texts, fields, results and every unit, from the core's tables.
+  form() {
+    return this.takeJson(this.core.kestrane_form());
+  }
+
+  // The settings an address gives (its text after the "#"): {fields,
+  // uncertainties, units} by index for those it gives, decimalComma unless it
+  // says nothing, lenient, and problems: what it got wrong, one sentence each.
+  address(text) {
+    return this.takeJson(this.withText(text, this.core.kestrane_address));
+  }
+
+  // One reading, asked for in the address's words ("gas=20.95&...&decimal-comma"),
+  // as the object kestrane-cli --format json writes: {inputs, units, results,
+  // error, warnings, uncertainty}, its texts with a decimal point.
+  reading(text) {
+    return this.takeJson(this.withText(text, this.core.kestrane_reading));
+  }
+
+  // A log corrected as it is read, with the settings of a text in the
+  // address's words: push each chunk (bytes), finish, then end for its report.
+  // push and finish give the corrected bytes that are ready.
+  log(text) {
+    const corrector = this.withText(text, this.core.kestrane_log_begin);
+    // Only a refused standard uncertainty stops it; the reading of the same text says why.
+    if (corrector === 0) throw new Error(this.reading(text).error);
+    return new KestraneLog(this, corrector);
+  }
+}
+
+// One log being corrected, its chunks staged in the module's memory.
+class KestraneLog {
+  constructor(owner, corrector) {
+    this.owner = owner;
+    this.corrector = corrector;
+    this.staging = 0;
+    this.room = 0;
+  }
+
+  push(chunk) {
+    const { core } = this.owner;
+    if (chunk.length > this.room) {
+      core.kestrane_free(this.staging);
+      this.room = chunk.length;
+      this.staging = core.kestrane_alloc(this.room);
+    }
+    this.owner.bytesAt(this.staging, chunk.length).set(chunk);
+    return this.owner.takeBytes(core.kestrane_log_push(this.corrector, this.staging, chunk.length));
+  }
+
+  finish() {
+    return this.owner.takeBytes(this.owner.core.kestrane_log_finish(this.corrector));
+  }
+
+  end() {
+    this.owner.core.kestrane_free(this.staging);
+    return this.owner.takeJson(this.owner.core.kestrane_log_end(this.corrector));
+  }
+}
+
 // Instantiates the module from its bytes; resolves to the core's interface.
 async function loadKestrane(moduleBytes) {
   const module = await WebAssembly.compile(moduleBytes);
@@ -20,79 +120,9 @@ async function loadKestrane(moduleBytes) {
       throw new Error(`the module needs ${from}.${name}, which this page does not give it`);
     }
   }
-  const core = (await WebAssembly.instantiate(module, kestraneImports)).exports;
-  core.kestrane_initialize();
-  const encoder = new TextEncoder();
-  const decoder = new TextDecoder();
-  // A fresh view each time: a call into the module may have grown its memory.
-  const bytesAt = (pointer, size) => new Uint8Array(core.memory.buffer, pointer, size);
-
-  // The bytes of a reply, copied out, and the reply freed.
-  function takeBytes(reply) {
-    const bytes = bytesAt(core.kestrane_reply_data(reply), core.kestrane_reply_size(reply)).slice();
-    core.kestrane_reply_free(reply);
-    return bytes;
-  }
-  const takeJson = (reply) => JSON.parse(decoder.decode(takeBytes(reply)));
-
-  // Room in the module's memory for the text of a request, kept from call to
-  // call (the chart asks for fifty readings at a time) and grown when short.
-  let requestAt = 0;
-  let requestRoom = 0;
-  // Calls into the module with a text's bytes: call(pointer, size).
-  function withText(text, call) {
-    // A UTF-16 unit of the text never takes more than three bytes of UTF-8.
-    if (text.length * 3 > requestRoom) {
-      core.kestrane_free(requestAt);
-      requestRoom = text.length * 3;
-      requestAt = core.kestrane_alloc(requestRoom);
-    }
-    const { written } = encoder.encodeInto(text, bytesAt(requestAt, requestRoom));
-    return call(requestAt, written);
-  }
-
-  // One reading, asked for in the address's words ("gas=20.95&...&decimal-comma"),
-  // as the object kestrane-cli --format json writes: {inputs, units, results,
-  // error, warnings, uncertainty}, its texts with a decimal point.
-  const reading = (text) => takeJson(withText(text, core.kestrane_reading));
-
-  // A log corrected as it is read, with the settings of a text in the
-  // address's words: push each chunk (bytes), finish, then end for its report.
-  // push and finish give the corrected bytes that are ready.
-  function log(text) {
-    const corrector = withText(text, core.kestrane_log_begin);
-    // Only a refused standard uncertainty stops it; the reading of the same text says why.
-    if (corrector === 0) throw new Error(reading(text).error);
-    let staging = 0;
-    let room = 0;
-    return {
-      push(chunk) {
-        if (chunk.length > room) {
-          core.kestrane_free(staging);
-          room = chunk.length;
-          staging = core.kestrane_alloc(room);
-        }
-        bytesAt(staging, chunk.length).set(chunk);
-        return takeBytes(core.kestrane_log_push(corrector, staging, chunk.length));
-      },
-      finish: () => takeBytes(core.kestrane_log_finish(corrector)),
-      end() {
-        core.kestrane_free(staging);
-        return takeJson(core.kestrane_log_end(corrector));
-      },
-    };
-  }
-
-  return {
-    // The form: its texts, fields, results and every unit, from the core's tables.
-    form: () => takeJson(core.kestrane_form()),
-    // The settings an address gives (its text after the "#"): {fields,
-    // uncertainties, units} by index for those it gives, decimalComma unless it
-    // says nothing, lenient, and problems: what it got wrong, one sentence each.
-    address: (text) => takeJson(withText(text, core.kestrane_address)),
-    reading,
-    log,
-  };
+  const exports = (await WebAssembly.instantiate(module, kestraneImports)).exports;
+  exports.kestrane_initialize();
+  return new KestraneCore(exports);
 }
 
 if (typeof module === 'object') module.exports = { loadKestrane };

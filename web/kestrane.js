@@ -36,8 +36,11 @@ class KestraneCore {
     return bytes;
   }
 
+  // A reply's JSON, decoded straight from the module's memory, and the reply freed.
   takeJson(reply) {
-    return JSON.parse(this.decoder.decode(this.takeBytes(reply)));
+    const text = this.decoder.decode(this.bytesAt(this.core.kestrane_reply_data(reply), this.core.kestrane_reply_size(reply)));
+    this.core.kestrane_reply_free(reply);
+    return JSON.parse(text);
   }
 
   // Calls into the module with a text's bytes: call(pointer, size).

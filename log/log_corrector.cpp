@@ -1,7 +1,6 @@
 #include "log_corrector.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/certificate_text.h"
 #include "core/names.h"

@@ -21,6 +21,7 @@
 #include "core/uncertainty.h"
 #include "log/log_corrector.h"
 #include "reading/evaluate.h"
+#include "reading/json_writer.h"
 #include "reading/query_text.h"
 #include "reading/reading_json.h"
 #include "reading/unit_defaults.h"

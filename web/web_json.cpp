@@ -2,6 +2,7 @@
 
 #include "core/form.h"
 #include "core/reading.h"
+#include "reading/json_writer.h"
 #include "reading/reading_text.h"
 
 namespace kestrane {

@@ -2,11 +2,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
-#include "core/uncertainty.h"
 #include "log/log_corrector.h"
-#include "reading/json_writer.h"
 
 namespace kestrane {
 

@@ -336,7 +336,7 @@ TEST(CorrectLog, OutputRecordsTheOptionsThatMadeIt) {
          [](LogOptions& o) {
              o.uncertainty = true;
              o.uncertainty_texts[0] = "0.05";
-             o.uncertainties.standard[0] = 0.05;
+             o.uncertainties.inputs[0].value = 0.05;
          },
          "u_target_gas,"},
         {"DecimalComma", "target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n"
@@ -487,7 +487,7 @@ TEST(CorrectLog, RowUncertaintiesDependOnNoEarlierRow) {
     LogOptions options;
     options.uncertainty = true;
     options.uncertainty_texts[0] = "0.05";
-    options.uncertainties.standard[0] = 0.05;
+    options.uncertainties.inputs[0].value = 0.05;
     std::string log = header;
     for (const std::string& row : rows)
         log += row + "\n";

@@ -55,7 +55,8 @@ BudgetForValidation validation_budget(const ReadingOutcome& o, double coverage_p
 MonteCarloRun monte_carlo_run(const ReadingQuery& q, const ReadingOutcome& o) {
     MonteCarloRequest request = q.monte_carlo.value_or(MonteCarloRequest{});
     request.coverage_probability = probability_of(q);
-    return MonteCarloRun(o.correction.inputs, q.units, o.uncertainties, o.model_terms, request);
+    return MonteCarloRun(o.correction.inputs, q.units, o.uncertainties,
+                         model_term_half_widths(o.correction.inputs, q.units), request);
 }
 
 ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
@@ -94,7 +95,6 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
         return outcome;
     }
     if (q.monte_carlo) {
-        outcome.model_terms = model_term_half_widths(c.inputs, q.units);
         MonteCarloRun run = monte_carlo_run(q, outcome);
         while (!run.done())
             run.step();

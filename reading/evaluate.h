@@ -55,9 +55,8 @@ struct ReadingOutcome {
     Refusal refusal = Refusal::none;
     std::string message;  // the refusal's, as the front end states it
     // The inputs' uncertainties the reading was evaluated with (its texts
-    // read over the query's), and the model terms' half-widths at its values.
+    // read over the query's).
     UncertaintyInputs uncertainties;
-    ModelTermHalfWidths model_terms;
     std::optional<CorrectionUncertainty> uncertainty;
     std::optional<MonteCarloResult> monte_carlo;
 
@@ -101,7 +100,8 @@ std::string correlation_text(const CorrelationPair& pair);
 BudgetForValidation validation_budget(const ReadingOutcome& outcome, double coverage_probability);
 
 // The run a query asks for over a corrected reading with uncertainty, to be
-// stepped by the caller (evaluate runs it whole).
+// stepped by the caller (evaluate runs it whole when the query asks for one;
+// the page evaluates without and steps the run in a worker).
 MonteCarloRun monte_carlo_run(const ReadingQuery& query, const ReadingOutcome& outcome);
 
 }  // namespace kestrane

@@ -179,7 +179,7 @@ UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
             read.refused = "Error: " + label() + " is below 0: \"" + std::string(*text) + "\"";
         if (read.refused)
             return read;
-        read.values[field] = *value;
+        read.values[field].value = *value;
     }
     return read;
 }

@@ -165,8 +165,9 @@ TEST(UncertaintyBudget, CombinesWithoutOverflowOrUnderflow) {
         // A pair named with no correlation scales as the rest: the same bits.
         request.inputs.correlations = {{Field::target_gas, Field::target_pressure, 0.0}};
         const UncertaintyResult with_pair = uncertainty_budget(s, request, {}).uncertainty;
-        if (c.stated)
+        if (c.stated) {
             EXPECT_EQ(bits(with_pair.expanded), bits(budget.uncertainty.expanded)) << c.scale;
+        }
     }
 }
 

@@ -573,6 +573,20 @@ TEST(UncertaintyBudget, NewCasesWorkedByHand) {
     EXPECT_EQ(budget(defaults, one_barometer, gas_pct, {}).uncertainty.coverage_factor, 2.0);  // k without p
     EXPECT_TRUE(
         std::isinf(budget(defaults, {normal_inputs({0.05}), 0.95}, gas_pct).uncertainty.effective_degrees_of_freedom));
+    // In dry air at altitude 0 the two pressures' coefficients are g/p_t and -g/p_t: at r = 1 their
+    // variances cancel exactly, and what rounding leaves of them is no variance, with no share.
+    const UncertaintyBudget cancelled = budget(dry, one_barometer, gas_pct);
+    EXPECT_EQ(cancelled.uncertainty.standard, 0.0);
+    EXPECT_EQ(cancelled.correlations.at(0).variance_share_pct, 0.0);
+    // Far outside the fitted range, below absolute zero and past the critical point, the vapour
+    // term stays a number, and never below its size over the fitted range.
+    const double fitted = model(defaults, vapor);
+    for (const double t : {-1000.0, -459.67, 705.2, 1e6}) {
+        CorrectionInputs far = defaults;
+        far.temperature = t;
+        const double a = model(far, vapor);
+        EXPECT_TRUE(std::isfinite(a) && a >= fitted) << t << " F: " << a;
+    }
 }
 
 // ---------------------------------------------------------------- coverage factors

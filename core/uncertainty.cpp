@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <vector>
 
 #include "coverage.h"
@@ -158,25 +157,15 @@ ScaledContributions scaled_contributions(const Sensitivities& c, const std::arra
 }
 
 // The variance of the fractions, sum_i f_i^2 + sum over pairs of 2 r f_a f_b
-// (GUM 5.2.2). Correlations that cancel leave a sum whose last digits are
-// the rounding of its terms: a sum within that rounding of zero (or below
-// it) is no variance at all, where its sign and shares would be noise.
+// (GUM 5.2.2); a sum that rounding leaves below zero is none.
 double scaled_variance(const ScaledContributions& s, const std::vector<CorrelationPair>& pairs) {
     double sum = 0.0;
-    double magnitude = 0.0;
-    for (const double f : s.fraction) {
+    for (const double f : s.fraction)
         sum += f * f;
-        magnitude += f * f;
-    }
-    for (const CorrelationPair& pair : pairs) {
-        const double term = 2.0 * pair.r * s.fraction[static_cast<std::size_t>(pair.first)] *
-                            s.fraction[static_cast<std::size_t>(pair.second)];
-        sum += term;
-        magnitude += std::abs(term);
-    }
-    if (!std::isfinite(sum))
-        return sum;
-    return sum > 64.0 * std::numeric_limits<double>::epsilon() * magnitude ? sum : 0.0;
+    for (const CorrelationPair& pair : pairs)
+        sum += 2.0 * pair.r * s.fraction[static_cast<std::size_t>(pair.first)] *
+               s.fraction[static_cast<std::size_t>(pair.second)];
+    return sum < 0.0 ? 0.0 : sum;
 }
 
 // Welch-Satterthwaite (GUM G.4.1): u_c^4 / sum (c_i u_i)^4 / nu_i over the

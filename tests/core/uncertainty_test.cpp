@@ -574,8 +574,8 @@ TEST(UncertaintyBudget, NewCasesWorkedByHand) {
     EXPECT_TRUE(
         std::isinf(budget(defaults, {normal_inputs({0.05}), 0.95}, gas_pct).uncertainty.effective_degrees_of_freedom));
     // In dry air at altitude 0 the two pressures' coefficients are g/p_t and -g/p_t: at r = 1 their
-    // variances cancel exactly. At 14.7 in Hg the two computed coefficients are an ulp apart, and
-    // what that rounding leaves is no variance, with no share.
+    // variances cancel. At 14.7 in Hg the two computed coefficients are an ulp apart, whose squares
+    // summed unscaled leave 2e-19; scaled by the larger, they leave nothing, and no share.
     CorrectionInputs thin = dry;
     thin.target_pressure = thin.barometric_pressure = 14.7;
     const UncertaintyBudget cancelled = budget(thin, one_barometer, gas_pct);

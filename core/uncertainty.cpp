@@ -156,15 +156,20 @@ ScaledContributions scaled_contributions(const Sensitivities& c, const std::arra
     return s;
 }
 
-// The variance of the fractions, sum_i f_i^2 + sum over pairs of 2 r f_a f_b
-// (GUM 5.2.2); a sum that rounding leaves below zero is none.
+// A correlated pair's term of the variance, 2 r f_a f_b.
+double pair_term(const ScaledContributions& s, const CorrelationPair& pair) {
+    return 2.0 * pair.r * s.fraction[static_cast<std::size_t>(pair.first)] *
+           s.fraction[static_cast<std::size_t>(pair.second)];
+}
+
+// The variance of the fractions, sum_i f_i^2 + the pairs' terms (GUM 5.2.2);
+// a sum that rounding leaves below zero is none.
 double scaled_variance(const ScaledContributions& s, const std::vector<CorrelationPair>& pairs) {
     double sum = 0.0;
     for (const double f : s.fraction)
         sum += f * f;
     for (const CorrelationPair& pair : pairs)
-        sum += 2.0 * pair.r * s.fraction[static_cast<std::size_t>(pair.first)] *
-               s.fraction[static_cast<std::size_t>(pair.second)];
+        sum += pair_term(s, pair);
     return sum < 0.0 ? 0.0 : sum;
 }
 
@@ -207,11 +212,8 @@ UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities,
         line.contribution = std::abs(sensitivities[i] * u[i]);
         line.variance_share_pct = share(s.fraction[i] * s.fraction[i]);
     }
-    for (const CorrelationPair& pair : request.inputs.correlations) {
-        const double term = 2.0 * pair.r * s.fraction[static_cast<std::size_t>(pair.first)] *
-                            s.fraction[static_cast<std::size_t>(pair.second)];
-        budget.correlations.push_back({pair, share(term)});
-    }
+    for (const CorrelationPair& pair : request.inputs.correlations)
+        budget.correlations.push_back({pair, share(pair_term(s, pair))});
     UncertaintyResult& result = budget.uncertainty;
     result.standard = s.unscaled(std::sqrt(variance));
     result.effective_degrees_of_freedom = effective_degrees_of_freedom(s, variance, request.inputs);

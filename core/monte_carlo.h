@@ -85,7 +85,8 @@ struct MonteCarloResult {
     // standard deviations and interval ends over their number of blocks are within it.
     // The blocks are of monte_carlo_block accepted values each, in the order
     // drawn. With fewer than two blocks it is u(y)'s first digit's (not
-    // converged); with values all equal, y's sixth significant digit's.
+    // converged); with values all equal, y's sixth significant digit's
+    // (converged); with no value accepted, exponent 0 (not converged).
     int decimal_exponent = 0;
     double tolerance = 0.0;
     MonteCarloValidation validation;

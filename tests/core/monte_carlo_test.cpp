@@ -8,6 +8,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/correction_run.h"
@@ -52,7 +55,7 @@ TEST(MonteCarloDraws, ShapesHaveUnitVarianceTheirRangeAndKurtosis) {
         double kurtosis;
         double bound;  // largest |deviate|: the half-width 1 times the divisor
     } cases[] = {
-        {Shape::normal, 3.0, INFINITY},
+        {Shape::normal, 3.0, std::numeric_limits<double>::infinity()},
         {Shape::rectangular, 1.8, std::sqrt(3.0)},
         {Shape::triangular, 2.4, std::sqrt(6.0)},
         {Shape::arcsine, 1.5, std::sqrt(2.0)},

@@ -25,7 +25,8 @@ std::string number(double value, int digits, bool trimmed = false) {
 }
 
 std::string share_text(double share_pct) {
-    return format_value(share_pct, "%.1f");
+    // A pair with an exact input shares exactly nothing, whichever the sign of its zero.
+    return format_value(share_pct == 0.0 ? 0.0 : share_pct, "%.1f");
 }
 
 std::string distribution_text(const BudgetQuantity& q) {
@@ -52,14 +53,10 @@ std::array<BudgetQuantity, budget_term_count> budget_quantities(const ReadingQue
             quantity.half_width = u.value;
     }
     const std::string_view pressure_unit = selected_unit(UnitKind::pressure, q.units).text;
-    const UncertaintyBudget& budget = (*o.uncertainty)[Result::calculated_gas_pct];
     for (const ModelTermInfo& term : model_term_table) {
-        const std::size_t at = field_count + static_cast<std::size_t>(term.term);
-        // The budget holds the term's standard uncertainty in the unit; its
-        // half-width is that times the rectangle's divisor.
-        const double half_width = budget.lines[at].standard_uncertainty * info(Shape::rectangular).divisor;
-        quantities[at] = {term.key, term.label, pressure_unit, Shape::rectangular, half_width,
-                          infinite_degrees_of_freedom};
+        const auto t = static_cast<std::size_t>(term.term);
+        quantities[field_count + t] = {term.key, term.label, pressure_unit, Shape::rectangular,
+                                       o.uncertainty->model_half_widths[t], infinite_degrees_of_freedom};
     }
     return quantities;
 }

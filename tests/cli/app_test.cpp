@@ -527,9 +527,12 @@ TEST(RunCli, LogFromAFileWithCrLf) {
     std::remove(log_path);
 }
 
-// Standard uncertainties: read strictly, beside the two results they are
-// stated for, per row in a log (its own column over the option), and where
-// they do not go. The numbers are the worked example's (see the core's test).
+// Uncertainties: read strictly, beside each result, per row in a log (its own
+// column over the option), and where they do not go. The numbers are the
+// worked example's (see the core's test). In the log, the gas alone is
+// uncertain, so the vapour pressure and the corrected barometer have only the
+// vapour curve's term, u = a / sqrt 3 with a = 0.01086 in Hg: U = 2 u 100 / B =
+// 0.042 % and 2 u = 0.013 in Hg.
 TEST(RunCli, Uncertainties) {
     const std::string log = header + ",u_target_gas\n20.95,30,30,75,0,50,\n20.95,30,30,75,0,50,0.1\n"
                                      "20.95,30,30,75,0,50,-1\n";
@@ -537,8 +540,9 @@ TEST(RunCli, Uncertainties) {
         {{"--u-gas", "0.05", "--u-barometer", "0.02", "--u-temperature", "0.5", "--u-humidity", "2 %"},
          "",
          0,
-         "Calculated Gas (% Vol): 20.64 \u00b1 0.11 (k = 2)\nCalculated Gas Pressure: 6.19 In Hg \u00b1 0.032 In Hg "
-         "(k = 2)\nVapor Pressure (%): 1.5\nCorrected Barometer: 29.56 In Hg\n",
+         "Calculated Gas (% Vol): 20.64 (20.64 \u00b1 0.11, k = 2)\nCalculated Gas Pressure: 6.19 In Hg (6.193 \u00b1 "
+         "0.032 In Hg, k = 2)\nVapor Pressure (%): 1.5 (1.46 \u00b1 0.14, k = 2)\nCorrected Barometer: 29.56 In Hg "
+         "(29.563 \u00b1 0.057 In Hg, k = 2)\n",
          ""},
         {{"--u-altitude", "ten"}, "", exit_usage, "",
          "kestrane-cli: Error: Standard Uncertainty of Altitude is not a number: \"ten\"\n"},
@@ -552,10 +556,11 @@ TEST(RunCli, Uncertainties) {
          log,
          exit_refused,
          header + ",u_target_gas," + "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
-                  "expanded_uncertainty_gas_pct,expanded_uncertainty_gas_pressure,error,warning\n"
-                  "20.95,30,30,75,0,50,,20.64,6.19,1.5,29.56,0.099,0.030,,\n"
-                  "20.95,30,30,75,0,50,0.1,20.64,6.19,1.5,29.56,0.20,0.060,,\n"
-                  "20.95,30,30,75,0,50,-1,,,,,,,\"Error: Standard Uncertainty of Target Gas (% Vol) is below 0: \"\"-1\"\"\",\n",
+                  "expanded_uncertainty_gas_pct,expanded_uncertainty_gas_pressure,expanded_uncertainty_vapor_pct,"
+                  "expanded_uncertainty_barometer,error,warning\n"
+                  "20.95,30,30,75,0,50,,20.64,6.19,1.5,29.56,0.099,0.030,0.042,0.013,,\n"
+                  "20.95,30,30,75,0,50,0.1,20.64,6.19,1.5,29.56,0.20,0.060,0.042,0.013,,\n"
+                  "20.95,30,30,75,0,50,-1,,,,,,,,,\"Error: Standard Uncertainty of Target Gas (% Vol) is below 0: \"\"-1\"\"\",\n",
          "kestrane-cli: 3 rows read, 2 corrected, 1 refused\n"},
         {{"--monte-carlo", "100"}, "", exit_usage, "",
          "kestrane-cli: --monte-carlo 100 is out of range; use 200000 to 10000000 at 95 % coverage, or auto\n"},
@@ -584,6 +589,14 @@ TEST(RunCli, Uncertainties) {
             << "arguments" << joined(c.args);
         EXPECT_EQ(got.err, c.err) << "arguments" << joined(c.args);
     }
+    // A rectangular gas of half-width 0.05 with 4 degrees of freedom beside the
+    // vapour curve's term: u_c = sqrt((0.9854 0.05 / sqrt 3)^2 + 0.004378^2) =
+    // 0.02878 %, nu_eff = 4 (0.02878 / 0.02845)^4 truncated = 4, k = t(0.975, 4)
+    // = 2.776, U = 0.0799, stated 0.080 with the value to its digits; all with
+    // the decimal comma.
+    EXPECT_EQ(run({"--u-gas", "0,05:rectangular", "--dof-gas", "4", "--coverage", "0.95", "--decimal-comma"})
+                  .out.substr(0, 68),
+              "Calculated Gas (% Vol): 20,64 (20,645 \u00b1 0,080, k = 2,78, p = 95 %)\n");
     // Monte Carlo repeats with its seed and changes with another; its draws are counted in JSON.
     const auto draws = [](const char* seed) {
         return run({"--format", "json", "--u-gas", "0.1", "--humidity", "99", "--u-humidity", "2", "--monte-carlo",

@@ -286,10 +286,12 @@ void LogCorrector::correct_row() {
         q.texts[f] = fields_[columns_.fields[f]];
     q.rules = rules_;
     q.uncertainty = columns_.uncertainty;
-    q.known = options_.uncertainties;
-    q.coverage_probability = options_.coverage_probability;
-    if (columns_.uncertainty && !row_uncertainties(q.known))
-        return;
+    if (columns_.uncertainty) {
+        q.known = options_.uncertainties;
+        q.coverage_probability = options_.coverage_probability;
+        if (!row_uncertainties(q.known))
+            return;
+    }
     write_outcome(evaluate(q, log_mark_hints));
 }
 

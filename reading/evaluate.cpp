@@ -61,7 +61,8 @@ MonteCarloRun monte_carlo_run(const ReadingQuery& q, const ReadingOutcome& o) {
 
 ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     ReadingOutcome outcome;
-    outcome.uncertainties = q.known;
+    if (q.uncertainty)
+        outcome.uncertainties = q.known;
     if (q.uncertainty && any_text(q.uncertainties)) {
         UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules, hints);
         if (read.refused) {

@@ -1,7 +1,9 @@
 #include "coverage.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 namespace kestrane {
@@ -191,8 +193,25 @@ double student_t_quantile(double p, double dof) {
 double coverage_factor_for(double probability, double dof) {
     if (!(probability > 0.0 && probability < 1.0) || !(dof >= 1.0))
         return nan;
+    // A log asks for the same few factors on every row (one probability, a
+    // few whole degrees of freedom), each a search of some microseconds: the
+    // last ones found are kept.
+    struct Found {
+        double probability = 0.0;  // never asked for: an empty place
+        double dof = 0.0;
+        double k = 0.0;
+    };
+    thread_local std::array<Found, 16> found{};
+    thread_local std::size_t next = 0;
+    for (const Found& f : found) {
+        if (f.probability == probability && f.dof == dof)
+            return f.k;
+    }
     // The upper tail (1 - P) / 2 directly: (1 + P) / 2 would round, and 1 - p lose the difference.
-    return t_upper_quantile(0.5 * (1.0 - probability), dof);
+    found[next] = {probability, dof, t_upper_quantile(0.5 * (1.0 - probability), dof)};
+    const double k = found[next].k;
+    next = (next + 1) % found.size();
+    return k;
 }
 
 bool valid_coverage_probability(double p) {

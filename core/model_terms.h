@@ -51,14 +51,16 @@ struct ModelTermHalfWidths {
 ModelTermHalfWidths model_term_half_widths(const CorrectionInputs& values, UnitSelection selection);
 
 // The saturation vapour pressure of water over liquid water at t_kelvin, in
-// pascals (IAPWS's equation for the saturation line, consistent with IAPWS-95).
+// pascals (IAPWS's equation for the saturation line, consistent with IAPWS-95):
+// supercooled below the triple point, the temperature held at -100 C below
+// that and at the critical point above it.
 double saturation_pressure_pa(double t_kelvin);
 
 // The enhancement factor of water vapour in moist air at p_pa and t_celsius.
 double enhancement_factor(double p_pa, double t_celsius);
 
 // The standard atmosphere's ratio of the pressure at h_metres (geopotential)
-// to that at sea level, in its troposphere.
+// to that at sea level: its troposphere to 11 km, its isothermal layer above.
 double standard_atmosphere_ratio(double h_metres);
 
 }  // namespace kestrane

@@ -65,7 +65,7 @@ std::string form_json() {
     write_units(json);
     json.key("budget").begin_object().key("title");
     json.string(std::string(budget_title) + std::string(info(Result::calculated_gas_pct).label) +
-                std::string(budget_correlation));
+                std::string(budget_uncorrelated));
     json.key("headings").begin_array();
     for (const std::string_view heading : budget_headings)
         json.string(heading);

@@ -149,7 +149,7 @@ class KestranePage {
     if (mark === ',') this.inputs.forEach((input) => (input.value = swapMarks(input.value)));
     Object.entries(settings.fields).forEach(([field, text]) => (this.inputs[field].value = text));
     Object.entries(settings.units).forEach(([kind, index]) => (this.lists[kind].selectedIndex = index));
-    this.uncertainty.apply(settings);
+    this.uncertainty.apply(settings, mark);
     if (settings.monteCarlo) this.monteCarlo.apply(settings.monteCarlo);
     this.message.textContent = settings.problems.join(' ');
   }

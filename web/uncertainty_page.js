@@ -8,23 +8,25 @@
 // What the value of each shape is, as its list entry says it.
 const shapeMeaning = (name) => (name === 'normal' ? `${name}: standard uncertainty` : `${name}: half-width a`);
 
-// A per cent as the probability the core reads ("95" gives "0.95", "99.73"
-// gives "0.9973"), the digits moved, not computed; a text that is not a plain
-// decimal number goes as it is, for the core to refuse in its words.
+// A per cent in the page's mark as the probability the core reads, with a
+// decimal point as the command line's --coverage takes it ("95" gives "0.95",
+// "99,73" with the comma gives "0.9973"), the digits moved, not computed; a
+// text that is not a plain decimal number goes as it is, for the core to
+// refuse in its words.
 function probabilityText(percent, mark) {
   const match = percent.trim().match(mark === ',' ? /^(\d+)(?:,(\d*))?\s*%?$/ : /^(\d+)(?:\.(\d*))?\s*%?$/);
   if (!match) return percent;
   const whole = match[1].padStart(3, '0');
   const fraction = `${whole.slice(-2)}${match[2] ?? ''}`.replace(/0+$/, '');
   const units = whole.slice(0, -2).replace(/^0+(?=\d)/, '');
-  return fraction ? `${units}${mark}${fraction}` : units;
+  return fraction ? `${units}.${fraction}` : units;
 }
 
-// The probability of an address as the per cent the field shows: the inverse of probabilityText.
-function percentText(probability) {
-  const match = probability.trim().match(/^(\d*)[.,](\d*)$/) ?? probability.trim().match(/^(\d+)()$/);
+// The probability of an address as the per cent the field shows in the
+// page's mark: the inverse of probabilityText.
+function percentText(probability, mark) {
+  const match = probability.trim().match(/^(\d*)\.(\d*)$/) ?? probability.trim().match(/^(\d+)()$/);
   if (!match) return probability;
-  const mark = probability.includes(',') ? ',' : '.';
   const digits = `${match[1]}${match[2].padEnd(2, '0')}`;
   const whole = digits.slice(0, match[1].length + 2).replace(/^0+(?=\d)/, '');
   const rest = digits.slice(match[1].length + 2);
@@ -104,7 +106,7 @@ class UncertaintySection {
 
   // From the address: {uncertainties, dof: {field index: text}, coverage, correlations}.
   // The section opens when it holds any.
-  apply({ uncertainties = {}, dof = {}, coverage, correlations = [] }) {
+  apply({ uncertainties = {}, dof = {}, coverage, correlations = [] }, mark) {
     Object.entries(uncertainties).forEach(([field, text]) => {
       // "0.05:rectangular": the value in its field, the shape in its list.
       const colon = text.lastIndexOf(':');
@@ -113,7 +115,7 @@ class UncertaintySection {
       this.shapes[field].selectedIndex = Math.max(shape, 0);
     });
     Object.entries(dof).forEach(([field, text]) => (this.dofs[field].value = text));
-    if (coverage !== undefined) this.coverage.value = percentText(coverage);
+    if (coverage !== undefined) this.coverage.value = percentText(coverage, mark);
     const same = new Set([this.sameBarometerPair, `${this.form.fields[1].option},${this.form.fields[2].option}=1`,
       `${this.form.fields[2].alias},${this.form.fields[1].option}=1`, `${this.form.fields[1].option},${this.form.fields[2].alias}=1`]);
     this.sameBarometer.checked = correlations.some((pair) => same.has(pair.replaceAll(' ', '')));

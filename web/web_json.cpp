@@ -4,6 +4,7 @@
 #include "core/reading.h"
 #include "reading/json_writer.h"
 #include "reading/reading_text.h"
+#include "reading/uncertainty_settings.h"
 
 namespace kestrane {
 

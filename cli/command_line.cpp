@@ -17,6 +17,7 @@
 #include "log/log_columns.h"
 #include "log/log_header.h"
 #include "messages.h"
+#include "reading/uncertainty_settings.h"
 
 #ifndef KESTRANE_VERSION
 #error "KESTRANE_VERSION is set by the build"
@@ -29,13 +30,11 @@ namespace {
 constexpr std::string_view table_command = "table";
 constexpr std::string_view help_command = "help";
 
-// The draws --monte-carlo takes: with fewer, the interval's ends move from seed to seed.
-constexpr std::uint64_t min_draws = 10000;
-constexpr std::uint64_t max_draws = 10000000;
-
 // Example values of each field's option, of its standard uncertainty's and of each unit option, for their help.
 constexpr std::array<std::string_view, field_count> field_examples = {"20.9", "760", "29.5", "25", "1500", "80"};
-constexpr std::array<std::string_view, field_count> uncertainty_examples = {"0.05", "0.1", "0.3", "0.2", "10", "2"};
+constexpr std::array<std::string_view, field_count> uncertainty_examples = {"0.05", "0.1", "0.3:rectangular",
+                                                                            "0.2",  "10",  "2"};
+constexpr std::array<std::string_view, field_count> degrees_of_freedom_examples = {"9", "12", "50", "4", "20", "8"};
 constexpr std::array<std::string_view, unit_kind_count> unit_examples = {"C", "hPa", "m"};
 
 // The groups of the main help, in order; the table command and its options go under "Table".
@@ -135,21 +134,15 @@ CLI::Validator delimiter_of() {
     });
 }
 
-// A whole number in plain decimal digits from `low` to `high`: a sign, a
-// hexadecimal prefix, an exponent or an empty text is refused rather than read
-// as something else, and a number past `high` is refused rather than clamped.
-CLI::Validator whole_number(std::string option, std::uint64_t low, std::uint64_t high) {
+// A validator that reads a value with one of the uncertainty settings'
+// readers, refusing it in their words.
+template <class Reader>
+CLI::Validator read_with(std::string option, Reader reader) {
     return CLI::Validator(
-        [option, low, high](std::string& value) -> std::string {
-            const std::string range = std::to_string(low) + " to " + std::to_string(high);
-            std::uint64_t n = 0;
-            const char* end = value.data() + value.size();
-            const auto [at, error] = std::from_chars(value.data(), end, n);
-            const bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
-            if (!digits)
-                throw OwnUsageError{option + " \"" + value + "\" is not a whole number; use " + range};
-            if (error != std::errc{} || at != end || n < low || n > high)
-                throw OwnUsageError{option + " " + value + " is out of range; use " + range};
+        [option, reader](std::string& value) -> std::string {
+            std::string problem;
+            if (!reader(option, value, problem))
+                throw OwnUsageError{problem};
             return {};
         },
         "");
@@ -224,6 +217,16 @@ struct Options {
     std::string log_name;
     std::string csv_name;
     int delimiter_code = 0;
+    // The uncertainty settings' texts, read once the whole line is parsed:
+    // the draws' fewest depend on the coverage, and a pair on those before it.
+    std::array<std::string, field_count> degrees_of_freedom;
+    std::string coverage;
+    std::vector<std::string> correlations;
+    std::string draws;
+    std::string interval;
+    std::uint64_t seed = default_monte_carlo_seed;
+    CLI::Option* monte_carlo = nullptr;
+    std::vector<CLI::Option*> uncertainty_settings;
 };
 
 std::string reading_footer() {
@@ -234,14 +237,29 @@ std::string reading_footer() {
            "text (\"20,95\", \"12abc\", \"12e\", an empty text). A number too large for single precision (\"1e39\") "
            "gets\nthe field's range message.\n"
            "\n"
-           "A standard uncertainty (" +
+           "An uncertainty (" +
            field_option_span(uncertainty_option_prefix) +
-           ") is one standard deviation of an input's possible\n"
-           "values, in its field's own unit, read strictly and not below 0: a certificate's expanded uncertainty U\n"
-           "divided by its coverage factor k, or a tolerance of +/- a divided by the square root of 3 (a rectangular\n"
-           "distribution). The inputs are taken as uncorrelated. The expanded uncertainty beside a result is " +
+           ") is in its field's own unit, read strictly and not below 0: VALUE\n"
+           "alone is a standard uncertainty, one standard deviation (a certificate's U divided by its k); "
+           "VALUE:rectangular,\nVALUE:triangular or VALUE:arcsine is the half-width a of that distribution, whose "
+           "standard uncertainty is\na divided by the square root of 3, 6 or 2 (a tolerance of +/- a is "
+           "rectangular). Each budget also holds the\ncorrection's own model terms: its vapor pressure curve and its "
+           "altitude formula. The inputs are\nuncorrelated unless " +
+           dashed(correlation_setting) +
+           " pairs them; a set of correlations no inputs can have together is refused.\n"
+           "The expanded uncertainty beside a result is " +
            coverage_text() +
-           "\ntimes its combined standard uncertainty, an interval of about 95 % coverage, two digits rounded up.\n"
+           " times its combined standard uncertainty, an interval of about 95 % coverage,\n"
+           "two digits rounded up, the result rounded to its last digit; with " +
+           dashed(coverage_setting) +
+           " P, k is Student's t for P at the\neffective degrees of freedom (Welch-Satterthwaite). " +
+           dashed(monte_carlo_setting) +
+           " N takes at least 10^4/(1 - p) draws for coverage p\n(" +
+           std::to_string(monte_carlo_fewest_draws(0.95)) + " at 95 %); " + dashed(monte_carlo_setting) + " " +
+           std::string(adaptive_draws) +
+           " draws blocks of " + std::to_string(monte_carlo_block) +
+           " until its results are stable (JCGM 101, 7.9), at most " + std::to_string(monte_carlo_most_draws) +
+           ".\n"
            "\n"
            "With a " +
            dashed(info(UnitKind::pressure).option) + " or " + dashed(info(UnitKind::temperature).option) +
@@ -255,6 +273,9 @@ std::string log_footer() {
     std::vector<std::string_view> added;
     for (const std::size_t k : plain_column_order)
         added.push_back(added_columns[k]);
+    std::vector<std::string_view> expanded;
+    for (const Result result : all_results)
+        expanded.push_back(added_columns[expanded_column(result)]);
     std::array<std::string_view, unit_kind_count> unit_columns{};
     for (std::size_t k = 0; k < unit_kind_count; ++k)
         unit_columns[k] = unit_kinds[k].column;
@@ -262,11 +283,12 @@ std::string log_footer() {
            ", optionally " + listed(unit_columns, " and ") +
            ",\nin any order and any case, and any others (copied through); its delimiter is the one of " +
            delimiter_list(" or ") + "\nthat gives these columns. Each row comes back, in the log's delimiter, with " +
-           listed(added, " and ", 1) + ".\nWith standard uncertainties (options, or columns " +
-           uncertainty_columns().front() + " ... " + uncertainty_columns().back() + "), each row also\ngets " +
-           std::string(added_columns[expanded_gas_column]) + " and " +
-           std::string(added_columns[expanded_pressure_column]) + " (" + coverage_text() +
-           ") after the results.\n"
+           listed(added, " and ", 1) + ".\nWith uncertainties (options, or columns " +
+           uncertainty_columns().front() + " ... " + uncertainty_columns().back() + ", VALUE[:SHAPE]), each row also "
+           "gets\n" + listed(expanded, " and ", 1) + "\n(" + coverage_text() + ") after the results, and with " +
+           dashed(coverage_setting) + " " + std::string(added_columns[coverage_factor_column]) +
+           " after them; " + dashed(std::string(degrees_of_freedom_option_prefix) + "*") + ", " +
+           dashed(coverage_setting) + " and " + dashed(correlation_setting) + " apply to every row.\n"
            "A malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
            "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
            "corrected in place; any other with a column named as one of those it adds is refused.\n";
@@ -333,29 +355,67 @@ void add_unit_options(CLI::App& app, Request& r) {
     }
 }
 
-void add_uncertainty_options(CLI::App& app, Request& r) {
-    const std::string prefix = dashed(uncertainty_option_prefix);
-    for (const Field field : all_fields) {
-        const auto f = static_cast<std::size_t>(field);
-        const std::string option = prefix + std::string(info(field).option);
-        const std::string names =
-            field == Field::barometric_pressure ? option + "," + prefix + std::string(barometer_alias) : option;
-        add(app, names, r.uncertainties[f],
-            "The standard uncertainty of the " + std::string(info(field).label) +
-                ", in its unit: a certificate's U divided by its k, or a tolerance a divided by the square root of 3",
-            option + " " + std::string(uncertainty_examples[f]), "TEXT", help_groups[2]);
-    }
-    const std::string draws = std::to_string(min_draws) + " to " + std::to_string(max_draws);
-    CLI::Option* monte_carlo = add(app, "--monte-carlo", r.monte_carlo,
-                                   "Check the uncertainty of the " +
-                                       std::string(info(Result::calculated_gas_pct).label) + " with N draws (" + draws +
-                                       ") of the inputs through the correction itself",
-                                   "--monte-carlo 100000", "N", help_groups[2])
-                                   ->check(whole_number("--monte-carlo", min_draws, max_draws));
-    add(app, "--seed", r.seed, "The seed of Monte Carlo's draws, to vary them", "--seed 7", "N", help_groups[2])
+// An input's options: its uncertainty and its degrees of freedom, "--u-barometer" and "--dof-barometer" too.
+void add_input_uncertainty_options(CLI::App& app, Request& r, Options& options, Field field) {
+    const auto f = static_cast<std::size_t>(field);
+    const std::string label(info(field).label);
+    const auto names = [field](std::string_view prefix) {
+        const std::string option = dashed(std::string(prefix).append(info(field).option));
+        return field == Field::barometric_pressure ? option + "," + dashed(std::string(prefix).append(barometer_alias))
+                                                   : option;
+    };
+    const std::string u = dashed(std::string(uncertainty_option_prefix).append(info(field).option));
+    options.uncertainty_settings.push_back(
+        add(app, names(uncertainty_option_prefix), r.uncertainties[f],
+            "The uncertainty of the " + label +
+                " in its unit: VALUE alone is a standard uncertainty (a certificate's U divided by its k); "
+                "VALUE:rectangular, VALUE:triangular or VALUE:arcsine is the half-width a of that distribution",
+            u + " " + std::string(uncertainty_examples[f]), "VALUE[:SHAPE]", help_groups[2]));
+    const std::string dof = dashed(std::string(degrees_of_freedom_option_prefix).append(info(field).option));
+    options.uncertainty_settings.push_back(
+        add(app, names(degrees_of_freedom_option_prefix), options.degrees_of_freedom[f],
+            "The degrees of freedom of the " + label + "'s uncertainty: 1 or more (left out, infinitely many)",
+            dof + " " + std::string(degrees_of_freedom_examples[f]), "N", help_groups[2])
+            ->check(read_with(dof, read_degrees_of_freedom)));
+}
+
+void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
+    for (const Field field : all_fields)
+        add_input_uncertainty_options(app, r, options, field);
+    const std::string_view group = help_groups[2];
+    const std::string coverage = dashed(coverage_setting);
+    options.uncertainty_settings.push_back(
+        add(app, coverage, options.coverage,
+            "State the expanded uncertainties for coverage probability P (" + std::string(coverage_bounds) +
+                "), k from Student's t at their effective degrees of freedom, instead of " + coverage_text(),
+            coverage + " 0.95", "P", group)
+            ->check(read_with(coverage, read_coverage)));
+    options.uncertainty_settings.push_back(
+        add(app, dashed(correlation_setting), options.correlations,
+            "Correlate the uncertainties of two inputs, A and B named as their options are, with coefficient R (-1 to "
+            "1); give it once for each pair",
+            dashed(correlation_setting) + " target-pressure,barometric-pressure=1", "A,B=R", group)
+            ->expected(1));
+    options.monte_carlo =
+        add(app, dashed(monte_carlo_setting), options.draws,
+            "Check the uncertainty of the " + std::string(info(Result::calculated_gas_pct).label) +
+                " with N draws of the inputs through the correction itself (" +
+                std::to_string(monte_carlo_fewest_draws(0.95)) + " at 95 % coverage to " +
+                std::to_string(monte_carlo_most_draws) + "), or auto: as many as make its results stable",
+            dashed(monte_carlo_setting) + " auto", "N|auto", group);
+    options.uncertainty_settings.push_back(options.monte_carlo);
+    const std::string interval = dashed(interval_setting);
+    add(app, interval, options.interval,
+        "Monte Carlo's coverage interval: symmetric (probabilistically symmetric) or shortest", interval + " shortest",
+        "KIND", group)
+        ->check(read_with(interval, read_interval))
+        ->default_str(std::string(interval_name(CoverageInterval::symmetric)))
+        ->needs(options.monte_carlo);
+    const std::string seed = dashed(seed_setting);
+    add(app, seed, options.seed, "The seed of Monte Carlo's draws, to vary them", seed + " 7", "N", group)
         ->default_str(std::to_string(default_monte_carlo_seed))
-        ->check(whole_number("--seed", 0, std::numeric_limits<std::uint64_t>::max()))
-        ->needs(monte_carlo);
+        ->check(read_with(seed, read_seed))
+        ->needs(options.monte_carlo);
 }
 
 void add_log_options(CLI::App& app, Request& r, Options& options) {
@@ -585,7 +645,7 @@ void define(CLI::App& app, Request& r, Options& options) {
     app.require_subcommand(0, 1);
     add_reading_options(app, r);
     add_unit_options(app, r);
-    add_uncertainty_options(app, r);
+    add_uncertainty_options(app, r, options);
     add_log_options(app, r, options);
     add_output_options(app, r, options);
     options.table = add_table_command(app, r);
@@ -607,11 +667,10 @@ std::unique_ptr<CLI::App> make_app() {
         std::string(program_name));
 }
 
-// A request before the parse: the dialog's default texts, and Monte Carlo's default seed.
+// A request before the parse: the dialog's default texts.
 void set_defaults(Request& r) {
     for (const Field field : all_fields)
         r.fields[static_cast<std::size_t>(field)] = default_text(field);
-    r.seed = default_monte_carlo_seed;
 }
 
 // The command line defined over a request of its own, for its help.
@@ -652,6 +711,37 @@ std::vector<std::string> with_empty_values(const std::vector<std::string>& args,
     return out;
 }
 
+// The uncertainty settings read from their texts into the request, once the
+// parse has checked those it could alone; the problem of the first refused.
+std::optional<std::string> read_uncertainty_settings(Request& r, const Options& options) {
+    std::string problem;
+    for (std::size_t f = 0; f < field_count; ++f) {
+        if (!options.degrees_of_freedom[f].empty())
+            r.known.inputs[f].degrees_of_freedom = *read_degrees_of_freedom("", options.degrees_of_freedom[f], problem);
+    }
+    if (!options.coverage.empty())
+        r.coverage_probability = read_coverage("", options.coverage, problem);
+    for (const std::string& text : options.correlations) {
+        const std::optional<CorrelationPair> pair = read_correlation(dashed(correlation_setting), text,
+                                                                     r.known.correlations, problem);
+        if (!pair)
+            return problem;
+        r.known.correlations.push_back(*pair);
+    }
+    if (options.monte_carlo->count() == 0)
+        return std::nullopt;
+    MonteCarloRequest& run = r.monte_carlo.emplace();
+    const double p = r.coverage_probability.value_or(run.coverage_probability);
+    const auto draws = read_draws(dashed(monte_carlo_setting), options.draws, p, problem);
+    if (!draws)
+        return problem;
+    run.draws = *draws;
+    run.seed = options.seed;
+    if (!options.interval.empty())
+        run.interval = *read_interval("", options.interval, problem);
+    return std::nullopt;
+}
+
 // Fills in what the parse left: which fields were given, the defaults read
 // with the decimal mark asked for, the command, the files.
 void finish_request(Request& r, const CLI::App& app, const Options& options) {
@@ -671,6 +761,8 @@ void finish_request(Request& r, const CLI::App& app, const Options& options) {
     r.format_given = options.format->count() != 0;
     const bool log = options.log->count() != 0 || options.csv->count() != 0;
     r.log = options.log->count() != 0 ? options.log_name : options.csv_name;
+    for (const CLI::Option* setting : options.uncertainty_settings)
+        r.uncertainty_settings_given = r.uncertainty_settings_given || setting->count() != 0;
     r.command = options.help->parsed() ? Command::help
                 : options.table->parsed() ? Command::table
                 : log ? Command::log
@@ -703,6 +795,8 @@ std::optional<int> parse_command_line(const std::vector<std::string>& args, Requ
         return status;
     }
     finish_request(request, *app, options);
+    if (const std::optional<std::string> problem = read_uncertainty_settings(request, options))
+        return report_error(streams.err, *problem, exit_usage);
     return std::nullopt;
 }
 

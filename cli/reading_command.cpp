@@ -43,14 +43,17 @@ ReadingQuery query_of(const Request& r) {
     q.units = r.units;
     q.rules = r.rules;
     q.uncertainty = r.uncertainties_given.any() || r.monte_carlo.has_value();
+    q.known = r.known;
+    q.coverage_probability = r.coverage_probability;
     q.monte_carlo = r.monte_carlo;
-    q.seed = r.seed;
     return q;
 }
 
 int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     if (r.monte_carlo && r.format == ReadingFormat::csv) {
-        return report_error(err, "--monte-carlo does not go with --format csv: CSV states each row's uncertainty",
+        return report_error(err,
+                            "--monte-carlo does not go with --format csv: a CSV row states the expanded uncertainties "
+                            "alone; give --format text or --format json",
                             exit_usage);
     }
     if (!defaults_fit_units(r, {}, err))
@@ -59,7 +62,7 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     const ReadingOutcome outcome = evaluate(query, command_line_hints);
     // A bad uncertainty option is a usage error, as it is with a log: no
     // reading was made of it. Nor is one whose uncertainty no number states.
-    if (outcome.refusal == Refusal::uncertainty_text)
+    if (outcome.refusal == Refusal::uncertainty_text || outcome.refusal == Refusal::correlation)
         return report_error(err, outcome.message, exit_usage);
     if (outcome.refusal == Refusal::uncertainty_too_large) {
         err.write(outcome.message + "\n");
@@ -79,7 +82,7 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
         err.write(outcome.message + "\n");
         return exit_refused;
     }
-    for (const std::string& text : warning_texts(outcome.correction.warnings, r.units))
+    for (const std::string& text : outcome_warnings(query, outcome))
         report_warning(err, text);
     return 0;
 }

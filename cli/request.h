@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/monte_carlo.h"
 #include "core/reading.h"
 #include "table/calibration_table.h"
 
@@ -31,12 +32,16 @@ struct Request {
     UnitSelection units;
     std::array<std::string, unit_kind_count> unit_names;  // as given, for messages
     ReadingRules rules;
-    // The standard uncertainties' texts, in field order, and which were given.
+    // The uncertainties' texts, in field order, and which were given.
     std::array<std::string, field_count> uncertainties;
     std::bitset<field_count> uncertainties_given;
-    // Monte Carlo's draws, when asked for, and its seed.
-    std::optional<std::size_t> monte_carlo;
-    std::uint64_t seed = 0;
+    // The inputs' degrees of freedom and correlations (their uncertainties'
+    // values come from the texts), and the coverage probability asked for.
+    UncertaintyInputs known;
+    std::optional<double> coverage_probability;
+    // Monte Carlo's run, when asked for: its draws, seed and interval (its
+    // coverage probability is the one asked for, or 95 %).
+    std::optional<MonteCarloRequest> monte_carlo;
     std::optional<char> delimiter;
     std::string log;  // a file name, or "-" for standard input
     std::optional<std::string> rejects;
@@ -49,6 +54,8 @@ struct Request {
     Result result = Result::calculated_gas_pct;
     TableFormat table_format = TableFormat::text;
     bool quiet = false;
+    // Whether any setting of an uncertainty was given, for the commands that state none.
+    bool uncertainty_settings_given = false;
     // The command whose help to print, for help.
     std::string help_of;
 };

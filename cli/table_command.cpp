@@ -65,7 +65,7 @@ int run_table(const Request& r, ByteSink& out, ByteSink& err) {
                                 " is a single reading's; give a table's format after table (table --format csv)",
                             exit_usage);
     }
-    if (r.uncertainties_given.any() || r.monte_carlo)
+    if (r.uncertainty_settings_given)
         return report_error(err, "a table shows results alone: give uncertainties with one reading or a log", exit_usage);
     int status = 0;
     auto axes = sweeps(r, err, status);

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "names.h"
+
 namespace kestrane {
 namespace {
 
@@ -86,10 +88,13 @@ void apply_mark(std::string& text, const ReadingRules& rules) {
 
 namespace {
 
-// The refusal of a text that is not a number, under a label (the field's, or its uncertainty's).
+// The refusal of a text that is not a number, under a label (the field's, or
+// its uncertainty's). The hint about the decimal mark looks at number, the
+// part of the text that should be one.
 std::string not_a_number(std::string_view label,
                          Field field,
                          std::string_view text,
+                         std::string_view number,
                          const ReadingRules& rules,
                          const MarkHints& hints) {
     const bool decimal_comma = rules.decimal_comma;
@@ -97,18 +102,17 @@ std::string not_a_number(std::string_view label,
     message.append(label).append(" is not a number: \"").append(text).append("\"");
     // A number written with the other decimal mark is the commonest slip of
     // all: a log from a spreadsheet in another language.
-    const std::string swapped = swap_decimal_marks(text);
-    if (!decimal_comma && is_whole_number(field, swapped))
+    if (!decimal_comma && is_whole_number(field, swap_decimal_marks(number)))
         message.append(" (").append(hints.for_comma).append(")");
-    else if (decimal_comma && is_whole_number(field, text))
-        message.append(" (").append(hints.for_point).append("\"").append(swapped).append("\")");
+    else if (decimal_comma && is_whole_number(field, number))
+        message.append(" (").append(hints.for_point).append("\"").append(swap_decimal_marks(text)).append("\")");
     return message;
 }
 
 }  // namespace
 
 std::string not_a_number_message(Field field, std::string_view text, const ReadingRules& rules, const MarkHints& hints) {
-    return not_a_number(info(field).label, field, text, rules, hints);
+    return not_a_number(info(field).label, field, text, text, rules, hints);
 }
 
 std::optional<double> value_read(std::string_view text, const ReadingRules& rules) {
@@ -153,33 +157,71 @@ std::string uncertainty_label(Field field) {
     return "Standard Uncertainty of " + std::string(info(field).label);
 }
 
+std::string shape_names(std::string_view last_separator) {
+    std::string names;
+    for (std::size_t s = 0; s < shape_count; ++s)
+        names.append(s == 0 ? "" : s + 1 == shape_count ? last_separator : ", ").append(shape_table[s].name);
+    return names;
+}
+
+namespace {
+
+// The shape a text names, in any case, blanks around it ignored.
+std::optional<Shape> shape_named(std::string_view name) {
+    for (const ShapeInfo& shape : shape_table) {
+        if (same_ignoring_case(trim_blanks(name), shape.name))
+            return shape.shape;
+    }
+    return std::nullopt;
+}
+
+// One uncertainty's text read over `read`, or the message that refuses it.
+std::optional<std::string> read_uncertainty(Field field,
+                                            std::string_view text,
+                                            const ReadingRules& rules,
+                                            const MarkHints& hints,
+                                            InputUncertainty& read) {
+    const std::size_t separator = text.find(shape_separator);
+    const std::string_view number = text.substr(0, separator);
+    // A log reads these on every row: the label and a copy are made only when needed.
+    const std::string swapped = rules.decimal_comma ? swap_decimal_marks(number) : std::string();
+    const std::string_view as_points = rules.decimal_comma ? std::string_view(swapped) : number;
+    std::size_t length = 0;
+    const std::optional<double> value = scan_double(as_points, length);
+    const auto refusal = [&](std::string_view why) {
+        return "Error: " + uncertainty_label(field) + " " + std::string(why) + ": \"" + std::string(text) + "\"";
+    };
+    // A number too large for a double ("1e309") is a number all the same:
+    // its refusal says so, with no hint about the decimal mark.
+    if (!only_number(field, as_points, length))
+        return not_a_number(uncertainty_label(field), field, text, number, rules, hints);
+    if (!value || !std::isfinite(*value))
+        return refusal("is out of range");
+    if (*value < 0.0)
+        return refusal("is below 0");
+    std::optional<Shape> shape = Shape::normal;
+    if (separator != std::string_view::npos)
+        shape = shape_named(text.substr(separator + 1));
+    if (!shape)
+        return refusal("has a shape that is none of " + shape_names(" or "));
+    read.value = *value;
+    read.shape = *shape;
+    return std::nullopt;
+}
+
+}  // namespace
+
 UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
                                      const UncertaintyInputs& values,
                                      const ReadingRules& rules,
                                      const MarkHints& hints) {
-    const bool decimal_comma = rules.decimal_comma;
     UncertaintiesRead read{values, std::nullopt};
     for (const Field field : all_fields) {
-        const std::optional<std::string_view> text = texts[static_cast<std::size_t>(field)];
-        if (!text)
-            continue;
-        // A log reads these on every row: the label and a copy are made only when needed.
-        const std::string swapped = decimal_comma ? swap_decimal_marks(*text) : std::string();
-        const std::string_view as_points = decimal_comma ? std::string_view(swapped) : *text;
-        std::size_t length = 0;
-        const std::optional<double> value = scan_double(as_points, length);
-        const auto label = [field] { return uncertainty_label(field); };
-        // A number too large for a double ("1e309") is a number all the same:
-        // its refusal says so, with no hint about the decimal mark.
-        if (!only_number(field, as_points, length))
-            read.refused = not_a_number(label(), field, *text, rules, hints);
-        else if (!value || !std::isfinite(*value))
-            read.refused = "Error: " + label() + " is out of range: \"" + std::string(*text) + "\"";
-        else if (*value < 0.0)
-            read.refused = "Error: " + label() + " is below 0: \"" + std::string(*text) + "\"";
-        if (read.refused)
-            return read;
-        read.values[field] = *value;
+        if (const std::optional<std::string_view> text = texts[static_cast<std::size_t>(field)]) {
+            read.refused = read_uncertainty(field, *text, rules, hints, read.values[field]);
+            if (read.refused)
+                return read;
+        }
     }
     return read;
 }

@@ -97,25 +97,36 @@ std::string refusal_message(const Correction& correction,
                             const ReadingRules& rules,
                             const MarkHints& hints);
 
-// The label of an input's standard uncertainty: "Standard Uncertainty of Barometric Pressure".
+// The label of an input's uncertainty in messages: "Standard Uncertainty of Barometric Pressure".
 std::string uncertainty_label(Field field);
 
 // What goes before a field's option name to name its standard uncertainty
 // ("u-barometric-pressure", "u-barometer"), on the command line and in the page's address.
 inline constexpr std::string_view uncertainty_option_prefix = "u-";
+// And what goes before it to name its degrees of freedom ("dof-gas").
+inline constexpr std::string_view degrees_of_freedom_option_prefix = "dof-";
 
 // The names of the two ways of reading besides the default, as the command
 // line's flags and the page's address spell them.
 inline constexpr std::string_view lenient_option = "lenient";
 inline constexpr std::string_view decimal_comma_option = "decimal-comma";
 
-// The texts of standard uncertainties, by field; nullopt where none is given.
+// The texts of inputs' uncertainties, by field; nullopt where none is given.
 using UncertaintyTexts = std::array<std::optional<std::string_view>, field_count>;
 
-// Standard uncertainties read from their texts over `values`, each text
-// strictly whatever the reading's mode: one number, not below 0, in the
-// field's own unit (a "%" may follow that of a percentage). A field with no
-// text keeps its value. The values, or the message of the first text refused:
+// What separates an uncertainty's value from its distribution's shape: "0.05:rectangular".
+inline constexpr char shape_separator = ':';
+
+// The shapes an uncertainty's text may name, for messages: "normal, rectangular, triangular or arcsine".
+std::string shape_names(std::string_view last_separator);
+
+// Uncertainties read from their texts over `values`, each text strictly
+// whatever the reading's mode: VALUE, or VALUE:SHAPE with SHAPE one of
+// shape_table's names (in any case). VALUE is one number, not below 0, in the
+// field's own unit (a "%" may follow that of a percentage): a standard
+// uncertainty alone or with "normal", the half-width of the shape otherwise.
+// A field with no text keeps its uncertainty, and every field its degrees of
+// freedom. The values, or the message of the first text refused:
 // Error: Standard Uncertainty of Altitude is below 0: "-10"
 struct UncertaintiesRead {
     UncertaintyInputs values;

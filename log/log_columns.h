@@ -13,13 +13,19 @@
 namespace kestrane {
 
 // The columns a corrected log may get: the four results (the result table's
-// keys), why a row was not corrected, its warnings, and the expanded
-// uncertainties of the two results an uncertainty is stated for.
+// keys), why a row was not corrected, its warnings, the expanded uncertainty
+// of each result (in Result order), and the coverage factor they are stated
+// with when a coverage probability is asked for.
 inline constexpr std::size_t error_column = result_count;
 inline constexpr std::size_t warning_column = result_count + 1;
-inline constexpr std::size_t expanded_gas_column = result_count + 2;
-inline constexpr std::size_t expanded_pressure_column = result_count + 3;
-inline constexpr std::size_t added_column_count = result_count + 4;
+inline constexpr std::size_t first_expanded_column = result_count + 2;
+inline constexpr std::size_t coverage_factor_column = first_expanded_column + result_count;
+inline constexpr std::size_t added_column_count = coverage_factor_column + 1;
+
+// The expanded uncertainty's column of a result.
+constexpr std::size_t expanded_column(Result result) {
+    return first_expanded_column + static_cast<std::size_t>(result);
+}
 
 constexpr std::array<std::string_view, added_column_count> added_column_table() {
     std::array<std::string_view, added_column_count> names{};
@@ -27,17 +33,31 @@ constexpr std::array<std::string_view, added_column_count> added_column_table() 
         names[k] = result_table[k].key;
     names[error_column] = error_key;
     names[warning_column] = warning_key;
-    names[expanded_gas_column] = "expanded_uncertainty_gas_pct";
-    names[expanded_pressure_column] = "expanded_uncertainty_gas_pressure";
+    names[expanded_column(Result::calculated_gas_pct)] = "expanded_uncertainty_gas_pct";
+    names[expanded_column(Result::calculated_gas_pressure)] = "expanded_uncertainty_gas_pressure";
+    names[expanded_column(Result::vapor_pressure_pct)] = "expanded_uncertainty_vapor_pct";
+    names[expanded_column(Result::corrected_barometer)] = "expanded_uncertainty_barometer";
+    names[coverage_factor_column] = "coverage_factor";
     return names;
 }
 inline constexpr std::array<std::string_view, added_column_count> added_columns = added_column_table();
 
 // The added columns in the order a log gets them: the results, the error and
-// the warning; with uncertainties, their two columns right after the results.
+// the warning; with uncertainties, their columns right after the results,
+// and the coverage factor after them when a coverage probability is asked for.
 inline constexpr std::array<std::size_t, 6> plain_column_order = {0, 1, 2, 3, error_column, warning_column};
-inline constexpr std::array<std::size_t, 8> uncertainty_column_order = {
-    0, 1, 2, 3, expanded_gas_column, expanded_pressure_column, error_column, warning_column};
+inline constexpr std::array<std::size_t, 10> uncertainty_column_order = {
+    0, 1, 2, 3, expanded_column(Result::calculated_gas_pct), expanded_column(Result::calculated_gas_pressure),
+    expanded_column(Result::vapor_pressure_pct), expanded_column(Result::corrected_barometer), error_column,
+    warning_column};
+inline constexpr std::array<std::size_t, 11> coverage_column_order = {
+    0, 1, 2, 3, expanded_column(Result::calculated_gas_pct), expanded_column(Result::calculated_gas_pressure),
+    expanded_column(Result::vapor_pressure_pct), expanded_column(Result::corrected_barometer), coverage_factor_column,
+    error_column, warning_column};
+// As an earlier version wrote a log with uncertainties: those of the two gas results alone.
+inline constexpr std::array<std::size_t, 8> two_uncertainties_column_order = {
+    0, 1, 2, 3, expanded_column(Result::calculated_gas_pct), expanded_column(Result::calculated_gas_pressure),
+    error_column, warning_column};
 
 // The columns that say how a row's cells are read, each cell one of two
 // words (off, on); an empty cell or no column, as the options say. The mark:

@@ -5,6 +5,7 @@
 #include "core/certificate_text.h"
 #include "core/names.h"
 #include "core/uncertainty.h"
+#include "reading/reading_text.h"
 
 namespace kestrane {
 namespace {
@@ -60,7 +61,6 @@ LogCorrector::LogCorrector(const LogOptions& options)
                                                          ? log_delimiters[0].delimiter
                                                          : options.delimiter) {
     added_.resize(added_column_count);
-    query_.detail = UncertaintyDetail::totals;  // a row states no budget
 }
 
 void LogCorrector::push(std::string_view chunk) {
@@ -139,7 +139,7 @@ bool LogCorrector::read_header() {
     }
     delimiter_ = reader_.delimiter();
     if (auto error = map_header(fields_, reader_.line_number(), {delimiter_, detect}, options_.uncertainty,
-                                columns_)) {
+                                options_.coverage_probability.has_value(), columns_)) {
         fail(std::move(*error));
         return false;
     }
@@ -287,6 +287,7 @@ void LogCorrector::correct_row() {
     q.rules = rules_;
     q.uncertainty = columns_.uncertainty;
     q.known = options_.uncertainties;
+    q.coverage_probability = options_.coverage_probability;
     if (columns_.uncertainty && !row_uncertainties(q.known))
         return;
     write_outcome(evaluate(q, log_mark_hints));
@@ -304,7 +305,7 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
         const std::string_view cell = fields_[*columns_.uncertainties[f]];
         const ReadUncertainty& last = last_uncertainties_[f];
         if (last.value && last.decimal_comma == rules_.decimal_comma && last.text == cell) {
-            uncertainties.standard[f] = *last.value;
+            uncertainties.inputs[f] = *last.value;
             continue;
         }
         if (trim_blanks(cell).empty())
@@ -326,15 +327,17 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
         ReadUncertainty& last = last_uncertainties_[f];
         last.text.assign(*texts[f]);  // in place: a log whose texts change on every row keeps each
         last.decimal_comma = rules_.decimal_comma;
-        last.value = uncertainties.standard[f];
+        last.value = uncertainties.inputs[f];
     }
     return true;
 }
 
-// The expanded uncertainties of the two results, as a certificate states them.
+// The expanded uncertainties of the four results, as a certificate states
+// them, and the coverage factor of the Calculated Gas (% Vol)'s.
 void LogCorrector::set_expanded(const CorrectionUncertainty& u) {
-    expanded_[0] = certificate_text(u.calculated_gas_pct.uncertainty.expanded).text;
-    expanded_[1] = certificate_text(u.calculated_gas_pressure.uncertainty.expanded).text;
+    for (const Result result : all_results)
+        expanded_[static_cast<std::size_t>(result)] = certificate_text(u[result].uncertainty.expanded).text;
+    expanded_[result_count] = coverage_factor_text(u[Result::calculated_gas_pct].uncertainty.coverage_factor);
     for (std::string& text : expanded_)
         apply_mark(text, rules_);
 }
@@ -358,8 +361,9 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
     // The general way: every added cell, the recorded options' among them.
     clear_added(true);
     if (o.uncertainty) {
-        added_[expanded_gas_column] = expanded_[0];
-        added_[expanded_pressure_column] = expanded_[1];
+        for (const Result result : all_results)
+            added_[expanded_column(result)] = expanded_[static_cast<std::size_t>(result)];
+        added_[coverage_factor_column] = expanded_[result_count];
     }
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
@@ -390,7 +394,8 @@ bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view
                 return false;
         }
     }
-    for (std::size_t k = 0; k < expanded_.size() && columns_.uncertainty; ++k) {
+    const std::size_t stated = columns_.coverage ? expanded_.size() : result_count;
+    for (std::size_t k = 0; k < stated && columns_.uncertainty; ++k) {
         const std::string& text = expanded_[k];
         if (static_cast<std::size_t>(last - p) < text.size() + 3 || text.find(delimiter_) != std::string::npos)
             return false;
@@ -503,10 +508,15 @@ std::optional<LogOptions> log_options(const ReadingQuery& query, const MarkHints
         refused = std::move(*read.refused);
         return std::nullopt;
     }
+    if (std::optional<std::string> correlations = correlation_refusal(query.known.correlations)) {
+        refused = std::move(*correlations);
+        return std::nullopt;
+    }
     LogOptions options;
     options.units = query.units;
     options.rules = query.rules;
     options.uncertainties = read.values;
+    options.coverage_probability = query.coverage_probability;
     for (std::size_t f = 0; f < field_count; ++f) {
         options.uncertainty = options.uncertainty || query.uncertainties[f].has_value();
         if (query.uncertainties[f])

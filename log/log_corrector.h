@@ -34,11 +34,14 @@ struct LogOptions {
     // Whether each malformed record's text goes to rejects(), as it stood in
     // the log with its line break, instead of into its row.
     bool rejects = false;
-    // The standard uncertainties of rows with no uncertainty column, or an
-    // empty cell; with uncertainty (or a column of uncertainties in the log),
-    // each row gets its results' expanded uncertainties.
+    // The uncertainties of rows with no uncertainty column, or an empty cell,
+    // and every row's degrees of freedom and correlations; with uncertainty
+    // (or a column of uncertainties in the log), each row gets its results'
+    // expanded uncertainties, and with a coverage probability the coverage
+    // factor they are stated with.
     UncertaintyInputs uncertainties;
     bool uncertainty = false;
+    std::optional<double> coverage_probability;
     // The uncertainties' texts as given (empty: none). A log with no column of
     // one gets that column, as it gets one for a unit other than the default,
     // so that correcting the output again with no options gives it back.
@@ -133,14 +136,15 @@ private:
     std::vector<std::string_view> added_;  // the added columns' cells of the row being written
     // The columns that record this run's options, after the log's own: their names and cells.
     std::vector<std::pair<std::string_view, std::string_view>> recorded_;
-    std::string malformed_error_;          // of the record being carried
-    std::array<std::string, 2> expanded_;  // the row's expanded uncertainties' texts
+    std::string malformed_error_;  // of the record being carried
+    // The row's expanded uncertainties' texts, in Result order, and its coverage factor's.
+    std::array<std::string, result_count + 1> expanded_;
     // The text each uncertainty column last read and its value: most logs
     // give one uncertainty for a whole run, read once rather than on every row.
     struct ReadUncertainty {
         std::string text;
         bool decimal_comma = false;
-        std::optional<double> value;
+        std::optional<InputUncertainty> value;
     };
     std::array<ReadUncertainty, field_count> last_uncertainties_;
     std::string out_;
@@ -149,9 +153,10 @@ private:
 };
 
 // The options of a log corrected with a reading's settings: its units, its
-// rules, and its standard uncertainties, read from their texts (which the
-// corrected log records as columns). Nothing, with the message in refused,
-// when an uncertainty's text is refused.
+// rules, its uncertainties, read from their texts (which the corrected log
+// records as columns), degrees of freedom and correlations, and its coverage
+// probability. Nothing, with the message in refused, when an uncertainty's
+// text is refused or the correlations cannot hold together.
 std::optional<LogOptions> log_options(const ReadingQuery& query, const MarkHints& hints, std::string& refused);
 
 // Corrects a whole log held in memory, fed to a corrector chunk bytes at a

@@ -27,9 +27,10 @@ std::optional<std::size_t> added_column_named(std::string_view cell) {
 }
 
 // The added columns that end the header in one of the orders kestrane-cli
-// writes them (with uncertainties, without, or as an earlier version wrote
-// them, without the warning), and whether the uncertainties' are among them;
-// nothing ends it in a log it did not write.
+// writes them (with uncertainties and a coverage factor, with uncertainties,
+// without, or as earlier versions wrote them: two uncertainties, no warning),
+// and whether uncertainties are among them; nothing ends it in a log it did
+// not write.
 struct OwnSuffix {
     std::size_t count = 0;
     bool uncertainty = false;
@@ -47,9 +48,10 @@ bool run_at(const std::vector<std::string_view>& header, std::size_t from, std::
     return true;
 }
 
-const std::array<std::span<const std::size_t>, 3>& own_orders() {
-    static const std::array<std::span<const std::size_t>, 3> orders = {
-        uncertainty_column_order, plain_column_order,
+// Longest first: each ends in the columns of those after it.
+const std::array<std::span<const std::size_t>, 5>& own_orders() {
+    static const std::array<std::span<const std::size_t>, 5> orders = {
+        coverage_column_order, uncertainty_column_order, two_uncertainties_column_order, plain_column_order,
         std::span<const std::size_t>(plain_column_order).first(plain_column_order.size() - 1)};
     return orders;
 }
@@ -60,7 +62,7 @@ OwnSuffix own_suffix(const std::vector<std::string_view>& header) {
             continue;
         if (run_at(header, header.size() - order.size(), order)) {
             const auto error = static_cast<std::size_t>(std::find(order.begin(), order.end(), error_column) - order.begin());
-            return {order.size(), order.size() == uncertainty_column_order.size(), error};
+            return {order.size(), order.size() > plain_column_order.size(), error};
         }
     }
     return {};
@@ -72,7 +74,7 @@ public:
     HeaderMap(const std::vector<std::string_view>& header, std::size_t line, DelimiterNote note)
         : header_(header), line_(line), note_(note) {}
 
-    std::optional<std::string> map(LogColumns& columns, bool uncertainty) {
+    std::optional<std::string> map(LogColumns& columns, bool uncertainty, bool coverage) {
         const OwnSuffix suffix = own_suffix(header_);
         const std::size_t own_end = header_.size() - suffix.count;
         std::array<std::optional<std::size_t>, field_count> fields;
@@ -99,6 +101,7 @@ public:
         columns.uncertainty = uncertainty || suffix.uncertainty;
         for (const auto& column : columns.uncertainties)
             columns.uncertainty = columns.uncertainty || column.has_value();
+        columns.coverage = columns.uncertainty && coverage;
         if (!error_)
             plan(suffix, columns);
         return error_;
@@ -224,9 +227,10 @@ private:
         const std::size_t own_end = header_.size() - suffix.count;
         for (std::size_t i = 0; i < own_end; ++i)
             columns.plan.push_back(static_cast<int>(i));
-        const std::span<const std::size_t> order = columns.uncertainty
-                                                       ? std::span<const std::size_t>(uncertainty_column_order)
-                                                       : std::span<const std::size_t>(plain_column_order);
+        const std::span<const std::size_t> order =
+            !columns.uncertainty ? std::span<const std::size_t>(plain_column_order)
+            : columns.coverage   ? std::span<const std::size_t>(coverage_column_order)
+                                 : std::span<const std::size_t>(uncertainty_column_order);
         for (const std::size_t k : order)
             columns.plan.push_back(-1 - static_cast<int>(k));
         if (suffix.count != 0)
@@ -279,9 +283,10 @@ std::optional<std::string> map_header(const std::vector<std::string_view>& heade
                                       std::size_t line,
                                       DelimiterNote note,
                                       bool uncertainty,
+                                      bool coverage,
                                       LogColumns& columns) {
     columns = LogColumns{};
-    return HeaderMap(header, line, note).map(columns, uncertainty);
+    return HeaderMap(header, line, note).map(columns, uncertainty, coverage);
 }
 
 const std::array<std::string, field_count>& uncertainty_columns() {

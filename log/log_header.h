@@ -37,10 +37,12 @@ struct LogColumns {
     std::array<std::optional<std::size_t>, unit_kind_count> units;
     bool any_units = false;
     std::array<std::optional<std::size_t>, rule_columns.size()> rules;  // the columns of rule_columns
-    // Each field's standard uncertainty column, and whether the expanded
-    // uncertainties are added (asked for, or a column of uncertainties there).
+    // Each field's uncertainty column, and whether the expanded uncertainties
+    // are added (asked for, or a column of uncertainties there), and with
+    // them the coverage factor (a coverage probability asked for).
     std::array<std::optional<std::size_t>, field_count> uncertainties;
     bool uncertainty = false;
+    bool coverage = false;
     std::size_t width = 0;  // the input's columns
     // Each output column: an input column (>= 0) or added column k (-1 - k).
     std::vector<int> plan;
@@ -63,11 +65,13 @@ struct DelimiterNote {
 // Maps a header row: the columns, or the reason the header will not do (a
 // required column missing, a column named twice, a column named as one the
 // correction adds in a log that is not its own output), with line as its line.
-// With uncertainty, the expanded uncertainties are added whatever the columns.
+// With uncertainty, the expanded uncertainties are added whatever the columns;
+// with coverage, the coverage factor after them whenever they are.
 std::optional<std::string> map_header(const std::vector<std::string_view>& header,
                                       std::size_t line,
                                       DelimiterNote note,
                                       bool uncertainty,
+                                      bool coverage,
                                       LogColumns& columns);
 
 // Whether a row of a log of its own is a malformed record that an earlier run

@@ -30,6 +30,7 @@ std::string reading_csv(const ReadingQuery& q, char delimiter) {
     options.delimiter = delimiter;
     options.uncertainty = q.uncertainty;
     options.uncertainties = q.known;
+    options.coverage_probability = q.coverage_probability;
     std::string out;
     correct_log_text(header + "\n" + row + "\n", options, out);
     return out;

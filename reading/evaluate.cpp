@@ -1,18 +1,10 @@
 #include "evaluate.h"
 
+#include "core/coverage.h"
+#include "decimal_text.h"
+
 namespace kestrane {
 namespace {
-
-// The uncertainty of a corrected reading: its budgets, or only its totals.
-CorrectionUncertainty uncertainty_of(const Correction& c, const ReadingQuery& q, const UncertaintyInputs& u) {
-    if (q.detail == UncertaintyDetail::budgets)
-        return propagate_uncertainty(c.inputs, q.units, u);
-    const CorrectionSensitivities s = sensitivity_coefficients(c.inputs, q.units);
-    CorrectionUncertainty totals;
-    totals.calculated_gas_pct.uncertainty = combined_uncertainty(s.calculated_gas_pct, u);
-    totals.calculated_gas_pressure.uncertainty = combined_uncertainty(s.calculated_gas_pressure, u);
-    return totals;
-}
 
 bool any_text(const UncertaintyTexts& texts) {
     for (const auto& text : texts) {
@@ -20,6 +12,11 @@ bool any_text(const UncertaintyTexts& texts) {
             return true;
     }
     return false;
+}
+
+// The probability the budget states its expanded uncertainty for, and a Monte Carlo run its interval.
+double probability_of(const ReadingQuery& q) {
+    return q.coverage_probability.value_or(MonteCarloRequest{}.coverage_probability);
 }
 
 }  // namespace
@@ -31,9 +28,34 @@ ReadingOutcome refused_request(std::string message) {
     return outcome;
 }
 
+std::string correlation_text(const CorrelationPair& pair) {
+    return std::string(info(pair.first).option) + "," + std::string(info(pair.second).option) + "=" +
+           plain_decimal_text(pair.r);
+}
+
+std::optional<std::string> correlation_refusal(const std::vector<CorrelationPair>& pairs) {
+    const std::optional<std::size_t> impossible = impossible_correlation(pairs);
+    if (!impossible)
+        return std::nullopt;
+    return "Error: the correlations cannot hold together: " + correlation_text(pairs[*impossible]) +
+           (*impossible == 0 ? "" : " with those before it");
+}
+
+BudgetForValidation validation_budget(const ReadingOutcome& o, double coverage_probability) {
+    const UncertaintyResult& u = (*o.uncertainty)[Result::calculated_gas_pct].uncertainty;
+    return {o.correction.values.calculated_gas_pct, u.standard,
+            coverage_factor_for(coverage_probability, u.effective_degrees_of_freedom) * u.standard};
+}
+
+MonteCarloRun monte_carlo_run(const ReadingQuery& q, const ReadingOutcome& o) {
+    MonteCarloRequest request = q.monte_carlo.value_or(MonteCarloRequest{});
+    request.coverage_probability = probability_of(q);
+    return MonteCarloRun(o.correction.inputs, q.units, o.uncertainties, o.model_terms, request);
+}
+
 ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     ReadingOutcome outcome;
-    UncertaintyInputs uncertainties = q.known;
+    outcome.uncertainties = q.known;
     if (q.uncertainty && any_text(q.uncertainties)) {
         UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules, hints);
         if (read.refused) {
@@ -41,7 +63,14 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
             outcome.message = std::move(*read.refused);
             return outcome;
         }
-        uncertainties = read.values;
+        outcome.uncertainties = read.values;
+    }
+    if (q.uncertainty) {
+        if (std::optional<std::string> refused = correlation_refusal(q.known.correlations)) {
+            outcome.refusal = Refusal::correlation;
+            outcome.message = std::move(*refused);
+            return outcome;
+        }
     }
     outcome.correction = correct(q.texts, q.units, q.rules);
     const Correction& c = outcome.correction;
@@ -52,15 +81,20 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     }
     if (!q.uncertainty)
         return outcome;
-    outcome.uncertainty = uncertainty_of(c, q, uncertainties);
+    outcome.uncertainty = propagate_uncertainty(c.inputs, q.units, {outcome.uncertainties, q.coverage_probability});
     if (!stated(*outcome.uncertainty)) {
         outcome.refusal = Refusal::uncertainty_too_large;
         outcome.message = uncertainty_too_large_message;
         outcome.uncertainty.reset();
         return outcome;
     }
-    if (q.monte_carlo)
-        outcome.monte_carlo = monte_carlo_calculated_gas(c.inputs, q.units, uncertainties, *q.monte_carlo, q.seed);
+    if (q.monte_carlo) {
+        outcome.model_terms = model_term_half_widths(c.inputs, q.units);
+        MonteCarloRun run = monte_carlo_run(q, outcome);
+        while (!run.done())
+            run.step();
+        outcome.monte_carlo = run.result(validation_budget(outcome, probability_of(q)));
+    }
     return outcome;
 }
 

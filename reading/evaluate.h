@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/monte_carlo.h"
 #include "core/reading.h"
@@ -15,32 +16,32 @@
 
 namespace kestrane {
 
-// How much of a reading's uncertainty is worked out: the budgets a person
-// reads, or only the two expanded uncertainties a log's row states.
-enum class UncertaintyDetail { budgets, totals };
-
 // What a reading is asked for: its six texts, their units, how they are read,
-// and the standard uncertainties and Monte Carlo draws that go with it. The
-// texts are the caller's, which keeps them while the query and its outcome live.
+// and the uncertainties and Monte Carlo draws that go with it. The texts are
+// the caller's, which keeps them while the query and its outcome live.
 struct ReadingQuery {
     FieldTexts texts{};
     UnitSelection units{};
     ReadingRules rules{};
-    // Whether the results' uncertainty is asked for; the standard uncertainties
-    // are `known`, each overridden by its text where one is given.
+    // Whether the results' uncertainty is asked for. The inputs'
+    // uncertainties, degrees of freedom and correlations are `known`, each
+    // input's value and shape overridden by its text where one is given.
     bool uncertainty = false;
     UncertaintyInputs known{};
     UncertaintyTexts uncertainties{};
-    UncertaintyDetail detail = UncertaintyDetail::budgets;
-    // Monte Carlo's draws, when asked for, and its seed.
-    std::optional<std::size_t> monte_carlo;
-    std::uint64_t seed = default_monte_carlo_seed;
+    // The coverage probability the expanded uncertainties are stated for;
+    // none: k = 2.
+    std::optional<double> coverage_probability;
+    // Monte Carlo's run, when asked for (its coverage probability is the
+    // query's, or 95 %).
+    std::optional<MonteCarloRequest> monte_carlo;
 };
 
 // Why a reading has no results.
 enum class Refusal {
     none,
     request,                // the request itself, before any reading: a front end's own check
+    correlation,            // correlations no inputs can have together: no reading was made
     uncertainty_text,       // a standard uncertainty's text: no reading was made
     field,                  // a field's text: out of its range, or no number
     uncertainty_too_large,  // the results' uncertainty is past any number
@@ -53,12 +54,18 @@ struct ReadingOutcome {
     Correction correction;
     Refusal refusal = Refusal::none;
     std::string message;  // the refusal's, as the front end states it
+    // The inputs' uncertainties the reading was evaluated with (its texts
+    // read over the query's), and the model terms' half-widths at its values.
+    UncertaintyInputs uncertainties;
+    ModelTermHalfWidths model_terms;
     std::optional<CorrectionUncertainty> uncertainty;
     std::optional<MonteCarloResult> monte_carlo;
 
     bool corrected() const { return refusal == Refusal::none; }
     // Whether the fields' texts were read at all.
-    bool read() const { return refusal != Refusal::request && refusal != Refusal::uncertainty_text; }
+    bool read() const {
+        return refusal != Refusal::request && refusal != Refusal::uncertainty_text && refusal != Refusal::correlation;
+    }
 };
 
 // The outcome of a request refused before any reading, with its message.
@@ -77,5 +84,24 @@ inline constexpr std::string_view warning_key = "warning";
 // The reading of query; a refused text's message carries hints, the words of
 // the front end that asked for the other decimal mark.
 ReadingOutcome evaluate(const ReadingQuery& query, const MarkHints& hints);
+
+// The refusal of correlations that no inputs can have together, naming the
+// first pair that makes them so as the options write it:
+// Error: the correlations cannot hold together: barometric-pressure,target-pressure=0.9 with those before it
+// Nothing when they can.
+std::optional<std::string> correlation_refusal(const std::vector<CorrelationPair>& pairs);
+
+// A pair as an option writes it: "barometric-pressure,target-pressure=0.9".
+std::string correlation_text(const CorrelationPair& pair);
+
+// What a Monte Carlo run of a corrected reading with uncertainty is checked
+// against: the Calculated Gas (% Vol), its combined standard uncertainty and
+// the expanded uncertainty at the run's coverage probability and the
+// budget's effective degrees of freedom.
+BudgetForValidation validation_budget(const ReadingOutcome& outcome, double coverage_probability);
+
+// The run a query asks for over a corrected reading with uncertainty, to be
+// stepped by the caller (evaluate runs it whole).
+MonteCarloRun monte_carlo_run(const ReadingQuery& query, const ReadingOutcome& outcome);
 
 }  // namespace kestrane

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+
+#include "uncertainty_settings.h"
 
 namespace kestrane {
 namespace {
@@ -97,26 +100,112 @@ std::string quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-// What a name in a text stands for: a field, a field's standard uncertainty,
-// a unit kind, or nothing of the page's.
+// The settings of the uncertainty besides the inputs', by their names.
+enum class Setting { none, coverage, correlation, monte_carlo, interval, seed };
+
+Setting setting_named(std::string_view name) {
+    constexpr std::pair<std::string_view, Setting> settings[] = {{coverage_setting, Setting::coverage},
+                                                                 {correlation_setting, Setting::correlation},
+                                                                 {monte_carlo_setting, Setting::monte_carlo},
+                                                                 {interval_setting, Setting::interval},
+                                                                 {seed_setting, Setting::seed}};
+    for (const auto& [setting_name, setting] : settings) {
+        if (name == setting_name)
+            return setting;
+    }
+    return Setting::none;
+}
+
+// What a name in a text stands for: a field, a field's uncertainty or its
+// degrees of freedom, a unit kind, another setting of the uncertainty, or
+// nothing of the page's.
 struct Named {
+    std::string_view name;
     std::optional<Field> field;
     std::optional<Field> uncertainty;
+    std::optional<Field> degrees_of_freedom;
     std::optional<UnitKind> unit;
+    Setting setting = Setting::none;
 
-    bool takes_value() const { return field || uncertainty || unit; }
+    bool takes_value() const { return field || uncertainty || degrees_of_freedom || unit || setting != Setting::none; }
 };
 
 Named named(std::string_view name) {
-    Named n{field_named(name), std::nullopt, unit_kind_named(name)};
+    Named n{name, field_named(name), std::nullopt, std::nullopt, unit_kind_named(name), setting_named(name)};
     if (name.starts_with(uncertainty_option_prefix))
         n.uncertainty = field_named(name.substr(uncertainty_option_prefix.size()));
+    if (name.starts_with(degrees_of_freedom_option_prefix))
+        n.degrees_of_freedom = field_named(name.substr(degrees_of_freedom_option_prefix.size()));
     return n;
 }
 
-// A setting that takes a value, given one: a field's text, an uncertainty's, or a unit by any of its names.
-void take_value(QueryText& read, const Named& setting, std::string_view value) {
-    if (setting.field) {
+// The Monte Carlo settings as given, read once the whole text is: the
+// fewest draws depend on the coverage probability, wherever it stands.
+struct MonteCarloTexts {
+    std::optional<std::string> draws;
+    std::optional<CoverageInterval> interval;
+    std::optional<std::uint64_t> seed;
+};
+
+// A setting of the uncertainty besides the inputs' given a value; false,
+// with the problem, when the value is refused.
+bool take_setting(QueryText& read, MonteCarloTexts& monte_carlo, const Named& setting, std::string_view value,
+                  std::string& problem) {
+    if (setting.degrees_of_freedom) {
+        const auto dof = read_degrees_of_freedom(setting.name, value, problem);
+        if (dof)
+            read.known[*setting.degrees_of_freedom].degrees_of_freedom = *dof;
+        return dof.has_value();
+    }
+    switch (setting.setting) {
+        case Setting::coverage:
+            if (const auto p = read_coverage(setting.name, value, problem))
+                return read.coverage_probability = p, true;
+            return false;
+        case Setting::correlation:
+            if (const auto pair = read_correlation(setting.name, value, read.known.correlations, problem))
+                return read.known.correlations.push_back(*pair), true;
+            return false;
+        case Setting::monte_carlo: monte_carlo.draws = std::string(value); return true;
+        case Setting::interval:
+            if (const auto kind = read_interval(setting.name, value, problem))
+                return monte_carlo.interval = kind, true;
+            return false;
+        case Setting::seed:
+            if (const auto seed = read_seed(setting.name, value, problem))
+                return monte_carlo.seed = seed, true;
+            return false;
+        case Setting::none: break;
+    }
+    return true;
+}
+
+// Monte Carlo's run, when its draws are given and can be read.
+void take_monte_carlo(QueryText& read, const MonteCarloTexts& texts) {
+    if (!texts.draws)
+        return;
+    MonteCarloRequest request;
+    std::string problem;
+    const double p = read.coverage_probability.value_or(request.coverage_probability);
+    const auto draws = read_draws(monte_carlo_setting, *texts.draws, p, problem);
+    if (!draws) {
+        read.problems.push_back("In the address: " + sentence(problem));
+        return;
+    }
+    request.draws = *draws;
+    request.seed = texts.seed.value_or(request.seed);
+    request.interval = texts.interval.value_or(request.interval);
+    read.monte_carlo = request;
+}
+
+// A setting that takes a value, given one: a field's text, an uncertainty's,
+// a unit by any of its names, or another setting of the uncertainty.
+void take_value(QueryText& read, MonteCarloTexts& monte_carlo, const Named& setting, std::string_view value) {
+    if (setting.degrees_of_freedom || setting.setting != Setting::none) {
+        std::string problem;
+        if (!take_setting(read, monte_carlo, setting, value, problem))
+            read.problems.push_back("In the address: " + sentence(problem));
+    } else if (setting.field) {
         const auto f = static_cast<std::size_t>(*setting.field);
         read.fields[f] = value;
         read.fields_given.set(f);
@@ -131,7 +220,7 @@ void take_value(QueryText& read, const Named& setting, std::string_view value) {
 }
 
 // One part: "name=value", or a flag alone.
-void read_part(QueryText& read, std::string_view part) {
+void read_part(QueryText& read, MonteCarloTexts& monte_carlo, std::string_view part) {
     const std::size_t equals = part.find('=');
     const bool valued = equals != std::string_view::npos;
     std::string name_storage;
@@ -149,7 +238,7 @@ void read_part(QueryText& read, std::string_view part) {
             read.decimal_comma = true;
     } else if (const Named setting = named(*name); setting.takes_value()) {
         if (valued)
-            take_value(read, setting, *value);
+            take_value(read, monte_carlo, setting, *value);
         else
             read.problems.push_back(quoted(*name) + " in the address has no value.");
     } else {
@@ -165,12 +254,14 @@ QueryText read_query_text(std::string_view text) {
     // point unless it names the decimal comma.
     if (!text.empty())
         read.decimal_comma = false;
+    MonteCarloTexts monte_carlo;
     while (!text.empty()) {
         const std::size_t end = text.find('&');
         if (end != 0)
-            read_part(read, text.substr(0, end));
+            read_part(read, monte_carlo, text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
+    take_monte_carlo(read, monte_carlo);
     read.rules.decimal_comma = read.decimal_comma.value_or(false);
     for (const Field field : all_fields) {
         if (!read.fields_given.test(static_cast<std::size_t>(field)))
@@ -190,6 +281,10 @@ ReadingQuery QueryText::query() const {
     }
     q.units = units;
     q.rules = rules;
+    q.known = known;
+    q.coverage_probability = coverage_probability;
+    q.monte_carlo = monte_carlo;
+    q.uncertainty = q.uncertainty || monte_carlo.has_value();
     return q;
 }
 

@@ -26,6 +26,12 @@ struct QueryText {
     // unit it does not give is the first of its kind.
     std::array<std::string, field_count> fields;
     std::array<std::optional<std::string>, field_count> uncertainties;
+    // The uncertainty's settings: degrees of freedom and correlations (in
+    // `known`, whose values the uncertainties' texts give), the coverage
+    // probability, and Monte Carlo's run when its draws are asked for.
+    UncertaintyInputs known;
+    std::optional<double> coverage_probability;
+    std::optional<MonteCarloRequest> monte_carlo;
     UnitSelection units{};
     ReadingRules rules{};
     std::bitset<field_count> fields_given;
@@ -43,7 +49,8 @@ struct QueryText {
 };
 
 // Reads a text part by part; a part that cannot be read is a problem and
-// changes nothing, and a setting given twice keeps the later.
+// changes nothing, and a setting given twice keeps the later (a correlation
+// is given once for each pair, and a pair given twice is a problem).
 QueryText read_query_text(std::string_view text);
 
 }  // namespace kestrane

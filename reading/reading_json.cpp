@@ -1,5 +1,6 @@
 #include "reading_json.h"
 
+#include <cmath>
 #include <optional>
 
 #include "json_writer.h"
@@ -7,6 +8,8 @@
 
 namespace kestrane {
 namespace {
+
+using BudgetQuantities = std::array<BudgetQuantity, budget_term_count>;
 
 // How many fields were read: all of a corrected reading's; up to the refused
 // one of a refused reading (and that one too, unless it is no number); none
@@ -56,39 +59,110 @@ void write_results(JsonWriter& json, const ReadingQuery& q, const ReadingOutcome
     json.end_object();
 }
 
-void write_result_uncertainty(JsonWriter& json, Result result, const UncertaintyBudget& budget) {
-    json.key(info(result).key).begin_object();
-    json.key("standard").number(budget.uncertainty.standard).key("expanded").number(budget.uncertainty.expanded);
-    json.key("standard_text").string(standard_uncertainty_text(budget));
-    json.key("expanded_text").string(expanded_uncertainty_text(budget)).end_object();
+// A number that may be infinite and means so: null.
+void finite_or_null(JsonWriter& json, double value) {
+    std::isfinite(value) ? void(json.number(value)) : void(json.null());
 }
 
-// The uncertainties of the two results and the budget of the Calculated Gas (% Vol).
-void write_uncertainty(JsonWriter& json, const CorrectionUncertainty& u) {
-    json.begin_object().key("coverage_factor").number(coverage_factor);
-    write_result_uncertainty(json, Result::calculated_gas_pct, u.calculated_gas_pct);
-    write_result_uncertainty(json, Result::calculated_gas_pressure, u.calculated_gas_pressure);
+void write_budget_lines(JsonWriter& json, const UncertaintyBudget& budget, const BudgetQuantities& quantities) {
     json.key("budget").begin_array();
-    for (const Field field : all_fields) {
-        const BudgetLine& line = u.calculated_gas_pct.lines[static_cast<std::size_t>(field)];
-        const BudgetLineTexts texts = budget_line_texts(line);
-        json.begin_object().key("field").string(info(field).column);
+    for (std::size_t i = 0; i < budget_term_count; ++i) {
+        const BudgetLine& line = budget.lines[i];
+        const BudgetQuantity& quantity = quantities[i];
+        const BudgetLineTexts texts = budget_line_texts(line, quantity);
+        json.begin_object().key("field").string(quantity.key).key("label").string(quantity.label);
+        json.key("unit").string(quantity.unit).key("shape").string(info(quantity.shape).name).key("half_width");
+        quantity.half_width ? json.number(*quantity.half_width) : json.null();
+        json.key("degrees_of_freedom");
+        finite_or_null(json, quantity.degrees_of_freedom);
         json.key("standard_uncertainty").number(line.standard_uncertainty);
         json.key("sensitivity").number(line.sensitivity).key("contribution").number(line.contribution);
         json.key("share_pct").number(line.variance_share_pct);
         json.key("standard_uncertainty_text").string(texts.standard_uncertainty);
         json.key("sensitivity_text").string(texts.sensitivity).key("contribution_text").string(texts.contribution);
-        json.key("share_text").string(texts.share).end_object();
+        json.key("share_text").string(texts.share).key("distribution_text").string(texts.distribution).end_object();
+    }
+    json.end_array();
+}
+
+// The pairs as asked, or with their shares of a budget.
+void write_pair(JsonWriter& json, const CorrelationPair& pair) {
+    json.key("first").string(info(pair.first).column).key("second").string(info(pair.second).column);
+    json.key("r").number(pair.r);
+}
+
+void write_result_uncertainty(JsonWriter& json, const ReadingQuery& q, const ReadingOutcome& o, Result result,
+                              const BudgetQuantities& quantities) {
+    const UncertaintyBudget& budget = (*o.uncertainty)[result];
+    const UncertaintyResult& u = budget.uncertainty;
+    json.key(info(result).key).begin_object();
+    json.key("standard").number(u.standard).key("expanded").number(u.expanded);
+    json.key("standard_text").string(standard_uncertainty_text(budget));
+    json.key("expanded_text").string(expanded_uncertainty_text(budget));
+    json.key("value_text").string(value_text(o.correction.values.*info(result).value, budget));
+    json.key("coverage_factor").number(u.coverage_factor);
+    json.key("coverage_text").string(coverage_text(u, q.coverage_probability));
+    json.key("effective_degrees_of_freedom");
+    finite_or_null(json, u.effective_degrees_of_freedom);
+    write_budget_lines(json, budget, quantities);
+    json.key("correlations").begin_array();
+    for (const CorrelationLine& line : budget.correlations) {
+        json.begin_object();
+        write_pair(json, line.pair);
+        json.key("share_pct").number(line.variance_share_pct);
+        json.key("share_text").string(correlation_share_text(line)).end_object();
     }
     json.end_array().end_object();
 }
 
-void write_monte_carlo(JsonWriter& json, const MonteCarloResult& r) {
+// The uncertainties of the four results, each with its budget, and the
+// Calculated Gas (% Vol)'s coverage and budget at the top.
+void write_uncertainty(JsonWriter& json, const ReadingQuery& q, const ReadingOutcome& o) {
+    const UncertaintyResult& gas = (*o.uncertainty)[Result::calculated_gas_pct].uncertainty;
+    const BudgetQuantities quantities = budget_quantities(q, o);
+    json.begin_object().key("coverage_factor").number(gas.coverage_factor);
+    json.key("effective_degrees_of_freedom");
+    finite_or_null(json, gas.effective_degrees_of_freedom);
+    json.key("coverage_probability");
+    q.coverage_probability ? json.number(*q.coverage_probability) : json.null();
+    json.key("correlations").begin_array();
+    for (const CorrelationPair& pair : o.uncertainties.correlations) {
+        json.begin_object();
+        write_pair(json, pair);
+        json.end_object();
+    }
+    json.end_array();
+    for (const Result result : all_results)
+        write_result_uncertainty(json, q, o, result, quantities);
+    write_budget_lines(json, (*o.uncertainty)[Result::calculated_gas_pct], quantities);
+    json.end_object();
+}
+
+void write_interval(JsonWriter& json, std::string_view key, double low, double high) {
+    json.key(key).begin_array().number(low).number(high).end_array();
+}
+
+void write_monte_carlo(JsonWriter& json, const MonteCarloResult& r, std::uint64_t seed) {
+    const MonteCarloTexts texts = monte_carlo_texts(r);
     json.begin_object().key("draws").integer(static_cast<long long>(r.draws));
     json.key("refused").integer(static_cast<long long>(r.refused));
     json.key("not_finite").integer(static_cast<long long>(r.not_finite));
+    json.key("refused_pct").number(r.refused_pct()).key("adaptive").boolean(r.adaptive);
+    json.key("converged").boolean(r.converged).key("seed").string(std::to_string(seed));
     json.key("mean").number(r.mean).key("standard_deviation").number(r.standard_deviation);
-    json.key("interval_95").begin_array().number(r.coverage_low).number(r.coverage_high).end_array().end_object();
+    json.key("coverage_probability").number(r.coverage_probability);
+    json.key("interval").string(interval_name(r.interval));
+    write_interval(json, "coverage_interval", r.coverage_low, r.coverage_high);
+    write_interval(json, "interval_95", r.coverage_low, r.coverage_high);
+    json.key("tolerance").number(r.tolerance).key("mean_text").string(texts.mean);
+    json.key("standard_deviation_text").string(texts.standard_deviation);
+    json.key("low_text").string(texts.low).key("high_text").string(texts.high);
+    const MonteCarloValidation& v = r.validation;
+    json.key("validation").begin_object();
+    write_interval(json, "budget_interval", v.budget_low, v.budget_high);
+    json.key("d_low").number(v.d_low).key("d_high").number(v.d_high).key("delta").number(v.delta);
+    json.key("validated").boolean(v.validated).end_object();
+    json.key("text").string(monte_carlo_lines(r, seed, ReadingRules{})).end_object();
 }
 
 }  // namespace
@@ -102,7 +176,7 @@ std::string reading_json(const ReadingQuery& q, const ReadingOutcome& o) {
     o.corrected() ? json.null() : json.string(o.message);
     json.key("warnings").begin_array();
     if (o.corrected()) {
-        for (const std::string& text : warning_texts(o.correction.warnings, q.units))
+        for (const std::string& text : outcome_warnings(q, o))
             json.string(text);
     }
     json.end_array();
@@ -110,11 +184,11 @@ std::string reading_json(const ReadingQuery& q, const ReadingOutcome& o) {
     // JSON has the shape of a corrected one.
     if (q.uncertainty) {
         json.key("uncertainty");
-        o.uncertainty ? write_uncertainty(json, *o.uncertainty) : void(json.null());
+        o.uncertainty ? write_uncertainty(json, q, o) : void(json.null());
     }
     if (q.monte_carlo) {
         json.key("monte_carlo");
-        o.monte_carlo ? write_monte_carlo(json, *o.monte_carlo) : void(json.null());
+        o.monte_carlo ? write_monte_carlo(json, *o.monte_carlo, q.monte_carlo->seed) : void(json.null());
     }
     return json.end_object().text() + "\n";
 }

@@ -23,7 +23,9 @@
 #include "reading/evaluate.h"
 #include "reading/json_writer.h"
 #include "reading/query_text.h"
+#include "reading/decimal_text.h"
 #include "reading/reading_json.h"
+#include "reading/uncertainty_settings.h"
 #include "reading/unit_defaults.h"
 #include "web_json.h"
 
@@ -136,12 +138,37 @@ std::string finish_monte_carlo() {
     if (!s)
         return "null";
     if (s->run) {
-        const double p = s->query.monte_carlo->coverage_probability;
+        const double p = s->query.coverage_probability.value_or(MonteCarloRequest{}.coverage_probability);
         s->outcome.monte_carlo = s->run->result(validation_budget(s->outcome, p));
     }
     return reading_json(s->query, s->outcome);
 }
 
+
+// The uncertainty's settings an address gives, as the page's controls take
+// them: see kestrane_address.
+void write_uncertainty_settings(JsonWriter& json, const QueryText& read) {
+    json.key("dof").begin_object();
+    for (const Field field : all_fields) {
+        if (const double dof = read.known[field].degrees_of_freedom; dof != infinite_degrees_of_freedom)
+            json.key(std::to_string(static_cast<std::size_t>(field))).string(plain_decimal_text(dof));
+    }
+    json.end_object();
+    if (read.coverage_probability)
+        json.key("coverage").string(percent_text(*read.coverage_probability));
+    json.key("correlations").begin_array();
+    for (const CorrelationPair& pair : read.known.correlations)
+        json.string(correlation_text(pair));
+    json.end_array();
+    if (const auto& run = read.monte_carlo) {
+        json.key("monteCarlo").begin_object();
+        json.key("draws").string(run->draws ? std::to_string(*run->draws) : std::string(adaptive_draws));
+        json.key("interval").string(interval_name(run->interval));
+        if (run->seed != default_monte_carlo_seed)
+            json.key("seed").string(std::to_string(run->seed));
+        json.end_object();
+    }
+}
 
 // The settings an address gives, each by its index: see kestrane_address.
 std::string address_json(const QueryText& read) {
@@ -161,26 +188,8 @@ std::string address_json(const QueryText& read) {
         if (read.units_given.test(k))
             json.key(std::to_string(k)).integer(static_cast<long long>(read.units.*unit_kinds[k].selection));
     }
-    json.end_object().key("dof").begin_object();
-    for (std::size_t f = 0; f < field_count; ++f) {
-        if (const auto& text = read.degrees_of_freedom[f])
-            json.key(std::to_string(f)).string(*text);
-    }
     json.end_object();
-    if (read.coverage)
-        json.key("coverage").string(*read.coverage);
-    json.key("correlations").begin_array();
-    for (const std::string& pair : read.correlations)
-        json.string(pair);
-    json.end_array();
-    if (read.monte_carlo) {
-        json.key("monteCarlo").begin_object().key("draws").string(*read.monte_carlo);
-        if (read.interval)
-            json.key("interval").string(*read.interval);
-        if (read.seed)
-            json.key("seed").string(*read.seed);
-        json.end_object();
-    }
+    write_uncertainty_settings(json, read);
     if (read.decimal_comma)
         json.key("decimalComma").boolean(*read.decimal_comma);
     json.key("lenient").boolean(read.rules.mode == ReadingMode::lenient);
@@ -239,8 +248,8 @@ KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const char* text, std:
 
 // The settings an address gives, for the page to put into its form, as JSON:
 // {"fields": {index: text}, "uncertainties": {index: text}, "units": {kind:
-// index}, "dof": {index: text}} for those it gives, "coverage" when it gives
-// one, "correlations": [their texts], "monteCarlo": {"draws", "interval",
+// index}, "dof": {index: text}} for those it gives, "coverage" (a per cent)
+// when it gives one, "correlations": [their texts], "monteCarlo": {"draws", "interval",
 // "seed"} when it asks for a run, "decimalComma" unless it says nothing,
 // "lenient", and "problems": what it got wrong, one sentence each.
 KESTRANE_EXPORT(kestrane_address) Reply* kestrane_address(const char* text, std::int32_t size) {

@@ -22,17 +22,6 @@ function probabilityText(percent, mark) {
   return fraction ? `${units}.${fraction}` : units;
 }
 
-// The probability of an address as the per cent the field shows in the
-// page's mark: the inverse of probabilityText.
-function percentText(probability, mark) {
-  const match = probability.trim().match(/^(\d*)\.(\d*)$/) ?? probability.trim().match(/^(\d+)()$/);
-  if (!match) return probability;
-  const digits = `${match[1]}${match[2].padEnd(2, '0')}`;
-  const whole = digits.slice(0, match[1].length + 2).replace(/^0+(?=\d)/, '');
-  const rest = digits.slice(match[1].length + 2);
-  return rest ? `${whole}${mark}${rest}` : whole;
-}
-
 class UncertaintySection {
   constructor(document) {
     this.document = document;
@@ -115,7 +104,7 @@ class UncertaintySection {
       this.shapes[field].selectedIndex = Math.max(shape, 0);
     });
     Object.entries(dof).forEach(([field, text]) => (this.dofs[field].value = text));
-    if (coverage !== undefined) this.coverage.value = percentText(coverage, mark);
+    if (coverage !== undefined) this.coverage.value = inMark(coverage, mark);
     const same = new Set([this.sameBarometerPair, `${this.form.fields[1].option},${this.form.fields[2].option}=1`,
       `${this.form.fields[2].alias},${this.form.fields[1].option}=1`, `${this.form.fields[1].option},${this.form.fields[2].alias}=1`]);
     this.sameBarometer.checked = correlations.some((pair) => same.has(pair.replaceAll(' ', '')));
@@ -145,4 +134,4 @@ class UncertaintySection {
   }
 }
 
-if (typeof module === 'object') module.exports = { percentText, probabilityText };
+if (typeof module === 'object') module.exports = { probabilityText };

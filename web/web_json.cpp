@@ -59,16 +59,16 @@ void write_uncertainty(JsonWriter& json) {
     for (const CoverageInterval interval : {CoverageInterval::symmetric, CoverageInterval::shortest})
         json.string(interval_name(interval));
     json.end_array().key("options").begin_object();
-    json.key("dofPrefix").string(degrees_of_freedom_option_prefix).key("coverage").string(coverage_option);
-    json.key("correlation").string(correlation_option).key("monteCarlo").string(monte_carlo_option);
-    json.key("interval").string(interval_option).key("seed").string(seed_option).end_object();
+    json.key("dofPrefix").string(degrees_of_freedom_option_prefix).key("coverage").string(coverage_setting);
+    json.key("correlation").string(correlation_setting).key("monteCarlo").string(monte_carlo_setting);
+    json.key("interval").string(interval_setting).key("seed").string(seed_setting).end_object();
     json.key("budget").begin_object().key("title").string(budget_title);
     json.key("uncorrelatedTitle").string(budget_uncorrelated).key("correlatedTitle").string(budget_correlated);
     json.key("headings").begin_array();
     for (const std::string_view heading : budget_headings)
         json.string(heading);
     json.end_array().key("combined").string(combined_uncertainty_words);
-    json.key("correlated").string(budget_correlated_words).key("dof").string(effective_dof_words);
+    json.key("correlated").string(correlated_pair_words).key("dof").string(effective_dof_words);
     json.key("infinite").string(degrees_of_freedom_text(infinite_degrees_of_freedom));
     json.key("expanded").string(expanded_uncertainty_words).end_object();
 }

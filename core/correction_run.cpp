@@ -60,17 +60,13 @@ CorrectionResults results_of(const CorrectionInputs& in, UnitSelection selection
     return out;
 }
 
-// The range of temperatures, in degrees Fahrenheit, that the saturation curve was fitted to.
-constexpr double fit_low_f = 32.0;
-constexpr double fit_high_f = 122.0;
-
 // Whether a temperature in its unit lies outside the fitted range by more than
 // the rounding of a field's value: each bound is brought into the unit and
 // rounded to single precision as the field's number was, so that 273.15 K,
 // which is 0 degrees C as typed, is not taken for a little below it.
 bool outside_fit(double value, const Unit& unit) {
-    const auto low = static_cast<double>(static_cast<float>(from_internal(fit_low_f, unit)));
-    const auto high = static_cast<double>(static_cast<float>(from_internal(fit_high_f, unit)));
+    const auto low = static_cast<double>(static_cast<float>(from_internal(formula::fit_low_f, unit)));
+    const auto high = static_cast<double>(static_cast<float>(from_internal(formula::fit_high_f, unit)));
     return value < low || value > high;
 }
 

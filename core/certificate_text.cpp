@@ -219,3 +219,60 @@ CertificateText certificate_text_from_whole_expansion(double expanded_uncertaint
 }
 
 }  // namespace kestrane
+
+namespace kestrane {
+namespace {
+
+// The decimal place of a text's last significant digit, as a count of digits
+// after the point: 4 for "0.0020", 0 for "29", -1 for "290" or "100". That
+// digit is the second significant one, or the text's last digit when it has
+// fewer than two ("0", "5").
+int last_significant_place(std::string_view text) {
+    const std::size_t point = std::min(text.find('.'), text.size());
+    std::size_t place = std::string_view::npos;
+    int significant = 0;
+    for (std::size_t i = 0; i < text.size() && significant < 2; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            continue;
+        place = i;
+        if (significant > 0 || c != '0')
+            ++significant;
+    }
+    if (place == std::string_view::npos)
+        return 0;
+    return place > point ? static_cast<int>(place - point) : -static_cast<int>(point - place - 1);
+}
+
+// |value| rounded to a multiple of 10^tens_places (tens_places > 0), as
+// digits: only the integer part's digits matter, and its first digit dropped
+// decides, a tie (a 5 followed by zeros) going away from zero as the rest.
+std::string rounded_to_tens(double magnitude, int tens_places) {
+    const auto dropped = static_cast<std::size_t>(tens_places);
+    std::string digits = format_value(std::trunc(magnitude), "%.0f");
+    if (digits.size() < dropped)
+        return "0";
+    const bool up = digits[digits.size() - dropped] >= '5';
+    digits.resize(digits.size() - dropped);
+    if (up && increment(digits))
+        digits.insert(0, 1, '1');
+    if (digits.empty() || digits.find_first_not_of('0') == std::string::npos)
+        return "0";
+    return digits.append(dropped, '0');
+}
+
+}  // namespace
+
+std::string value_to_uncertainty_text(double value, std::string_view expanded_text) {
+    if (!std::isfinite(value))
+        return format_value(value, "%f");
+    const int place = last_significant_place(expanded_text);
+    if (place >= 0) {
+        FixedFormat format;
+        format.precision = place;
+        return format_value(value, format);
+    }
+    return (std::signbit(value) ? "-" : "") + rounded_to_tens(std::abs(value), -place);
+}
+
+}  // namespace kestrane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kestrane {
 
@@ -23,5 +24,16 @@ CertificateText certificate_text(double expanded_uncertainty);
 // certificate_text reads only near a rounding boundary: the reference that
 // checks its shortcut.
 CertificateText certificate_text_from_whole_expansion(double expanded_uncertainty);
+
+// A value rounded to the last significant digit of its expanded
+// uncertainty's text (GUM 7.2.6), so that the two state the same places:
+// 20.644858 with "0.0020" gives "20.6449", with "0.29" "20.64", with "29"
+// "21". The text's second significant digit is its last: "290" and "100"
+// end in the tens, and the value is rounded to tens ("20"). A text with fewer
+// significant digits ("0") rounds at its last digit. The rounding is that of
+// format_value on the double's exact expansion (a tie away from zero, the
+// sign of a negative value that rounds to zero kept: "-0.0"); '.' is the
+// decimal mark. A value that is not finite gives "inf", "-inf" or "nan".
+std::string value_to_uncertainty_text(double value, std::string_view expanded_text);
 
 }  // namespace kestrane

@@ -18,14 +18,13 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 // (relative error below 1.2e-9), which one Halley step then makes exact to
 // the arithmetic.
 double acklam_lower(double p) {
-    constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02, -2.759285104469687e+02,
+    constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02,  -2.759285104469687e+02,
                             1.383577518672690e+02,  -3.066479806614716e+01, 2.506628277459239e+00};
     constexpr double b[] = {-5.447609879822406e+01, 1.615858368580409e+02, -1.556989798598866e+02,
-                            6.680131188771972e+01,  -1.328068155288572e+01};
+                            6.680131188771972e+01, -1.328068155288572e+01};
     constexpr double c[] = {-7.784894002430293e-03, -3.223964580411365e-01, -2.400758277161838e+00,
                             -2.549732539343734e+00, 4.374664141464968e+00,  2.938163982698783e+00};
-    constexpr double d[] = {7.784695709041462e-03, 3.224671290700398e-01, 2.445134137142996e+00,
-                            3.754408661907416e+00};
+    constexpr double d[] = {7.784695709041462e-03, 3.224671290700398e-01, 2.445134137142996e+00, 3.754408661907416e+00};
     if (p < 0.02425) {
         const double q = std::sqrt(-2.0 * std::log(p));
         return (((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
@@ -43,7 +42,8 @@ double acklam_lower(double p) {
 // digits to a difference from 1/2.
 double normal_quantile_lower(double p) {
     const double z = acklam_lower(p);
-    const double e = p < 0.25 ? 0.5 * std::erfc(-z / std::sqrt(2.0)) - p : 0.5 * std::erf(z / std::sqrt(2.0)) - (p - 0.5);
+    const double e =
+        p < 0.25 ? 0.5 * std::erfc(-z / std::sqrt(2.0)) - p : 0.5 * std::erf(z / std::sqrt(2.0)) - (p - 0.5);
     const double u = e * sqrt_two_pi * std::exp(0.5 * z * z);
     return z - u / (1.0 + 0.5 * z * u);
 }
@@ -106,8 +106,7 @@ TailAndCentre t_halves(double t, double nu) {
     const double x = 1.0 / (1.0 + ratio);
     const double y = ratio / (1.0 + ratio);
     // x^a y^(1/2) / B(a, 1/2), with B(a, 1/2) = sqrt(pi) Gamma(a) / Gamma(a + 1/2).
-    const double front =
-        std::exp(-a * std::log1p(ratio) + 0.5 * std::log(y) + log_half_gamma_ratio(a)) / sqrt_pi;
+    const double front = std::exp(-a * std::log1p(ratio) + 0.5 * std::log(y) + log_half_gamma_ratio(a)) / sqrt_pi;
     if (x < (a + 1.0) / (a + 2.5)) {
         const double tail = 0.5 * front * beta_continued_fraction(a, 0.5, x) / a;
         return {tail, 0.5 - tail};
@@ -118,8 +117,7 @@ TailAndCentre t_halves(double t, double nu) {
 
 // The density of Student's t at t.
 double t_density(double t, double nu) {
-    return std::exp(log_half_gamma_ratio(0.5 * nu) - 0.5 * (nu + 1.0) * std::log1p(t * t / nu)) /
-           std::sqrt(nu * pi);
+    return std::exp(log_half_gamma_ratio(0.5 * nu) - 0.5 * (nu + 1.0) * std::log1p(t * t / nu)) / std::sqrt(nu * pi);
 }
 
 // The t >= 0 with P(T > t) = q, 0 < q <= 1/2, by Newton's method on whichever

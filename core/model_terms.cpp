@@ -19,7 +19,7 @@ namespace {
 // tau = 1 - T / Tc, from the triple point 273.16 K to the critical point.
 constexpr double critical_k = 647.096;
 constexpr double critical_pa = 22.064e6;
-constexpr std::array<double, 6> wagner_pruss = {-7.85951783, 1.84408259, -11.7866497,
+constexpr std::array<double, 6> wagner_pruss = {-7.85951783, 1.84408259,  -11.7866497,
                                                 22.6807411,  -15.9618719, 1.80122502};
 
 // Below the triple point the correction's curve is a vapour pressure over
@@ -31,6 +31,10 @@ constexpr double coldest_k = 173.15;
 
 // 1 in Hg (at 0 C) in pascals.
 constexpr double pascals_per_inch_of_mercury = 3386.389;
+
+// The international foot, exactly: the standard atmosphere is stated in
+// metres, and the unit table's 3.2808 feet per metre is its own rounding.
+constexpr double metres_per_foot = 0.3048;
 
 constexpr double celsius_of(double t_f) {
     return (t_f - 32.0) / 1.8;
@@ -190,9 +194,9 @@ ModelTermHalfWidths model_term_half_widths(const CorrectionInputs& values, UnitS
     const double station_pa = ratio * b * pascals_per_inch_of_mercury;
 
     ModelTermHalfWidths widths;
-    widths.vapor_curve = values.relative_humidity / 100.0 *
-                         largest_curve_difference(t_f, station_pa > 0.0 ? station_pa : 0.0);
-    widths.altitude_formula = z == 0.0 ? 0.0 : b * std::abs(standard_atmosphere_ratio(feet / feet_per_meter) - ratio);
+    widths.vapor_curve =
+        values.relative_humidity / 100.0 * largest_curve_difference(t_f, station_pa > 0.0 ? station_pa : 0.0);
+    widths.altitude_formula = z == 0.0 ? 0.0 : b * std::abs(standard_atmosphere_ratio(feet * metres_per_foot) - ratio);
     return widths;
 }
 

@@ -125,9 +125,12 @@ struct UncertaintyBudget {
     UncertaintyResult uncertainty;
 };
 
-// The budgets of the four results, in Result order.
+// The budgets of the four results, in Result order, and the half-widths a
+// of the two model terms the budgets hold, in the chosen pressure unit (each
+// term's standard uncertainty is a / sqrt 3).
 struct CorrectionUncertainty {
     std::array<UncertaintyBudget, result_count> results{};
+    std::array<double, model_term_count> model_half_widths{};
 
     const UncertaintyBudget& operator[](Result result) const { return results[static_cast<std::size_t>(result)]; }
     UncertaintyBudget& operator[](Result result) { return results[static_cast<std::size_t>(result)]; }
@@ -141,6 +144,18 @@ struct UncertaintyRequest {
     UncertaintyInputs inputs;
     std::optional<double> coverage_probability;
 };
+
+// The standard uncertainties of the two model terms, in ModelTerm order, in
+// the unit their sensitivities are per.
+using ModelTermUncertainties = std::array<double, model_term_count>;
+
+// One result's budget from its sensitivity coefficients: the inputs'
+// uncertainties, degrees of freedom and correlations from the request, then
+// the model terms', whose degrees of freedom are infinite. With the request's
+// coverage probability k is coverage_factor_for(p, nu_eff), else coverage_factor.
+UncertaintyBudget uncertainty_budget(const Sensitivities& sensitivities,
+                                     const UncertaintyRequest& request,
+                                     const ModelTermUncertainties& model_terms);
 
 // The budgets of the four results of a reading. As sensitivity_coefficients,
 // only for values that passed the field checks; the uncertainties must be

@@ -83,6 +83,10 @@ struct MonteCarloResult {
     // The numerical tolerance the statistics are stated to: 10^decimal_exponent / 2,
     // the finest for which twice the standard deviations of the blocks' means,
     // standard deviations and interval ends over their number of blocks are within it.
+    // The blocks are of monte_carlo_block accepted values each, in the order
+    // drawn. With fewer than two blocks it is u(y)'s first digit's (not
+    // converged); with values all equal, y's sixth significant digit's
+    // (converged); with no value accepted, exponent 0 (not converged).
     int decimal_exponent = 0;
     double tolerance = 0.0;
     MonteCarloValidation validation;
@@ -107,10 +111,14 @@ struct BudgetForValidation {
 
 // A run that can be advanced a block at a time (the page's worker reports
 // progress between blocks). Each draw takes its deviates in one fixed order,
-// six inputs then two model terms, so a seed gives each input the same
-// deviates whatever the other uncertainties are. Correlated inputs are drawn
-// from their own shapes' deviates mixed by a Cholesky factor of the
-// correlation matrix, which gives the stated correlations exactly.
+// six inputs then two model terms, each even when its uncertainty is 0, so a
+// seed gives each input the same deviates whatever the other uncertainties
+// are. Shapes are another matter: normal and arcsine deviates are found by
+// rejection, so a change of one input's shape changes how many numbers of
+// the sequence a draw takes, and the deviates of everything after it.
+// Correlated inputs are drawn from their own shapes' deviates mixed by a
+// Cholesky factor of the correlation matrix, which gives the stated
+// correlations exactly.
 class MonteCarloRun {
 public:
     MonteCarloRun(const CorrectionInputs& values,
@@ -119,7 +127,8 @@ public:
                   const ModelTermHalfWidths& model_terms,
                   const MonteCarloRequest& request);
 
-    // Draws one more block; false once the run is done (no more to draw).
+    // Draws one more block (fewer at the end of a fixed run); false, drawing
+    // nothing, once the run is done.
     bool step();
     bool done() const;
     // How far the run is, 0 to 1 (an adaptive run: its draws of the most it may make).

@@ -53,6 +53,26 @@ double PortableRandom::standard_normal() {
     return u * factor;
 }
 
+double PortableRandom::symmetric_uniform() {
+    return 2.0 * uniform() - 1.0;  // exact, as in standard_normal
+}
+
+double PortableRandom::triangular() {
+    // Both uniforms are multiples of 2^-53 below 1: their difference is one too, exactly.
+    const double first = uniform();
+    return first - uniform();
+}
+
+double PortableRandom::arcsine() {
+    double x = 0.0, y = 0.0, s = 0.0;
+    do {
+        x = symmetric_uniform();
+        y = symmetric_uniform();
+        s = x * x + y * y;
+    } while (s >= 1.0 || s == 0.0);
+    return (x * x - y * y) / s;
+}
+
 // ---------------------------------------------------------------- logarithm
 
 namespace {

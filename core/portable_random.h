@@ -28,6 +28,20 @@ public:
     // at a time: the second is kept for the next call.
     double standard_normal();
 
+    // Deviates of half-width 1 around 0 for the other shapes of an input's
+    // distribution (times the shape's divisor they have unit variance):
+    // rectangular on [-1, 1), 2 uniform() - 1, from one number of the sequence.
+    double symmetric_uniform();
+    // Triangular on (-1, 1) with its peak at 0: the difference of two
+    // uniforms, two numbers of the sequence (distributed as u1 + u2 - 1, and
+    // exact where that sum would round).
+    double triangular();
+    // Arcsine on [-1, 1], cos(2 theta) for a uniform angle theta, without a
+    // cosine: (x^2 - y^2) / (x^2 + y^2) of a point uniform in the unit disc.
+    // The point is found by rejection, so it takes two numbers of the sequence
+    // or a multiple of two (8 / pi, about 2.5, on average).
+    double arcsine();
+
 private:
     std::array<std::uint64_t, 4> state_{};
     double spare_ = 0.0;

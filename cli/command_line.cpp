@@ -239,25 +239,24 @@ std::string reading_footer() {
            "\n"
            "An uncertainty (" +
            field_option_span(uncertainty_option_prefix) +
-           ") is in its field's own unit, read strictly and not below 0: VALUE\n"
-           "alone is a standard uncertainty, one standard deviation (a certificate's U divided by its k); "
-           "VALUE:rectangular,\nVALUE:triangular or VALUE:arcsine is the half-width a of that distribution, whose "
-           "standard uncertainty is\na divided by the square root of 3, 6 or 2 (a tolerance of +/- a is "
-           "rectangular). Each budget also holds the\ncorrection's own model terms: its vapor pressure curve and its "
-           "altitude formula. The inputs are\nuncorrelated unless " +
+           ") is in its field's own unit, read strictly and not below 0. VALUE\n"
+           "alone is a standard uncertainty, one standard deviation (a certificate's U divided by its k);\n"
+           "VALUE:rectangular, VALUE:triangular or VALUE:arcsine is the half-width a of that distribution, whose\n"
+           "standard uncertainty is a divided by the square root of 3, 6 or 2 (a tolerance of +/- a is rectangular).\n"
+           "Each budget also holds the correction's own model terms: its vapor pressure curve and its altitude "
+           "formula.\nThe inputs are uncorrelated unless " +
            dashed(correlation_setting) +
-           " pairs them; a set of correlations no inputs can have together is refused.\n"
-           "The expanded uncertainty beside a result is " +
+           " pairs them; correlations that no inputs can have together\nare refused. The expanded uncertainty "
+           "beside a result is " +
            coverage_text() +
-           " times its combined standard uncertainty, an interval of about 95 % coverage,\n"
-           "two digits rounded up, the result rounded to its last digit; with " +
+           " times its combined standard uncertainty, an\ninterval of about 95 % coverage, two digits rounded up, "
+           "with the result rounded to its last digit; with\n" +
            dashed(coverage_setting) +
-           " P, k is Student's t for P at the\neffective degrees of freedom (Welch-Satterthwaite). " +
-           dashed(monte_carlo_setting) +
-           " N takes at least 10^4/(1 - p) draws for coverage p\n(" +
-           std::to_string(monte_carlo_fewest_draws(0.95)) + " at 95 %); " + dashed(monte_carlo_setting) + " " +
-           std::string(adaptive_draws) +
-           " draws blocks of " + std::to_string(monte_carlo_block) +
+           " P, k is Student's t for P at the effective degrees of freedom (Welch-Satterthwaite).\n" +
+           dashed(monte_carlo_setting) + " N takes at least 10^4/(1 - p) draws for coverage p (" +
+           std::to_string(monte_carlo_fewest_draws(0.95)) + " at 95 %) and at most " +
+           std::to_string(monte_carlo_most_draws) + ";\n" + dashed(monte_carlo_setting) + " " +
+           std::string(adaptive_draws) + " draws blocks of " + std::to_string(monte_carlo_block) +
            " until its results are stable (JCGM 101, 7.9), at most " + std::to_string(monte_carlo_most_draws) +
            ".\n"
            "\n"
@@ -284,11 +283,12 @@ std::string log_footer() {
            ",\nin any order and any case, and any others (copied through); its delimiter is the one of " +
            delimiter_list(" or ") + "\nthat gives these columns. Each row comes back, in the log's delimiter, with " +
            listed(added, " and ", 1) + ".\nWith uncertainties (options, or columns " +
-           uncertainty_columns().front() + " ... " + uncertainty_columns().back() + ", VALUE[:SHAPE]), each row also "
-           "gets\n" + listed(expanded, " and ", 1) + "\n(" + coverage_text() + ") after the results, and with " +
-           dashed(coverage_setting) + " " + std::string(added_columns[coverage_factor_column]) +
-           " after them; " + dashed(std::string(degrees_of_freedom_option_prefix) + "*") + ", " +
-           dashed(coverage_setting) + " and " + dashed(correlation_setting) + " apply to every row.\n"
+           uncertainty_columns().front() + " ... " + uncertainty_columns().back() +
+           ", VALUE[:SHAPE]), each row also\ngets " + listed(expanded, " and ", 1) + " (" + coverage_text() +
+           ") after the results, and with\n" + dashed(coverage_setting) + " " +
+           std::string(added_columns[coverage_factor_column]) + " after them; " +
+           dashed(std::string(degrees_of_freedom_option_prefix) + "*") + ", " + dashed(coverage_setting) + " and " +
+           dashed(correlation_setting) + " apply to every row.\n"
            "A malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
            "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
            "corrected in place; any other with a column named as one of those it adds is refused.\n";
@@ -355,33 +355,41 @@ void add_unit_options(CLI::App& app, Request& r) {
     }
 }
 
-// An input's options: its uncertainty and its degrees of freedom, "--u-barometer" and "--dof-barometer" too.
-void add_input_uncertainty_options(CLI::App& app, Request& r, Options& options, Field field) {
-    const auto f = static_cast<std::size_t>(field);
-    const std::string label(info(field).label);
-    const auto names = [field](std::string_view prefix) {
-        const std::string option = dashed(std::string(prefix).append(info(field).option));
-        return field == Field::barometric_pressure ? option + "," + dashed(std::string(prefix).append(barometer_alias))
-                                                   : option;
-    };
-    const std::string u = dashed(std::string(uncertainty_option_prefix).append(info(field).option));
-    options.uncertainty_settings.push_back(
-        add(app, names(uncertainty_option_prefix), r.uncertainties[f],
-            "The uncertainty of the " + label +
-                " in its unit: VALUE alone is a standard uncertainty (a certificate's U divided by its k); "
-                "VALUE:rectangular, VALUE:triangular or VALUE:arcsine is the half-width a of that distribution",
-            u + " " + std::string(uncertainty_examples[f]), "VALUE[:SHAPE]", help_groups[2]));
-    const std::string dof = dashed(std::string(degrees_of_freedom_option_prefix).append(info(field).option));
-    options.uncertainty_settings.push_back(
-        add(app, names(degrees_of_freedom_option_prefix), options.degrees_of_freedom[f],
-            "The degrees of freedom of the " + label + "'s uncertainty: 1 or more (left out, infinitely many)",
-            dof + " " + std::string(degrees_of_freedom_examples[f]), "N", help_groups[2])
-            ->check(read_with(dof, read_degrees_of_freedom)));
+// An input's option of its uncertainty's, named with prefix: the field's
+// option after it, and for the barometric pressure its second name too
+// ("--u-barometric-pressure,--u-barometer").
+std::string input_option_names(std::string_view prefix, Field field) {
+    const std::string option = dashed(std::string(prefix).append(info(field).option));
+    return field == Field::barometric_pressure ? option + "," + dashed(std::string(prefix).append(barometer_alias))
+                                               : option;
+}
+
+// The inputs' uncertainties, then their degrees of freedom.
+void add_input_uncertainty_options(CLI::App& app, Request& r, Options& options) {
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        const std::string u = dashed(std::string(uncertainty_option_prefix).append(info(field).option));
+        options.uncertainty_settings.push_back(
+            add(app, input_option_names(uncertainty_option_prefix, field), r.uncertainties[f],
+                "The uncertainty of the " + std::string(info(field).label) +
+                    " in its unit: VALUE alone is a standard uncertainty (a certificate's U divided by its k); "
+                    "VALUE:rectangular, VALUE:triangular or VALUE:arcsine is the half-width a of that distribution",
+                u + " " + std::string(uncertainty_examples[f]), "VALUE[:SHAPE]", help_groups[2]));
+    }
+    for (const Field field : all_fields) {
+        const auto f = static_cast<std::size_t>(field);
+        const std::string dof = dashed(std::string(degrees_of_freedom_option_prefix).append(info(field).option));
+        options.uncertainty_settings.push_back(
+            add(app, input_option_names(degrees_of_freedom_option_prefix, field), options.degrees_of_freedom[f],
+                "The degrees of freedom of the " + std::string(info(field).label) +
+                    "'s uncertainty: 1 or more (left out, infinitely many)",
+                dof + " " + std::string(degrees_of_freedom_examples[f]), "N", help_groups[2])
+                ->check(read_with(dof, read_degrees_of_freedom)));
+    }
 }
 
 void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
-    for (const Field field : all_fields)
-        add_input_uncertainty_options(app, r, options, field);
+    add_input_uncertainty_options(app, r, options);
     const std::string_view group = help_groups[2];
     const std::string coverage = dashed(coverage_setting);
     options.uncertainty_settings.push_back(
@@ -395,13 +403,15 @@ void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
             "Correlate the uncertainties of two inputs, A and B named as their options are, with coefficient R (-1 to "
             "1); give it once for each pair",
             dashed(correlation_setting) + " target-pressure,barometric-pressure=1", "A,B=R", group)
-            ->expected(1));
+            ->allow_extra_args(false)
+            ->take_all());
     options.monte_carlo =
         add(app, dashed(monte_carlo_setting), options.draws,
             "Check the uncertainty of the " + std::string(info(Result::calculated_gas_pct).label) +
-                " with N draws of the inputs through the correction itself (" +
-                std::to_string(monte_carlo_fewest_draws(0.95)) + " at 95 % coverage to " +
-                std::to_string(monte_carlo_most_draws) + "), or auto: as many as make its results stable",
+                " with N draws of the inputs through the correction itself, from 10^4/(1 - p) at coverage "
+                "probability p (" +
+                std::to_string(monte_carlo_fewest_draws(0.95)) + " at 95 %) to " +
+                std::to_string(monte_carlo_most_draws) + ", or with auto as many as make its results stable",
             dashed(monte_carlo_setting) + " auto", "N|auto", group);
     options.uncertainty_settings.push_back(options.monte_carlo);
     const std::string interval = dashed(interval_setting);

@@ -34,6 +34,11 @@ std::string correlation_text(const CorrelationPair& pair) {
 }
 
 std::optional<std::string> correlation_refusal(const std::vector<CorrelationPair>& pairs) {
+    // A set may be possible whole though some of its first pairs are not
+    // with the others at 0: only a set impossible whole is refused, naming
+    // the pair that first makes it so.
+    if (pairs.empty() || cholesky_factor(correlation_matrix(pairs)))
+        return std::nullopt;
     const std::optional<std::size_t> impossible = impossible_correlation(pairs);
     if (!impossible)
         return std::nullopt;

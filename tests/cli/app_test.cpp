@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/uncertainty.h"
 #include "log/csv.h"
 #include <nlohmann/json.hpp>
 #include "tests/cli/cli_run.h"
@@ -423,7 +424,9 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "kestrane-cli: The following argument was not expected: --bogus\n"
          "Accepted: --gas, --target-pressure, --barometric-pressure, --temperature, --altitude, --humidity, "
          "--lenient, --decimal-comma, --temperature-unit, --pressure-unit, --distance-unit, --u-gas, "
-         "--u-target-pressure, --u-barometric-pressure, --u-temperature, --u-altitude, --u-humidity, --monte-carlo, "
+         "--u-target-pressure, --u-barometric-pressure, --u-temperature, --u-altitude, --u-humidity, --dof-gas, "
+         "--dof-target-pressure, --dof-barometric-pressure, --dof-temperature, --dof-altitude, --dof-humidity, "
+         "--coverage, --correlation, --monte-carlo, --interval, "
          "--seed, --csv, --rejects, --delimiter, --format, --output, --quiet, --version, --help; the command table "
          "with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
@@ -555,18 +558,19 @@ TEST(RunCli, Uncertainties) {
                   "20.95,30,30,75,0,50,-1,,,,,,,\"Error: Standard Uncertainty of Target Gas (% Vol) is below 0: \"\"-1\"\"\",\n",
          "kestrane-cli: 3 rows read, 2 corrected, 1 refused\n"},
         {{"--monte-carlo", "100"}, "", exit_usage, "",
-         "kestrane-cli: --monte-carlo 100 is out of range; use 10000 to 10000000\n"},
+         "kestrane-cli: --monte-carlo 100 is out of range; use 200000 to 10000000 at 95 % coverage, or auto\n"},
         {{"--monte-carlo", "abc"}, "", exit_usage, "",
-         "kestrane-cli: --monte-carlo \"abc\" is not a whole number; use 10000 to 10000000\n"},
-        {{"--monte-carlo", "10000", "--seed", ""}, "", exit_usage, "",
+         "kestrane-cli: --monte-carlo \"abc\" is not a whole number; use 200000 to 10000000 at 95 % coverage, or "
+         "auto\n"},
+        {{"--monte-carlo", "auto", "--seed", ""}, "", exit_usage, "",
          "kestrane-cli: --seed \"\" is not a whole number; use 0 to 18446744073709551615\n"},
-        {{"--monte-carlo", "10000", "--seed", "-1"}, "", exit_usage, "",
+        {{"--monte-carlo", "auto", "--seed", "-1"}, "", exit_usage, "",
          "kestrane-cli: --seed \"-1\" is not a whole number; use 0 to 18446744073709551615\n"},
-        {{"--monte-carlo", "10000", "--seed", "0x10"}, "", exit_usage, "",
+        {{"--monte-carlo", "auto", "--seed", "0x10"}, "", exit_usage, "",
          "kestrane-cli: --seed \"0x10\" is not a whole number; use 0 to 18446744073709551615\n"},
-        {{"--monte-carlo", "10000", "--seed", "18446744073709551616"}, "", exit_usage, "",
+        {{"--monte-carlo", "auto", "--seed", "18446744073709551616"}, "", exit_usage, "",
          "kestrane-cli: --seed 18446744073709551616 is out of range; use 0 to 18446744073709551615\n"},
-        {{"-", "--monte-carlo", "10000"}, log, exit_usage, "",
+        {{"-", "--monte-carlo", "200000"}, log, exit_usage, "",
          "kestrane-cli: --monte-carlo goes with one reading: a log states each row's uncertainty\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--u-gas", "0.1"}, "", exit_usage, "",
          "kestrane-cli: a table shows results alone: give uncertainties with one reading or a log\n"},
@@ -582,24 +586,29 @@ TEST(RunCli, Uncertainties) {
     }
     // Monte Carlo repeats with its seed and changes with another; its draws are counted in JSON.
     const auto draws = [](const char* seed) {
-        return run({"--format", "json", "--u-gas", "0.1", "--u-altitude", "10", "--monte-carlo", "10000", "--seed", seed})
-            .out;
+        return run({"--format", "json", "--u-gas", "0.1", "--humidity", "99", "--u-humidity", "2", "--monte-carlo",
+                    "200000", "--seed", seed});
     };
-    EXPECT_EQ(draws("7"), draws("7"));
-    EXPECT_NE(draws("7"), draws("8"));
-    const auto json = nlohmann::json::parse(draws("7"));
-    EXPECT_EQ(json["monte_carlo"]["draws"], 10000);
-    EXPECT_GT(json["monte_carlo"]["refused"].get<int>(), 4000) << "altitude 0 \u00b1 10 ft: about half the draws below the range";
-    EXPECT_EQ(json["uncertainty"]["budget"].size(), 6u);
+    EXPECT_EQ(draws("7").out, draws("7").out);
+    EXPECT_NE(draws("7").out, draws("8").out);
+    const CliRun near_saturation = draws("7");
+    const auto json = nlohmann::json::parse(near_saturation.out);
+    EXPECT_EQ(json["monte_carlo"]["draws"], 200000);
+    // Humidity 99 % with u 2 %: P(z > 0.5) of the draws, about 31 %, lie above 100 %.
+    EXPECT_NEAR(json["monte_carlo"]["refused"].get<double>(), 0.3085 * 200000, 1500);
+    EXPECT_NE(near_saturation.err.find("kestrane-cli: warning: 3"), std::string::npos) << near_saturation.err;
+    EXPECT_EQ(json["uncertainty"]["budget"].size(), budget_term_count);
     EXPECT_EQ(json["uncertainty"]["coverage_factor"], 2.0);
-    // Every input exact: every draw is the reading itself, so its spread is exactly none.
-    const auto exact = nlohmann::json::parse(
-        run({"--format", "json", "--u-gas", "0", "--monte-carlo", "10000", "--seed", "18446744073709551615"}).out);
+    // Every input exact, and no vapour to correct for at altitude 0: every
+    // draw is the reading itself, so its spread is exactly none.
+    const auto exact = nlohmann::json::parse(run({"--format", "json", "--u-gas", "0", "--humidity", "0",
+                                                  "--monte-carlo", "200000", "--seed", "18446744073709551615"})
+                                                 .out);
     EXPECT_EQ(exact["monte_carlo"]["standard_deviation"], 0.0);
     EXPECT_EQ(exact["monte_carlo"]["mean"], exact["monte_carlo"]["interval_95"][0]);
     // A refused reading keeps the keys a corrected one has, as null.
     const auto refused = nlohmann::json::parse(
-        run({"--format", "json", "--humidity", "101", "--u-gas", "0.1", "--monte-carlo", "10000"}).out);
+        run({"--format", "json", "--humidity", "101", "--u-gas", "0.1", "--monte-carlo", "200000"}).out);
     for (const auto& [key, value] : json.items())
         EXPECT_TRUE(refused.contains(key)) << key;
     EXPECT_TRUE(refused["uncertainty"].is_null());

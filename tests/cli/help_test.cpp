@@ -30,13 +30,15 @@ TEST(Help, TellsTheFactsTheProgramChecks) {
     const std::string table_help = run({"table", "--help"}).out;
     const std::pair<const std::string*, const char*> facts[] = {
         {&main_help,
-         "--monte-carlo N             Check the uncertainty of the Calculated Gas (% Vol) with N draws "
-         "(10000 to 10000000) of the inputs"},
-        {&main_help, "The expanded uncertainty beside a result is k = 2\ntimes its combined standard uncertainty"},
+         "--monte-carlo N|auto        Check the uncertainty of the Calculated Gas (% Vol) with N draws of the inputs "
+         "through the correction itself, from 10^4/(1 - p) at coverage probability p (200000 at 95 %) to 10000000"},
+        {&main_help, "The expanded uncertainty beside a result is k = 2 times its combined standard uncertainty"},
         {&main_help,
-         "(options, or columns u_target_gas ... u_relative_humidity), each row also\ngets "
-         "expanded_uncertainty_gas_pct and expanded_uncertainty_gas_pressure (k = 2) after the results."},
-        {&main_help, "A standard uncertainty (--u-gas ... --u-humidity) is one"},
+         "(options, or columns u_target_gas ... u_relative_humidity, VALUE[:SHAPE]), each row also\ngets "
+         "expanded_uncertainty_gas_pct, expanded_uncertainty_gas_pressure,\nexpanded_uncertainty_vapor_pct and "
+         "expanded_uncertainty_barometer (k = 2) after the results, and with\n--coverage coverage_factor after them"},
+        {&main_help, "An uncertainty (--u-gas ... --u-humidity) is in its field's own unit"},
+        {&main_help, "VALUE:rectangular, VALUE:triangular or VALUE:arcsine is the half-width a"},
         {&main_help, "  --lenient                   Read each text as the dialog does"},
         {&main_help, "  --decimal-comma             Numbers have a decimal comma"},
         {&main_help, "  kestrane-cli --decimal-comma readings.csv -o corrected.csv\n"},
@@ -50,10 +52,11 @@ TEST(Help, TellsTheFactsTheProgramChecks) {
     for (const auto& [help, fact] : facts)
         EXPECT_NE(help->find(fact), std::string::npos) << "no \"" << fact << "\" in\n" << *help;
     // The limits the help tells are the ones the option holds.
-    EXPECT_EQ(run({"--monte-carlo", "9999"}).err,
-              "kestrane-cli: --monte-carlo 9999 is out of range; use 10000 to 10000000\n");
+    EXPECT_EQ(run({"--monte-carlo", "199999"}).err,
+              "kestrane-cli: --monte-carlo 199999 is out of range; use 200000 to 10000000 at 95 % coverage, or auto\n");
     EXPECT_EQ(run({"--monte-carlo", "10000001"}).err,
-              "kestrane-cli: --monte-carlo 10000001 is out of range; use 10000 to 10000000\n");
+              "kestrane-cli: --monte-carlo 10000001 is out of range; use 200000 to 10000000 at 95 % coverage, or "
+              "auto\n");
 }
 
 }  // namespace

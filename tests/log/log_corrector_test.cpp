@@ -336,7 +336,7 @@ TEST(CorrectLog, OutputRecordsTheOptionsThatMadeIt) {
          [](LogOptions& o) {
              o.uncertainty = true;
              o.uncertainty_texts[0] = "0.05";
-             o.uncertainties.standard[0] = 0.05;
+             o.uncertainties.inputs[0].value = 0.05;
          },
          "u_target_gas,"},
         {"DecimalComma", "target_gas;target_pressure;barometric_pressure;temperature;altitude;relative_humidity\n"
@@ -483,11 +483,13 @@ TEST(CorrectLog, RowUncertaintiesDependOnNoEarlierRow) {
         "20.95,30,30,75,0,50,0.2,0.5,",   "20.95,30,30,75,0,50,0.2,0.5,\",\"",  "20.95,30,30,75,0,50, 0.2,0.5,",
         "\"20,95\",30,30,75,0,50,\"0,2\",\"0,5\",\",\"", "20.95,30,30,75,0,50,0.2,0.5,",
         "20.95,30,30,75,0,50,0.2,1e309,", "20.95,30,30,75,0,50,0.2,0.5,",
+        "20.95,30,30,75,0,50,0.2:rectangular,0.5,", "20.95,30,30,75,0,50,0.2:rectangular,0.5,",
+        "20.95,30,30,75,0,50,0.2,0.5:Triangular,", "20.95,30,30,75,0,50,0.2:square,0.5,",
     };
     LogOptions options;
     options.uncertainty = true;
     options.uncertainty_texts[0] = "0.05";
-    options.uncertainties.standard[0] = 0.05;
+    options.uncertainties.inputs[0].value = 0.05;
     std::string log = header;
     for (const std::string& row : rows)
         log += row + "\n";
@@ -500,6 +502,42 @@ TEST(CorrectLog, RowUncertaintiesDependOnNoEarlierRow) {
         expected += expected.empty() ? alone : alone.substr(alone.find('\n') + 1);
     }
     EXPECT_EQ(whole, expected);
+}
+
+// A log this program wrote, in any of the column orders it has written,
+// gets its added columns in place: the expanded uncertainties of the four
+// results when it has uncertainties, and the coverage factor after them when
+// a coverage probability is asked for.
+TEST(CorrectLog, OwnOutputOfEveryOrderIsCorrectedInPlace) {
+    const std::string results = ",calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer";
+    const std::string four = ",expanded_uncertainty_gas_pct,expanded_uncertainty_gas_pressure,"
+                             "expanded_uncertainty_vapor_pct,expanded_uncertainty_barometer";
+    const std::string two = ",expanded_uncertainty_gas_pct,expanded_uncertainty_gas_pressure";
+    const std::string row = "\n20.95,30,30,75,0,50,0.1";
+    struct Case {
+        const char* name;
+        std::string suffix;  // the added columns of the log as written
+        bool coverage;
+        std::string header;  // the added columns of its output
+    };
+    const Case cases[] = {
+        {"Plain", results + ",error,warning", false, results + four + ",error,warning"},
+        {"NoWarningColumn", results + ",error", false, results + four + ",error,warning"},
+        {"TwoUncertainties", results + two + ",error,warning", false, results + four + ",error,warning"},
+        {"FourUncertainties", results + four + ",error,warning", true, results + four + ",coverage_factor,error,warning"},
+        {"CoverageFactor", results + four + ",coverage_factor,error,warning", false, results + four + ",error,warning"},
+    };
+    for (const Case& c : cases) {
+        const std::size_t added = static_cast<std::size_t>(std::count(c.suffix.begin(), c.suffix.end(), ','));
+        const std::string log = six_columns + ",u_target_gas" + c.suffix + row + std::string(added, ',') + "\n";
+        LogOptions options;
+        if (c.coverage)
+            options.coverage_probability = 0.95;
+        std::string out;
+        const LogReport report = corrected(log, options, out);
+        EXPECT_EQ(report.corrected, 1u) << c.name << ": " << report.message;
+        EXPECT_EQ(out.substr(0, out.find('\n')), six_columns + ",u_target_gas" + c.header) << c.name;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the defaults in the decimal mark asked for, and each problem's exact words.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -119,6 +120,58 @@ TEST(QueryText, ReadsTheAddressAsThePageDid) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(summary(read_query_text(c.text)), c.expected) << c.hazard << ": " << c.text;
+}
+
+// The uncertainty's settings: everything a read gave of them, one line, then each problem.
+std::string settings(const QueryText& read) {
+    std::string text = "dof:";
+    for (const InputUncertainty& input : read.known.inputs)
+        text += std::isfinite(input.degrees_of_freedom) ? " " + std::to_string(input.degrees_of_freedom) : " -";
+    text += read.coverage_probability ? " coverage " + std::to_string(*read.coverage_probability) : "";
+    for (const CorrelationPair& pair : read.known.correlations)
+        text += " r(" + std::string(info(pair.first).option) + "," + std::string(info(pair.second).option) +
+                ")=" + std::to_string(pair.r);
+    if (const auto& mc = read.monte_carlo) {
+        text += " mc " + (mc->draws ? std::to_string(*mc->draws) : std::string("auto")) + " " +
+                std::string(interval_name(mc->interval)) + " " + std::to_string(mc->seed);
+    }
+    text += read.query().uncertainty ? " asked\n" : "\n";
+    for (const std::string& problem : read.problems)
+        text.append(problem).append("\n");
+    return text;
+}
+
+TEST(QueryText, ReadsTheUncertaintysSettingsAsTheCommandLineDoes) {
+    const std::string none = "dof: - - - - - -";
+    const std::string seed = std::to_string(default_monte_carlo_seed);
+    const Case cases[] = {
+        {"degrees of freedom, the barometer's second name too", "dof-gas=4&dof-barometer=12.5",
+         "dof: 4.000000 - 12.500000 - - -\n"},
+        {"a coverage probability, a later one winning", "coverage=0.9&coverage=0.9973",
+         none + " coverage 0.997300\n"},
+        {"correlations: the value is all after the first '='",
+         "correlation=barometric-pressure,target-pressure=1&correlation=gas,humidity=-0.25",
+         none + " r(barometric-pressure,target-pressure)=1.000000 r(gas,humidity)=-0.250000\n"},
+        {"Monte Carlo asks for the uncertainty; its interval and seed wherever they stand",
+         "seed=7&monte-carlo=auto&interval=shortest", none + " mc auto shortest 7 asked\n"},
+        {"the fewest draws at the coverage given after them", "monte-carlo=200000&coverage=0.99",
+         none + " coverage 0.990000\nIn the address: monte-carlo 200000 is out of range; use 1000000 to 10000000 "
+                "at 99 % coverage, or auto.\n"},
+        {"a fixed run at its fewest", "monte-carlo=200000", none + " mc 200000 symmetric " + seed + " asked\n"},
+        {"each bad value a problem in the command line's words",
+         "dof-gas=0&coverage=1.5&correlation=gas,gas=1&correlation=gas,altitude=2&interval=middle&seed=-1",
+         none + "\nIn the address: dof-gas 0 is out of range; use 1 or more (leave it out for infinitely many).\n"
+                "In the address: coverage 1.5 is out of range; use 0.5 to 0.9999.\n"
+                "In the address: correlation \"gas,gas=1\" names gas twice: a correlation is between two different "
+                "fields.\nIn the address: correlation \"gas,altitude=2\": r 2 is out of range; use -1 to 1.\n"
+                "In the address: interval \"middle\" is neither symmetric nor shortest.\n"
+                "In the address: seed \"-1\" is not a whole number; use 0 to 18446744073709551615.\n"},
+        {"a pair named twice, either way round", "correlation=gas,altitude=0.5&correlation=altitude,gas=0.5",
+         none + " r(gas,altitude)=0.500000\nIn the address: correlation \"altitude,gas=0.5\" names a pair given "
+                "before: give each pair once.\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(settings(read_query_text(c.text)), c.expected) << c.hazard << ": " << c.text;
 }
 
 // The page writes each unit by its short name: every one reads back as itself.

@@ -71,6 +71,9 @@ export function cliReading(address) {
   };
 }
 
-// kestrane-cli --format json's object for the reading of an address (a refused one's too).
-export const cliJson = (address) =>
-  JSON.parse(spawnSync(cliPath, [...cliArgs(address), '--format', 'json'], { encoding: 'utf8' }).stdout);
+// kestrane-cli --format json's object for the reading of an address.
+// A refused reading's object is its error alone: kestrane-cli writes only the message.
+export function cliJson(address) {
+  const run = spawnSync(cliPath, [...cliArgs(address), '--format', 'json'], { encoding: 'utf8' });
+  return run.stdout ? JSON.parse(run.stdout) : { error: run.stderr.trim().replace(/^kestrane-cli: /, '') };
+}

@@ -76,9 +76,9 @@ class KestranePage {
     this.core = core;
     this.form = core.form();
     this.fillForm();
+    this.monteCarlo.ready(this.form, bytes, () => this.runMonteCarlo());
     const settings = core.address(location.hash.replace(/^#/, ''));
     this.applyAddress(settings);
-    this.monteCarlo.ready(this.form, bytes, () => this.runMonteCarlo());
     this.formElement.addEventListener('submit', (event) => {
       event.preventDefault();
       this.calculate();

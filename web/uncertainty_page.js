@@ -5,8 +5,9 @@
 // kestrane-cli's text states them, and below, the four results' budgets.
 'use strict';
 
-// What the value of each shape is, as its list entry says it.
-const shapeMeaning = (name) => (name === 'normal' ? `${name}: standard uncertainty` : `${name}: half-width a`);
+// What the value of each shape is, as its list entry says it: u, the
+// standard uncertainty, or a, the half-width.
+const shapeMeaning = (name) => `${name}: ${name === 'normal' ? 'u' : 'a'}`;
 
 // A per cent in the page's mark as the probability the core reads, with a
 // decimal point as the command line's --coverage takes it ("95" gives "0.95",

@@ -188,7 +188,8 @@ for (const engine of engines) {
         await again.close();
         await page.evaluate((e) => (e.value = '-1'), field);
         await runReading(await formControls(page), {});
-        const refused = spawnSync(cliPath, [...cliArgs(c.address), `--${c.option}`, '-1'], { encoding: 'utf8' });
+        const refusedAddress = c.address.replace(new RegExp(`([#&]${c.option})=[^&]*`), '$1=-1');
+        const refused = spawnSync(cliPath, cliArgs(refusedAddress), { encoding: 'utf8' });
         assert.deepEqual(await shown(page), { ...got, message: refused.stderr.trim().replace(/^kestrane-cli: /, '') });
         await page.close();
       }

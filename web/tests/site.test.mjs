@@ -61,7 +61,7 @@ const uncertainCases = [
   { address: uncertain, label: 'Standard Uncertainty of Relative Humidity (%)', value: '2', option: 'u-humidity', hash: uncertainHash },
   { address: '#u-gas=0.05:rectangular&dof-gas=4&u-target-pressure=0.01&u-barometer=0.02:triangular&u-temperature=0.5:arcsine'
       + '&dof-temperature=9&u-humidity=2&correlation=barometric-pressure,target-pressure=1&coverage=0.95',
-    label: 'Degrees of freedom of Target Gas (% Vol)', value: '4', option: 'dof-gas' },
+    label: 'Standard Uncertainty of Target Gas (% Vol)', value: '0.05', option: 'u-gas' },
 ];
 // A run short enough for every engine: at 50 % coverage its fewest draws are 20000.
 const monteCarlo = '#u-gas=0.05:rectangular&u-barometer=0.02&u-temperature=0.5&dof-temperature=6&u-humidity=2'
@@ -188,7 +188,7 @@ for (const engine of engines) {
         await again.close();
         await page.evaluate((e) => (e.value = '-1'), field);
         await runReading(await formControls(page), {});
-        const refusedAddress = c.address.replace(new RegExp(`([#&]${c.option})=[^&]*`), '$1=-1');
+        const refusedAddress = c.address.replace(new RegExp(`([#&]${c.option})=[^&:]*`), '$1=-1');
         const refused = spawnSync(cliPath, cliArgs(refusedAddress), { encoding: 'utf8' });
         assert.deepEqual(await shown(page), { ...got, message: refused.stderr.trim().replace(/^kestrane-cli: /, '') });
         await page.close();
@@ -230,7 +230,7 @@ for (const engine of engines) {
           assert.match(spawnSync('pdfinfo', ['-'], { input: pdf, encoding: 'utf8' }).stdout, /^Pages: +1$/m, format);
           const text = spawnSync('pdftotext', ['-layout', '-', '-'], { input: pdf, encoding: 'utf8' }).stdout;
           for (const expected of ['Degrees F', '20.95', '30.00', '75', '20.64', '6.19', '1.5', '29.56',
-            ...cli.results.map((text) => text.slice(text.indexOf(' (') + 1)), 'Vapor pressure curve', 'Distribution',
+            ...cli.results.map((text) => text.slice(text.indexOf(' (') + 1)), 'Combined standard uncertainty', 'Distribution',
             `with Kestrane ${version}`, 'Altitude (Feet)']) {
             assert.ok(text.includes(expected), `${format}: "${expected}" printed`);
           }

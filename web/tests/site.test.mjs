@@ -181,17 +181,17 @@ for (const engine of engines) {
         assert.deepEqual(got.expanded, cli.results.map((text) => text.slice(text.indexOf(' (') + 1)), c.address);
         assert.deepEqual(got.budgets, cli.budgets, c.address);
         if (c.hash) assert.equal(got.hash, `#${c.hash}`);
-        // The address the page wrote reopens the same reading, every control restored from it.
-        const again = await browser.open({ url: `${pageUrl}${got.hash}` });
-        await runReading(await formControls(again), {});
-        assert.deepEqual(await shown(again), got, `${c.address} reopened`);
-        await again.close();
         await page.evaluate((e) => (e.value = '-1'), field);
         await runReading(await formControls(page), {});
         const refusedAddress = c.address.replace(new RegExp(`([#&]${c.option})=[^&:]*`), '$1=-1');
         const refused = spawnSync(cliPath, cliArgs(refusedAddress), { encoding: 'utf8' });
         assert.deepEqual(await shown(page), { ...got, message: refused.stderr.trim().replace(/^kestrane-cli: /, '') });
         await page.close();
+        // The address the page wrote reopens the same reading, every control restored from it.
+        const again = await browser.open({ url: `${pageUrl}${got.hash}` });
+        await runReading(await formControls(again), {});
+        assert.deepEqual(await shown(again), got, `${c.address} reopened`);
+        await again.close();
       }
     });
 
@@ -210,7 +210,9 @@ for (const engine of engines) {
         document.getElementById('mc-run').click();
       });
       await page.waitFor(() => { const v = document.getElementById('mc-progress').value; return v > 0 && v < 1; });
-      await page.click(await page.find('Cancel', 'button'));
+      const cancel = await page.find('Cancel', 'button');
+      await page.evaluate((element) => element.scrollIntoView(), cancel);  // WebKit clicks only what is in view
+      await page.click(cancel);
       const after = () => page.evaluate(() => [document.getElementById('mc-progress').hidden,
         document.getElementById('mc-run').disabled, document.getElementById('mc-status').textContent]);
       assert.deepEqual(await after(), [true, false, 'Monte Carlo was cancelled.']);

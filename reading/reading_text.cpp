@@ -67,7 +67,7 @@ std::string TextWriter::results() const {
 std::string TextWriter::correlations(const UncertaintyBudget& budget) const {
     std::string out;
     for (const CorrelationLine& line : budget.correlations) {
-        out += "Correlated: " + std::string(info(line.pair.first).label) + " and " +
+        out += std::string(correlated_pair_words) + std::string(info(line.pair.first).label) + " and " +
                std::string(info(line.pair.second).label) + ", r = " + marked(plain_decimal_text(line.pair.r)) +
                ", share " + marked(correlation_share_text(line)) + " %\n";
     }
@@ -93,8 +93,8 @@ std::string TextWriter::budget(Result result) const {
     }
     const UncertaintyResult& u = budget.uncertainty;
     return out + correlations(budget) + std::string(combined_uncertainty_words) + " " +
-           marked(standard_uncertainty_text(budget)) + result_unit + "; effective degrees of freedom " +
-           degrees_of_freedom_text(u.effective_degrees_of_freedom) + "; expanded uncertainty (" +
+           marked(standard_uncertainty_text(budget)) + result_unit + "; " + std::string(effective_dof_words) + " " +
+           degrees_of_freedom_text(u.effective_degrees_of_freedom) + "; " + std::string(expanded_uncertainty_words) + " (" +
            marked(coverage_text(u, q_.coverage_probability)) + ") " + marked(expanded_uncertainty_text(budget)) +
            result_unit + "\n";
 }

@@ -22,6 +22,11 @@ inline constexpr std::string_view budget_correlated = ", inputs correlated";
 inline constexpr std::array<std::string_view, 6> budget_headings = {
     "Input", "Standard uncertainty", "Sensitivity", "Contribution", "Share", "Distribution"};
 inline constexpr std::string_view combined_uncertainty_words = "Combined standard uncertainty";
+// The words of a budget's lines after its rows: a correlated pair's, and the
+// closing line's besides combined_uncertainty_words.
+inline constexpr std::string_view correlated_pair_words = "Correlated: ";
+inline constexpr std::string_view effective_dof_words = "effective degrees of freedom";
+inline constexpr std::string_view expanded_uncertainty_words = "expanded uncertainty";
 
 // The text of a reading as a person reads it: each result as its label, a
 // colon and the text the dialog shows ("6.19 In Hg"); with an uncertainty,

@@ -24,18 +24,36 @@ const blank = /^[ \t\n\v\f\r]*$/;
 // A field's text as a part of the address: "altitude=1500".
 const fieldPart = (form, field, text) => `${form.fields[field].option}=${addressPart(text)}`;
 
-// The parts of the page's address of the settings, each field's text at the
-// field's index: every field's text given, each standard uncertainty given,
-// every unit's short name, and decimal-comma and lenient when they hold.
-function addressParts(form, { texts = [], uncertainties = [], units = [], decimalComma, lenient }) {
-  const parts = texts.map((text, i) => fieldPart(form, i, text));
-  uncertainties.forEach((text, i) => {
-    if (!blank.test(text)) parts.push(`${form.uncertaintyPrefix}${form.fields[i].option}=${addressPart(text)}`);
-  });
-  units.forEach((index, kind) => parts.push(`${form.units[kind].option}=${addressPart(form.units[kind].entries[index].short)}`));
+// One part per text given, named by the field's option after a prefix: "dof-gas=4".
+const perField = (form, prefix, texts = []) => texts.flatMap((text, i) =>
+  (text === undefined || blank.test(text) ? [] : [`${prefix}${form.fields[i].option}=${addressPart(text)}`]));
+
+// What comes after the units: the coverage probability, the correlations, the
+// reading rules, and Monte Carlo's run when one is asked for.
+function afterUnits(form, { coverage, correlations = [], decimalComma, lenient, monteCarlo }) {
+  const { options } = form;
+  const parts = [];
+  if (coverage !== undefined && !blank.test(coverage)) parts.push(`${options.coverage}=${addressPart(coverage)}`);
+  correlations.forEach((pair) => parts.push(`${options.correlation}=${addressPart(pair)}`));
   if (decimalComma) parts.push('decimal-comma');
   if (lenient) parts.push('lenient');
+  if (monteCarlo) {
+    parts.push(`${options.monteCarlo}=${addressPart(monteCarlo.draws)}`);
+    if (monteCarlo.interval) parts.push(`${options.interval}=${addressPart(monteCarlo.interval)}`);
+    if (monteCarlo.seed !== undefined && !blank.test(monteCarlo.seed)) parts.push(`${options.seed}=${addressPart(monteCarlo.seed)}`);
+  }
   return parts;
+}
+
+// The parts of the page's address of the settings, each field's text at the
+// field's index: every field's text given, each uncertainty and degrees of
+// freedom given, every unit's short name, then afterUnits's.
+function addressParts(form, settings) {
+  const { texts = [], uncertainties = [], dof = [], units = [] } = settings;
+  const parts = texts.map((text, i) => fieldPart(form, i, text));
+  parts.push(...perField(form, form.uncertaintyPrefix, uncertainties), ...perField(form, form.options.dofPrefix, dof));
+  units.forEach((index, kind) => parts.push(`${form.units[kind].option}=${addressPart(form.units[kind].entries[index].short)}`));
+  return [...parts, ...afterUnits(form, settings)];
 }
 
 // The page's address of the settings, the text after its "#", and the text

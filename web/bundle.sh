@@ -6,7 +6,7 @@
 # outgrows its limit.
 set -euo pipefail
 src=$1 module=$2 out=$3
-limit=$((200 * 1024))
+limit=$((256 * 1024))
 
 while IFS= read -r line; do
   case $line in

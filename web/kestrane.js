@@ -74,6 +74,23 @@ class KestraneCore {
     return this.takeJson(this.withText(text, this.core.kestrane_reading));
   }
 
+  // Monte Carlo's draws for a reading asked for in the address's words, with
+  // its "monte-carlo" part: begin gives the reading's object without them (or
+  // its refusal, and then no run), step draws one block and gives how far the
+  // run is, 0 to 1 (1 once it is done), and finish gives the reading's object
+  // with its "monte_carlo" and ends the run. One run at a time.
+  monteCarloBegin(text) {
+    return this.takeJson(this.withText(text, this.core.kestrane_monte_carlo_begin));
+  }
+
+  monteCarloStep() {
+    return this.core.kestrane_monte_carlo_step();
+  }
+
+  monteCarloFinish() {
+    return this.takeJson(this.core.kestrane_monte_carlo_finish());
+  }
+
   // A log corrected as it is read, with the settings of a text in the
   // address's words: push each chunk (bytes), finish, then end for its report.
   // push and finish give the corrected bytes that are ready.

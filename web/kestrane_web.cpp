@@ -23,7 +23,9 @@
 #include "reading/evaluate.h"
 #include "reading/json_writer.h"
 #include "reading/query_text.h"
+#include "reading/decimal_text.h"
 #include "reading/reading_json.h"
+#include "reading/uncertainty_settings.h"
 #include "reading/unit_defaults.h"
 #include "web_json.h"
 
@@ -79,16 +81,97 @@ std::optional<std::string> defaults_refusal(const QueryText& read) {
     return sentences.empty() ? std::nullopt : std::optional("Error: " + sentences);
 }
 
+// The refusal of a request the page's own checks stop before any reading:
+// what the address got wrong, or defaults left in another unit.
+std::optional<ReadingOutcome> page_refusal(const QueryText& read) {
+    if (!read.problems.empty())
+        return refused_request(joined(read.problems));
+    if (const auto refusal = defaults_refusal(read))
+        return refused_request(*refusal);
+    return std::nullopt;
+}
+
 // The reading a request asks for, as kestrane-cli --format json writes it.
 std::string reading_reply(const QueryText& read) {
-    if (!read.problems.empty())
-        return reading_json(read.query(), refused_request(joined(read.problems)));
-    if (const auto refusal = defaults_refusal(read))
-        return reading_json(read.query(), refused_request(*refusal));
     const ReadingQuery query = read.query();
+    if (auto refused = page_refusal(read))
+        return reading_json(query, *refused);
     return reading_json(query, evaluate(query, page_hints));
 }
 
+// A Monte Carlo run the page's worker steps a block at a time: the request's
+// text as read (the query's texts are views of it), the reading without the
+// run, and the run when there is one to make.
+struct MonteCarloSession {
+    QueryText read;
+    ReadingQuery query;
+    ReadingOutcome outcome;
+    std::optional<MonteCarloRun> run;
+};
+
+// The one run of the module: a worker makes one at a time.
+std::unique_ptr<MonteCarloSession> session;
+
+// Begins a session: the reading's JSON without the run, or its refusal (and then no run).
+std::string begin_monte_carlo(std::string_view text) {
+    session = std::make_unique<MonteCarloSession>();
+    MonteCarloSession& s = *session;
+    s.read = read_query_text(text);
+    s.query = s.read.query();
+    if (auto refused = page_refusal(s.read)) {
+        s.outcome = std::move(*refused);
+        return reading_json(s.query, s.outcome);
+    }
+    const std::optional<MonteCarloRequest> request = s.query.monte_carlo;
+    s.query.monte_carlo.reset();
+    s.outcome = evaluate(s.query, page_hints);
+    const std::string json = reading_json(s.query, s.outcome);
+    s.query.monte_carlo = request;
+    if (request && s.outcome.corrected() && s.outcome.uncertainty) {
+        // evaluate works out the model terms' half-widths only for a run of its own.
+        s.outcome.model_terms = model_term_half_widths(s.outcome.correction.inputs, s.query.units);
+        s.run.emplace(monte_carlo_run(s.query, s.outcome));
+    }
+    return json;
+}
+
+// Ends the session: the reading's JSON with the run's result.
+std::string finish_monte_carlo() {
+    const std::unique_ptr<MonteCarloSession> s = std::move(session);
+    if (!s)
+        return "null";
+    if (s->run) {
+        const double p = s->query.coverage_probability.value_or(MonteCarloRequest{}.coverage_probability);
+        s->outcome.monte_carlo = s->run->result(validation_budget(s->outcome, p));
+    }
+    return reading_json(s->query, s->outcome);
+}
+
+
+// The uncertainty's settings an address gives, as the page's controls take
+// them: see kestrane_address.
+void write_uncertainty_settings(JsonWriter& json, const QueryText& read) {
+    json.key("dof").begin_object();
+    for (const Field field : all_fields) {
+        if (const double dof = read.known[field].degrees_of_freedom; dof != infinite_degrees_of_freedom)
+            json.key(std::to_string(static_cast<std::size_t>(field))).string(plain_decimal_text(dof));
+    }
+    json.end_object();
+    if (read.coverage_probability)
+        json.key("coverage").string(percent_text(*read.coverage_probability));
+    json.key("correlations").begin_array();
+    for (const CorrelationPair& pair : read.known.correlations)
+        json.string(correlation_text(pair));
+    json.end_array();
+    if (const auto& run = read.monte_carlo) {
+        json.key("monteCarlo").begin_object();
+        json.key("draws").string(run->draws ? std::to_string(*run->draws) : std::string(adaptive_draws));
+        json.key("interval").string(interval_name(run->interval));
+        if (run->seed != default_monte_carlo_seed)
+            json.key("seed").string(std::to_string(run->seed));
+        json.end_object();
+    }
+}
 
 // The settings an address gives, each by its index: see kestrane_address.
 std::string address_json(const QueryText& read) {
@@ -109,6 +192,7 @@ std::string address_json(const QueryText& read) {
             json.key(std::to_string(k)).integer(static_cast<long long>(read.units.*unit_kinds[k].selection));
     }
     json.end_object();
+    write_uncertainty_settings(json, read);
     if (read.decimal_comma)
         json.key("decimalComma").boolean(*read.decimal_comma);
     json.key("lenient").boolean(read.rules.mode == ReadingMode::lenient);
@@ -167,7 +251,9 @@ KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const char* text, std:
 
 // The settings an address gives, for the page to put into its form, as JSON:
 // {"fields": {index: text}, "uncertainties": {index: text}, "units": {kind:
-// index}} for those it gives, "decimalComma" unless it says nothing,
+// index}, "dof": {index: text}} for those it gives, "coverage" (a per cent)
+// when it gives one, "correlations": [their texts], "monteCarlo": {"draws", "interval",
+// "seed"} when it asks for a run, "decimalComma" unless it says nothing,
 // "lenient", and "problems": what it got wrong, one sentence each.
 KESTRANE_EXPORT(kestrane_address) Reply* kestrane_address(const char* text, std::int32_t size) {
     return reply(address_json(read_query_text(std::string_view(text, static_cast<std::size_t>(size)))));
@@ -207,4 +293,24 @@ KESTRANE_EXPORT(kestrane_log_finish) Reply* kestrane_log_finish(LogCorrector* lo
 KESTRANE_EXPORT(kestrane_log_end) Reply* kestrane_log_end(LogCorrector* log) {
     const std::unique_ptr<LogCorrector> owned(log);
     return reply(log_report_json(log->report()));
+}
+
+// Monte Carlo's draws for a reading asked for in a text of the address's kind
+// with its "monte-carlo" part, for the page's worker: begin gives the reading
+// as kestrane_reading does but without the draws (or its refusal, and then no
+// run); step draws one block of them and gives how far the run is, 0 to 1,
+// and 1 once it is done; finish gives the reading with its "monte_carlo" and
+// ends the run. A begin ends any run before it.
+KESTRANE_EXPORT(kestrane_monte_carlo_begin) Reply* kestrane_monte_carlo_begin(const char* text, std::int32_t size) {
+    return reply(begin_monte_carlo(std::string_view(text, static_cast<std::size_t>(size))));
+}
+
+KESTRANE_EXPORT(kestrane_monte_carlo_step) double kestrane_monte_carlo_step() {
+    if (!session || !session->run || !session->run->step())
+        return 1.0;
+    return session->run->done() ? 1.0 : session->run->progress();
+}
+
+KESTRANE_EXPORT(kestrane_monte_carlo_finish) Reply* kestrane_monte_carlo_finish() {
+    return reply(finish_monte_carlo());
 }

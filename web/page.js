@@ -16,27 +16,22 @@ const swapMarks = (text) => text.replace(/[.,]/g, (c) => (c === '.' ? ',' : '.')
 
 // A reading as the core writes it (kestrane-cli's JSON, every text with a
 // decimal point) as the page shows it: the texts in the page's decimal mark,
-// applied here and nowhere else, a pressure's unit beside it (a percentage's
-// is in its label), and NaN for a value JSON writes as null.
+// applied here and nowhere else (its uncertainty's in the uncertainty
+// section), a pressure's unit beside it (a percentage's is in its label), and
+// NaN for a value JSON writes as null.
 function shownReading(reading, mark) {
   const marked = (text) => (mark === ',' ? text.replaceAll('.', ',') : text);
   const results = Object.values(reading.results);
-  const u = reading.uncertainty;
   return {
     results: results.map((r) => marked(r.text)),
     units: results.map((r) => (r.unit === '%' ? '' : r.unit)),
     values: Object.values(reading.inputs).map((input) => input.value ?? NaN),
     warnings: reading.warnings,
-    uncertainty: u && {
-      coverage: `(k = ${u.coverage_factor})`,
-      expanded: [u.calculated_gas_pct, u.calculated_gas_pressure].map((r) => marked(r.expanded_text)),
-      standard: [u.calculated_gas_pct, u.calculated_gas_pressure].map((r) => marked(r.standard_text)),
-      budget: u.budget.map((line) => ({
-        u: marked(line.standard_uncertainty_text), sensitivity: marked(line.sensitivity_text),
-        contribution: marked(line.contribution_text), share: marked(line.share_text) })),
-    },
   };
 }
+
+// A reading's warnings as the page states them, one sentence each.
+const warningsText = (reading) => reading.warnings.map((w) => `Warning: ${w}.`).join(' ');
 
 // The form and chart of one page, and the core that calculates for them.
 class KestranePage {
@@ -64,6 +59,9 @@ class KestranePage {
     this.chartValues = document.getElementById('chart-values');
     this.logCorrection = new LogCorrection(document, this);
     this.uncertainty = new UncertaintySection(document);
+    this.monteCarlo = new MonteCarloSection(document);
+    // The reading on screen (the core's JSON), rewritten in a new decimal mark from it.
+    this.shown = null;
     this.record = document.getElementById('record');
     this.core = null;
     this.form = null;
@@ -74,11 +72,13 @@ class KestranePage {
   }
 
   // Wires up the form once the core is loaded: its texts, the address, the button, Enter, the chart's width.
-  ready(core) {
+  ready(core, bytes) {
     this.core = core;
     this.form = core.form();
     this.fillForm();
-    this.applyAddress(core.address(location.hash.replace(/^#/, '')));
+    this.monteCarlo.ready(this.form, bytes, () => this.runMonteCarlo());
+    const settings = core.address(location.hash.replace(/^#/, ''));
+    this.applyAddress(settings);
     this.formElement.addEventListener('submit', (event) => {
       event.preventDefault();
       this.calculate();
@@ -93,8 +93,10 @@ class KestranePage {
     this.mark.addEventListener('change', () => this.changeMark());
     // Any change to what a calculation reads leaves the results on screen belonging to other inputs.
     for (const kind of ['input', 'change']) this.formElement.addEventListener(kind, (event) => {
+      // Monte Carlo's own settings change how a run draws, not the reading.
+      if (event.target.closest('#monte-carlo')) return;
       if (!event.target.readOnly) this.markStale();
-      if (event.type === 'change' && event.target instanceof HTMLSelectElement) this.logCorrection.withdraw();
+      if (event.type === 'change' && [...this.lists, this.mark].includes(event.target)) this.logCorrection.withdraw();
     });
     this.lists.forEach((list) => list.addEventListener('change', () => this.uncertainty.showUnits(this.fieldUnits())));
     this.uncertainty.showUnits(this.fieldUnits());
@@ -106,6 +108,8 @@ class KestranePage {
     this.logCorrection.ready(this.document);
     this.button.disabled = false;
     performance.mark('kestrane-ready');
+    // An address with a Monte Carlo run runs it.
+    if (settings.monteCarlo) this.runMonteCarlo();
   }
 
   failed(error) {
@@ -145,14 +149,19 @@ class KestranePage {
     if (mark === ',') this.inputs.forEach((input) => (input.value = swapMarks(input.value)));
     Object.entries(settings.fields).forEach(([field, text]) => (this.inputs[field].value = text));
     Object.entries(settings.units).forEach(([kind, index]) => (this.lists[kind].selectedIndex = index));
-    this.uncertainty.apply(settings.uncertainties);
+    this.uncertainty.apply(settings, mark);
+    if (settings.monteCarlo) this.monteCarlo.apply(settings.monteCarlo);
     this.message.textContent = settings.problems.join(' ');
   }
 
   // Another decimal mark: the numbers on screen are written in it, as they read.
   changeMark() {
-    [...this.inputs, ...this.uncertainty.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
+    [...this.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
     this.uncertainty.swapMarks(swapMarks);
+    if (this.shown) {
+      this.uncertainty.show(this.shown, this.mark.value);
+      this.monteCarlo.show(this.shown.monte_carlo, this.mark.value);
+    }
     if (this.chart) {
       this.chart.decimalComma = this.mark.value === ',';
       this.chart.marker &&= { ...this.chart.marker, label: swapMarks(this.chart.marker.label) };
@@ -170,6 +179,7 @@ class KestranePage {
     this.document.body.classList.add('stale');
     this.staleNote.hidden = false;
     this.warnings.textContent = '';
+    if (this.monteCarlo.running) this.monteCarlo.cancel();
   }
 
   // A refusal: its message said and announced, and the results on screen marked as not this reading's.
@@ -206,7 +216,7 @@ class KestranePage {
     let wasOpen = false;
     addEventListener('beforeprint', () => {
       wasOpen = this.uncertainty.details.open;
-      this.uncertainty.details.open = !this.uncertainty.budget.hidden;
+      this.uncertainty.details.open = !this.uncertainty.budgets.hidden;
     });
     addEventListener('afterprint', () => (this.uncertainty.details.open = wasOpen));
   }
@@ -217,23 +227,46 @@ class KestranePage {
     return { units: this.lists.map((list) => list.selectedIndex), lenient: this.lenient, decimalComma: this.mark.value === ',' };
   }
 
-  // One press of Execute Calculation: the four results, or the message and nothing changed.
+  // One press of Execute Calculation: the four results, or the message and
+  // nothing changed. The settings of the reading shown, or null when refused.
   calculate() {
+    this.monteCarlo.clear();
     const options = this.readingOptions();
     const texts = this.inputs.map((input) => input.value);
-    const uncertainties = this.uncertainty.texts();
     // The request is the address of what the form shows.
-    const request = addressOf(this.form, { texts, uncertainties, ...options });
+    const settings = { texts, ...this.uncertainty.settings(this.mark.value), ...options };
+    const request = addressOf(this.form, settings);
     const reading = this.core.reading(request);
-    if (reading.error !== null) return this.refuse(reading.error);
+    if (reading.error !== null) {
+      this.refuse(reading.error);
+      return null;
+    }
     const outcome = shownReading(reading, this.mark.value);
     this.message.textContent = '';
-    this.warnings.textContent = outcome.warnings.map((w) => `Warning: ${w}.`).join(' ');
+    this.warnings.textContent = warningsText(reading);
     this.showResults(outcome);
-    this.uncertainty.show(outcome.uncertainty, this.form, this.fieldUnits());
+    this.shown = reading;
+    this.uncertainty.show(reading, this.mark.value);
     this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
     this.followAddress(`#${request}`);
     this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], reading.results.calculated_gas_pct.text);
+    return settings;
+  }
+
+  // Run Monte Carlo: the reading calculated, then its draws in the worker; the
+  // address names the run, so that opening it runs it again.
+  runMonteCarlo() {
+    const settings = this.calculate();
+    if (!settings) return;
+    const request = addressOf(this.form, { ...settings, monteCarlo: this.monteCarlo.request() });
+    this.followAddress(`#${request}`);
+    this.monteCarlo.run(request, (reading) => {
+      if (reading.error !== null) return this.refuse(reading.error);
+      this.shown = reading;
+      this.warnings.textContent = warningsText(reading);
+      this.monteCarlo.show(reading.monte_carlo, this.mark.value);
+      this.announcement.textContent = inMark(this.monteCarlo.text.textContent.split('\n')[1] ?? '', this.mark.value);
+    });
   }
 
   // The address follows the reading, replacing itself so that no history piles
@@ -328,9 +361,10 @@ async function moduleBytes() {
 // The module compiles at once, while the rest of the page is parsed; the form
 // is wired up when both are done.
 if (typeof document === 'object') {
-  const loading = moduleBytes().then(loadKestrane);
+  const bytes = moduleBytes();
+  const loading = bytes.then(loadKestrane);
   document.addEventListener('DOMContentLoaded', () => {
     const page = new KestranePage(document);
-    loading.then((core) => page.ready(core), (error) => page.failed(error));
+    Promise.all([loading, bytes]).then(([core, moduleBytes]) => page.ready(core, moduleBytes), (error) => page.failed(error));
   });
 }

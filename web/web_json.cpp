@@ -4,6 +4,7 @@
 #include "core/reading.h"
 #include "reading/json_writer.h"
 #include "reading/reading_text.h"
+#include "reading/uncertainty_settings.h"
 
 namespace kestrane {
 
@@ -49,6 +50,29 @@ void write_units(JsonWriter& json) {
     json.end_array();
 }
 
+// What the uncertainty section builds its controls, requests and budgets from.
+void write_uncertainty(JsonWriter& json) {
+    json.key("shapes").begin_array();
+    for (const ShapeInfo& shape : shape_table)
+        json.string(shape.name);
+    json.end_array().key("intervals").begin_array();
+    for (const CoverageInterval interval : {CoverageInterval::symmetric, CoverageInterval::shortest})
+        json.string(interval_name(interval));
+    json.end_array().key("options").begin_object();
+    json.key("dofPrefix").string(degrees_of_freedom_option_prefix).key("coverage").string(coverage_setting);
+    json.key("correlation").string(correlation_setting).key("monteCarlo").string(monte_carlo_setting);
+    json.key("interval").string(interval_setting).key("seed").string(seed_setting).end_object();
+    json.key("budget").begin_object().key("title").string(budget_title);
+    json.key("uncorrelatedTitle").string(budget_uncorrelated).key("correlatedTitle").string(budget_correlated);
+    json.key("headings").begin_array();
+    for (const std::string_view heading : budget_headings)
+        json.string(heading);
+    json.end_array().key("combined").string(combined_uncertainty_words);
+    json.key("correlated").string(correlated_pair_words).key("dof").string(effective_dof_words);
+    json.key("infinite").string(degrees_of_freedom_text(infinite_degrees_of_freedom));
+    json.key("expanded").string(expanded_uncertainty_words).end_object();
+}
+
 }  // namespace
 
 std::string form_json() {
@@ -63,13 +87,7 @@ std::string form_json() {
     write_fields(json);
     write_results(json);
     write_units(json);
-    json.key("budget").begin_object().key("title");
-    json.string(std::string(budget_title) + std::string(info(Result::calculated_gas_pct).label) +
-                std::string(budget_uncorrelated));
-    json.key("headings").begin_array();
-    for (const std::string_view heading : budget_headings)
-        json.string(heading);
-    json.end_array().key("combined").string(combined_uncertainty_words).end_object();
+    write_uncertainty(json);
     json.end_object();
     return json.text();
 }

@@ -22,6 +22,13 @@ const warn = () => {
   document.getElementById('field-3').value = '300';
   document.getElementById('execute').click();
 };
+const monteCarlo = '#u-gas=0.05:rectangular&dof-gas=4&u-barometer=0.02&correlation=barometric-pressure,target-pressure=1'
+  + '&coverage=0.5&monte-carlo=20000&interval=shortest';
+// Waits for the run the address asks for.
+const monteCarloShown = () => new Promise((resolve) => {
+  const shown = () => (document.getElementById('mc-text').hidden ? setTimeout(shown, 50) : resolve(true));
+  shown();
+});
 const dark = () => (document.documentElement.style.colorScheme = 'dark');
 
 // Each state: the address it opens, what is done on the page, a log file to
@@ -35,6 +42,7 @@ const states = [
   { name: 'dark, refusal', act: [dark, refuse], shows: ['message'] },
   { name: 'dark, uncertainty open with warnings', hash: uncertain, act: [dark, warn], shows: ['warnings'] },
   { name: 'dark, log loaded', act: [dark], log: 'readings.csv', shows: [] },
+  { name: 'dark, every uncertainty control set, Monte Carlo run', hash: monteCarlo, act: [dark, monteCarloShown], shows: [] },
 ];
 
 // What is measured in the page once a state is reached.

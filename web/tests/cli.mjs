@@ -45,3 +45,35 @@ export function cliOutcomes(readings) {
     return message ? { message } : { results: resultColumns.map((name) => at(record, name)) };
   });
 }
+
+// An address's parts as kestrane-cli's options: "u-gas=0.05:rectangular" is
+// --u-gas 0.05:rectangular (the value is everything after the first "="), a flag alone is itself.
+export const cliArgs = (address) => address.replace(/^#/, '').split('&').filter((part) => part !== '').flatMap((part) => {
+  const equals = part.indexOf('=');
+  return equals < 0 ? [`--${part}`] : [`--${part.slice(0, equals)}`, decodeURIComponent(part.slice(equals + 1))];
+});
+
+// kestrane-cli's text for the reading of an address, in its blocks: the four
+// results' texts after their labels, each budget (its title, then its header
+// and rows split into cells, then the lines after them), Monte Carlo's lines,
+// and the warnings it writes to standard error.
+export function cliReading(address) {
+  const run = spawnSync(cliPath, cliArgs(address), { encoding: 'utf8' });
+  if (run.status !== 0) throw new Error(`kestrane-cli ${cliArgs(address).join(' ')}: ${run.stderr}`);
+  const [results, ...blocks] = run.stdout.trimEnd().split('\n\n').map((block) => block.split('\n'));
+  const budgets = blocks.filter((lines) => !lines[0].startsWith('Monte Carlo'));
+  return {
+    results: results.map((line) => line.slice(line.indexOf(': ') + 2)),
+    budgets: budgets.map(([title, header, ...rest]) => [title, header.split(/ {2,}/),
+      ...rest.map((line, i) => (i < 8 ? line.split(/ {2,}/) : line))]),
+    monteCarlo: blocks.find((lines) => lines[0].startsWith('Monte Carlo')) ?? [],
+    warnings: run.stderr.split('\n').filter((line) => line !== ''),
+  };
+}
+
+// kestrane-cli --format json's object for the reading of an address.
+// A refused reading's object is its error alone: kestrane-cli writes only the message.
+export function cliJson(address) {
+  const run = spawnSync(cliPath, [...cliArgs(address), '--format', 'json'], { encoding: 'utf8' });
+  return run.stdout ? JSON.parse(run.stdout) : { error: run.stderr.trim().replace(/^kestrane-cli: /, '') };
+}

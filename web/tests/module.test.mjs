@@ -8,6 +8,7 @@ import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { test } from 'node:test';
 import { repoRoot } from './browser.mjs';
+import { cliJson } from './cli.mjs';
 
 const require = createRequire(import.meta.url);
 const { loadKestrane } = require('../kestrane.js');
@@ -80,23 +81,39 @@ test('the values read come back in the shortest text that reads back as each, as
   }
 });
 
-test('uncertainties: the budget as the command line writes it, a refused text its message', () => {
-  const u = (uncertainties, decimalComma = false) =>
-    reading({ texts: defaults.map((t) => (decimalComma ? t.replace('.', ',') : t)), uncertainties,
-      units: [0, 0, 0], decimalComma });
-  const worked = u(['0.05', '', '0.02', '0.5', '', '2']).uncertainty;
-  const results = [worked.calculated_gas_pct, worked.calculated_gas_pressure];
-  assert.deepEqual(results.map((r) => r.expanded_text), ['0.11', '0.032']);
-  assert.deepEqual(results.map((r) => r.standard_text), ['0.05289', '0.01587']);
-  assert.deepEqual(worked.budget.map((line) => line.share_text), ['86.8', '0.0', '7.0', '0.9', '0.0', '5.3']);
-  const { standard_uncertainty_text: ut, sensitivity_text: s, contribution_text: c } = worked.budget[3];
-  assert.deepEqual([ut, s, c], ['0.5', '-0.01014', '0.005072']);
-  // Texts come with a decimal point whatever the mark: the page writes its own.
-  assert.equal(u(['0,05'], true).uncertainty.calculated_gas_pct.expanded_text, '0.099');
-  assert.equal(u([]).uncertainty, undefined);
-  assert.deepEqual(resultsOf(u(['-1'])), { message: 'Error: Standard Uncertainty of Target Gas (% Vol) is below 0: "-1"' });
-  assert.equal(u(['', '', '', '', '', '0,5']).error, 'Error: Standard Uncertainty of Relative Humidity (%) is not a '
+test('uncertainties: the reading kestrane-cli --format json writes, a refused text its message', () => {
+  const cases = [
+    'u-gas=0.05&u-barometric-pressure=0.02&u-temperature=0.5&u-humidity=2',
+    'u-gas=0.05:rectangular&dof-gas=4&u-barometer=0.02:triangular&u-temperature=0.5:arcsine&dof-temperature=9'
+      + '&correlation=barometric-pressure,target-pressure=1&u-target-pressure=0.01&coverage=0.95',
+    // Texts come with a decimal point whatever the mark: the page writes its own.
+    'gas=20,95&target-pressure=30,00&barometric-pressure=30,00&u-gas=0,05&decimal-comma',
+    'u-gas=-1',
+  ];
+  const same = (page, cli) => (cli.results ? page : { error: page.error });
+  for (const address of cases) {
+    const cli = cliJson(address);
+    assert.deepEqual(same(core.reading(address), cli), cli, address);
+  }
+  assert.equal(core.reading('u-gas=').uncertainty, undefined);
+  assert.equal(core.reading('u-humidity=0,5').error, 'Error: Standard Uncertainty of Relative Humidity (%) is not a '
     + 'number: "0,5" (for a decimal comma, choose "," as the Decimal Mark)');
+});
+
+test("Monte Carlo a block at a time: kestrane-cli's reading with the same seed, its progress rising to 1", () => {
+  const cases = [
+    'u-gas=0.05:rectangular&u-barometer=0.02&u-temperature=0.5&dof-temperature=6&coverage=0.9&monte-carlo=100000&interval=shortest&seed=7',
+    'u-gas=0.05&u-humidity=30&humidity=90&monte-carlo=auto',
+  ];
+  for (const address of cases) {
+    const begun = core.monteCarloBegin(address);
+    assert.equal(begun.monte_carlo, undefined, address);
+    const progress = [];
+    for (let p = 0; p < 1;) progress.push((p = core.monteCarloStep()));
+    assert.ok(progress.length > 1 && progress.every((p, i) => p > (progress[i - 1] ?? 0)), `${address}: ${progress}`);
+    assert.deepEqual(core.monteCarloFinish(), cliJson(address), address);
+  }
+  assert.equal(core.monteCarloBegin('u-gas=-1&monte-carlo=auto').error, cliJson('u-gas=-1&monte-carlo=auto').error);
 });
 
 test('an import the module was not built with stops the load', async () => {

@@ -9,6 +9,7 @@ import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { engines, pageUrl, repoRoot } from './engines.mjs';
+import { cliArgs, cliReading } from './cli.mjs';
 import { defaultTexts, formControls, runReading } from './form.mjs';
 
 const cliPath = join(repoRoot, 'build', 'native', 'cli', 'kestrane-cli');
@@ -51,10 +52,20 @@ const readings = [
 ];
 
 const uncertain = '#u-gas=0.05&u-barometer=0.02&u-temperature=0.5&u-humidity=2';
-const uncertainArgs = ['--u-gas', '0.05', '--u-barometer', '0.02', '--u-temperature', '0.5', '--u-humidity', '2'];
 const uncertainHash = 'gas=20.95&target-pressure=30.00&barometric-pressure=30.00&temperature=75&altitude=%20%20%200'
   + '&humidity=%2050&u-gas=0.05&u-barometric-pressure=0.02&u-temperature=0.5&u-humidity=2'
   + '&temperature-unit=F&pressure-unit=inHg&distance-unit=ft';
+// Addresses with uncertainties, the field found by its label and its value,
+// and the option a refused value is given by to kestrane-cli.
+const uncertainCases = [
+  { address: uncertain, label: 'Standard Uncertainty of Relative Humidity (%)', value: '2', option: 'u-humidity', hash: uncertainHash },
+  { address: '#u-gas=0.05:rectangular&dof-gas=4&u-target-pressure=0.01&u-barometer=0.02:triangular&u-temperature=0.5:arcsine'
+      + '&dof-temperature=9&u-humidity=2&correlation=barometric-pressure,target-pressure=1&coverage=0.95',
+    label: 'Standard Uncertainty of Target Gas (% Vol)', value: '0.05', option: 'u-gas' },
+];
+// A run short enough for every engine: at 50 % coverage its fewest draws are 20000.
+const monteCarlo = '#u-gas=0.05:rectangular&u-barometer=0.02&u-temperature=0.5&dof-temperature=6&u-humidity=2'
+  + '&coverage=0.5&monte-carlo=20000&interval=shortest&seed=7';
 const settings = '#pressure-unit=hPa&barometric-pressure=1002&target-pressure=1013.25&temperature-unit=C&temperature=20&altitude=350&nonsense=1&decimal-comma=yes';
 
 for (const engine of engines) {
@@ -149,27 +160,64 @@ for (const engine of engines) {
       await page.close();
     });
 
-    test("uncertainties from the address, by their labels: kestrane-cli's expanded uncertainties and budget, its message for a refused one", async () => {
-      const page = await browser.open({ url: `${pageUrl}${uncertain}` });
-      const humidity = await page.find('Standard Uncertainty of Relative Humidity (%)', 'textbox');
-      assert.equal(await page.evaluate((e) => [e.value, e.closest('details').open], humidity).then(String), '2,true');
-      const shown = () => page.evaluate(async () => ({
+    test("uncertainties from the address, by their labels: kestrane-cli's results and budgets, the address kept, its message for a refused one", async () => {
+      const shown = (page) => page.evaluate(async () => ({
         settled: await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0, true))),
         expanded: [...document.querySelectorAll('[data-expanded]')].map((o) => o.textContent),
-        rows: [...document.querySelectorAll('#budget-rows tr')].map((r) => [...r.cells].map((c) => c.textContent)),
+        budgets: [...document.querySelectorAll('.budget')].map((f) => [`${f.querySelector('figcaption').textContent}:`,
+          [...f.querySelectorAll('thead th')].map((c) => c.textContent),
+          ...[...f.querySelectorAll('tbody tr')].map((r) => [...r.cells].map((c) => c.textContent)),
+          ...[...f.querySelectorAll('tfoot td')].map((c) => c.textContent)]),
         message: document.getElementById('message').textContent,
         hash: location.hash,
       }));
-      await runReading(await formControls(page), {});
-      const cliText = spawnSync(cliPath, uncertainArgs, { encoding: 'utf8' }).stdout.split('\n');
-      const got = await shown();
-      assert.deepEqual(got.expanded, cliText.slice(0, 2).map((line) => line.slice(line.indexOf('\u00b1'))));
-      assert.deepEqual(got.rows, cliText.slice(7, 13).map((line) => line.split(/ {2,}/)));
-      assert.equal(got.hash, `#${uncertainHash}`);
-      await page.evaluate((e) => (e.value = '-1'), humidity);
-      await runReading(await formControls(page), {});
-      const refused = spawnSync(cliPath, [...uncertainArgs.slice(0, -1), '-1'], { encoding: 'utf8' });
-      assert.deepEqual(await shown(), { ...got, message: refused.stderr.trim().replace(/^kestrane-cli: /, '') });
+      for (const c of uncertainCases) {
+        const page = await browser.open({ url: `${pageUrl}${c.address}` });
+        const field = await page.find(c.label, 'textbox');
+        assert.equal(await page.evaluate((e) => [e.value, e.closest('details').open], field).then(String), `${c.value},true`, c.address);
+        await runReading(await formControls(page), {});
+        const cli = cliReading(c.address);
+        const got = await shown(page);
+        assert.deepEqual(got.expanded, cli.results.map((text) => text.slice(text.indexOf(' (') + 1)), c.address);
+        assert.deepEqual(got.budgets, cli.budgets, c.address);
+        if (c.hash) assert.equal(got.hash, `#${c.hash}`);
+        await page.evaluate((e) => (e.value = '-1'), field);
+        await runReading(await formControls(page), {});
+        const refusedAddress = c.address.replace(new RegExp(`([#&]${c.option})=[^&:]*`), '$1=-1');
+        const refused = spawnSync(cliPath, cliArgs(refusedAddress), { encoding: 'utf8' });
+        assert.deepEqual(await shown(page), { ...got, message: refused.stderr.trim().replace(/^kestrane-cli: /, '') });
+        await page.close();
+        // The address the page wrote reopens the same reading, every control restored from it.
+        const again = await browser.open({ url: `${pageUrl}${got.hash}` });
+        await runReading(await formControls(again), {});
+        assert.deepEqual(await shown(again), got, `${c.address} reopened`);
+        await again.close();
+      }
+    });
+
+    test("Monte Carlo in the worker: an address with a run runs it, kestrane-cli's lines for the same seed; the bar moves, Cancel stops", async () => {
+      const page = await browser.open({ url: `${pageUrl}${monteCarlo}` });
+      const lines = () => page.evaluate(() => {
+        const text = document.getElementById('mc-text');
+        return text.hidden ? null : text.textContent.split('\n');
+      });
+      await page.waitFor(() => !document.getElementById('mc-text').hidden);
+      const cli = cliReading(monteCarlo);
+      assert.deepEqual(await lines(), cli.monteCarlo);
+      // A run long enough to watch: the bar between its ends, then Cancel.
+      await page.evaluate(() => {
+        document.getElementById('mc-draws').value = '10000000';
+        document.getElementById('mc-run').click();
+      });
+      await page.waitFor(() => { const v = document.getElementById('mc-progress').value; return v > 0 && v < 1; });
+      const cancel = await page.find('Cancel', 'button');
+      await page.evaluate((element) => element.scrollIntoView(), cancel);  // WebKit clicks only what is in view
+      await page.click(cancel);
+      const after = () => page.evaluate(() => [document.getElementById('mc-progress').hidden,
+        document.getElementById('mc-run').disabled, document.getElementById('mc-status').textContent]);
+      assert.deepEqual(await after(), [true, false, 'Monte Carlo was cancelled.']);
+      await new Promise((resolve) => setTimeout(resolve, 500));
+      assert.deepEqual([await lines(), await after()], [null, [true, false, 'Monte Carlo was cancelled.']], 'nothing came after Cancel');
       await page.close();
     });
 
@@ -178,12 +226,14 @@ for (const engine of engines) {
         const page = await browser.open({ url: `${pageUrl}${uncertain}` });
         await runReading(await formControls(page), {});
         const version = spawnSync(cliPath, ['--version'], { encoding: 'utf8' }).stdout.trim().split(' ')[1];
+        const cli = cliReading(uncertain);
         for (const format of ['A4', 'Letter']) {
           const pdf = await page.page.pdf({ format });
           assert.match(spawnSync('pdfinfo', ['-'], { input: pdf, encoding: 'utf8' }).stdout, /^Pages: +1$/m, format);
           const text = spawnSync('pdftotext', ['-layout', '-', '-'], { input: pdf, encoding: 'utf8' }).stdout;
-          for (const expected of ['Degrees F', '20.95', '30.00', '75', '20.64', '6.19', '1.5', '29.56', '\u00b1 0.11 (k = 2)',
-            '0.05289 %', `with Kestrane ${version}`, 'Altitude (Feet)']) {
+          for (const expected of ['Degrees F', '20.95', '30.00', '75', '20.64', '6.19', '1.5', '29.56',
+            ...cli.results.map((text) => text.slice(text.indexOf(' (') + 1)), 'Combined standard uncertainty', 'Distribution',
+            `with Kestrane ${version}`, 'Altitude (Feet)']) {
             assert.ok(text.includes(expected), `${format}: "${expected}" printed`);
           }
           assert.match(text, /Calculated \d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC[+-]\d\d:\d\d/, `${format}: the time`);

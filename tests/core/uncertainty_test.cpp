@@ -248,8 +248,15 @@ TEST(UncertaintyBudget, DefaultReadingWorkedByHand) {
 TEST(MonteCarlo, AgreesWithTheLawOfPropagationOnOrdinaryReadings) {
     for (const Reading& r : readings) {
         const UncertaintyInputs u = typical_uncertainties(r.units);
-        const double u_c = of(propagate_uncertainty(r.values, r.units, {u, std::nullopt}), Result::calculated_gas_pct)
-                               .uncertainty.standard;
+        const CorrectionUncertainty all = propagate_uncertainty(r.values, r.units, {u, std::nullopt});
+        const UncertaintyBudget& budget = of(all, Result::calculated_gas_pct);
+        const double u_c = budget.uncertainty.standard;
+        // The 95 % interval is y +/- 1.96 u_c only while the normal inputs make
+        // the result's spread; where a rectangular model term makes much of it,
+        // the interval is narrower, and only the moments are compared.
+        double model_share = 0.0;
+        for (std::size_t term = field_count; term < budget_term_count; ++term)
+            model_share += budget.lines[term].variance_share_pct;
         const double y = compute_correction(r.values, r.units).calculated_gas_pct;
         MonteCarloRequest request;
         request.draws = 100000;
@@ -258,6 +265,8 @@ TEST(MonteCarlo, AgreesWithTheLawOfPropagationOnOrdinaryReadings) {
         EXPECT_EQ(mc.refused, 0u) << r.name;
         EXPECT_NEAR(mc.standard_deviation, u_c, 0.03 * u_c) << r.name;
         EXPECT_NEAR(mc.mean, y, 0.03 * u_c) << r.name;
+        if (model_share > 10.0)
+            continue;
         EXPECT_NEAR(mc.coverage_low, y - 1.96 * u_c, 0.03 * 1.96 * u_c) << r.name;
         EXPECT_NEAR(mc.coverage_high, y + 1.96 * u_c, 0.03 * 1.96 * u_c) << r.name;
     }

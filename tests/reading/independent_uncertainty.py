@@ -219,7 +219,7 @@ def check(c, failures):
     reply = json.loads(subprocess.run(command(c), capture_output=True, text=True, check=True).stdout)
     unc = reply["uncertainty"]
     probability = float(c["coverage"]) if c["coverage"] else None
-    for key, (u_c, nu, k) in zip(RESULTS, budget(x, u, dof, corr, probability)):
+    for key, (u_c, nu, k) in zip(RESULTS, budget(x, units, u, dof, corr, probability)):
         got = unc[key]
         got_nu = got["effective_degrees_of_freedom"]
         got_nu = math.inf if got_nu is None else got_nu

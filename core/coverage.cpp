@@ -171,8 +171,6 @@ double t_by_expansion(double z, double nu) {
 double t_upper_quantile(double q, double nu) {
     if (q == 0.5)
         return 0.0;
-    if (nu == 1.0)  // Cauchy: P(T > t) = 1/2 - atan(t) / pi, and 1/2 - q is exact from 1/4 on
-        return q < 0.25 ? 1.0 / std::tan(pi * q) : std::tan(pi * (0.5 - q));
     if (nu == 2.0)  // P(T > t) = (1 - t / sqrt(2 + t^2)) / 2
         return (1.0 - 2.0 * q) / std::sqrt(2.0 * q * (1.0 - q));
     const double z = -normal_quantile_lower(q);

@@ -128,8 +128,6 @@ std::string begin_monte_carlo(std::string_view text) {
     const std::string json = reading_json(s.query, s.outcome);
     s.query.monte_carlo = request;
     if (request && s.outcome.corrected() && s.outcome.uncertainty) {
-        // evaluate works out the model terms' half-widths only for a run of its own.
-        s.outcome.model_terms = model_term_half_widths(s.outcome.correction.inputs, s.query.units);
         s.run.emplace(monte_carlo_run(s.query, s.outcome));
     }
     return json;

@@ -51,11 +51,13 @@ std::string monte_carlo_lines(const MonteCarloResult& r, std::uint64_t seed, con
                       " refused as physically meaningless";
     if (r.not_finite != 0)
         out += ", " + std::to_string(r.not_finite) + " with no finite result";
+    if (r.accepted() != r.draws)
+        out += "; the statistics are of the " + std::to_string(r.accepted()) + " accepted";
     out += ":\n" + std::string(info(Result::calculated_gas_pct).label) + ": mean " + m(t.mean) +
            ", standard deviation " + m(t.standard_deviation) + ", " + m(percent_text(r.coverage_probability)) +
            " % coverage interval (" +
            (r.interval == CoverageInterval::symmetric ? "probabilistically symmetric" : "shortest") + ") " +
-           m(t.low) + " to " + m(t.high) + ", stated to " + m(t.tolerance) + "\n";
+           m(t.low) + " to " + m(t.high) + ", numerical tolerance " + m(t.tolerance) + "\n";
     if (!r.converged) {
         out += "Monte Carlo did not converge: its statistics are stable only to " + m(t.tolerance) + " after " +
                std::to_string(r.draws) + " draws.\n";

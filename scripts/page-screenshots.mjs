@@ -4,7 +4,8 @@
 // bookmark (hectopascals, degrees C, metres and a decimal comma) after a
 // calculation; a log corrected in the page, ready to save; a reading with its
 // uncertainty and budget; and that reading printed (an A4 page, drawn from the
-// PDF Chromium prints by poppler's pdftoppm).
+// PDF Chromium prints by poppler's pdftoppm); and a calibration record with the
+// analyzer checked as found and as left, on screen and printed.
 import { spawnSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -14,6 +15,12 @@ import { formControls, runReading } from '../web/tests/form.mjs';
 const site = '#pressure-unit=hPa&target-pressure=1013,25&barometric-pressure=1002,5&temperature-unit=C' +
   '&temperature=22,5&distance-unit=m&altitude=350&humidity=45&decimal-comma';
 const uncertain = '#u-gas=0.05&u-barometer=0.02&u-temperature=0.5&u-humidity=2';
+const record = '#u-gas=0.02&u-barometer=0.01&u-temperature=0.5&u-humidity=2&analyzer-reading=20.70&as-left=20.66'
+  + '&u-analyzer=0.01&tolerance=0.10&lab-name=Gasworks%20Calibration%20Lab&lab-address=12%20Harbour%20Road,%20Leith%20EH6%206QQ'
+  + '&record-number=GC-2026-0412&customer=North%20Sea%20Safety%20Ltd&item-make=Harbour%20Instruments&item-model=OX-200'
+  + '&item-serial=01520-448&reference-gas-cylinder=20.9%25%20O2%20in%20N2%2C%20cylinder%20A7731&reference-gas-certificate=UKAS%200123%2F2026%2F88'
+  + '&barometer=Digital%20barometer%20s%2Fn%20B-1120&calibration-date=2026-05-04&issue-date=2026-05-05&operator=A.%20Okafor'
+  + '&authorized-by=M.%20Lindqvist';
 const shots = [
   { file: 'page-desktop.png', viewport: { width: 1024, height: 800 },
     reading: { texts: ['20.95', '30.00', '30.00', '25', '1500', '80'], units: ['Degrees C', 'In Hg', 'Meters'] } },
@@ -23,6 +30,8 @@ const shots = [
     viewport: { width: 1024, height: 800 }, log: join(repoRoot, 'docs', 'examples', 'europe.csv') },
   { file: 'page-uncertainty.png', url: `${pageUrl}${uncertain}`, viewport: { width: 1024, height: 800 }, reading: {},
     print: 'page-print.png' },
+  { file: 'page-check.png', url: `${pageUrl}${record}`, viewport: { width: 1024, height: 800 }, reading: {},
+    print: 'page-record.png' },
 ];
 
 const browser = await engines.find((engine) => engine.name === 'chromium').launch();

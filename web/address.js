@@ -29,20 +29,23 @@ const perField = (form, prefix, texts = []) => texts.flatMap((text, i) =>
   (text === undefined || blank.test(text) ? [] : [`${prefix}${form.fields[i].option}=${addressPart(text)}`]));
 
 // What comes after the units: the coverage probability, the correlations, the
-// reading rules, and Monte Carlo's run when one is asked for.
-function afterUnits(form, { coverage, correlations = [], decimalComma, lenient, monteCarlo }) {
+// reading rules, the analyzer's check, Monte Carlo's run when one is asked for,
+// and the record's texts ([option, text] pairs, the check's and the record's).
+function afterUnits(form, { coverage, correlations = [], decimalComma, lenient, check = [], monteCarlo, record = [] }) {
   const { options } = form;
   const parts = [];
   if (coverage !== undefined && !blank.test(coverage)) parts.push(`${options.coverage}=${addressPart(coverage)}`);
   correlations.forEach((pair) => parts.push(`${options.correlation}=${addressPart(pair)}`));
   if (decimalComma) parts.push('decimal-comma');
   if (lenient) parts.push('lenient');
+  const pairs = (list) => list.map(([option, text]) => `${option}=${addressPart(text)}`);
+  parts.push(...pairs(check));
   if (monteCarlo) {
     parts.push(`${options.monteCarlo}=${addressPart(monteCarlo.draws)}`);
     if (monteCarlo.interval) parts.push(`${options.interval}=${addressPart(monteCarlo.interval)}`);
     if (monteCarlo.seed !== undefined && !blank.test(monteCarlo.seed)) parts.push(`${options.seed}=${addressPart(monteCarlo.seed)}`);
   }
-  return parts;
+  return [...parts, ...pairs(record)];
 }
 
 // The parts of the page's address of the settings, each field's text at the

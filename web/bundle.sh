@@ -15,9 +15,16 @@ strip_script() {
   sed -e '/^[[:space:]]*\/\//d' -e 's/^[[:space:]]*//' "$1"
 }
 
+# The style sheet likewise, without its comments and indentation, on one line
+# (each of its lines ends a rule, a declaration or a selector).
+strip_style() {
+  perl -0777 -pe 's{/\*.*?\*/}{}gs; s/^[ \t]+//gm; s/\n+//g' "$1"
+}
+
 while IFS= read -r line; do
   case $line in
     "@include "*.js) strip_script "$src/${line#@include }" ;;
+    "@include "*.css) strip_style "$src/${line#@include }" ;;
     "@include "*) cat "$src/${line#@include }" ;;
     "@module") gzip -9nc "$module" | base64 -w0; echo ;;
     *) printf '%s\n' "$line" ;;

@@ -1,8 +1,9 @@
 // The page: builds the form from the core's tables, runs a correction on
 // Execute Calculation (or Enter), shows the four results or the one message
-// and any warnings with the uncertainty when one is given, keeps the settings
-// in the address, redraws the chart of the calculated gas against altitude, and
-// prints as one page's record of the calculation.
+// and any warnings with the uncertainty and the analyzer's check when they are
+// asked for, keeps the settings and the record's texts in the address, redraws
+// the chart of the calculated gas against altitude, and prints as one page's
+// calibration record.
 'use strict';
 
 // The decimal mark of the browser's language, as its number format writes 1.5.
@@ -60,6 +61,10 @@ class KestranePage {
     this.logCorrection = new LogCorrection(document, this);
     this.uncertainty = new UncertaintySection(document);
     this.monteCarlo = new MonteCarloSection(document);
+    this.check = new CheckSection(document);
+    this.recordFields = new RecordSection(document);
+    // The settings the address was last written from, once a reading is calculated.
+    this.addressSettings = null;
     // The reading on screen (the core's JSON), rewritten in a new decimal mark from it.
     this.shown = null;
     this.record = document.getElementById('record');
@@ -132,6 +137,8 @@ class KestranePage {
     });
     form.results.forEach((result, i) => (labelFor(this.results[i]).textContent = result.label));
     this.uncertainty.fill(form);
+    this.check.fill(form);
+    this.recordFields.fill(form, () => this.recordChanged());
     this.lists.forEach((list, kind) => {
       labelFor(list).textContent = form.units[kind].label;
       list.replaceChildren(...form.units[kind].entries.map((entry) => new Option(entry.text)));
@@ -150,6 +157,8 @@ class KestranePage {
     Object.entries(settings.fields).forEach(([field, text]) => (this.inputs[field].value = text));
     Object.entries(settings.units).forEach(([kind, index]) => (this.lists[kind].selectedIndex = index));
     this.uncertainty.apply(settings, mark);
+    this.check.apply(settings.check);
+    this.recordFields.apply(settings.record);
     if (settings.monteCarlo) this.monteCarlo.apply(settings.monteCarlo);
     this.message.textContent = settings.problems.join(' ');
   }
@@ -158,8 +167,10 @@ class KestranePage {
   changeMark() {
     [...this.inputs, ...this.results].forEach((element) => (element.value = swapMarks(element.value)));
     this.uncertainty.swapMarks(swapMarks);
+    this.check.swapMarks(swapMarks);
     if (this.shown) {
       this.uncertainty.show(this.shown, this.mark.value);
+      this.check.show(this.shown, this.mark.value);
       this.monteCarlo.show(this.shown.monte_carlo, this.mark.value);
     }
     if (this.chart) {
@@ -198,7 +209,7 @@ class KestranePage {
     this.document.body.classList.add('calculated');
     this.staleNote.hidden = true;
     const said = this.form.results.map((r, i) => `${r.label} ${outcome.results[i]} ${outcome.units[i]}`.trim());
-    this.announcement.textContent = `${said.join(mark === ',' ? '; ' : ', ')}.`;
+    this.announcement.textContent = `${said.join(mark === ',' ? '; ' : ', ')}.${this.check.said()}`;
     if (matchMedia('(max-width: 40rem)').matches) this.results[0].closest('fieldset').scrollIntoView({ block: 'nearest' });
   }
 
@@ -227,14 +238,21 @@ class KestranePage {
     return { units: this.lists.map((list) => list.selectedIndex), lenient: this.lenient, decimalComma: this.mark.value === ',' };
   }
 
+  // The settings of what the form shows, and the record's texts.
+  requestSettings() {
+    const texts = this.inputs.map((input) => input.value);
+    return { texts, ...this.uncertainty.settings(this.mark.value), ...this.readingOptions(),
+      check: this.check.settings(), record: this.recordFields.settings() };
+  }
+
   // One press of Execute Calculation: the four results, or the message and
   // nothing changed. The settings of the reading shown, or null when refused.
   calculate() {
     this.monteCarlo.clear();
-    const options = this.readingOptions();
-    const texts = this.inputs.map((input) => input.value);
     // The request is the address of what the form shows.
-    const settings = { texts, ...this.uncertainty.settings(this.mark.value), ...options };
+    const settings = this.requestSettings();
+    const { texts } = settings;
+    const options = this.readingOptions();
     const request = addressOf(this.form, settings);
     const reading = this.core.reading(request);
     if (reading.error !== null) {
@@ -244,11 +262,12 @@ class KestranePage {
     const outcome = shownReading(reading, this.mark.value);
     this.message.textContent = '';
     this.warnings.textContent = warningsText(reading);
-    this.showResults(outcome);
     this.shown = reading;
     this.uncertainty.show(reading, this.mark.value);
+    this.check.show(reading, this.mark.value);
+    this.showResults(outcome);
     this.record.textContent = `Calculated ${localTimeText(new Date())} with Kestrane ${this.form.version}`;
-    this.followAddress(`#${request}`);
+    this.followAddress(settings);
     this.updateChart(options, texts, outcome.values[KestranePage.altitudeField], reading.results.calculated_gas_pct.text);
     return settings;
   }
@@ -258,8 +277,9 @@ class KestranePage {
   runMonteCarlo() {
     const settings = this.calculate();
     if (!settings) return;
-    const request = addressOf(this.form, { ...settings, monteCarlo: this.monteCarlo.request() });
-    this.followAddress(`#${request}`);
+    const run = { ...settings, monteCarlo: this.monteCarlo.request() };
+    const request = addressOf(this.form, run);
+    this.followAddress(run);
     this.monteCarlo.run(request, (reading) => {
       if (reading.error !== null) return this.refuse(reading.error);
       this.shown = reading;
@@ -269,12 +289,19 @@ class KestranePage {
     });
   }
 
+  // A record's text changed: the address carries it with the reading shown
+  // (or, before any, with what the form shows).
+  recordChanged() {
+    this.followAddress({ ...(this.addressSettings ?? this.requestSettings()), record: this.recordFields.settings() });
+  }
+
   // The address follows the reading, replacing itself so that no history piles
   // up; written once the results are on screen, as a browser takes a couple of
   // milliseconds over it, and only the latest when presses come faster.
-  followAddress(address) {
+  followAddress(settings) {
+    this.addressSettings = settings;
     const pending = this.pendingAddress;
-    this.pendingAddress = address;
+    this.pendingAddress = `#${addressOf(this.form, settings)}`;
     if (pending !== undefined) return;
     requestAnimationFrame(() => setTimeout(() => {
       if (this.pendingAddress !== location.hash) history.replaceState(null, '', this.pendingAddress);

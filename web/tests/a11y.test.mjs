@@ -1,7 +1,7 @@
 // The page on a 360 px phone, in each engine and in each state a user meets it
 // in: axe-core finds nothing, nothing scrolls sideways, no visible text is
-// below 12 px, and the error and warning texts keep 4.5:1 against what is
-// behind them, light and dark. The contrast is measured here from the colours
+// below 12 px, and the error and warning texts and the analyzer's pass and
+// fail keep 4.5:1 against what is behind them, light and dark. The contrast is measured here from the colours
 // the engine computed, since axe takes a dark page's canvas to be white.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
@@ -30,6 +30,8 @@ const monteCarloShown = () => new Promise((resolve) => {
   shown();
 });
 const dark = () => (document.documentElement.style.colorScheme = 'dark');
+// The analyzer failed as found and passed as left, the record's section open.
+const checked = '#u-gas=0.02&analyzer-reading=20.90&as-left=20.66&tolerance=0.10&decision-rule=guarded&lab-name=Lab';
 
 // Each state: the address it opens, what is done on the page, a log file to
 // load, and which of the error and warning texts it shows.
@@ -43,6 +45,8 @@ const states = [
   { name: 'dark, uncertainty open with warnings', hash: uncertain, act: [dark, warn], shows: ['warnings'] },
   { name: 'dark, log loaded', act: [dark], log: 'readings.csv', shows: [] },
   { name: 'dark, every uncertainty control set, Monte Carlo run', hash: monteCarlo, act: [dark, monteCarloShown], shows: [] },
+  { name: 'analyzer checked, record open', hash: checked, act: [submit], shows: ['pass', 'fail'] },
+  { name: 'dark, analyzer checked, record open', hash: checked, act: [dark, submit], shows: ['pass', 'fail'] },
 ];
 
 // What is measured in the page once a state is reached.
@@ -71,8 +75,9 @@ async function measure() {
     }
     return channels('Canvas');
   };
-  const contrast = (id) => {
-    const element = document.getElementById(id);
+  const contrast = (selector) => {
+    const element = document.querySelector(selector);
+    if (!element) return { text: false };
     const [a, b] = [luminance(channels(getComputedStyle(element).color)), luminance(background(element))];
     return { text: element.textContent !== '', ratio: (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05) };
   };
@@ -91,7 +96,8 @@ async function measure() {
     violations: results.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`),
     scrollWidth: document.documentElement.scrollWidth,
     small,
-    contrast: { message: contrast('message'), warnings: contrast('warnings') },
+    contrast: { message: contrast('#message'), warnings: contrast('#warnings'), pass: contrast('.decision .pass'),
+      fail: contrast('.decision .fail') },
   };
 }
 
@@ -114,7 +120,7 @@ for (const engine of engines) {
           await page.inject(axeSource);
           const got = await page.evaluate(measure);
           for (const [id, { text, ratio }] of Object.entries(got.contrast)) {
-            if (text) assert.ok(ratio >= 4.5, `#${id}: contrast ${ratio.toFixed(2)}:1`);
+            if (text) assert.ok(ratio >= 4.5, `${id}: contrast ${ratio.toFixed(2)}:1`);
           }
           assert.deepEqual(got.violations, [], 'axe-core violations');
           assert.ok(got.scrollWidth <= phone.width, `the page is ${got.scrollWidth} px wide in a ${phone.width} px view`);

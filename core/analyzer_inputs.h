@@ -64,6 +64,13 @@ struct CheckRequestsRead {
     std::optional<std::string> refused;
 };
 
+// Reads the texts that are given, whatever else is: the message of the first
+// refused, or nothing (the requests read into `read`).
+std::optional<std::string> read_check_texts(const CheckSettings& settings,
+                                            const ReadingRules& rules,
+                                            const MarkHints& hints,
+                                            CheckRequestsRead& read);
+
 // Reads the settings of a check that is asked for: each text strictly, whatever
 // the reading's mode, in the rules' decimal mark (a "%" may follow a reading,
 // the uncertainty, the tolerance); the tolerance must be above 0, and given.

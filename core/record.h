@@ -91,6 +91,14 @@ struct Record {
 // characters, or more than one line; nothing when it can.
 std::optional<std::string> record_text_problem(std::string_view text);
 
+// Reads a record file's text into record: UTF-8 lines of "field = text" (the
+// field as record_field_table names it, blanks around both ignored), blank
+// lines and lines starting with "#" ignored; a byte order mark and CRLF line
+// ends are taken as they come. The problem of the first line refused, or
+// nothing: "line 3: unknown field \"lab\"; the fields are lab-name, ...",
+// "line 5: lab-name again (first on line 2)", "line 4: no \"=\" ...".
+std::optional<std::string> read_record_text(std::string_view text, Record& record);
+
 // The record's lines as a reading's text begins with them: the title, each
 // field given as "Laboratory: text", and the method, each ending in a line break.
 std::string record_lines(const Record& record);

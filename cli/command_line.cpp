@@ -16,7 +16,9 @@
 #include "core/uncertainty.h"
 #include "log/log_columns.h"
 #include "log/log_header.h"
+#include "check_options.h"
 #include "messages.h"
+#include "option_kit.h"
 #include "reading/uncertainty_settings.h"
 
 #ifndef KESTRANE_VERSION
@@ -38,25 +40,11 @@ constexpr std::array<std::string_view, field_count> degrees_of_freedom_examples 
 constexpr std::array<std::string_view, unit_kind_count> unit_examples = {"C", "hPa", "m"};
 
 // The groups of the main help, in order; the table command and its options go under "Table".
-constexpr std::array<std::string_view, 6> help_groups = {"Reading", "Units", "Uncertainty", "Log", "Table", "Output"};
+constexpr std::array<std::string_view, 8> help_groups = {"Reading", "Units",  "Uncertainty", "Analyzer check",
+                                                          "Record",  "Log",    "Table",       "Output"};
 
 constexpr std::string_view table_example =
     "kestrane-cli table --rows altitude=0:10000:1000 --columns temperature=32:104:9 --humidity 50";
-
-// A value the command line cannot take, said in kestrane-cli's own words
-// rather than as a parse error: "unknown pressure unit ...".
-struct OwnUsageError {
-    std::string message;
-};
-
-std::string dashed(std::string_view name) {
-    return "--" + std::string(name);
-}
-
-// An option's help: what it does, and an example of it.
-std::string described(std::string_view text, std::string_view example) {
-    return std::string(text).append(example_mark).append(example);
-}
 
 // "a, b, c and d", with a line break after the item `break_after` (none past the end).
 std::string listed(std::span<const std::string_view> names, std::string_view last, std::size_t break_after = 99) {
@@ -82,35 +70,6 @@ std::string coverage_text() {
     return "k = " + std::string(digits.data(), end);
 }
 
-// A validator that turns a value into its index by find; a value it does not
-// find is refused by refuse, in CLI11's words (returned) or kestrane-cli's (thrown).
-CLI::Validator index_of(std::function<std::optional<std::size_t>(const std::string&)> find,
-                        std::function<std::string(const std::string&)> refuse,
-                        std::string description = {}) {
-    return CLI::Validator(
-        [find, refuse](std::string& value) {
-            const std::optional<std::size_t> index = find(value);
-            if (!index)
-                return refuse(value);
-            value = std::to_string(*index);
-            return std::string();
-        },
-        std::move(description));
-}
-
-// One of names, for an enum option; another text is refused as CLI11 refuses a value not in a set.
-CLI::Validator choice_of(std::vector<std::string_view> names) {
-    std::string set = "{";
-    for (const std::string_view name : names)
-        set.append(set.size() == 1 ? "" : ",").append(name);
-    set += "}";
-    const auto find = [names](const std::string& value) -> std::optional<std::size_t> {
-        const auto at = std::find(names.begin(), names.end(), value);
-        return at == names.end() ? std::nullopt : std::optional<std::size_t>(at - names.begin());
-    };
-    return index_of(find, [set](const std::string& value) { return value + " not in " + set; }, set);
-}
-
 // A unit option's: the unit's index in its table, from any of its names; the
 // name as typed is kept in `typed`, for the messages that name it.
 CLI::Validator unit_of(UnitKind kind, std::string& typed) {
@@ -132,20 +91,6 @@ CLI::Validator delimiter_of() {
     return index_of(find, [](const std::string& value) -> std::string {
         throw OwnUsageError{"unknown delimiter \"" + value + "\"; use " + delimiter_list(" or ")};
     });
-}
-
-// A validator that reads a value with one of the uncertainty settings'
-// readers, refusing it in their words.
-template <class Reader>
-CLI::Validator read_with(std::string option, Reader reader) {
-    return CLI::Validator(
-        [option, reader](std::string& value) -> std::string {
-            std::string problem;
-            if (!reader(option, value, problem))
-                throw OwnUsageError{problem};
-            return {};
-        },
-        "");
 }
 
 // What the main help lists under a group, in order: the group's commands,
@@ -225,6 +170,7 @@ struct Options {
     std::string draws;
     std::string interval;
     std::uint64_t seed = default_monte_carlo_seed;
+    CheckOptionTexts check;
     CLI::Option* monte_carlo = nullptr;
     std::vector<CLI::Option*> uncertainty_settings;
 };
@@ -306,15 +252,6 @@ std::string main_footer() {
            "  kestrane-cli --pressure-unit hPa --target-pressure 1013.25 --barometric-pressure 1002 --format json\n"
            "  kestrane-cli " +
            dashed(decimal_comma_option) + " readings.csv -o corrected.csv\n  " + std::string(table_example);
-}
-
-// An option that takes a value: its help and example, its value's name, its group.
-template <class T>
-CLI::Option* add(CLI::App& app, const std::string& names, T& target, const std::string& text, std::string_view example,
-                 std::string_view value, std::string_view group = "Options") {
-    return app.add_option(names, target, described(text, example))
-        ->type_name(std::string(value))
-        ->group(std::string(group));
 }
 
 void add_reading_options(CLI::App& app, Request& r) {
@@ -429,7 +366,7 @@ void add_uncertainty_options(CLI::App& app, Request& r, Options& options) {
 }
 
 void add_log_options(CLI::App& app, Request& r, Options& options) {
-    const std::string_view group = help_groups[3];
+    const std::string_view group = help_groups[5];
     options.log = add(app, "LOG", options.log_name,
                       "Correct every row of the CSV log in the file LOG (- for standard input) and write it, with the "
                       "results, to standard output",
@@ -449,7 +386,7 @@ void add_log_options(CLI::App& app, Request& r, Options& options) {
 }
 
 void add_output_options(CLI::App& app, Request& r, Options& options) {
-    const std::string_view group = help_groups[5];
+    const std::string_view group = help_groups[7];
     options.format = add(app, "--format", r.format,
                          "How one reading is written: text (the labelled results), json, or csv (the header and row "
                          "a log with the reading gives)",
@@ -514,7 +451,7 @@ std::string table_footer() {
 
 CLI::App* add_table_command(CLI::App& app, Request& r) {
     CLI::App* table = app.add_subcommand(std::string(table_command), table_description());
-    table->group(std::string(help_groups[4]));
+    table->group(std::string(help_groups[6]));
     table->set_help_flag("-h,--help", "Print this help and exit");
     const std::string range = "FIELD=START:STOP:STEP";
     add(*table, "--rows", r.rows,
@@ -656,6 +593,8 @@ void define(CLI::App& app, Request& r, Options& options) {
     add_reading_options(app, r);
     add_unit_options(app, r);
     add_uncertainty_options(app, r, options);
+    add_check_options(app, r, help_groups[3]);
+    add_record_options(app, r, options.check, help_groups[4]);
     add_log_options(app, r, options);
     add_output_options(app, r, options);
     options.table = add_table_command(app, r);
@@ -806,6 +745,8 @@ std::optional<int> parse_command_line(const std::vector<std::string>& args, Requ
     }
     finish_request(request, *app, options);
     if (const std::optional<std::string> problem = read_uncertainty_settings(request, options))
+        return report_error(streams.err, *problem, exit_usage);
+    if (const std::optional<std::string> problem = finish_check_options(request, *app, options.check))
         return report_error(streams.err, *problem, exit_usage);
     return std::nullopt;
 }

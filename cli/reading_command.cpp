@@ -46,6 +46,12 @@ ReadingQuery query_of(const Request& r) {
     q.known = r.known;
     q.coverage_probability = r.coverage_probability;
     q.monte_carlo = r.monte_carlo;
+    for (std::size_t i = 0; i < check_input_count; ++i) {
+        if (r.check_given.test(i))
+            q.check.texts[i] = r.check_texts[i];
+    }
+    q.check.rule = r.decision_rule;
+    q.record = r.record;
     return q;
 }
 
@@ -62,7 +68,8 @@ int run_reading(const Request& r, ByteSink& out, ByteSink& err) {
     const ReadingOutcome outcome = evaluate(query, command_line_hints);
     // A bad uncertainty option is a usage error, as it is with a log: no
     // reading was made of it. Nor is one whose uncertainty no number states.
-    if (outcome.refusal == Refusal::uncertainty_text || outcome.refusal == Refusal::correlation)
+    if (outcome.refusal == Refusal::uncertainty_text || outcome.refusal == Refusal::correlation ||
+        outcome.refusal == Refusal::check)
         return report_error(err, outcome.message, exit_usage);
     if (outcome.refusal == Refusal::uncertainty_too_large) {
         err.write(outcome.message + "\n");

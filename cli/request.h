@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/analyzer_inputs.h"
 #include "core/monte_carlo.h"
 #include "core/reading.h"
+#include "core/record.h"
 #include "table/calibration_table.h"
 
 namespace kestrane::cli {
@@ -42,6 +44,14 @@ struct Request {
     // Monte Carlo's run, when asked for: its draws, seed and interval (its
     // coverage probability is the one asked for, or 95 %).
     std::optional<MonteCarloRequest> monte_carlo;
+    // The analyzer's check: its inputs' texts, which were given, and the rule.
+    std::array<std::string, check_input_count> check_texts;
+    std::bitset<check_input_count> check_given;
+    DecisionRule decision_rule = DecisionRule::simple;
+    bool decision_rule_given = false;
+    // The record: its fields as given by options (over those of the file, once read), and its file.
+    Record record;
+    std::optional<std::string> record_file;
     std::optional<char> delimiter;
     std::string log;  // a file name, or "-" for standard input
     std::optional<std::string> rejects;

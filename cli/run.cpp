@@ -10,6 +10,7 @@
 #include "core/names.h"
 #include "files.h"
 #include "messages.h"
+#include "record_file.h"
 
 namespace kestrane::cli {
 namespace {
@@ -218,7 +219,10 @@ int run_cli(const std::vector<std::string>& args, Streams& streams) {
         return exit_usage;
     if (!held.text.empty())
         streams.err.write(held.text);
-    int status = ended ? *ended : run_request(request, streams);
+    std::optional<int> status_before = ended;
+    if (!status_before)
+        status_before = read_record_file(request, streams.err);
+    int status = status_before ? *status_before : run_request(request, streams);
     // Whatever was written must have reached its place: a closed output is a
     // failure, whatever else happened.
     if (!streams.out.failure().empty() && status != exit_io)

@@ -167,6 +167,24 @@ double t_by_expansion(double z, double nu) {
     return z + (g1 + (g2 + (g3 + g4 / nu) / nu) / nu) / nu;
 }
 
+// Past this many degrees of freedom Student's t's distribution function is
+// taken from its expansion about the normal one, whose next term (in 1/nu^4)
+// is below 1e-14 there; the continued fraction, near x = 1, loses digits as nu
+// grows (some 1e-13 at 1e5 degrees of freedom, 1e-8 at 1e10).
+constexpr double cdf_expansion_dof = 5000.0;
+
+// P(T <= t) = Phi(t) - phi(t) (q1(t)/nu + q2(t)/nu^2 + q3(t)/nu^3), the terms
+// found by expanding the density in 1/nu and integrating each against the
+// normal density (the same series Fisher gave).
+double t_cdf_by_expansion(double t, double nu) {
+    const double t2 = t * t;
+    const double q1 = (t2 + 1.0) * t / 4.0;
+    const double q2 = (t2 - 3.0) * ((3.0 * t2 + 2.0) * t2 + 1.0) * t / 96.0;
+    const double q3 = (((((t2 - 11.0) * t2 + 14.0) * t2 + 6.0) * t2 - 3.0) * t2 - 15.0) * t / 384.0;
+    const double density = std::exp(-0.5 * t2) / sqrt_two_pi;
+    return 0.5 * std::erfc(-t / std::sqrt(2.0)) - density * (q1 + (q2 + q3 / nu) / nu) / nu;
+}
+
 // The t >= 0 with P(T > t) = q for 0 < q <= 1/2.
 double t_upper_quantile(double q, double nu) {
     if (q == 0.5)
@@ -210,6 +228,21 @@ double coverage_factor_for(double probability, double dof) {
     const double k = found[next].k;
     next = (next + 1) % found.size();
     return k;
+}
+
+double student_t_cdf(double t, double dof) {
+    if (std::isnan(t) || !(dof >= 1.0))
+        return nan;
+    if (std::isinf(dof))
+        return 0.5 * std::erfc(-t / std::sqrt(2.0));
+    if (std::isinf(t))
+        return t > 0.0 ? 1.0 : 0.0;
+    if (dof > cdf_expansion_dof)
+        return t_cdf_by_expansion(t, dof);
+    // Each side from the half that keeps its digits: the lower tail itself,
+    // or a half and the centre.
+    const TailAndCentre h = t_halves(std::abs(t), dof);
+    return t < 0.0 ? h.tail : 0.5 + h.centre;
 }
 
 bool valid_coverage_probability(double p) {

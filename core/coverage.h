@@ -9,6 +9,10 @@ namespace kestrane {
 // (dof >= 1, or infinite for the normal distribution), 0 < p < 1.
 double student_t_quantile(double p, double dof);
 
+// P(T <= t) for Student's t distribution with dof degrees of freedom (dof >=
+// 1, or infinite for the normal distribution); nan for a dof below 1.
+double student_t_cdf(double t, double dof);
+
 // k_p = t_{(1+p)/2}(dof): U = k_p u_c covers probability p.
 double coverage_factor_for(double probability, double dof);
 

@@ -11,13 +11,17 @@ namespace {
 
 // Whether a text whose number at the start is `length` long holds nothing else
 // but blanks, and a "%" among them after the number of a percentage.
-bool only_number(Field field, std::string_view text, std::size_t length) {
+bool only_number(bool percent, std::string_view text, std::size_t length) {
     if (length == text.size() || length == 0)
         return length != 0;
     std::string_view rest = trim_blanks(text.substr(length));
-    if (info(field).unit == FieldUnit::percent && !rest.empty() && rest.front() == '%')
+    if (percent && !rest.empty() && rest.front() == '%')
         rest = trim_blanks(rest.substr(1));
     return rest.empty();
+}
+
+bool is_percent(Field field) {
+    return info(field).unit == FieldUnit::percent;
 }
 
 // Each byte with the point and the comma swapped, as a table: a log swaps
@@ -44,7 +48,7 @@ Correction correct_as_written(const FieldTexts& texts, UnitSelection units, Read
     for (std::size_t f = 0; mode == ReadingMode::strict && f < scanned; ++f) {
         // Most texts are the number whole; only the others are looked at again.
         const bool whole = lengths[f] != 0 && lengths[f] == texts[f].size();
-        if (!whole && !only_number(all_fields[f], texts[f], lengths[f])) {
+        if (!whole && !only_number(is_percent(all_fields[f]), texts[f], lengths[f])) {
             c.status = Correction::Status::not_a_number;
             c.field = all_fields[f];
             return c;
@@ -63,7 +67,7 @@ Correction correct_as_written(const FieldTexts& texts, UnitSelection units, Read
 }  // namespace
 
 bool is_whole_number(Field field, std::string_view text) {
-    return only_number(field, text, number_prefix_length(text));
+    return only_number(is_percent(field), text, number_prefix_length(text));
 }
 
 bool is_whole_number(Field field, std::string_view text, const ReadingRules& rules) {
@@ -89,10 +93,10 @@ void apply_mark(std::string& text, const ReadingRules& rules) {
 namespace {
 
 // The refusal of a text that is not a number, under a label (the field's, or
-// its uncertainty's). The hint about the decimal mark looks at number, the
-// part of the text that should be one.
+// its uncertainty's, or another quantity's). The hint about the decimal mark
+// looks at number, the part of the text that should be one.
 std::string not_a_number(std::string_view label,
-                         Field field,
+                         bool percent,
                          std::string_view text,
                          std::string_view number,
                          const ReadingRules& rules,
@@ -102,9 +106,10 @@ std::string not_a_number(std::string_view label,
     message.append(label).append(" is not a number: \"").append(text).append("\"");
     // A number written with the other decimal mark is the commonest slip of
     // all: a log from a spreadsheet in another language.
-    if (!decimal_comma && is_whole_number(field, swap_decimal_marks(number)))
+    const auto whole = [percent](std::string_view t) { return only_number(percent, t, number_prefix_length(t)); };
+    if (!decimal_comma && whole(swap_decimal_marks(number)))
         message.append(" (").append(hints.for_comma).append(")");
-    else if (decimal_comma && is_whole_number(field, number))
+    else if (decimal_comma && whole(number))
         message.append(" (").append(hints.for_point).append("\"").append(swap_decimal_marks(text)).append("\")");
     return message;
 }
@@ -112,7 +117,7 @@ std::string not_a_number(std::string_view label,
 }  // namespace
 
 std::string not_a_number_message(Field field, std::string_view text, const ReadingRules& rules, const MarkHints& hints) {
-    return not_a_number(info(field).label, field, text, text, rules, hints);
+    return not_a_number(info(field).label, is_percent(field), text, text, rules, hints);
 }
 
 std::optional<double> value_read(std::string_view text, const ReadingRules& rules) {
@@ -175,26 +180,30 @@ std::optional<Shape> shape_named(std::string_view name) {
     return std::nullopt;
 }
 
-// One uncertainty's text read over `read`, or the message that refuses it.
-std::optional<std::string> read_uncertainty(Field field,
-                                            std::string_view text,
-                                            const ReadingRules& rules,
-                                            const MarkHints& hints,
-                                            InputUncertainty& read) {
+// One uncertainty's text read over `read`, or the message that refuses it;
+// label() names the uncertainty, made only when a message needs it (a log
+// reads these on every row).
+template <class Label>
+std::optional<std::string> read_uncertainty_as(const Label& label,
+                                               bool percent,
+                                               std::string_view text,
+                                               const ReadingRules& rules,
+                                               const MarkHints& hints,
+                                               InputUncertainty& read) {
     const std::size_t separator = text.find(shape_separator);
     const std::string_view number = text.substr(0, separator);
-    // A log reads these on every row: the label and a copy are made only when needed.
+    // A copy is made only for a decimal comma.
     const std::string swapped = rules.decimal_comma ? swap_decimal_marks(number) : std::string();
     const std::string_view as_points = rules.decimal_comma ? std::string_view(swapped) : number;
     std::size_t length = 0;
     const std::optional<double> value = scan_double(as_points, length);
     const auto refusal = [&](std::string_view why) {
-        return "Error: " + uncertainty_label(field) + " " + std::string(why) + ": \"" + std::string(text) + "\"";
+        return "Error: " + std::string(label()) + " " + std::string(why) + ": \"" + std::string(text) + "\"";
     };
     // A number too large for a double ("1e309") is a number all the same:
     // its refusal says so, with no hint about the decimal mark.
-    if (!only_number(field, as_points, length))
-        return not_a_number(uncertainty_label(field), field, text, number, rules, hints);
+    if (!only_number(percent, as_points, length))
+        return not_a_number(label(), percent, text, number, rules, hints);
     if (!value || !std::isfinite(*value))
         return refusal("is out of range");
     if (*value < 0.0)
@@ -207,6 +216,15 @@ std::optional<std::string> read_uncertainty(Field field,
     read.value = *value;
     read.shape = *shape;
     return std::nullopt;
+}
+
+std::optional<std::string> read_uncertainty(Field field,
+                                            std::string_view text,
+                                            const ReadingRules& rules,
+                                            const MarkHints& hints,
+                                            InputUncertainty& read) {
+    return read_uncertainty_as([field] { return uncertainty_label(field); }, is_percent(field), text, rules, hints,
+                               read);
 }
 
 }  // namespace
@@ -224,6 +242,35 @@ UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
         }
     }
     return read;
+}
+
+}  // namespace kestrane
+
+namespace kestrane {
+
+std::optional<std::string> read_uncertainty_text(const QuantityName& name,
+                                                 std::string_view text,
+                                                 const ReadingRules& rules,
+                                                 const MarkHints& hints,
+                                                 InputUncertainty& read) {
+    return read_uncertainty_as([&name] { return name.label; }, name.percent, text, rules, hints, read);
+}
+
+std::optional<std::string> read_number_text(const QuantityName& name,
+                                            std::string_view text,
+                                            const ReadingRules& rules,
+                                            const MarkHints& hints,
+                                            double& value) {
+    const std::string swapped = rules.decimal_comma ? swap_decimal_marks(text) : std::string();
+    const std::string_view as_points = rules.decimal_comma ? std::string_view(swapped) : text;
+    std::size_t length = 0;
+    const std::optional<double> read = scan_double(as_points, length);
+    if (!only_number(name.percent, as_points, length))
+        return not_a_number(name.label, name.percent, text, text, rules, hints);
+    if (!read || !std::isfinite(*read))
+        return "Error: " + std::string(name.label) + " is out of range: \"" + std::string(text) + "\"";
+    value = *read;
+    return std::nullopt;
 }
 
 }  // namespace kestrane

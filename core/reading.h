@@ -137,4 +137,28 @@ UncertaintiesRead read_uncertainties(const UncertaintyTexts& texts,
                                      const ReadingRules& rules,
                                      const MarkHints& hints);
 
+// A quantity read as the fields and their uncertainties are, besides them:
+// its label in messages, and whether it is a percentage (a "%" may follow its number).
+struct QuantityName {
+    std::string_view label;
+    bool percent = false;
+};
+
+// A standard uncertainty's text, VALUE[:SHAPE], read as read_uncertainties
+// reads an input's, under the quantity's label; the message that refuses it, or nothing.
+std::optional<std::string> read_uncertainty_text(const QuantityName& name,
+                                                 std::string_view text,
+                                                 const ReadingRules& rules,
+                                                 const MarkHints& hints,
+                                                 InputUncertainty& read);
+
+// A text that is one finite number, read strictly whatever the reading's mode
+// in the rules' decimal mark, to double precision; the message that refuses it:
+// Error: Tolerance (± % Vol) is not a number: "0,1" (for a decimal comma, give --decimal-comma)
+std::optional<std::string> read_number_text(const QuantityName& name,
+                                            std::string_view text,
+                                            const ReadingRules& rules,
+                                            const MarkHints& hints,
+                                            double& value);
+
 }  // namespace kestrane

@@ -14,6 +14,36 @@ bool any_text(const UncertaintyTexts& texts) {
     return false;
 }
 
+// Whether any uncertainty was given at all: an input's (its text, or a value
+// the query knows) or the analyzer's own.
+bool uncertainty_given(const ReadingQuery& q) {
+    if (any_text(q.uncertainties) || q.check[CheckInput::standard_uncertainty])
+        return true;
+    for (const InputUncertainty& u : q.known.inputs) {
+        if (u.value != 0.0)
+            return true;
+    }
+    return false;
+}
+
+// The check's requests, or the refusal of its texts or of what it lacks.
+CheckRequestsRead check_requests(const ReadingQuery& q, const MarkHints& hints) {
+    CheckRequestsRead read = read_check_settings(q.check, q.rules, hints);
+    if (!read.refused && q.check.rule == DecisionRule::guarded && !uncertainty_given(q))
+        read.refused = std::string(guarded_without_uncertainty_message);
+    return read;
+}
+
+// The checks of a corrected reading with uncertainty, against its Calculated Gas (% Vol).
+void make_checks(const ReadingQuery& q, const CheckRequestsRead& requests, ReadingOutcome& outcome) {
+    const UncertaintyResult& u = (*outcome.uncertainty)[Result::calculated_gas_pct].uncertainty;
+    const CheckReference reference{outcome.correction.values.calculated_gas_pct, u.standard,
+                                   u.effective_degrees_of_freedom, q.coverage_probability};
+    outcome.as_found_check = check_analyzer(reference, requests.as_found);
+    if (requests.as_left)
+        outcome.as_left_check = check_analyzer(reference, *requests.as_left);
+}
+
 // The probability the budget states its expanded uncertainty for, and a Monte Carlo run its interval.
 double probability_of(const ReadingQuery& q) {
     return q.coverage_probability.value_or(MonteCarloRequest{}.coverage_probability);
@@ -61,9 +91,10 @@ MonteCarloRun monte_carlo_run(const ReadingQuery& q, const ReadingOutcome& o) {
 
 ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     ReadingOutcome outcome;
-    if (q.uncertainty)
+    const bool uncertainty = uncertainty_asked(q);
+    if (uncertainty)
         outcome.uncertainties = q.known;
-    if (q.uncertainty && any_text(q.uncertainties)) {
+    if (uncertainty && any_text(q.uncertainties)) {
         UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules, hints);
         if (read.refused) {
             outcome.refusal = Refusal::uncertainty_text;
@@ -72,10 +103,19 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
         }
         outcome.uncertainties = read.values;
     }
-    if (q.uncertainty) {
+    if (uncertainty) {
         if (std::optional<std::string> refused = correlation_refusal(q.known.correlations)) {
             outcome.refusal = Refusal::correlation;
             outcome.message = std::move(*refused);
+            return outcome;
+        }
+    }
+    CheckRequestsRead checks;
+    if (q.check.asked() || q.check[CheckInput::as_left]) {
+        checks = check_requests(q, hints);
+        if (checks.refused) {
+            outcome.refusal = Refusal::check;
+            outcome.message = std::move(*checks.refused);
             return outcome;
         }
     }
@@ -86,7 +126,7 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
         outcome.message = refusal_message(c, q.texts, q.rules, hints);
         return outcome;
     }
-    if (!q.uncertainty)
+    if (!uncertainty)
         return outcome;
     outcome.uncertainty = propagate_uncertainty(c.inputs, q.units, {outcome.uncertainties, q.coverage_probability});
     if (!stated(*outcome.uncertainty)) {
@@ -95,6 +135,8 @@ ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
         outcome.uncertainty.reset();
         return outcome;
     }
+    if (q.check.asked())
+        make_checks(q, checks, outcome);
     if (q.monte_carlo) {
         MonteCarloRun run = monte_carlo_run(q, outcome);
         while (!run.done())

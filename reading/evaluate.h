@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "core/analyzer_check.h"
+#include "core/analyzer_inputs.h"
 #include "core/monte_carlo.h"
 #include "core/reading.h"
+#include "core/record.h"
 #include "core/uncertainty.h"
 
 namespace kestrane {
@@ -35,7 +38,18 @@ struct ReadingQuery {
     // Monte Carlo's run, when asked for (its coverage probability is the
     // query's, or 95 %).
     std::optional<MonteCarloRequest> monte_carlo;
+    // The analyzer's check against the Calculated Gas (% Vol), asked for by
+    // its reading as found; its texts are the caller's, as the fields' are.
+    CheckSettings check{};
+    // The record the reading is filed with (no field given: none).
+    Record record;
 };
+
+// Whether the results' uncertainty is worked out: asked for, or needed by the
+// analyzer's check.
+inline bool uncertainty_asked(const ReadingQuery& query) {
+    return query.uncertainty || query.check.asked();
+}
 
 // Why a reading has no results.
 enum class Refusal {
@@ -45,6 +59,7 @@ enum class Refusal {
     uncertainty_text,       // a standard uncertainty's text: no reading was made
     field,                  // a field's text: out of its range, or no number
     uncertainty_too_large,  // the results' uncertainty is past any number
+    check,                  // the analyzer's check: a text of it, or what it needs; no reading was made
 };
 
 // Everything one reading gives: the correction of its texts (the values read,
@@ -59,11 +74,15 @@ struct ReadingOutcome {
     UncertaintyInputs uncertainties;
     std::optional<CorrectionUncertainty> uncertainty;
     std::optional<MonteCarloResult> monte_carlo;
+    // The analyzer's checks, when asked for: as found, and as left when its reading is given.
+    std::optional<AnalyzerCheck> as_found_check;
+    std::optional<AnalyzerCheck> as_left_check;
 
     bool corrected() const { return refusal == Refusal::none; }
     // Whether the fields' texts were read at all.
     bool read() const {
-        return refusal != Refusal::request && refusal != Refusal::uncertainty_text && refusal != Refusal::correlation;
+        return refusal != Refusal::request && refusal != Refusal::uncertainty_text &&
+               refusal != Refusal::correlation && refusal != Refusal::check;
     }
 };
 

@@ -165,6 +165,39 @@ void write_monte_carlo(JsonWriter& json, const MonteCarloResult& r, std::uint64_
     json.key("text").string(monte_carlo_lines(r, seed, ReadingRules{})).end_object();
 }
 
+void write_check(JsonWriter& json, const ReadingQuery& q, const AnalyzerCheck& c, CheckInput reading) {
+    const CheckTexts texts = check_texts(q, c, reading);
+    json.begin_object().key("reading").number(c.reading).key("reading_text").string(texts.reading);
+    json.key("error").number(c.error).key("error_text").string(texts.error);
+    json.key("standard_uncertainty").number(c.standard_uncertainty);
+    json.key("expanded_uncertainty").number(c.expanded_uncertainty).key("expanded_text").string(texts.expanded);
+    json.key("coverage_factor").number(c.coverage_factor).key("effective_degrees_of_freedom");
+    finite_or_null(json, c.effective_degrees_of_freedom);
+    json.key("tolerance").number(c.tolerance).key("tolerance_text").string(texts.tolerance);
+    json.key("rule").string(info(q.check.rule).name).key("rule_text").string(info(q.check.rule).words);
+    json.key("acceptance_limit").number(c.acceptance_limit).key("decision").string(decision_word(c.pass));
+    json.key("probability_of_conformity").number(c.probability_of_conformity);
+    json.key("probability_text").string(texts.probability);
+    json.key("text").string(check_line(q, c, reading, ReadingRules{})).end_object();
+}
+
+// The checks asked for: each null when refused, or the as-left one when not given.
+void write_checks(JsonWriter& json, const ReadingQuery& q, const ReadingOutcome& o) {
+    json.key("analyzer_check");
+    o.as_found_check ? write_check(json, q, *o.as_found_check, CheckInput::as_found) : void(json.null());
+    json.key("as_left_check");
+    o.as_left_check ? write_check(json, q, *o.as_left_check, CheckInput::as_left) : void(json.null());
+}
+
+void write_record(JsonWriter& json, const Record& record) {
+    json.key("record").begin_object().key("title").string(record_title);
+    for (const RecordFieldInfo& field : record_field_table) {
+        json.key(field.key);
+        record[field.field] ? void(json.string(*record[field.field])) : void(json.null());
+    }
+    json.key("method").string(record_method()).key("page").string(record_page).end_object();
+}
+
 }  // namespace
 
 std::string reading_json(const ReadingQuery& q, const ReadingOutcome& o) {
@@ -182,7 +215,7 @@ std::string reading_json(const ReadingQuery& q, const ReadingOutcome& o) {
     json.end_array();
     // A refused reading keeps the keys of what was asked, as null, so that its
     // JSON has the shape of a corrected one.
-    if (q.uncertainty) {
+    if (uncertainty_asked(q)) {
         json.key("uncertainty");
         o.uncertainty ? write_uncertainty(json, q, o) : void(json.null());
     }
@@ -190,6 +223,10 @@ std::string reading_json(const ReadingQuery& q, const ReadingOutcome& o) {
         json.key("monte_carlo");
         o.monte_carlo ? write_monte_carlo(json, *o.monte_carlo, q.monte_carlo->seed) : void(json.null());
     }
+    if (q.check.asked())
+        write_checks(json, q, o);
+    if (q.record.any())
+        write_record(json, q.record);
     return json.end_object().text() + "\n";
 }
 

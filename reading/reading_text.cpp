@@ -105,7 +105,12 @@ std::string reading_text(const ReadingQuery& query, const ReadingOutcome& outcom
     if (!outcome.corrected())
         return {};
     const TextWriter writer(query, outcome);
-    std::string text = writer.results();
+    std::string text = query.record.any() ? record_lines(query.record) + "\n" : std::string();
+    text += writer.results();
+    if (outcome.as_found_check)
+        text += check_line(query, *outcome.as_found_check, CheckInput::as_found, query.rules) + "\n";
+    if (outcome.as_left_check)
+        text += check_line(query, *outcome.as_left_check, CheckInput::as_left, query.rules) + "\n";
     if (outcome.uncertainty) {
         for (const Result result : all_results)
             text += writer.budget(result);

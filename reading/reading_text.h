@@ -28,12 +28,41 @@ inline constexpr std::string_view correlated_pair_words = "Correlated: ";
 inline constexpr std::string_view effective_dof_words = "effective degrees of freedom";
 inline constexpr std::string_view expanded_uncertainty_words = "expanded uncertainty";
 
-// The text of a reading as a person reads it: each result as its label, a
-// colon and the text the dialog shows ("6.19 In Hg"); with an uncertainty,
+// The text of a reading as a person reads it: the record's lines when it has
+// one; each result as its label, a
+// colon and the text the dialog shows ("6.19 In Hg"); the analyzer's checks'
+// lines when asked for; with an uncertainty,
 // "(20.6449 ± 0.0020, k = 2)" after each result, the budget of each, and
 // Monte Carlo's block when it ran. Numbers are written with the query's
 // decimal mark. Empty for a refused reading.
 std::string reading_text(const ReadingQuery& query, const ReadingOutcome& outcome);
+
+// The words that begin an analyzer's check's line.
+inline constexpr std::string_view as_found_words = "Analyzer as found (% Vol): ";
+inline constexpr std::string_view as_left_words = "Analyzer as left (% Vol): ";
+
+// A probability of conformity as a per cent with one decimal: "78.3 %";
+// "100.0 %" and "0.0 %" only when it is exactly 1 or 0 ("99.9 %", "0.1 %" next to them).
+std::string probability_text(double probability);
+
+// The numbers of an analyzer's check as its line states them, with a decimal
+// point: the reading and the tolerance as typed (trimmed), the error to the
+// last digit of its expanded uncertainty, that uncertainty as a certificate
+// states it, the coverage as the results state theirs, the probability.
+struct CheckTexts {
+    std::string reading;
+    std::string error;
+    std::string expanded;
+    std::string coverage;
+    std::string tolerance;
+    std::string probability;
+};
+CheckTexts check_texts(const ReadingQuery& query, const AnalyzerCheck& check, CheckInput reading);
+
+// The line of a check (reading: as_found or as_left), numbers in the rules' mark, no line break:
+// Analyzer as found (% Vol): 20.70; error 0.055 (± 0.11, k = 2); tolerance ± 0.10: pass, simple acceptance (ILAC-G8:09/2019, w = 0); probability of conformity 78.3 %
+std::string check_line(const ReadingQuery& query, const AnalyzerCheck& check, CheckInput reading,
+                       const ReadingRules& rules);
 
 // One quantity of a budget as its line describes it: an input or a model term.
 struct BudgetQuantity {

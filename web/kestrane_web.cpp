@@ -171,6 +171,24 @@ void write_uncertainty_settings(JsonWriter& json, const QueryText& read) {
     }
 }
 
+// The analyzer's check and the record an address gives, each text by its
+// option's name: see kestrane_address.
+void write_check_and_record(JsonWriter& json, const QueryText& read) {
+    json.key("check").begin_object();
+    for (const CheckInputInfo& input : check_input_table) {
+        if (const auto& text = read.check[static_cast<std::size_t>(input.input)])
+            json.key(input.option).string(*text);
+    }
+    if (read.decision_rule != DecisionRule::simple)
+        json.key(decision_rule_option).string(info(read.decision_rule).name);
+    json.end_object().key("record").begin_object();
+    for (const RecordFieldInfo& field : record_field_table) {
+        if (const auto& text = read.record[field.field])
+            json.key(std::string(record_option_prefix) + std::string(field.name)).string(*text);
+    }
+    json.end_object();
+}
+
 // The settings an address gives, each by its index: see kestrane_address.
 std::string address_json(const QueryText& read) {
     JsonWriter json;
@@ -191,6 +209,7 @@ std::string address_json(const QueryText& read) {
     }
     json.end_object();
     write_uncertainty_settings(json, read);
+    write_check_and_record(json, read);
     if (read.decimal_comma)
         json.key("decimalComma").boolean(*read.decimal_comma);
     json.key("lenient").boolean(read.rules.mode == ReadingMode::lenient);
@@ -251,7 +270,8 @@ KESTRANE_EXPORT(kestrane_reading) Reply* kestrane_reading(const char* text, std:
 // {"fields": {index: text}, "uncertainties": {index: text}, "units": {kind:
 // index}, "dof": {index: text}} for those it gives, "coverage" (a per cent)
 // when it gives one, "correlations": [their texts], "monteCarlo": {"draws", "interval",
-// "seed"} when it asks for a run, "decimalComma" unless it says nothing,
+// "seed"} when it asks for a run, "check" and "record": {option: text} for the
+// texts it gives (and the decision rule unless simple), "decimalComma" unless it says nothing,
 // "lenient", and "problems": what it got wrong, one sentence each.
 KESTRANE_EXPORT(kestrane_address) Reply* kestrane_address(const char* text, std::int32_t size) {
     return reply(address_json(read_query_text(std::string_view(text, static_cast<std::size_t>(size)))));

@@ -1,7 +1,9 @@
 #include "web_json.h"
 
+#include "core/analyzer_inputs.h"
 #include "core/form.h"
 #include "core/reading.h"
+#include "core/record.h"
 #include "reading/json_writer.h"
 #include "reading/reading_text.h"
 #include "reading/uncertainty_settings.h"
@@ -73,6 +75,27 @@ void write_uncertainty(JsonWriter& json) {
     json.key("expanded").string(expanded_uncertainty_words).end_object();
 }
 
+// What the analyzer's check and the record build their controls from: the
+// check's options in the order of the page's controls and the rules' names;
+// the record's fixed words and each field as the address names it and its label.
+void write_check_and_record(JsonWriter& json) {
+    json.key("check").begin_object().key("options").begin_array();
+    for (const CheckInputInfo& input : check_input_table)
+        json.string(input.option);
+    json.string(decision_rule_option).end_array().key("rules").begin_array();
+    for (const DecisionRuleInfo& rule : decision_rule_table)
+        json.string(rule.name);
+    json.end_array().end_object();
+    json.key("record").begin_object().key("title").string(record_title);
+    json.key("method").string(std::string(record_method_label) + ": " + record_method());
+    json.key("page").string(record_page).key("fields").begin_array();
+    for (const RecordFieldInfo& field : record_field_table) {
+        json.begin_object().key("option").string(std::string(record_option_prefix) + std::string(field.name));
+        json.key("label").string(field.label).end_object();
+    }
+    json.end_array().end_object();
+}
+
 }  // namespace
 
 std::string form_json() {
@@ -88,6 +111,7 @@ std::string form_json() {
     write_results(json);
     write_units(json);
     write_uncertainty(json);
+    write_check_and_record(json);
     json.end_object();
     return json.text();
 }

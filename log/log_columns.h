@@ -20,7 +20,12 @@ inline constexpr std::size_t error_column = result_count;
 inline constexpr std::size_t warning_column = result_count + 1;
 inline constexpr std::size_t first_expanded_column = result_count + 2;
 inline constexpr std::size_t coverage_factor_column = first_expanded_column + result_count;
-inline constexpr std::size_t added_column_count = coverage_factor_column + 1;
+// The analyzer's checks: the error, its expanded uncertainty and the decision,
+// as found and then as left.
+inline constexpr std::size_t check_column_count = 3;
+inline constexpr std::size_t first_check_column = coverage_factor_column + 1;
+inline constexpr std::size_t first_as_left_column = first_check_column + check_column_count;
+inline constexpr std::size_t added_column_count = first_as_left_column + check_column_count;
 
 // The expanded uncertainty's column of a result.
 constexpr std::size_t expanded_column(Result result) {
@@ -38,6 +43,12 @@ constexpr std::array<std::string_view, added_column_count> added_column_table() 
     names[expanded_column(Result::vapor_pressure_pct)] = "expanded_uncertainty_vapor_pct";
     names[expanded_column(Result::corrected_barometer)] = "expanded_uncertainty_barometer";
     names[coverage_factor_column] = "coverage_factor";
+    names[first_check_column] = "check_error";
+    names[first_check_column + 1] = "check_expanded_uncertainty";
+    names[first_check_column + 2] = "check_decision";
+    names[first_as_left_column] = "as_left_error";
+    names[first_as_left_column + 1] = "as_left_expanded_uncertainty";
+    names[first_as_left_column + 2] = "as_left_decision";
     return names;
 }
 inline constexpr std::array<std::string_view, added_column_count> added_columns = added_column_table();
@@ -54,6 +65,26 @@ inline constexpr std::array<std::size_t, 11> coverage_column_order = {
     0, 1, 2, 3, expanded_column(Result::calculated_gas_pct), expanded_column(Result::calculated_gas_pressure),
     expanded_column(Result::vapor_pressure_pct), expanded_column(Result::corrected_barometer), coverage_factor_column,
     error_column, warning_column};
+// With the analyzer's checks: after the uncertainties' columns (and the
+// coverage factor), those of the check as found, and as left when the log has
+// that reading; M - N check columns in all.
+template <std::size_t M, std::size_t N>
+constexpr std::array<std::size_t, M> with_checks(const std::array<std::size_t, N>& order) {
+    std::array<std::size_t, M> whole{};
+    std::size_t at = 0;
+    for (std::size_t k = 0; k + 2 < N; ++k)
+        whole[at++] = order[k];
+    for (std::size_t k = 0; k < M - N; ++k)
+        whole[at++] = first_check_column + k;
+    whole[at++] = error_column;
+    whole[at++] = warning_column;
+    return whole;
+}
+inline constexpr auto check_column_order = with_checks<13>(uncertainty_column_order);
+inline constexpr auto as_left_column_order = with_checks<16>(uncertainty_column_order);
+inline constexpr auto coverage_check_column_order = with_checks<14>(coverage_column_order);
+inline constexpr auto coverage_as_left_column_order = with_checks<17>(coverage_column_order);
+
 // As an earlier version wrote a log with uncertainties: those of the two gas results alone.
 inline constexpr std::array<std::size_t, 8> two_uncertainties_column_order = {
     0, 1, 2, 3, expanded_column(Result::calculated_gas_pct), expanded_column(Result::calculated_gas_pressure),

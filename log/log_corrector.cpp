@@ -53,6 +53,14 @@ std::string log_summary(const LogReport& report) {
         text += ", " + std::to_string(report.blank) + " blank";
     if (report.warned != 0)
         text += ", " + std::to_string(report.warned) + " with warnings";
+    const auto decided = [&text](std::string_view which, const std::array<std::size_t, 2>& counts) {
+        text.append("; ").append(which).append(" ").append(std::to_string(counts[1])).append(" passed, ");
+        text.append(std::to_string(counts[0])).append(" failed");
+    };
+    if (report.checked)
+        decided("as found", report.as_found);
+    if (report.checked_as_left)
+        decided("as left", report.as_left);
     return text;
 }
 
@@ -146,6 +154,8 @@ bool LogCorrector::read_header() {
     // The mark tells spreadsheet programs the text is UTF-8; keep it if the log had it.
     if (reader_.had_byte_order_mark())
         out_ += utf8_byte_order_mark;
+    report_.checked = columns_.check;
+    report_.checked_as_left = columns_.as_left;
     record_options();
     std::copy(added_columns.begin(), added_columns.end(), added_.begin());
     for (std::size_t r = 0; r < recorded_.size(); ++r)
@@ -170,6 +180,13 @@ void LogCorrector::record_options() {
         if (!columns_.uncertainties[f] && !options_.uncertainty_texts[f].empty())
             recorded_.emplace_back(uncertainty_columns()[f], options_.uncertainty_texts[f]);
     }
+    for (const CheckInput input : {CheckInput::standard_uncertainty, CheckInput::tolerance}) {
+        const auto k = static_cast<std::size_t>(input);
+        if (columns_.check && !columns_.check_inputs[k] && !options_.check_texts[k].empty())
+            recorded_.emplace_back(info(input).column, options_.check_texts[k]);
+    }
+    if (columns_.check && !columns_.decision_rule && options_.decision_rule != DecisionRule::simple)
+        recorded_.emplace_back(decision_rule_column, info(options_.decision_rule).name);
     for (std::size_t k = 0; k < rule_columns.size(); ++k) {
         if (!columns_.rules[k] && rule_on(options_.rules, k))
             recorded_.emplace_back(rule_columns[k].column, rule_columns[k].values[1]);
@@ -292,6 +309,9 @@ void LogCorrector::correct_row() {
         if (!row_uncertainties(q.known))
             return;
     }
+    q.check = {};
+    if (columns_.check && !row_check(q.check))
+        return;
     write_outcome(evaluate(q, log_mark_hints));
 }
 
@@ -334,6 +354,58 @@ bool LogCorrector::row_uncertainties(UncertaintyInputs& uncertainties) {
     return true;
 }
 
+// The row's check: its own cells over the options' texts; none when the row
+// has neither reading. False, with the row written as refused, when its
+// decision rule's cell is neither rule.
+bool LogCorrector::row_check(CheckSettings& check) {
+    for (std::size_t k = 0; k < check_input_count; ++k) {
+        const std::string_view cell = columns_.check_inputs[k] ? fields_[*columns_.check_inputs[k]] : "";
+        if (!trim_blanks(cell).empty())
+            check.texts[k] = cell;
+        else if (!options_.check_texts[k].empty())
+            check.texts[k] = options_.check_texts[k];
+    }
+    if (!check.asked() && !check[CheckInput::as_left]) {
+        check = {};
+        return true;
+    }
+    check.rule = options_.decision_rule;
+    const std::string_view cell = columns_.decision_rule ? trim_blanks(fields_[*columns_.decision_rule]) : "";
+    if (cell.empty())
+        return true;
+    for (const DecisionRuleInfo& rule : decision_rule_table) {
+        if (same_ignoring_case(cell, rule.name)) {
+            check.rule = rule.rule;
+            return true;
+        }
+    }
+    refuse_row(std::string(decision_rule_column) + " is \"" + std::string(cell) + "\": it is \"" +
+               std::string(info(DecisionRule::simple).name) + "\" or \"" + std::string(info(DecisionRule::guarded).name) +
+               "\"");
+    return false;
+}
+
+// The cells of the row's checks, and the count of their decisions.
+void LogCorrector::set_checks(const ReadingOutcome& o) {
+    const std::pair<const std::optional<AnalyzerCheck>*, CheckInput> checks[] = {
+        {&o.as_found_check, CheckInput::as_found}, {&o.as_left_check, CheckInput::as_left}};
+    for (std::size_t c = 0; c < 2; ++c) {
+        const auto& [check, reading] = checks[c];
+        if (!*check)
+            continue;
+        const CheckTexts texts = check_texts(query_, **check, reading);
+        std::string* cells = &checks_[c * check_column_count];
+        cells[0] = texts.error;
+        cells[1] = texts.expanded;
+        apply_mark(cells[0], rules_);
+        apply_mark(cells[1], rules_);
+        cells[2] = decision_word((*check)->pass);
+        ++(c == 0 ? report_.as_found : report_.as_left)[(*check)->pass ? 1 : 0];
+        for (std::size_t k = 0; k < check_column_count; ++k)
+            added_[first_check_column + c * check_column_count + k] = cells[k];
+    }
+}
+
 // The expanded uncertainties of the four results, as a certificate states
 // them, and the coverage factor of the Calculated Gas (% Vol)'s.
 void LogCorrector::set_expanded(const CorrectionUncertainty& u) {
@@ -358,7 +430,7 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
         ++report_.warned;
     if (c.warnings.any())
         warning = joined_warning_texts(c.warnings, query_.units);
-    if (copies_text() && recorded_.empty() && append_plain_row(c.values, warning))
+    if (copies_text() && recorded_.empty() && !columns_.check && append_plain_row(c.values, warning))
         return;
     // The general way: every added cell, the recorded options' among them.
     clear_added(true);
@@ -367,6 +439,7 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
             added_[expanded_column(result)] = expanded_[static_cast<std::size_t>(result)];
         added_[coverage_factor_column] = expanded_[result_count];
     }
+    set_checks(o);
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;
@@ -519,6 +592,16 @@ std::optional<LogOptions> log_options(const ReadingQuery& query, const MarkHints
     options.rules = query.rules;
     options.uncertainties = read.values;
     options.coverage_probability = query.coverage_probability;
+    CheckRequestsRead checks;
+    if (std::optional<std::string> check_refused = read_check_texts(query.check, query.rules, hints, checks)) {
+        refused = std::move(*check_refused);
+        return std::nullopt;
+    }
+    for (const CheckInput input : {CheckInput::standard_uncertainty, CheckInput::tolerance}) {
+        if (const auto& text = query.check[input])
+            options.check_texts[static_cast<std::size_t>(input)] = *text;
+    }
+    options.decision_rule = query.check.rule;
     for (std::size_t f = 0; f < field_count; ++f) {
         options.uncertainty = options.uncertainty || query.uncertainties[f].has_value();
         if (query.uncertainties[f])

@@ -46,6 +46,12 @@ struct LogOptions {
     // one gets that column, as it gets one for a unit other than the default,
     // so that correcting the output again with no options gives it back.
     std::array<std::string, field_count> uncertainty_texts;
+    // The analyzer's check in rows with no cell of their own: its standard
+    // uncertainty's and tolerance's texts (empty: none; the readings come
+    // from the rows alone), and the decision rule. A log without a column of
+    // one given gets it, as it does for an uncertainty.
+    std::array<std::string, check_input_count> check_texts;
+    DecisionRule decision_rule = DecisionRule::simple;
 
     static constexpr char detect_delimiter = '\0';
 };
@@ -64,11 +70,18 @@ struct LogReport {
     std::size_t malformed = 0;  // records that could not be read as a row (fields, quoting, length)
     std::size_t blank = 0;      // rows whose cells are all empty, passed through
     std::size_t warned = 0;     // corrected rows with a warning
+    // The analyzer's checks, when the log has its readings: rows passed and
+    // failed as found, and as left.
+    bool checked = false;
+    bool checked_as_left = false;
+    std::array<std::size_t, 2> as_found{};  // failed, passed
+    std::array<std::size_t, 2> as_left{};
     LogFailure failure = LogFailure::none;
     std::string message;  // why, when failure is not none
 };
 
-// "4 rows read, 2 corrected, 1 refused, 1 malformed", as a summary says it.
+// "4 rows read, 2 corrected, 1 refused, 1 malformed", as a summary says it;
+// with the analyzer's checks "...; as found 3 passed, 1 failed; as left 4 passed, 0 failed".
 std::string log_summary(const LogReport& report);
 
 // Reads a log whose first record is its header, which must name the six field
@@ -109,6 +122,8 @@ private:
     bool row_rules();
     void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);
+    bool row_check(CheckSettings& check);
+    void set_checks(const ReadingOutcome& outcome);
     void set_expanded(const CorrectionUncertainty& u);
     void write_outcome(const ReadingOutcome& outcome);
     bool append_plain_row(const CorrectionResults& v, std::string_view warning);
@@ -139,6 +154,8 @@ private:
     std::string malformed_error_;  // of the record being carried
     // The row's expanded uncertainties' texts, in Result order, and its coverage factor's.
     std::array<std::string, result_count + 1> expanded_;
+    // The row's checks' cells, as found and as left.
+    std::array<std::string, 2 * check_column_count> checks_;
     // The text each uncertainty column last read and its value: most logs
     // give one uncertainty for a whole run, read once rather than on every row.
     struct ReadUncertainty {

@@ -49,8 +49,9 @@ bool run_at(const std::vector<std::string_view>& header, std::size_t from, std::
 }
 
 // Longest first: each ends in the columns of those after it.
-const std::array<std::span<const std::size_t>, 5>& own_orders() {
-    static const std::array<std::span<const std::size_t>, 5> orders = {
+const std::array<std::span<const std::size_t>, 9>& own_orders() {
+    static const std::array<std::span<const std::size_t>, 9> orders = {
+        coverage_as_left_column_order, as_left_column_order, coverage_check_column_order, check_column_order,
         coverage_column_order, uncertainty_column_order, two_uncertainties_column_order, plain_column_order,
         std::span<const std::size_t>(plain_column_order).first(plain_column_order.size() - 1)};
     return orders;
@@ -93,12 +94,19 @@ public:
                 if (names(header_[i], uncertainty_columns()[f]))
                     place(columns.uncertainties[f], i);
             }
+            place_check_columns(i, columns);
             if (const auto added = added_column_named(header_[i]); added && !error_)
                 error_ = collision(i);
         }
         if (!error_)
             check_fields(fields, columns);
-        columns.uncertainty = uncertainty || suffix.uncertainty;
+        columns.check = columns.check_inputs[static_cast<std::size_t>(CheckInput::as_found)].has_value();
+        columns.as_left = columns.check_inputs[static_cast<std::size_t>(CheckInput::as_left)].has_value();
+        if (columns.as_left && !columns.check && !error_) {
+            error_ = line_prefix(line_) + "column " + std::string(info(CheckInput::as_left).column) +
+                     " needs a column " + std::string(info(CheckInput::as_found).column) + ": the reading as found";
+        }
+        columns.uncertainty = uncertainty || suffix.uncertainty || columns.check;
         for (const auto& column : columns.uncertainties)
             columns.uncertainty = columns.uncertainty || column.has_value();
         columns.coverage = columns.uncertainty && coverage;
@@ -108,6 +116,15 @@ public:
     }
 
 private:
+    void place_check_columns(std::size_t i, LogColumns& columns) {
+        for (std::size_t k = 0; k < check_input_count; ++k) {
+            if (names(header_[i], check_input_table[k].column))
+                place(columns.check_inputs[k], i);
+        }
+        if (names(header_[i], decision_rule_column))
+            place(columns.decision_rule, i);
+    }
+
     void place(std::optional<std::size_t>& slot, std::size_t i) {
         if (slot && !error_) {
             error_ = line_prefix(line_) + "column " + std::string(trim_blanks(header_[i])) + " appears twice (columns " +
@@ -227,17 +244,27 @@ private:
         const std::size_t own_end = header_.size() - suffix.count;
         for (std::size_t i = 0; i < own_end; ++i)
             columns.plan.push_back(static_cast<int>(i));
-        const std::span<const std::size_t> order =
-            !columns.uncertainty ? std::span<const std::size_t>(plain_column_order)
-            : columns.coverage   ? std::span<const std::size_t>(coverage_column_order)
-                                 : std::span<const std::size_t>(uncertainty_column_order);
-        for (const std::size_t k : order)
+        for (const std::size_t k : added_order(columns))
             columns.plan.push_back(-1 - static_cast<int>(k));
         if (suffix.count != 0)
             columns.error_at = own_end + suffix.error;
         columns.raw_column = 0;
         while (columns.plan[columns.raw_column] < 0)
             ++columns.raw_column;
+    }
+
+    // The added columns in the order this log gets them.
+    static std::span<const std::size_t> added_order(const LogColumns& columns) {
+        if (!columns.uncertainty)
+            return plain_column_order;
+        if (columns.as_left)
+            return columns.coverage ? std::span<const std::size_t>(coverage_as_left_column_order)
+                                    : std::span<const std::size_t>(as_left_column_order);
+        if (columns.check)
+            return columns.coverage ? std::span<const std::size_t>(coverage_check_column_order)
+                                    : std::span<const std::size_t>(check_column_order);
+        return columns.coverage ? std::span<const std::size_t>(coverage_column_order)
+                                : std::span<const std::size_t>(uncertainty_column_order);
     }
 
     const std::vector<std::string_view>& header_;

@@ -43,6 +43,13 @@ struct LogColumns {
     std::array<std::optional<std::size_t>, field_count> uncertainties;
     bool uncertainty = false;
     bool coverage = false;
+    // The analyzer's check's columns, and the decision rule's; whether its
+    // columns are added (an analyzer_reading column: the uncertainties' too),
+    // and those of the check as left (an as_left column besides).
+    std::array<std::optional<std::size_t>, check_input_count> check_inputs;
+    std::optional<std::size_t> decision_rule;
+    bool check = false;
+    bool as_left = false;
     std::size_t width = 0;  // the input's columns
     // Each output column: an input column (>= 0) or added column k (-1 - k).
     std::vector<int> plan;

@@ -126,12 +126,43 @@ struct Named {
     std::optional<Field> degrees_of_freedom;
     std::optional<UnitKind> unit;
     Setting setting = Setting::none;
+    std::optional<CheckInput> check;
+    bool decision_rule = false;
+    std::optional<RecordField> record;
 
-    bool takes_value() const { return field || uncertainty || degrees_of_freedom || unit || setting != Setting::none; }
+    bool takes_value() const {
+        return field || uncertainty || degrees_of_freedom || unit || setting != Setting::none || check ||
+               decision_rule || record;
+    }
 };
 
+std::optional<CheckInput> check_input_named(std::string_view name) {
+    for (const CheckInputInfo& input : check_input_table) {
+        if (name == input.option)
+            return input.input;
+    }
+    return std::nullopt;
+}
+
+// A record field by its name, or its option's ("record-lab-name"); the
+// barometer's only by its option's, as its name is the barometric pressure's.
+std::optional<RecordField> record_field_of(std::string_view name) {
+    if (name.starts_with(record_option_prefix))
+        return record_field_named(name.substr(record_option_prefix.size()));
+    const std::optional<RecordField> field = record_field_named(name);
+    return field == RecordField::barometer ? std::nullopt : field;
+}
+
 Named named(std::string_view name) {
-    Named n{name, field_named(name), std::nullopt, std::nullopt, unit_kind_named(name), setting_named(name)};
+    Named n{name,
+            field_named(name),
+            std::nullopt,
+            std::nullopt,
+            unit_kind_named(name),
+            setting_named(name),
+            check_input_named(name),
+            name == decision_rule_option,
+            record_field_of(name)};
     if (name.starts_with(uncertainty_option_prefix))
         n.uncertainty = field_named(name.substr(uncertainty_option_prefix.size()));
     if (name.starts_with(degrees_of_freedom_option_prefix))
@@ -198,10 +229,30 @@ void take_monte_carlo(QueryText& read, const MonteCarloTexts& texts) {
     read.monte_carlo = request;
 }
 
+// A text of the analyzer's check, its rule, or a field of the record.
+void take_check_or_record(QueryText& read, const Named& setting, std::string_view value) {
+    if (setting.check) {
+        read.check[static_cast<std::size_t>(*setting.check)] = std::string(value);
+    } else if (setting.decision_rule) {
+        if (const auto rule = decision_rule_named(value))
+            read.decision_rule = *rule;
+        else
+            read.problems.push_back("In the address: " + quoted(setting.name) + " is " + quoted(value) + ", which is " +
+                                    "neither " + quoted(info(DecisionRule::simple).name) + " nor " +
+                                    quoted(info(DecisionRule::guarded).name) + ".");
+    } else if (const auto problem = record_text_problem(value)) {
+        read.problems.push_back("In the address: " + std::string(setting.name) + " " + *problem + ".");
+    } else {
+        read.record[*setting.record] = std::string(value);
+    }
+}
+
 // A setting that takes a value, given one: a field's text, an uncertainty's,
 // a unit by any of its names, or another setting of the uncertainty.
 void take_value(QueryText& read, MonteCarloTexts& monte_carlo, const Named& setting, std::string_view value) {
-    if (setting.degrees_of_freedom || setting.setting != Setting::none) {
+    if (setting.check || setting.decision_rule || setting.record) {
+        take_check_or_record(read, setting, value);
+    } else if (setting.degrees_of_freedom || setting.setting != Setting::none) {
         std::string problem;
         if (!take_setting(read, monte_carlo, setting, value, problem))
             read.problems.push_back("In the address: " + sentence(problem));
@@ -285,6 +336,12 @@ ReadingQuery QueryText::query() const {
     q.coverage_probability = coverage_probability;
     q.monte_carlo = monte_carlo;
     q.uncertainty = q.uncertainty || monte_carlo.has_value();
+    for (std::size_t i = 0; i < check_input_count; ++i) {
+        if (check[i] && !trim_blanks(*check[i]).empty())
+            q.check.texts[i] = *check[i];
+    }
+    q.check.rule = decision_rule;
+    q.record = record;
     return q;
 }
 

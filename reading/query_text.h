@@ -34,6 +34,13 @@ struct QueryText {
     std::optional<MonteCarloRequest> monte_carlo;
     UnitSelection units{};
     ReadingRules rules{};
+    // The analyzer's check: its inputs' texts as given, and the rule.
+    std::array<std::optional<std::string>, check_input_count> check;
+    DecisionRule decision_rule = DecisionRule::simple;
+    // The record's fields, by their names ("lab-name=") or as the command
+    // line's options name them ("record-lab-name="); the record's barometer
+    // only so, as "barometer=" is the barometric pressure.
+    Record record;
     std::bitset<field_count> fields_given;
     std::bitset<unit_kind_count> units_given;
     // The decimal comma as the text says it: nothing for an empty text (the
@@ -44,7 +51,8 @@ struct QueryText {
     std::vector<std::string> problems;
 
     // The reading asked for, over these texts (which must outlive it): an
-    // uncertainty is asked for when one is given; a blank one is none.
+    // uncertainty is asked for when one is given; a blank one is none, and
+    // so is a blank text of the check.
     ReadingQuery query() const;
 };
 

@@ -7,6 +7,9 @@ set(CMAKE_CXX_COMPILER clang++-14)
 set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_SYSROOT /usr)
 set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -flto")
+# The smallest code: the module is inlined in a page held under 200 KiB, and
+# at -Oz it is a fifth smaller than at -Os for a Monte Carlo run about a tenth slower.
+set(CMAKE_CXX_FLAGS_MINSIZEREL "-Oz -DNDEBUG" CACHE STRING "Flags of the page's module")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-flto -nostartfiles -Wl,--no-entry -Wl,--gc-sections -Wl,--strip-all")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

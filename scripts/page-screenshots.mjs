@@ -16,11 +16,11 @@ const site = '#pressure-unit=hPa&target-pressure=1013,25&barometric-pressure=100
   '&temperature=22,5&distance-unit=m&altitude=350&humidity=45&decimal-comma';
 const uncertain = '#u-gas=0.05&u-barometer=0.02&u-temperature=0.5&u-humidity=2';
 const record = '#u-gas=0.02&u-barometer=0.01&u-temperature=0.5&u-humidity=2&analyzer-reading=20.70&as-left=20.66'
-  + '&u-analyzer=0.01&tolerance=0.10&lab-name=Gasworks%20Calibration%20Lab&lab-address=12%20Harbour%20Road,%20Leith%20EH6%206QQ'
-  + '&record-number=GC-2026-0412&customer=North%20Sea%20Safety%20Ltd&item-make=Harbour%20Instruments&item-model=OX-200'
-  + '&item-serial=01520-448&reference-gas-cylinder=20.9%25%20O2%20in%20N2%2C%20cylinder%20A7731&reference-gas-certificate=UKAS%200123%2F2026%2F88'
-  + '&barometer=Digital%20barometer%20s%2Fn%20B-1120&calibration-date=2026-05-04&issue-date=2026-05-05&operator=A.%20Okafor'
-  + '&authorized-by=M.%20Lindqvist';
+  + '&u-analyzer=0.01&tolerance=0.10&record-lab-name=Gasworks%20Calibration%20Lab&record-lab-address=12%20Harbour%20Road,%20Leith%20EH6%206QQ'
+  + '&record-record-number=GC-2026-0412&record-customer=North%20Sea%20Safety%20Ltd&record-item-make=Harbour%20Instruments&record-item-model=OX-200'
+  + '&record-item-serial=01520-448&record-reference-gas-cylinder=20.9%25%20O2%20in%20N2%2C%20cylinder%20A7731&record-reference-gas-certificate=UKAS%200123%2F2026%2F88'
+  + '&record-barometer=Digital%20barometer%20s%2Fn%20B-1120&record-calibration-date=2026-05-04&record-issue-date=2026-05-05&record-operator=A.%20Okafor'
+  + '&record-authorized-by=M.%20Lindqvist';
 const shots = [
   { file: 'page-desktop.png', viewport: { width: 1024, height: 800 },
     reading: { texts: ['20.95', '30.00', '30.00', '25', '1500', '80'], units: ['Degrees C', 'In Hg', 'Meters'] } },

@@ -14,9 +14,10 @@ class CheckSection {
     this.lines = document.getElementById('check-lines');
   }
 
-  // The rules' list and the fields' number keyboard; the options' names come from the core's form.
+  // The labels, the rules' list and the fields' number keyboard; the options' names come from the core's form.
   fill(form) {
     this.options = form.check.options;
+    form.check.labels.forEach((label, i) => (this.controls[i].labels[0].textContent = label));
     this.rule.append(...form.check.rules.map((name) => new Option(name[0].toUpperCase() + name.slice(1), name)));
     for (const input of this.controls.slice(0, 4)) Object.assign(input, { inputMode: 'decimal', spellcheck: false, autocapitalize: 'off' });
   }

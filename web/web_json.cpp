@@ -76,10 +76,13 @@ void write_uncertainty(JsonWriter& json) {
 }
 
 // What the analyzer's check and the record build their controls from: the
-// check's options in the order of the page's controls and the rules' names;
+// check's inputs' labels and options in the order of the page's controls, and the rules' names;
 // the record's fixed words and each field as the address names it and its label.
 void write_check_and_record(JsonWriter& json) {
-    json.key("check").begin_object().key("options").begin_array();
+    json.key("check").begin_object().key("labels").begin_array();
+    for (const CheckInputInfo& input : check_input_table)
+        json.string(input.label);
+    json.end_array().key("options").begin_array();
     for (const CheckInputInfo& input : check_input_table)
         json.string(input.option);
     json.string(decision_rule_option).end_array().key("rules").begin_array();

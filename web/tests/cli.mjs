@@ -53,16 +53,22 @@ export const cliArgs = (address) => address.replace(/^#/, '').split('&').filter(
   return equals < 0 ? [`--${part}`] : [`--${part.slice(0, equals)}`, decodeURIComponent(part.slice(equals + 1))];
 });
 
-// kestrane-cli's text for the reading of an address, in its blocks: the four
-// results' texts after their labels, each budget (its title, then its header
-// and rows split into cells, then the lines after them), Monte Carlo's lines,
-// and the warnings it writes to standard error.
+// kestrane-cli's text for the reading of an address, in its blocks: the
+// record's lines, the four results' texts after their labels, the analyzer's
+// checks' lines, each budget (its title, then its header and rows split into
+// cells, then the lines after them), Monte Carlo's lines, and the warnings it
+// writes to standard error.
 export function cliReading(address) {
   const run = spawnSync(cliPath, cliArgs(address), { encoding: 'utf8' });
   if (run.status !== 0) throw new Error(`kestrane-cli ${cliArgs(address).join(' ')}: ${run.stderr}`);
-  const [results, ...blocks] = run.stdout.trimEnd().split('\n\n').map((block) => block.split('\n'));
+  const all = run.stdout.trimEnd().split('\n\n').map((block) => block.split('\n'));
+  const record = all[0][0].startsWith('Calibration record') ? all.shift() : [];
+  const [lines, ...blocks] = all;
+  const results = lines.slice(0, 4);
   const budgets = blocks.filter((lines) => !lines[0].startsWith('Monte Carlo'));
   return {
+    record,
+    checks: lines.slice(4),
     results: results.map((line) => line.slice(line.indexOf(': ') + 2)),
     budgets: budgets.map(([title, header, ...rest]) => [title, header.split(/ {2,}/),
       ...rest.map((line, i) => (i < 8 ? line.split(/ {2,}/) : line))]),

@@ -81,7 +81,7 @@ test('the values read come back in the shortest text that reads back as each, as
   }
 });
 
-test('uncertainties: the reading kestrane-cli --format json writes, a refused text its message', () => {
+test("uncertainties and the analyzer's check: the reading kestrane-cli --format json writes, a refused text its message", () => {
   const cases = [
     'u-gas=0.05&u-barometric-pressure=0.02&u-temperature=0.5&u-humidity=2',
     'u-gas=0.05:rectangular&dof-gas=4&u-barometer=0.02:triangular&u-temperature=0.5:arcsine&dof-temperature=9'
@@ -89,6 +89,11 @@ test('uncertainties: the reading kestrane-cli --format json writes, a refused te
     // Texts come with a decimal point whatever the mark: the page writes its own.
     'gas=20,95&target-pressure=30,00&barometric-pressure=30,00&u-gas=0,05&decimal-comma',
     'u-gas=-1',
+    // The analyzer's check as found and as left, the record's texts escaped as the page escapes them.
+    'u-gas=0.02&analyzer-reading=20.90&as-left=20.66&u-analyzer=0.01&tolerance=0.10&decision-rule=guarded'
+      + '&record-lab-name=A%2C%20B%20%26%20C%20%3D%20%C3%98&record-operator=%E6%9D%8E',
+    'gas=20,95&u-gas=0,05&dof-gas=5&coverage=0.95&analyzer-reading=20,7&tolerance=0,1&decimal-comma',
+    'analyzer-reading=20.7&tolerance=0.1&decision-rule=guarded',
   ];
   const same = (page, cli) => (cli.results ? page : { error: page.error });
   for (const address of cases) {
@@ -96,6 +101,9 @@ test('uncertainties: the reading kestrane-cli --format json writes, a refused te
     assert.deepEqual(same(core.reading(address), cli), cli, address);
   }
   assert.equal(core.reading('u-gas=').uncertainty, undefined);
+  // kestrane-cli refuses this among its options, in its words: the page names the fields.
+  assert.equal(core.reading('analyzer-reading=20.7').error,
+    'Error: Analyzer Reading As Found (% Vol) is given without Tolerance (\u00b1 % Vol) to check it against');
   assert.equal(core.reading('u-humidity=0,5').error, 'Error: Standard Uncertainty of Relative Humidity (%) is not a '
     + 'number: "0,5" (for a decimal comma, choose "," as the Decimal Mark)');
 });

@@ -1,7 +1,8 @@
 // The page's record is whole or says it is not, in each engine: one table of
 // page states, each reached by a few steps, with what the results, their
 // units, the stale note, the announcement and (in Chromium) the printed page
-// must then hold. Refusals and units are compared with kestrane-cli's own.
+// must then hold, on one A4 and one Letter page. Refusals, units and the
+// analyzer's checks are compared with kestrane-cli's own.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, writeFileSync } from 'node:fs';
@@ -10,6 +11,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { engines, pageUrl, repoRoot } from './engines.mjs';
 import { formControls, runReading } from './form.mjs';
+import { cliReading } from './cli.mjs';
 
 const cliPath = join(repoRoot, 'build', 'native', 'cli', 'kestrane-cli');
 const readmeAddress = '#pressure-unit=hPa&barometric-pressure=1002&temperature-unit=C&altitude=350&decimal-comma';
@@ -18,6 +20,16 @@ const binary = join(mkdtempSync(join(tmpdir(), 'kestrane-record-')), 'photo.csv'
 writeFileSync(binary, Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 0x0d]));
 const uncertain = '#u-gas=0.05&u-barometer=0.02&u-temperature=0.5&u-humidity=2';
 const monteCarlo = '#u-gas=0.05&u-barometer=0.02&coverage=0.5&monte-carlo=20000&seed=7';
+// Every field of the record given, each as the page escapes it; the analyzer
+// failed as found and passed as left, by guarded acceptance; and a Monte Carlo
+// run, the most a printed record holds.
+const recordTexts = ['Labor Müller & Co', '12 Rue de l\'Église, Genève', 'KR-2026/0412', 'Ørsted A=S', 'Acme', 'OX-2', 'SN 448',
+  'Cyl. A7731, 20.9 %', 'Cert. 88/2026', 'Baro #3', '2026-05-04', '2026-05-05', 'Zoë Ångström', 'M. Lind'];
+const recordOptions = ['lab-name', 'lab-address', 'record-number', 'customer', 'item-make', 'item-model', 'item-serial',
+  'reference-gas-cylinder', 'reference-gas-certificate', 'barometer', 'calibration-date', 'issue-date', 'operator', 'authorized-by'];
+const checked = '#u-gas=0.02&u-barometer=0.01&analyzer-reading=20.90&as-left=20.66&u-analyzer=0.01&tolerance=0.10&decision-rule=guarded'
+  + recordOptions.map((option, i) => `&record-${option}=${encodeURIComponent(recordTexts[i])}`).join('');
+const checkedRun = `${checked}&coverage=0.5&monte-carlo=20000&seed=7`;
 
 // kestrane-cli's lines for a reading: "Corrected Barometer: 28,88 In Hg" and so on, or its message.
 const cli = (args) => spawnSync(cliPath, args, { encoding: 'utf8' });
@@ -35,7 +47,13 @@ const shown = (page) => page.evaluate(() => ({
     document.getElementById('log-status').textContent],
   budget: [...document.querySelectorAll('.budget td, [data-expanded]')].map((e) => e.textContent).join(' '),
   monteCarlo: document.getElementById('mc-text').hidden ? '' : document.getElementById('mc-text').textContent,
+  checks: [...document.querySelectorAll('.decision')].filter((o) => o.textContent).map((o) => [...o.children].map((c) => c.textContent)),
 }));
+
+// The analyzer's checks as the page must show them: "As found: Fail", said whole
+// to a screen reader in kestrane-cli's line.
+const cliChecks = (address) => cliReading(address).checks.map((line) =>
+  [`As ${/^Analyzer as found/.test(line) ? 'found' : 'left'}: ${/: pass, /.test(line) ? 'Pass' : 'Fail'}`, line]);
 
 // Types into the field labelled `label`, as a user does (so the page hears it).
 async function typeInto(page, label, text) {
@@ -62,6 +80,14 @@ const states = [
     stale: true, ticks: /^[^.]*$/, budget: /^(?!.*\d\.\d)(?=.*\d,\d).*\(20,\d+ ± 0,\d+, k = 2\)/s },
   { name: 'Monte Carlo run, then an input changed: marked, and printed without it', url: `${pageUrl}${monteCarlo}`, steps: ['monte carlo', ['type', 'Temperature', '95']],
     stale: true, monteCarlo: /^Monte Carlo, 20000 draws \(seed 7\)/, printed: ['Not calculated from the'], unprinted: ['Monte Carlo, 20000', 'Budget validated', 'Budget not validated'] },
+  { name: 'the analyzer checked and every record field given: the decisions as kestrane-cli\'s, all of it printed', url: `${pageUrl}${checked}`,
+    steps: ['press'], stale: false, checks: checked, printed: ['Calibration record: oxygen analyzer gas correction', ...recordTexts,
+      'Method: Kestrane', 'page 1 of 1', 'Altitude (Feet)', 'Combined standard uncertainty'], unprinted: ['Not calculated'] },
+  { name: 'the same with Monte Carlo\'s run: still one page', url: `${pageUrl}${checkedRun}`, steps: ['monte carlo'], stale: false,
+    checks: checkedRun, printed: [...recordTexts, 'Monte Carlo, 20000', 'page 1 of 1'], unprinted: [] },
+  { name: 'checked, then the tolerance changed: the decisions struck through and not printed', url: `${pageUrl}${checked}`,
+    steps: ['press', ['type', 'Tolerance (± % Vol)', '0.2']], stale: true, printed: ['Not calculated from the', ...recordTexts],
+    unprinted: ['Analyzer as found', 'Analyzer as left', 'Fail'] },
   { name: 'a log corrected, then a unit changed: the corrected log withdrawn', url: pageUrl, steps: [['log', readings], ['unit', 'Distance Units', 'Meters']],
     stale: false, log: [false, '', 'The units or the decimal mark changed since the log was corrected: choose it again to correct it with these.'] },
   { name: 'the same log chosen again after a unit changed: corrected again', url: pageUrl, steps: [['log', readings], ['unit', 'Distance Units', 'Meters'], ['log', readings]],
@@ -126,10 +152,15 @@ for (const engine of engines) {
         if (state.ticks) assert.match(got.ticks, state.ticks);
         if (state.budget) assert.match(got.budget, state.budget);
         if (state.monteCarlo) assert.match(got.monteCarlo, state.monteCarlo, 'the run kept on screen, marked');
-        if (engine.name === 'chromium' && state.printed) {
-          const text = spawnSync('pdftotext', ['-layout', '-', '-'], { input: await page.page.pdf({ format: 'A4' }), encoding: 'utf8' }).stdout;
-          for (const expected of state.printed) assert.ok(text.includes(expected), `"${expected}" printed`);
-          for (const absent of state.unprinted) assert.ok(!text.includes(absent), `"${absent}" not printed`);
+        const checks = state.checks ? cliChecks(state.checks) : [];
+        if (state.checks) assert.deepEqual(got.checks, checks);
+        for (const format of engine.name === 'chromium' && state.printed ? ['A4', 'Letter'] : []) {
+          const pdf = await page.page.pdf({ format });
+          assert.match(spawnSync('pdfinfo', ['-'], { input: pdf, encoding: 'utf8' }).stdout, /^Pages: +1$/m, `${format}: one page`);
+          // A line the page wraps (at a space or after a hyphen) is one line again.
+          const text = spawnSync('pdftotext', ['-layout', '-', '-'], { input: pdf, encoding: 'utf8' }).stdout.replace(/\s+/g, ' ').replaceAll('- ', '-');
+          for (const expected of [...state.printed, ...checks.map(([, line]) => line)]) assert.ok(text.includes(expected), `${format}: "${expected}" printed`);
+          for (const absent of state.unprinted) assert.ok(!text.includes(absent), `${format}: "${absent}" not printed`);
         }
         await page.close();
       });

@@ -9,7 +9,7 @@ import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { engines, pageUrl, repoRoot } from './engines.mjs';
-import { cliArgs, cliReading } from './cli.mjs';
+import { cliArgs, cliJson, cliReading } from './cli.mjs';
 import { defaultTexts, formControls, runReading } from './form.mjs';
 
 const cliPath = join(repoRoot, 'build', 'native', 'cli', 'kestrane-cli');
@@ -128,6 +128,36 @@ for (const engine of engines) {
       assert.deepEqual(await runReading(await formControls(reopened), {}), results, 'the link reopens the same reading');
       assert.equal(await reopened.evaluate(() => document.getElementById('message').textContent), '');
       await reopened.close();
+    });
+
+    test("the record's texts and the check typed in: carried in the address, reopened alike, read by kestrane-cli as typed", async () => {
+      // Labels and texts; each text holds what an address must escape.
+      const typed = [['Laboratory', 'Müller & Söhne, Labor = 1'], ['Customer', 'Ørsted A/S; 50 % #2?'],
+        ['Record number', 'KR+2026&x=%41'], ['Authorized by', 'Zoë Ångström 😀'],
+        ['Analyzer Reading As Found (% Vol)', '20.70'], ['Tolerance (± % Vol)', '0.10']];
+      const keys = { Laboratory: 'lab_name', Customer: 'customer', 'Record number': 'record_number', 'Authorized by': 'authorized_by' };
+      const page = await browser.open();
+      const values = (on) => on.evaluate((labels) => labels.map((label) =>
+        document.getElementById([...document.querySelectorAll('label')].find((l) => l.textContent === label).htmlFor).value), typed.map(([label]) => label));
+      await page.evaluate((pairs) => {
+        for (const [label, text] of pairs) {
+          const input = document.getElementById([...document.querySelectorAll('label')].find((l) => l.textContent === label).htmlFor);
+          input.value = text;
+          input.dispatchEvent(new Event('input', { bubbles: true }));
+        }
+      }, typed);
+      await runReading(await formControls(page), {});
+      const hash = await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(() => resolve(location.hash)))));
+      const decision = await page.evaluate(() => document.getElementById('check-0').textContent);
+      await page.close();
+      const reopened = await browser.open({ url: `${pageUrl}${hash}` });
+      assert.deepEqual(await values(reopened), typed.map(([, text]) => text), hash);
+      assert.deepEqual(await reopened.evaluate(() => ['record-fields', 'check'].map((id) => document.getElementById(id).open)), [true, true]);
+      await runReading(await formControls(reopened), {});
+      assert.equal(await reopened.evaluate(() => document.getElementById('check-0').textContent), decision, 'the same decision');
+      await reopened.close();
+      const { record } = cliJson(hash);
+      assert.deepEqual(Object.entries(keys).map(([label, key]) => [label, record[key]]), typed.filter(([label]) => keys[label]));
     });
 
     test('a log corrected in the page and saved: the bytes kestrane-cli writes, and its summary', async () => {

@@ -108,8 +108,8 @@ void add_record_options(CLI::App& app, Request& r, CheckOptionTexts& texts, std:
     for (const RecordFieldInfo& field : record_field_table) {
         const std::string option = record_option(field);
         add(app, option, texts.record[static_cast<std::size_t>(field.field)],
-            "The record's " + std::string(field.label) + " (" + std::string(field.name) + "): one line of at most " +
-                std::to_string(record_text_limit) + " characters",
+            "\"" + std::string(field.label) + ": TEXT\" in the record (" + std::string(field.name) +
+                " in its file): one line of at most " + std::to_string(record_text_limit) + " characters",
             option + " " + std::string(record_examples[static_cast<std::size_t>(field.field)]), "TEXT", group);
     }
 }

@@ -66,7 +66,8 @@ AnalyzerCheck check_analyzer(const CheckReference& reference, const CheckRequest
     check.expanded_uncertainty = check.coverage_factor * check.standard_uncertainty;
     const double guard_band = request.rule == DecisionRule::guarded ? check.expanded_uncertainty : 0.0;
     check.acceptance_limit = request.tolerance - guard_band;
-    check.pass = check.acceptance_limit >= 0.0 && within(check.error, check.acceptance_limit, request.reading, reference.gas);
+    check.pass =
+        check.acceptance_limit >= 0.0 && within(check.error, check.acceptance_limit, request.reading, reference.gas);
     check.probability_of_conformity =
         check.standard_uncertainty == 0.0
             ? (within(check.error, request.tolerance, request.reading, reference.gas) ? 1.0 : 0.0)

@@ -60,9 +60,9 @@ AnalyzerCheck check_analyzer(const CheckReference& reference, const CheckRequest
                                            request.standard_uncertainty * request.standard_uncertainty);
     check.effective_degrees_of_freedom = error_degrees_of_freedom(
         reference.standard_uncertainty, reference.effective_degrees_of_freedom, check.standard_uncertainty);
-    check.coverage_factor = reference.coverage_probability
-                                ? coverage_factor_for(*reference.coverage_probability, check.effective_degrees_of_freedom)
-                                : coverage_factor;
+    check.coverage_factor = reference.coverage_probability ? coverage_factor_for(*reference.coverage_probability,
+                                                                                 check.effective_degrees_of_freedom)
+                                                           : coverage_factor;
     check.expanded_uncertainty = check.coverage_factor * check.standard_uncertainty;
     const double guard_band = request.rule == DecisionRule::guarded ? check.expanded_uncertainty : 0.0;
     check.acceptance_limit = request.tolerance - guard_band;

@@ -45,8 +45,8 @@ TEST(RunCli, AnalyzerCheckLines) {
          "Analyzer as left (% Vol): 20.9 %; error -0.05 (\u00b1 0.26, k = 2); tolerance \u00b1 0.10: pass, simple "
          "acceptance (ILAC-G8:09/2019, w = 0); probability of conformity 52.5 %"},
         // U = 0.2565 is wider than the tolerance: guarded acceptance passes nothing.
-        {{"--decimal-comma", "--dof-gas", "4", "--coverage", "0.95", "--analyzer-reading", "21,0", "--tolerance",
-          "0,1", "--decision-rule", "guarded"},
+        {{"--decimal-comma", "--dof-gas", "4", "--coverage", "0.95", "--analyzer-reading", "21,0", "--tolerance", "0,1",
+          "--decision-rule", "guarded"},
          "Analyzer as found (% Vol): 21,0; error 0,05 (\u00b1 0,26, k = 1,97, p = 95 %); tolerance \u00b1 0,1: fail, "
          "guarded acceptance (ILAC-G8:09/2019, w = U); probability of conformity 52,4 %"},
     };
@@ -98,7 +98,8 @@ TEST(RunCli, AnalyzerCheckRefusals) {
          "give a standard uncertainty of the inputs or of the analyzer's reading, or use simple acceptance\n"},
         {{"-", "--analyzer-reading", "20.9"},
          "kestrane-cli: --analyzer-reading does not go with a log: the log gives it in its analyzer_reading column\n"},
-        {{"--record-lab-name", std::string(201, 'x')}, "kestrane-cli: --record-lab-name is longer than 200 characters\n"},
+        {{"--record-lab-name", std::string(201, 'x')},
+         "kestrane-cli: --record-lab-name is longer than 200 characters\n"},
     };
     for (const auto& c : cases) {
         const CliRun got = run(c.args);

@@ -19,7 +19,8 @@ TEST(RecordFile, ReadOrRefusedByLine) {
     } cases[] = {
         {"CommentsAndBlanks", "# lab\n\n  lab-name =  Gas Lab \n\n", "", "Gas Lab"},
         {"ByteOrderMarkAndCrLf", "\xEF\xBB\xBFlab-name=Gas Lab\r\nissue-date = 2025-03-17\r\n", "", "Gas Lab"},
-        {"EqualsInTheText", "lab-name = A = B & C, \xE6\xB8\xAC\xE5\xAE\x9A\n", "", "A = B & C, \xE6\xB8\xAC\xE5\xAE\x9A"},
+        {"EqualsInTheText", "lab-name = A = B & C, \xE6\xB8\xAC\xE5\xAE\x9A\n", "",
+         "A = B & C, \xE6\xB8\xAC\xE5\xAE\x9A"},
         {"TwoHundredCharacters", "lab-name=" + std::string(200, 'x'), "", std::string(200, 'x')},
         {"NoEquals", "# lab\nlab-name Gas Lab\n", "line 2: no \"=\": write each field as FIELD = TEXT", ""},
         {"UnknownField", "lab = Gas Lab\n",

@@ -6,10 +6,20 @@ namespace kestrane::cli {
 namespace {
 
 // An example of each record field's option, for its help.
-constexpr std::array<std::string_view, record_field_count> record_examples = {
-    "\"Gas Lab\"", "\"1 Quay St, Leith\"", "GL-2025-0117", "\"North Sea Rigs\"", "Acme", "\"OX-200\"",
-    "01430-22", "\"cylinder 8812\"", "\"certificate C-4471\"", "\"digital barometer, s/n 1120004\"",
-    "2025-03-14", "2025-03-17", "\"A. Ruiz\"", "\"M. Okafor\""};
+constexpr std::array<std::string_view, record_field_count> record_examples = {"\"Gas Lab\"",
+                                                                              "\"1 Quay St, Leith\"",
+                                                                              "GL-2025-0117",
+                                                                              "\"North Sea Rigs\"",
+                                                                              "Acme",
+                                                                              "\"OX-200\"",
+                                                                              "01430-22",
+                                                                              "\"cylinder 8812\"",
+                                                                              "\"certificate C-4471\"",
+                                                                              "\"digital barometer, s/n 1120004\"",
+                                                                              "2025-03-14",
+                                                                              "2025-03-17",
+                                                                              "\"A. Ruiz\"",
+                                                                              "\"M. Okafor\""};
 
 std::string option_of(CheckInput input) {
     return dashed(info(input).option);
@@ -64,7 +74,9 @@ std::optional<std::string> command_refusal(const Request& r) {
             return std::nullopt;
         case Command::table:
             if (found || setting || record)
-                return (found ? option_of(CheckInput::as_found) : setting ? *setting : *record) +
+                return (found     ? option_of(CheckInput::as_found)
+                        : setting ? *setting
+                                  : *record) +
                        " does not go with table";
             return std::nullopt;
         case Command::help: break;
@@ -108,8 +120,8 @@ void add_record_options(CLI::App& app, Request& r, CheckOptionTexts& texts, std:
     for (const RecordFieldInfo& field : record_field_table) {
         const std::string option = record_option(field);
         add(app, option, texts.record[static_cast<std::size_t>(field.field)],
-            "The record's " + std::string(field.label) + " (" + std::string(field.name) + "): one line of at most " +
-                std::to_string(record_text_limit) + " characters",
+            "\"" + std::string(field.label) + ": TEXT\" in the record (" + std::string(field.name) +
+                " in its file): one line of at most " + std::to_string(record_text_limit) + " characters",
             option + " " + std::string(record_examples[static_cast<std::size_t>(field.field)]), "TEXT", group);
     }
 }

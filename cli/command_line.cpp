@@ -11,6 +11,7 @@
 #include <span>
 #include <sstream>
 
+#include "core/analyzer_inputs.h"
 #include "core/monte_carlo.h"
 #include "core/names.h"
 #include "core/uncertainty.h"
@@ -214,6 +215,39 @@ std::string reading_footer() {
            "is still printed, with a warning on standard error.\n";
 }
 
+// The analyzer's check and the record, in a paragraph each.
+std::string check_footer() {
+    const std::string found = dashed(info(CheckInput::as_found).option);
+    const std::string tolerance = dashed(info(CheckInput::tolerance).option);
+    return found + " X checks the analyzer against the " + std::string(info(Result::calculated_gas_pct).label) +
+           " G: its error e = X - G, with\nu(e) = sqrt(u_c^2 + u_a^2) (u_a from " +
+           dashed(info(CheckInput::standard_uncertainty).option) +
+           ") expanded as the results' are, is decided against " + tolerance + " T by\n" +
+           dashed(decision_rule_option) +
+           " (ILAC-G8:09/2019): simple passes |e| <= T, guarded |e| <= T - U(e). The probability that the error\n"
+           "lies within +/- T (JCGM 106, Student's t at the degrees of freedom of u(e)) is stated beside; " +
+           dashed(info(CheckInput::as_left).option) + " X\nchecks the reading after adjustment alike. A check needs " +
+           tolerance + "; guarded acceptance needs some uncertainty given.\n"
+           "\n"
+           "--record-FIELD TEXT, or --record FILE of FIELD = TEXT lines, files the reading with a calibration record\n"
+           "(ISO/IEC 17025): the text begins with its fields and the method, and --format json adds \"record\".\n";
+}
+
+// What a log's check columns add.
+std::string log_check_footer() {
+    const auto column = [](CheckInput input) { return std::string(info(input).column); };
+    const auto added = [](std::size_t first) {
+        return std::string(added_columns[first]) + ", " + std::string(added_columns[first + 1]) + " and " +
+               std::string(added_columns[first + 2]);
+    };
+    return "With a column " + column(CheckInput::as_found) + " (and " + column(CheckInput::as_left) +
+           "), each row also gets\n" + added(first_check_column) + "\n(and " + added(first_as_left_column) +
+           ") after them;\ncolumns " + column(CheckInput::standard_uncertainty) + ", " + column(CheckInput::tolerance) +
+           " and " + std::string(decision_rule_column) + " hold for their rows over " +
+           dashed(info(CheckInput::standard_uncertainty).option) + ", " + dashed(info(CheckInput::tolerance).option) +
+           "\nand " + dashed(decision_rule_option) + ", and the summary counts the passed and failed.\n";
+}
+
 std::string log_footer() {
     std::vector<std::string_view> added;
     for (const std::size_t k : plain_column_order)
@@ -234,14 +268,14 @@ std::string log_footer() {
            ") after the results, and with\n" + dashed(coverage_setting) + " " +
            std::string(added_columns[coverage_factor_column]) + " after them; " +
            dashed(std::string(degrees_of_freedom_option_prefix) + "*") + ", " + dashed(coverage_setting) + " and " +
-           dashed(correlation_setting) + " apply to every row.\n"
+           dashed(correlation_setting) + " apply to every row.\n" + log_check_footer() +
            "A malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
            "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
            "corrected in place; any other with a column named as one of those it adds is refused.\n";
 }
 
 std::string main_footer() {
-    return reading_footer() + "\n" + log_footer() +
+    return reading_footer() + "\n" + check_footer() + "\n" + log_footer() +
            "\n"
            "Exit status: 0 done; 1 the reading, or a row of the log, was refused or malformed, or every cell of a\n"
            "table was refused; 2 usage error (unknown option or unit, a log header without a required column, a bad\n"

@@ -57,7 +57,8 @@ inline CLI::Validator choice_of(std::vector<std::string_view> names) {
         const auto at = std::find(names.begin(), names.end(), value);
         return at == names.end() ? std::nullopt : std::optional<std::size_t>(at - names.begin());
     };
-    return index_of(find, [set](const std::string& value) { return value + " not in " + set; }, set);
+    return index_of(
+        find, [set](const std::string& value) { return value + " not in " + set; }, set);
 }
 
 // A validator that reads a value with one of the uncertainty settings'
@@ -76,8 +77,13 @@ CLI::Validator read_with(std::string option, Reader reader) {
 
 // An option that takes a value: its help and example, its value's name, its group.
 template <class T>
-CLI::Option* add(CLI::App& app, const std::string& names, T& target, const std::string& text, std::string_view example,
-                 std::string_view value, std::string_view group = "Options") {
+CLI::Option* add(CLI::App& app,
+                 const std::string& names,
+                 T& target,
+                 const std::string& text,
+                 std::string_view example,
+                 std::string_view value,
+                 std::string_view group = "Options") {
     return app.add_option(names, target, described(text, example))
         ->type_name(std::string(value))
         ->group(std::string(group));

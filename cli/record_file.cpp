@@ -1,7 +1,7 @@
 // The record's file: read whole, its fields under those the options give.
+#include "record_file.h"
 #include "files.h"
 #include "messages.h"
-#include "record_file.h"
 
 namespace kestrane::cli {
 namespace {
@@ -30,8 +30,10 @@ std::optional<int> read_record_file(Request& r, ByteSink& err) {
     if (!file->failure().empty())
         return report_error(err, "cannot read " + quoted_name(*r.record_file) + ": " + file->failure(), exit_io);
     if (size > largest_record_file) {
-        return report_error(err, name + " is longer than " + std::to_string(largest_record_file) +
-                                     " bytes: a record file is a few lines of FIELD = TEXT", exit_usage);
+        return report_error(err,
+                            name + " is longer than " + std::to_string(largest_record_file) +
+                                " bytes: a record file is a few lines of FIELD = TEXT",
+                            exit_usage);
     }
     text.resize(size);
     Record from_file;

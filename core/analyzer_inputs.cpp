@@ -46,7 +46,9 @@ std::optional<std::string> read_check_texts(const CheckSettings& settings,
     return std::nullopt;
 }
 
-CheckRequestsRead read_check_settings(const CheckSettings& settings, const ReadingRules& rules, const MarkHints& hints) {
+CheckRequestsRead read_check_settings(const CheckSettings& settings,
+                                      const ReadingRules& rules,
+                                      const MarkHints& hints) {
     CheckRequestsRead read;
     if (!settings.asked())
         read.refused = without(CheckInput::as_left, CheckInput::as_found, "");

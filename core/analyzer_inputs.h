@@ -49,9 +49,7 @@ struct CheckSettings {
     const std::optional<std::string_view>& operator[](CheckInput input) const {
         return texts[static_cast<std::size_t>(input)];
     }
-    std::optional<std::string_view>& operator[](CheckInput input) {
-        return texts[static_cast<std::size_t>(input)];
-    }
+    std::optional<std::string_view>& operator[](CheckInput input) { return texts[static_cast<std::size_t>(input)]; }
     // Whether a check is asked for: an analyzer's reading as found is given.
     bool asked() const { return (*this)[CheckInput::as_found].has_value(); }
 };

@@ -371,7 +371,7 @@ kestrane::LogOptions picked_options(kestrane::LogOptions options, const Record& 
             continue;
         options.uncertainty = true;
         options.uncertainty_texts[f] = texts[options.rules.decimal_comma ? 1 : 0];
-        options.uncertainties.standard[f] = 0.05;
+        options.uncertainties.inputs[f].value = 0.05;
     }
     if ((pick >> 5 & 1) != 0 && !has(kestrane::rule_columns[1].column))
         options.rules.mode = kestrane::ReadingMode::lenient;

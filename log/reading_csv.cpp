@@ -24,6 +24,13 @@ std::string reading_csv(const ReadingQuery& q, char delimiter) {
         if (q.uncertainties[f])
             cell(uncertainty_columns()[f], *q.uncertainties[f]);
     }
+    // The check as a log states it: its texts in their columns, the rule when not the default.
+    for (const CheckInputInfo& input : check_input_table) {
+        if (const auto& text = q.check[input.input]; text && q.check.asked())
+            cell(input.column, *text);
+    }
+    if (q.check.asked() && q.check.rule != DecisionRule::simple)
+        cell(decision_rule_column, info(q.check.rule).name);
     LogOptions options;
     options.units = q.units;
     options.rules = q.rules;

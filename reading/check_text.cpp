@@ -29,7 +29,9 @@ CheckTexts check_texts(const ReadingQuery& query, const AnalyzerCheck& check, Ch
     return texts;
 }
 
-std::string check_line(const ReadingQuery& query, const AnalyzerCheck& check, CheckInput reading,
+std::string check_line(const ReadingQuery& query,
+                       const AnalyzerCheck& check,
+                       CheckInput reading,
                        const ReadingRules& rules) {
     CheckTexts t = check_texts(query, check, reading);
     for (std::string* number : {&t.error, &t.expanded, &t.coverage, &t.probability})

@@ -89,49 +89,54 @@ MonteCarloRun monte_carlo_run(const ReadingQuery& q, const ReadingOutcome& o) {
                          model_term_half_widths(o.correction.inputs, q.units), request);
 }
 
+namespace {
+
+// Refuses the outcome with message; false, so that a caller returns it.
+bool refuse(ReadingOutcome& outcome, Refusal refusal, std::string message) {
+    outcome.refusal = refusal;
+    outcome.message = std::move(message);
+    return false;
+}
+
+// The inputs' uncertainties the reading is evaluated with (their texts over
+// the query's), unless a text or the correlations refuse them.
+bool take_uncertainties(const ReadingQuery& q, const MarkHints& hints, ReadingOutcome& outcome) {
+    outcome.uncertainties = q.known;
+    if (any_text(q.uncertainties)) {
+        UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules, hints);
+        if (read.refused)
+            return refuse(outcome, Refusal::uncertainty_text, std::move(*read.refused));
+        outcome.uncertainties = read.values;
+    }
+    if (std::optional<std::string> refused = correlation_refusal(q.known.correlations))
+        return refuse(outcome, Refusal::correlation, std::move(*refused));
+    return true;
+}
+
+}  // namespace
+
 ReadingOutcome evaluate(const ReadingQuery& q, const MarkHints& hints) {
     ReadingOutcome outcome;
     const bool uncertainty = uncertainty_asked(q);
-    if (uncertainty)
-        outcome.uncertainties = q.known;
-    if (uncertainty && any_text(q.uncertainties)) {
-        UncertaintiesRead read = read_uncertainties(q.uncertainties, q.known, q.rules, hints);
-        if (read.refused) {
-            outcome.refusal = Refusal::uncertainty_text;
-            outcome.message = std::move(*read.refused);
-            return outcome;
-        }
-        outcome.uncertainties = read.values;
-    }
-    if (uncertainty) {
-        if (std::optional<std::string> refused = correlation_refusal(q.known.correlations)) {
-            outcome.refusal = Refusal::correlation;
-            outcome.message = std::move(*refused);
-            return outcome;
-        }
-    }
+    if (uncertainty && !take_uncertainties(q, hints, outcome))
+        return outcome;
     CheckRequestsRead checks;
     if (q.check.asked() || q.check[CheckInput::as_left]) {
         checks = check_requests(q, hints);
-        if (checks.refused) {
-            outcome.refusal = Refusal::check;
-            outcome.message = std::move(*checks.refused);
+        if (checks.refused && !refuse(outcome, Refusal::check, std::move(*checks.refused)))
             return outcome;
-        }
     }
     outcome.correction = correct(q.texts, q.units, q.rules);
     const Correction& c = outcome.correction;
     if (!c.corrected()) {
-        outcome.refusal = Refusal::field;
-        outcome.message = refusal_message(c, q.texts, q.rules, hints);
+        refuse(outcome, Refusal::field, refusal_message(c, q.texts, q.rules, hints));
         return outcome;
     }
     if (!uncertainty)
         return outcome;
     outcome.uncertainty = propagate_uncertainty(c.inputs, q.units, {outcome.uncertainties, q.coverage_probability});
     if (!stated(*outcome.uncertainty)) {
-        outcome.refusal = Refusal::uncertainty_too_large;
-        outcome.message = uncertainty_too_large_message;
+        refuse(outcome, Refusal::uncertainty_too_large, std::string(uncertainty_too_large_message));
         outcome.uncertainty.reset();
         return outcome;
     }

@@ -81,8 +81,8 @@ struct ReadingOutcome {
     bool corrected() const { return refusal == Refusal::none; }
     // Whether the fields' texts were read at all.
     bool read() const {
-        return refusal != Refusal::request && refusal != Refusal::uncertainty_text &&
-               refusal != Refusal::correlation && refusal != Refusal::check;
+        return refusal != Refusal::request && refusal != Refusal::uncertainty_text && refusal != Refusal::correlation &&
+               refusal != Refusal::check;
     }
 };
 

@@ -427,7 +427,11 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "--u-target-pressure, --u-barometric-pressure, --u-temperature, --u-altitude, --u-humidity, --dof-gas, "
          "--dof-target-pressure, --dof-barometric-pressure, --dof-temperature, --dof-altitude, --dof-humidity, "
          "--coverage, --correlation, --monte-carlo, --interval, "
-         "--seed, --csv, --rejects, --delimiter, --format, --output, --quiet, --version, --help; the command table "
+         "--seed, --analyzer-reading, --as-left, --u-analyzer, --tolerance, --decision-rule, --record, "
+         "--record-lab-name, --record-lab-address, --record-record-number, --record-customer, --record-item-make, "
+         "--record-item-model, --record-item-serial, --record-reference-gas-cylinder, "
+         "--record-reference-gas-certificate, --record-barometer, --record-calibration-date, --record-issue-date, "
+         "--record-operator, --record-authorized-by, --csv, --rejects, --delimiter, --format, --output, --quiet, --version, --help; the command table "
          "with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
         // A file name that is an option is no file name.

@@ -542,3 +542,49 @@ TEST(CorrectLog, OwnOutputOfEveryOrderIsCorrectedInPlace) {
 
 }  // namespace
 }  // namespace kestrane
+
+namespace kestrane {
+namespace {
+
+// The analyzer's checks, row by row. With no humidity, no altitude and equal
+// pressures the Calculated Gas is the target gas as read (20.950000762939453)
+// and its standard uncertainty u_target_gas (sensitivity 1, no model term):
+// with --u-analyzer 0.12, u(e) = 0.13 and U = 0.26, which no tolerance of
+// 0.1 survives as a guard band. The corrected log, corrected again with no
+// options, is itself: the analyzer's uncertainty is recorded as a column.
+TEST(CorrectLog, AnalyzerChecksInTheirColumns) {
+    const std::string inputs = six_columns + ",u_target_gas,analyzer_reading,as_left,tolerance,decision_rule";
+    const std::string log = inputs +
+                            "\n20.95,30,30,75,0,0,0.05,21.0,20.9,0.1,\n"
+                            "20.95,30,30,75,0,0,0.05,20.5,,0.1,\n"
+                            "20.95,30,30,75,0,0,0.05,,,,\n"
+                            "20.95,30,30,75,0,0,0.05,21.0,,,\n"
+                            "20.95,30,30,75,0,0,0.05,21.0,,0.1,GUARDED\n"
+                            "20.95,30,30,75,0,0,0.05,21.0,,0.1,strict\n";
+    LogOptions options;
+    options.check_texts[static_cast<std::size_t>(CheckInput::standard_uncertainty)] = "0.12";
+    std::string out;
+    const LogReport report = corrected(log, options, out);
+    const std::string results = "20.95,6.29,0.0,30.00,0.10,0.030,0,0,";
+    EXPECT_EQ(out, inputs + ",u_analyzer," +
+                       "calculated_gas_pct,calculated_gas_pressure,vapor_pressure_pct,corrected_barometer,"
+                       "expanded_uncertainty_gas_pct,expanded_uncertainty_gas_pressure,expanded_uncertainty_vapor_pct,"
+                       "expanded_uncertainty_barometer,check_error,check_expanded_uncertainty,check_decision,"
+                       "as_left_error,as_left_expanded_uncertainty,as_left_decision,error,warning\n"
+                       "20.95,30,30,75,0,0,0.05,21.0,20.9,0.1,,0.12," + results + "0.05,0.26,pass,-0.05,0.26,pass,,\n"
+                       "20.95,30,30,75,0,0,0.05,20.5,,0.1,,0.12," + results + "-0.45,0.26,fail,,,,,\n"
+                       "20.95,30,30,75,0,0,0.05,,,,,0.12," + results + ",,,,,,,\n"
+                       "20.95,30,30,75,0,0,0.05,21.0,,,,0.12,,,,,,,,,,,,,,,Error: Analyzer Reading As Found (% Vol) "
+                       "is given without Tolerance (\u00b1 % Vol) to check it against,\n"
+                       "20.95,30,30,75,0,0,0.05,21.0,,0.1,GUARDED,0.12," + results + "0.05,0.26,fail,,,,,\n"
+                       "20.95,30,30,75,0,0,0.05,21.0,,0.1,strict,0.12,,,,,,,,,,,,,,,"
+                       "\"decision_rule is \"\"strict\"\": it is \"\"simple\"\" or \"\"guarded\"\"\",\n");
+    EXPECT_EQ(log_summary(report),
+              "6 rows read, 4 corrected, 2 refused; as found 1 passed, 2 failed; as left 1 passed, 0 failed");
+    std::string again;
+    correct_log_text(out, LogOptions{}, again);
+    EXPECT_EQ(again, out);
+}
+
+}  // namespace
+}  // namespace kestrane

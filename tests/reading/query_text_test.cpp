@@ -189,3 +189,55 @@ TEST(QueryText, EveryUnitsShortNameReadsBackAsItsUnit) {
 
 }  // namespace
 }  // namespace kestrane
+
+namespace kestrane {
+namespace {
+
+// The check's texts, its rule, the record's fields given and the problems, one line each.
+std::string check_and_record(const QueryText& read) {
+    std::string text = "check:";
+    for (const auto& t : read.check)
+        text.append(" ").append(t ? "[" + *t + "]" : "-");
+    text.append(" ").append(info(read.decision_rule).name).append("\nrecord:");
+    for (const RecordFieldInfo& field : record_field_table) {
+        if (const auto& t = read.record[field.field])
+            text.append(" ").append(field.name).append("=[").append(*t).append("]");
+    }
+    text += "\n";
+    for (const std::string& problem : read.problems)
+        text.append(problem).append("\n");
+    return text;
+}
+
+// A lab's texts come as the page writes them, encodeURIComponent with its
+// commas kept: "&", "=", "%", "+" and anything past ASCII escaped, so that
+// none of them splits a part or a name from its value.
+TEST(QueryText, ReadsTheCheckAndTheRecord) {
+    const Case cases[] = {
+        {"CheckByTheOptionsNames",
+         "analyzer-reading=20.70&as-left=20.65&u-analyzer=0.01:rectangular&tolerance=0.1&decision-rule=guarded",
+         "check: [20.70] [20.65] [0.01:rectangular] [0.1] guarded\nrecord:\n"},
+        {"AddressWithCommasAmpersandsEqualsAndUnicode",
+         "lab-address=1%20Quay%20St,%20Leith%20%26%20Co%20%3D%20100%25%20%2B%20%C3%85&record-lab-name=Gas%20Lab",
+         "check: - - - - simple\nrecord: lab-name=[Gas Lab] lab-address=[1 Quay St, Leith & Co = 100% + \u00c5]\n"},
+        {"CharactersPastTheBasicPlane", "customer=%F0%9F%A7%AA%20%E6%B8%AC%E5%AE%9A",
+         "check: - - - - simple\nrecord: customer=[\U0001F9EA \u6e2c\u5b9a]\n"},
+        // "barometer" is the barometric pressure's second name; the record's is by its option's name.
+        {"TheRecordsBarometerByItsOption", "barometer=29.9&record-barometer=digital%2C%20s%2Fn%207",
+         "check: - - - - simple\nrecord: barometer=[digital, s/n 7]\n"},
+        {"UnknownRule", "decision-rule=strict",
+         "check: - - - - simple\nrecord:\nIn the address: \"decision-rule\" is \"strict\", which is neither "
+         "\"simple\" nor \"guarded\".\n"},
+        {"TwoLines", "operator=A%0AB",
+         "check: - - - - simple\nrecord:\nIn the address: operator is more than one line.\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(check_and_record(read_query_text(c.text)), c.expected) << c.hazard;
+    const QueryText read = read_query_text("barometer=29.9&record-barometer=x");
+    EXPECT_EQ(read.fields[static_cast<std::size_t>(Field::barometric_pressure)], "29.9");
+    // A blank text of the check is none: no check is asked for.
+    EXPECT_FALSE(read_query_text("analyzer-reading=%20&tolerance=0.1").query().check.asked());
+}
+
+}  // namespace
+}  // namespace kestrane

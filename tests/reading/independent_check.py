@@ -17,9 +17,9 @@ import sys
 from scipy import stats
 
 CLI = sys.argv[1]
-spec = importlib.util.spec_from_file_location("model", pathlib.Path(__file__).with_name("independent_uncertainty.py"))
-model = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(model)
+found = importlib.util.spec_from_file_location("model", pathlib.Path(__file__).with_name("independent_uncertainty.py"))
+model = importlib.util.module_from_spec(found)
+found.loader.exec_module(model)
 
 # reading, as left, the analyzer's u, tolerance, rule, the inputs' options
 CASES = [

@@ -72,15 +72,6 @@ std::optional<std::string_view> percent_decoded(std::string_view text, std::stri
     return storage;
 }
 
-// The field a name stands for: its option, or the second name of the barometric pressure.
-std::optional<Field> field_named(std::string_view name) {
-    for (const Field field : all_fields) {
-        if (name == info(field).option || (field == Field::barometric_pressure && name == barometer_alias))
-            return field;
-    }
-    return std::nullopt;
-}
-
 std::optional<UnitKind> unit_kind_named(std::string_view name) {
     for (const UnitKind kind : all_unit_kinds) {
         if (name == info(kind).option)

@@ -39,15 +39,6 @@ std::optional<double> read_decimal(std::string_view name,
     return value;
 }
 
-// The field an option's name stands for ("barometer" too).
-std::optional<Field> field_named(std::string_view name) {
-    for (const Field field : all_fields) {
-        if (name == info(field).option || (field == Field::barometric_pressure && name == barometer_alias))
-            return field;
-    }
-    return std::nullopt;
-}
-
 std::string field_names() {
     std::string names;
     for (std::size_t f = 0; f < field_count; ++f) {
@@ -63,6 +54,15 @@ bool same_pair(const CorrelationPair& a, const CorrelationPair& b) {
 }
 
 }  // namespace
+
+// The field an option's name stands for ("barometer" too).
+std::optional<Field> field_named(std::string_view name) {
+    for (const Field field : all_fields) {
+        if (name == info(field).option || (field == Field::barometric_pressure && name == barometer_alias))
+            return field;
+    }
+    return std::nullopt;
+}
 
 std::optional<double> read_coverage(std::string_view name, std::string_view text, std::string& problem) {
     const std::optional<double> p = read_decimal(name, text, 0.5, 0.9999, coverage_bounds, problem);

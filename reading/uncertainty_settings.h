@@ -32,6 +32,10 @@ inline constexpr std::string_view adaptive_draws = "auto";
 inline constexpr std::string_view coverage_bounds = "0.5 to 0.9999";
 
 // A coverage probability: a decimal number from 0.5 to 0.9999.
+// The field an option's name stands for: its option, or "barometer" for the
+// barometric pressure; nullopt for any other name.
+std::optional<Field> field_named(std::string_view name);
+
 std::optional<double> read_coverage(std::string_view name, std::string_view text, std::string& problem);
 
 // An input's degrees of freedom: a decimal number of at least 1.

@@ -99,15 +99,5 @@ def check(case, failures):
                             f"independently {ours['decision']} by {rule}")
 
 
-def main():
-    failures = []
-    for case in CASES:
-        check(case, failures)
-    for f in failures:
-        print(f)
-    print(f"{len(CASES)} cases, {len(failures)} disagreements")
-    return 1 if failures else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(model.run(CASES, check))

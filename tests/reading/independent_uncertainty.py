@@ -246,15 +246,16 @@ def check(c, failures):
                 failures.append(f"{c['name']}: Monte Carlo {what} {theirs!r}, numpy {mine!r}")
 
 
-def main():
+def run(cases, check_case):
+    """Checks every case, prints each disagreement and a count; the exit status."""
     failures = []
-    for c in CASES:
-        check(c, failures)
+    for c in cases:
+        check_case(c, failures)
     for f in failures:
         print(f)
-    print(f"{len(CASES)} cases, {len(failures)} disagreements")
+    print(f"{len(cases)} cases, {len(failures)} disagreements")
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(CASES, check))

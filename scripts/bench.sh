@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks against their targets: the correction run (at most 250 ns,
 # at least 3 times its sscanf/snprintf baseline), the CSV throughput of
-# kestrane-cli, the start-up time and size of Kestrane.exe under Wine, and the
+# kestrane-cli, kestrane-cli beside the same correction written with Polars and
+# with DuckDB, the start-up time and size of Kestrane.exe under Wine, and the
 # page's load and calculation times in headless Chromium. Every
 # benchmark runs even when an earlier one misses; the exit status is non-zero
 # when any target is missed.
@@ -22,6 +23,9 @@ build/native/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggr
 
 echo "== kestrane-cli CSV throughput"
 bench/csv_throughput.sh || missed+=("CSV throughput")
+
+echo "== kestrane-cli beside Polars and DuckDB"
+bench/peers.sh || missed+=("kestrane-cli beside Polars and DuckDB")
 
 echo "== Kestrane.exe start-up under Wine"
 scripts/with-display.sh bench/gui_startup.sh || missed+=("Kestrane.exe start-up and size")

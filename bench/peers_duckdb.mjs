@@ -5,9 +5,8 @@
 // writes the CSV, then a sync of the file to disk, as kestrane-cli -o does.
 // DuckDB runs the query on all cores.
 // Usage: peers_duckdb.mjs LOG.csv OUT.csv
-import { closeSync, fsyncSync, openSync } from 'node:fs';
 import { DuckDBInstance } from '@duckdb/node-api';
-import * as f from './peers_formula.mjs';
+import * as f from './peers_common.mjs';
 
 const { input, output } = f.paths('peers_duckdb.mjs');
 const text = (s) => `'${s.replaceAll("'", "''")}'`;
@@ -37,7 +36,4 @@ const query = `
 const connection = await (await DuckDBInstance.create(':memory:')).connect();
 await connection.run(`COPY (${query}) TO ${text(output)} (HEADER)`);
 connection.closeSync();
-
-const fd = openSync(output, 'r+');
-fsyncSync(fd);
-closeSync(fd);
+f.syncToDisk(output);

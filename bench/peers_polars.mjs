@@ -4,9 +4,8 @@
 // units: % Vol, in Hg, degrees F, feet), write the CSV and sync it to disk, as
 // kestrane-cli -o does. Polars streams the query on all cores.
 // Usage: peers_polars.mjs LOG.csv OUT.csv
-import { closeSync, fsyncSync, openSync } from 'node:fs';
 import pl from 'nodejs-polars';
-import * as f from './peers_formula.mjs';
+import * as f from './peers_common.mjs';
 
 const { input, output } = f.paths('peers_polars.mjs');
 const col = (name) => pl.col(name).cast(pl.Float64);
@@ -32,7 +31,4 @@ await pl
   )
   .sinkCSV(output)
   .collect();
-
-const fd = openSync(output, 'r+');
-fsyncSync(fd);
-closeSync(fd);
+f.syncToDisk(output);

@@ -1,7 +1,8 @@
-// The numbers of the correction's formula for the dataframe peers, read from
-// core/formula.h itself so that the peers compute with the very constants the
-// core does and cannot drift from them.
-import { readFileSync } from 'node:fs';
+// What the dataframe peers share: the numbers of the correction's formula, read
+// from core/formula.h itself so that the peers compute with the very constants
+// the core does and cannot drift from them; their command line; and the sync of
+// their output to disk.
+import { closeSync, fsyncSync, openSync, readFileSync } from 'node:fs';
 
 const header = readFileSync(new URL('../core/formula.h', import.meta.url), 'utf8');
 
@@ -26,4 +27,12 @@ export function paths(name) {
     process.exit(2);
   }
   return { input, output };
+}
+
+// Syncs a written file to disk, as kestrane-cli -o does before it exits, so that
+// every contender's time includes the same work.
+export function syncToDisk(path) {
+  const fd = openSync(path, 'r+');
+  fsyncSync(fd);
+  closeSync(fd);
 }

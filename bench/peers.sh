@@ -108,7 +108,7 @@ median() { printf '%s\n' $1 | sort -n | awk '{ v[NR] = $1 } END { print v[int((N
 largest() { printf '%s\n' $1 | sort -n | tail -n 1; }
 
 "$root/bench/generate_csv.sh" "$rows" > "$work/log.csv"
-echo "log: $rows rows, $(stat -c %s "$work/log.csv") bytes; rounds of kestrane-cli ${cli_args[*]:-(no extra arguments)}, Polars, DuckDB"
+echo "log: $rows rows, $(stat -c %s "$work/log.csv") bytes; $rounds rounds, each of kestrane-cli ${cli_args[*]:-(no extra arguments)}, Polars and DuckDB in turn"
 echo "load average before: $(load)"
 for ((round = 1; round <= rounds; ++round)); do
   for name in "${contenders[@]}"; do run_once "$name"; done

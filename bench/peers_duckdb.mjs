@@ -36,4 +36,5 @@ const query = `
 const connection = await (await DuckDBInstance.create(':memory:')).connect();
 await connection.run(`COPY (${query}) TO ${text(output)} (HEADER)`);
 connection.closeSync();
+
 f.syncToDisk(output);

@@ -31,4 +31,5 @@ await pl
   )
   .sinkCSV(output)
   .collect();
+
 f.syncToDisk(output);

@@ -88,52 +88,61 @@ std::vector<std::string> command_names(const CompletionModel& model) {
     return names;
 }
 
+// The script, its parts to fill in marked @NAME@.
+constexpr std::string_view script = R"script(# bash completion for @PROGRAM@. @NOTICE@
+
+# Files, quoted by readline as file names are.
+_kestrane_cli_files() {
+    compopt -o filenames 2>/dev/null
+    mapfile -t -O "${#COMPREPLY[@]}" COMPREPLY < <(compgen -f -- "$cur")
+}
+
+_kestrane_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev='' command='' word i
+    local -a words=()
+    COMPREPLY=()
+    ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
+    # bash splits --option=value at the =.
+    if [[ $cur == = ]]; then
+        cur=''
+    elif [[ $prev == = ]] && ((COMP_CWORD > 1)); then
+        prev=${COMP_WORDS[COMP_CWORD - 2]}
+    fi
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        for word in @COMMANDS@; do
+            [[ ${COMP_WORDS[i]} == "$word" ]] && command=$word
+        done
+    done
+    # The value of the option before: its words, files, or nothing to offer.
+    case "$command $prev" in
+@VALUE_CASES@    esac
+    if ((${#words[@]} == 0)); then
+        if [[ $cur == -* ]]; then
+            case $command in
+@OPTION_CASES@            esac
+        else
+            # A command takes no file; without one, the word is the command or the log.
+            [[ -n $command ]] && return
+            words=(@COMMANDS@)
+            _kestrane_cli_files
+        fi
+    fi
+    for word in "${words[@]}"; do
+        [[ $word == "$cur"* ]] && COMPREPLY+=("$(printf '%q' "$word")")
+    done
+}
+
+complete -F _kestrane_cli @PROGRAM@
+)script";
+
 }  // namespace
 
 std::string bash_completion(const CompletionModel& model) {
-    const std::string commands = joined(command_names(model));
-    return "# bash completion for " + model.program + ". " + std::string(completion_notice) +
-           "\n\n"
-           "# Files, quoted by readline as file names are.\n"
-           "_kestrane_cli_files() {\n"
-           "    compopt -o filenames 2>/dev/null\n"
-           "    mapfile -t -O \"${#COMPREPLY[@]}\" COMPREPLY < <(compgen -f -- \"$cur\")\n"
-           "}\n\n"
-           "_kestrane_cli() {\n"
-           "    local cur=${COMP_WORDS[COMP_CWORD]} prev='' command='' word i\n"
-           "    local -a words=()\n"
-           "    COMPREPLY=()\n"
-           "    ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}\n"
-           "    # bash splits --option=value at the =.\n"
-           "    if [[ $cur == = ]]; then\n"
-           "        cur=''\n"
-           "    elif [[ $prev == = ]] && ((COMP_CWORD > 1)); then\n"
-           "        prev=${COMP_WORDS[COMP_CWORD - 2]}\n"
-           "    fi\n"
-           "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
-           "        for word in " + commands + "; do\n"
-           "            [[ ${COMP_WORDS[i]} == \"$word\" ]] && command=$word\n"
-           "        done\n"
-           "    done\n"
-           "    case \"$command $prev\" in\n" +
-           value_cases(model) +
-           "    esac\n"
-           "    if ((${#words[@]} == 0)); then\n"
-           "        if [[ $cur == -* ]]; then\n"
-           "            case $command in\n" + option_cases(model) +
-           "            esac\n"
-           "        else\n"
-           "            # A command takes no file; without one, the word is the command or the log.\n"
-           "            [[ -n $command ]] && return\n"
-           "            words=(" + commands + ")\n"
-           "            _kestrane_cli_files\n"
-           "        fi\n"
-           "    fi\n"
-           "    for word in \"${words[@]}\"; do\n"
-           "        [[ $word == \"$cur\"* ]] && COMPREPLY+=(\"$(printf '%q' \"$word\")\")\n"
-           "    done\n"
-           "}\n\n"
-           "complete -F _kestrane_cli " + model.program + "\n";
+    return filled(script, {{"@PROGRAM@", model.program},
+                           {"@NOTICE@", std::string(completion_notice)},
+                           {"@COMMANDS@", joined(command_names(model))},
+                           {"@VALUE_CASES@", value_cases(model)},
+                           {"@OPTION_CASES@", option_cases(model)}});
 }
 
 }  // namespace kestrane::cli

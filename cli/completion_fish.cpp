@@ -44,8 +44,8 @@ std::string option_flags(const CompletedOption& option) {
 
 std::string line(std::string_view program, std::string_view condition, const CompletedOption& option) {
     const std::string when = condition.empty() ? "" : " -n " + quoted(condition);
-    return "complete -c " + std::string(program) + when + option_flags(option) + " -d " +
-           quoted(option.description) + "\n";
+    return "complete -c " + std::string(program) + when + option_flags(option) + " -d " + quoted(option.description) +
+           "\n";
 }
 
 }  // namespace

@@ -139,6 +139,15 @@ CompletionModel completion_model() {
     return model;
 }
 
+std::string filled(std::string_view script, const std::vector<std::pair<std::string_view, std::string>>& texts) {
+    std::string out(script);
+    for (const auto& [mark, text] : texts) {
+        for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + text.size()))
+            out.replace(at, mark.size(), text);
+    }
+    return out;
+}
+
 bool shadowed_by(const CompletedCommand& command, const CompletedOption& option) {
     return std::any_of(command.options.begin(), command.options.end(), [&](const CompletedOption& own) {
         return std::find_first_of(own.names.begin(), own.names.end(), option.names.begin(), option.names.end()) !=

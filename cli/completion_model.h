@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrane::cli {
@@ -37,10 +38,10 @@ struct CompletedCommand {
 };
 
 struct CompletionModel {
-    std::string program;                    // "kestrane-cli"
-    std::vector<CompletedOption> options;   // the main command's, in the help's order
+    std::string program;                   // "kestrane-cli"
+    std::vector<CompletedOption> options;  // the main command's, in the help's order
     std::vector<CompletedCommand> commands;
-    std::string argument_description;       // the log a word that is no option names
+    std::string argument_description;  // the log a word that is no option names
 };
 
 // The model of kestrane-cli's command line.
@@ -48,6 +49,9 @@ CompletionModel completion_model();
 
 // Whether a command's own options include one named as option is.
 bool shadowed_by(const CompletedCommand& command, const CompletedOption& option);
+
+// A script's template with each of its @NAME@ marks replaced by its text.
+std::string filled(std::string_view script, const std::vector<std::pair<std::string_view, std::string>>& texts);
 
 // The three scripts, each complete and ready to install.
 std::string bash_completion(const CompletionModel& model);

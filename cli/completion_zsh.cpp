@@ -101,27 +101,39 @@ std::string command_cases(const CompletionModel& model) {
     return cases;
 }
 
+// The script, its parts to fill in marked @NAME@.
+constexpr std::string_view script = R"script(#compdef @PROGRAM@
+# zsh completion for @PROGRAM@. @NOTICE@
+
+@FIRST_WORD@
+_kestrane-cli() {
+    local command='' word
+    local -a specs
+    for word in ${words[2,CURRENT-1]}; do
+        [[ $word == (@COMMANDS@) ]] && command=$word
+    done
+    case $command in
+@COMMAND_CASES@        *) specs=(
+@MAIN_SPECS@    ) ;;
+    esac
+    _arguments -S : $specs
+}
+
+_kestrane-cli "$@"
+)script";
+
 }  // namespace
 
 std::string zsh_completion(const CompletionModel& model) {
     std::string names;
     for (const CompletedCommand& command : model.commands)
         names.append(names.empty() ? "" : "|").append(command.name);
-    return "#compdef " + model.program + "\n# zsh completion for " + model.program + ". " +
-           std::string(completion_notice) + "\n\n" + first_word_function(model) +
-           "\n"
-           "_kestrane-cli() {\n"
-           "    local command='' word\n"
-           "    local -a specs\n"
-           "    for word in ${words[2,CURRENT-1]}; do\n"
-           "        [[ $word == (" + names + ") ]] && command=$word\n"
-           "    done\n"
-           "    case $command in\n" + command_cases(model) +
-           "        *) specs=(\n" + specs(options_in(model, nullptr), "1: :_kestrane-cli_first") + "    ) ;;\n"
-           "    esac\n"
-           "    _arguments -S : $specs\n"
-           "}\n\n"
-           "_kestrane-cli \"$@\"\n";
+    return filled(script, {{"@PROGRAM@", model.program},
+                           {"@NOTICE@", std::string(completion_notice)},
+                           {"@FIRST_WORD@", first_word_function(model)},
+                           {"@COMMANDS@", names},
+                           {"@COMMAND_CASES@", command_cases(model)},
+                           {"@MAIN_SPECS@", specs(options_in(model, nullptr), "1: :_kestrane-cli_first")}});
 }
 
 }  // namespace kestrane::cli

@@ -2,7 +2,7 @@
 # Checks that a release rebuilds byte for byte: the committed tree (HEAD, without
 # uncommitted changes) is built twice with scripts/dist.sh, in two temporary
 # folders of different names, and every file of the two dist/ folders must be
-# identical.
+# identical. Then lintian checks the Debian package: no error, no warning.
 #   scripts/dist-check.sh
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -41,4 +41,16 @@ for file in $(cd "$a" && ls); do
   fi
 done
 [ "$failed" -eq 0 ] || { echo "FAILED: the release does not rebuild byte for byte" >&2; exit 1; }
+
+# The Debian package as Debian's own checker sees it: any error or warning fails
+# the check; its notes (I:) are shown, and fail nothing.
+debs=("$a"/*.deb)
+[ -e "${debs[0]}" ] || { echo "FAILED: no Debian package in $a" >&2; exit 1; }
+for deb in "${debs[@]}"; do
+  if ! lintian --fail-on error,warning --display-info "$deb" 2> >(grep -v 'running with root privileges' >&2); then
+    echo "FAILED: lintian reports errors or warnings on $(basename "$deb")" >&2
+    exit 1
+  fi
+  echo "lintian: no error and no warning on $(basename "$deb")"
+done
 echo "PASSED: two builds of $commit in two folders gave identical files"

@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
-# Builds the Debian package of kestrane-cli: the stripped program, its man page
-# gzipped as Debian policy wants, the licence as the package's copyright file,
-# and dependencies read from the program's own needs by dpkg-shlibdeps. Owner,
-# modes, times (SOURCE_DATE_EPOCH) and file order are fixed, so the same inputs
-# give the same bytes.
-#   dist-deb.sh VERSION PROGRAM MAN_PAGE LICENSE OUTPUT_DIR
+# Builds the Debian package of kestrane-cli: the stripped program; its man page
+# and its list of changes (CHANGELOG.md as a Debian changelog), gzipped as
+# Debian policy wants; the licence as the package's copyright file; the shell
+# completions the build wrote (bash, zsh, fish) where each shell looks for
+# them; and dependencies read from the program's own needs by dpkg-shlibdeps.
+# Owner, modes, times (SOURCE_DATE_EPOCH) and file order are fixed, so the same
+# inputs give the same bytes.
+#   dist-deb.sh VERSION PROGRAM MAN_PAGE LICENSE CHANGELOG COMPLETIONS_DIR OUTPUT_DIR
 set -euo pipefail
-[ $# -eq 5 ] || { echo "usage: dist-deb.sh VERSION PROGRAM MAN_PAGE LICENSE OUTPUT_DIR" >&2; exit 2; }
-version=$1 program=$2 man_page=$3 license=$4 out=$5
+usage="usage: dist-deb.sh VERSION PROGRAM MAN_PAGE LICENSE CHANGELOG COMPLETIONS_DIR OUTPUT_DIR"
+[ $# -eq 7 ] || { echo "$usage" >&2; exit 2; }
+version=$1 program=$2 man_page=$3 license=$4 changelog=$5 completions=$6 out=$7
 : "${SOURCE_DATE_EPOCH:?dist-deb.sh: SOURCE_DATE_EPOCH is not set}"
 export LC_ALL=C TZ=UTC
 umask 022
 arch=$(dpkg --print-architecture)
+maintainer="The Kestrane Developers <developers@kestrane.invalid>"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root=$work/root
 doc=$root/usr/share/doc/kestrane-cli
-mkdir -p "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/man/man1" "$doc"
+bash_completions=$root/usr/share/bash-completion/completions
+zsh_completions=$root/usr/share/zsh/vendor-completions
+fish_completions=$root/usr/share/fish/vendor_completions.d
+mkdir -p "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/man/man1" "$doc" \
+  "$bash_completions" "$zsh_completions" "$fish_completions"
 
 strip --remove-section=.comment --remove-section=.note -o "$root/usr/bin/kestrane-cli" "$program"
 chmod 0755 "$root/usr/bin/kestrane-cli"
 gzip -9n <"$man_page" >"$root/usr/share/man/man1/kestrane-cli.1.gz"
+# A package whose version has no Debian revision keeps its changes as
+# changelog.gz, in the form of a Debian changelog, which Debian's tools read.
+python3 "$(dirname "${BASH_SOURCE[0]}")/dist-changelog.py" "$changelog" "$maintainer" | gzip -9n >"$doc/changelog.gz"
+cp "$completions/kestrane-cli" "$bash_completions/kestrane-cli"
+cp "$completions/_kestrane-cli" "$zsh_completions/_kestrane-cli"
+cp "$completions/kestrane-cli.fish" "$fish_completions/kestrane-cli.fish"
 {
   echo "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
   echo "Upstream-Name: Kestrane"
@@ -31,7 +45,8 @@ gzip -9n <"$man_page" >"$root/usr/share/man/man1/kestrane-cli.1.gz"
   # The licence text as a field's continuation lines: indented, blank lines as " .".
   tail -n +5 "$license" | sed -e 's/^$/./' -e 's/^/ /'
 } >"$doc/copyright"
-chmod 0644 "$root/usr/share/man/man1/kestrane-cli.1.gz" "$doc/copyright"
+find "$root/usr/share" -type f -exec chmod 0644 {} +
+find "$root" -type d -exec chmod 0755 {} +
 
 # dpkg-shlibdeps reads a source package's control file; a minimal one will do.
 mkdir -p "$work/source/debian"
@@ -44,7 +59,7 @@ cat >"$root/DEBIAN/control" <<CONTROL
 Package: kestrane-cli
 Version: $version
 Architecture: $arch
-Maintainer: The Kestrane Developers <developers@kestrane.invalid>
+Maintainer: $maintainer
 Installed-Size: $size
 Depends: $depends
 Section: science

@@ -9,7 +9,8 @@ packages=(
   clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32
   chromium firefox-esr webkit2gtk-driver libwebkit2gtk-4.1-0 locales poppler-utils
   g++-multilib qemu-user
-  python3 python3-numpy python3-scipy dpkg-dev
+  python3 python3-numpy python3-scipy dpkg-dev lintian
+  bash-completion zsh fish
 )
 # Node and npm drive the page's tests; a machine with its own Node keeps it.
 command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)

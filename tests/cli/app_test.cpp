@@ -119,7 +119,7 @@ TEST(RunCli, SingleReadings) {
          "Calculated Gas (% Vol): 20,13\nCalculated Gas Pressure: 6,04 In Hg\nVapor Pressure (%): 0,0\n"
          "Corrected Barometer: 30,00 In Hg\n",
          ""},
-        {{"-V"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
+        {{"-V"}, "", 0, "kestrane-cli " KESTRANE_VERSION "\n", ""},
         // Negative values are values, not options.
         {{"--humidity", "-0.0001"},
          "",
@@ -134,7 +134,7 @@ TEST(RunCli, SingleReadings) {
          "",
          "Error: Target Pressure Outside of Range\n"},
         {{"--gas", ""}, "", exit_refused, "", "Error: Target Gas (% Vol) is not a number: \"\"\n"},
-        {{"--version"}, "", 0, "kestrane-cli 1.0.0.1\n", ""},
+        {{"--version"}, "", 0, "kestrane-cli " KESTRANE_VERSION "\n", ""},
         // Read strictly, a text is one number, with blanks and a percentage's % around it.
         {{"--gas", " 20.95 % ", "--humidity", "50%"},
          "",

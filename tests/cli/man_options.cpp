@@ -1,12 +1,14 @@
 // The OPTIONS of kestrane-cli's manual page, written from the command line as
 // the program sets it up (visit_listed): the names, values, defaults, help and
 // examples --help shows, in its groups, so that the page can neither tell of
-// an option the program lacks nor miss one it has.
+// an option the program lacks nor miss one it has. The title line's source,
+// "Kestrane 1.1.0", is written from the program's version the same way.
 //
-//   man_options PAGE           0 when the list between PAGE's two marks is the
-//                              one written here; 1, naming the first line that
-//                              differs and how to write it anew, when it is not
-//   man_options --update PAGE  writes the list between PAGE's two marks
+//   man_options PAGE           0 when the list between PAGE's two marks and the
+//                              title's version are the ones written here; 1,
+//                              naming the first line that differs and how to
+//                              write it anew, when they are not
+//   man_options --update PAGE  writes the list and the version into PAGE
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -18,12 +20,18 @@
 
 #include "cli/command_line.h"
 
+#ifndef KESTRANE_VERSION
+#error "KESTRANE_VERSION is set by the build"
+#endif
+
 namespace {
 
 constexpr std::string_view begin_mark =
     ".\\\" The options below are written from kestrane-cli's own tables by tests/cli/man_options.cpp; "
     "do not edit them here.\n";
 constexpr std::string_view end_mark = ".\\\" The end of the options written from kestrane-cli's tables.\n";
+// The title line's source names the program with its version.
+constexpr std::string_view program_title = "Kestrane";
 
 // Text as roff prints it: backslashes shown, and every minus sign a real one,
 // so that an option copied from the page is typed right.
@@ -88,6 +96,22 @@ std::string options_section() {
     return text;
 }
 
+// The page with the title's source ("Kestrane" and the version, the .TH
+// line's fourth argument) and the options written anew; empty when the page
+// lacks the title or the marks.
+std::string written_page(const std::string& page) {
+    const std::string source = "\"" + std::string(program_title) + " " + KESTRANE_VERSION + "\"";
+    const std::size_t title = page.starts_with(".TH ") ? page.find("\"" + std::string(program_title)) : 0;
+    const std::size_t title_end = page.find('"', title + 1);
+    const std::size_t begin = page.find(begin_mark);
+    const std::size_t end = page.find(end_mark);
+    if (title == 0 || title > page.find('\n') || begin == std::string::npos || end == std::string::npos || end < begin)
+        return {};
+    const std::size_t from = begin + begin_mark.size();
+    return page.substr(0, title) + source + page.substr(title_end + 1, from - title_end - 1) + options_section() +
+           page.substr(end);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,26 +124,23 @@ int main(int argc, char** argv) {
     std::ostringstream read;
     read << std::ifstream(path, std::ios::binary).rdbuf();
     const std::string page = read.str();
-    const std::size_t begin = page.find(begin_mark);
-    const std::size_t end = page.find(end_mark);
-    if (begin == std::string::npos || end == std::string::npos || end < begin) {
-        std::cerr << path << ": no marks around the options (the lines " << begin_mark << "and " << end_mark << ")";
+    const std::string written = written_page(page);
+    if (written.empty()) {
+        std::cerr << path << ": no title line .TH ... \"" << program_title << " VERSION\" ..., or no marks around the"
+                  << " options (the lines " << begin_mark << "and " << end_mark << ")";
         return 2;
     }
-    const std::size_t from = begin + begin_mark.size();
-    const std::string written = options_section();
     if (mode == "--update") {
-        std::ofstream(path, std::ios::binary) << page.substr(0, from) << written << page.substr(end);
+        std::ofstream(path, std::ios::binary) << written;
         return 0;
     }
-    const std::string_view held = std::string_view(page).substr(from, end - from);
-    if (held == written)
+    if (page == written)
         return 0;
     std::size_t same = 0;
-    while (same < held.size() && same < written.size() && held[same] == written[same])
+    while (same < page.size() && same < written.size() && page[same] == written[same])
         ++same;
-    const auto line = std::count(page.begin(), page.begin() + static_cast<std::ptrdiff_t>(from + same), '\n') + 1;
-    std::cerr << path << ":" << line << ": the options differ from kestrane-cli's own from here on:\n"
+    const auto line = std::count(page.begin(), page.begin() + static_cast<std::ptrdiff_t>(same), '\n') + 1;
+    std::cerr << path << ":" << line << ": the page differs from kestrane-cli's own options and version from here on:\n"
               << written.substr(written.rfind('\n', same) + 1, 400)
               << "\nWrite them anew with: cmake --build --preset native --target man_options_update\n";
     return 1;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "version.h"
 
 namespace {
 
@@ -503,10 +504,17 @@ TEST_P(Resources, VersionBlockMatchesTheTable) {
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixed_size));
     ASSERT_EQ(fixed_size, sizeof(VS_FIXEDFILEINFO));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    // The build's four numbers, two to a DWORD, and as the texts write them.
+    const std::vector<DWORD> version = {KESTRANE_VERSION_NUMBERS};
+    ASSERT_EQ(version.size(), 4u);
+    const DWORD high = version[0] << 16 | version[1];
+    const DWORD low = version[2] << 16 | version[3];
+    const std::wstring version_text = std::to_wstring(version[0]) + L", " + std::to_wstring(version[1]) + L", " +
+                                      std::to_wstring(version[2]) + L", " + std::to_wstring(version[3]);
     EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                                   fixed->dwProductVersionLS}),
-              (std::vector<DWORD>{0x00010000, 0x00000001, 0x00010000, 0x00000001}))
-        << "file and product version (1.0.0.1)";
+              (std::vector<DWORD>{high, low, high, low}))
+        << "file and product version (" << KESTRANE_VERSION_TEXT << ")";
     EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
@@ -553,13 +561,13 @@ TEST_P(Resources, VersionBlockMatchesTheTable) {
     const std::map<std::wstring, const wchar_t*> want = {
         {L"CompanyName", L""},
         {L"FileDescription", L"Kestrane MFC Application"},
-        {L"FileVersion", L"1, 0, 0, 1"},
+        {L"FileVersion", version_text.c_str()},
         {L"InternalName", L"Kestrane"},
         {L"LegalCopyright", any},
         {L"LegalTrademarks", L""},
         {L"OriginalFilename", L"Kestrane.EXE"},
         {L"ProductName", L"Kestrane Application"},
-        {L"ProductVersion", L"1, 0, 0, 1"},
+        {L"ProductVersion", version_text.c_str()},
     };
     for (const auto& [key, value] : entries) {
         EXPECT_TRUE(want.count(key)) << "unexpected entry " << narrow(key) << " = \"" << narrow(value) << "\"";

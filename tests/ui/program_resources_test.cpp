@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "version.h"
 
 namespace {
 
@@ -140,10 +143,16 @@ TEST(ProgramResources, VersionBlock) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    // The build's four numbers, two to a DWORD, and as the texts write them.
+    const std::array<DWORD, 4> version = {KESTRANE_VERSION_NUMBERS};
+    const DWORD high = version[0] << 16 | version[1];
+    const DWORD low = version[2] << 16 | version[3];
+    const std::string version_text = std::to_string(version[0]) + ", " + std::to_string(version[1]) + ", " +
+                                     std::to_string(version[2]) + ", " + std::to_string(version[3]);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     EXPECT_EQ(fixed->dwFileOS, 4u) << "VOS__WINDOWS32";
@@ -154,18 +163,18 @@ TEST(ProgramResources, VersionBlock) {
 
     struct StringCase {
         const char* key;
-        const char* expected;
+        std::string expected;
     };
     const StringCase strings[] = {
         {"CompanyName", ""},
         {"FileDescription", "Kestrane MFC Application"},
-        {"FileVersion", "1, 0, 0, 1"},
+        {"FileVersion", version_text},
         {"InternalName", "Kestrane"},
         {"LegalCopyright", "Copyright (C) 2026 The Kestrane Developers"},
         {"LegalTrademarks", ""},
         {"OriginalFilename", "Kestrane.EXE"},
         {"ProductName", "Kestrane Application"},
-        {"ProductVersion", "1, 0, 0, 1"},
+        {"ProductVersion", version_text},
     };
     for (const StringCase& s : strings)
         EXPECT_EQ(VersionString(block, s.key), s.expected) << s.key;

@@ -17,6 +17,7 @@
 #include "core/uncertainty.h"
 #include "log/log_columns.h"
 #include "log/log_header.h"
+#include "log/parallel_log.h"
 #include "check_options.h"
 #include "messages.h"
 #include "option_kit.h"
@@ -411,6 +412,14 @@ void add_log_options(CLI::App& app, Request& r, Options& options) {
         "With a log: write each malformed record of the log to FILE as it stood, and leave its row's cells empty; FILE "
         "is written whole or not at all, as with -o",
         "--rejects rejected.csv", "FILE", group);
+    const std::string threads = "--threads";
+    add(app, threads, r.threads,
+        "Correct a log file on N threads, 1 to " + std::to_string(most_log_threads) +
+            "; by default as many as the machine has (standard input is read on one, row by row)",
+        threads + " 1", "N", group)
+        ->check(read_with(threads, [](std::string_view name, std::string_view text, std::string& problem) {
+            return read_whole_number(name, text, 1, most_log_threads, problem);
+        }));
     options.delimiter = add(app, "--delimiter", options.delimiter_code,
                             "The delimiter of a log and of CSV output: " + delimiter_list(" or ") +
                                 "; by default a comma, or for a log the one of these that gives its header the "

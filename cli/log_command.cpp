@@ -1,15 +1,12 @@
-// A whole log: read a chunk at a time, every row corrected and written out as
-// soon as it is read, a summary on standard error.
-#include <vector>
-
+// A whole log: every row corrected and written out, a summary on standard
+// error. A file is corrected in blocks on several threads; standard input row
+// by row as it arrives, so that a log still being written can be followed.
 #include "commands.h"
-#include "log/log_corrector.h"
+#include "log/parallel_log.h"
 #include "messages.h"
 
 namespace kestrane::cli {
 namespace {
-
-constexpr std::size_t chunk_size = std::size_t{1} << 16;
 
 // Where the log came from, for messages: "standard input", or the file's name.
 std::string source_name(const Request& r, bool quoted) {
@@ -18,20 +15,38 @@ std::string source_name(const Request& r, bool quoted) {
     return quoted ? quoted_name(r.log) : r.log;
 }
 
-// Writes what the corrector has ready; false, with the reason reported, when a write fails.
-bool write_ready(LogCorrector& corrector, ByteSink& out, ByteSink* rejects, const Request& r, ByteSink& err, int& status) {
-    if (!corrector.output().empty() && !out.write(corrector.output())) {
-        status = report_write_failure(out, err, r.output && *r.output != "-" ? *r.output : "");
-        return false;
+// The log's source and the output's sinks, with the status of a write that
+// failed, reported as it failed.
+class CommandPipe : public LogPipe {
+public:
+    CommandPipe(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects, ByteSink& err)
+        : r_(r), log_(log), out_(out), rejects_(rejects), err_(err) {}
+
+    std::size_t read(char* buffer, std::size_t size) override { return log_.read(buffer, size); }
+    bool read_failed() const override { return !log_.failure().empty(); }
+    bool write(std::string& out, std::string& rejects) override {
+        if (!out.empty() && !out_.write(out)) {
+            status_ = report_write_failure(out_, err_, r_.output && *r_.output != "-" ? *r_.output : "");
+            return false;
+        }
+        out.clear();
+        if (rejects_ && !rejects.empty() && !rejects_->write(rejects)) {
+            status_ = report_write_failure(*rejects_, err_, *r_.rejects);
+            return false;
+        }
+        rejects.clear();
+        return true;
     }
-    corrector.output().clear();
-    if (rejects && !corrector.rejects().empty() && !rejects->write(corrector.rejects())) {
-        status = report_write_failure(*rejects, err, *r.rejects);
-        return false;
-    }
-    corrector.rejects().clear();
-    return true;
-}
+    int status() const { return status_; }
+
+private:
+    const Request& r_;
+    ByteSource& log_;
+    ByteSink& out_;
+    ByteSink* rejects_;
+    ByteSink& err_;
+    int status_ = 0;
+};
 
 }  // namespace
 
@@ -50,27 +65,17 @@ int run_log(const Request& r, ByteSource& log, ByteSink& out, ByteSink* rejects,
         return report_error(err, refused, exit_usage);
     options->delimiter = r.delimiter.value_or(LogOptions::detect_delimiter);
     options->rejects = rejects != nullptr;
-    LogCorrector corrector(*options);
-    std::vector<char> buffer(chunk_size);
-    int status = 0;
-    for (;;) {
-        const std::size_t n = log.read(buffer.data(), buffer.size());
-        if (n == 0)
-            break;
-        corrector.push(std::string_view(buffer.data(), n));
-        if (corrector.failed() || !write_ready(corrector, out, rejects, r, err, status))
-            break;
-    }
-    if (status != 0)
-        return status;
-    if (!log.failure().empty())
-        return report_error(err, "cannot read " + source_name(r, true) + ": " + log.failure(), exit_io);
-    corrector.finish();
-    const LogReport& report = corrector.report();
+    CommandPipe pipe(r, log, out, rejects, err);
+    const std::size_t threads = r.log == "-" ? 1 : r.threads != 0 ? r.threads : machine_threads();
+    const LogReport report = threads > 1 ? correct_log_in_blocks(*options, {threads}, pipe)
+                                         : correct_log_streaming(*options, pipe);
+    if (pipe.status() != 0)
+        return pipe.status();
+    // A bad header stops the reading, so a read that failed came after a good one.
     if (report.failure != LogFailure::none)
         return report_error(err, source_name(r, false) + ": " + report.message, exit_usage);
-    if (!write_ready(corrector, out, rejects, r, err, status))
-        return status;
+    if (pipe.read_failed())
+        return report_error(err, "cannot read " + source_name(r, true) + ": " + log.failure(), exit_io);
     if (!r.quiet)
         err.write(std::string(program_name) + ": " + log_summary(report) + "\n");
     return report.refused == 0 && report.malformed == 0 ? 0 : exit_refused;

@@ -55,6 +55,8 @@ struct Request {
     std::optional<char> delimiter;
     std::string log;  // a file name, or "-" for standard input
     std::optional<std::string> rejects;
+    // The threads a log file is corrected on; 0: as many as the machine has.
+    std::size_t threads = 0;
     std::optional<std::string> output;
     ReadingFormat format = ReadingFormat::text;
     bool format_given = false;

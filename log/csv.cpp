@@ -108,6 +108,12 @@ void RecordReader::close() {
     at_end_ = true;
 }
 
+void RecordReader::begin_at_line(std::size_t line) {
+    started_ = true;
+    next_line_ = line;
+    last_line_ = line;
+}
+
 // Looks at the start of the input for byte order marks; false while too little has arrived.
 bool RecordReader::read_start() {
     const std::size_t held = buffer_.size() - start_;

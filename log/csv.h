@@ -59,6 +59,13 @@ public:
     void push(std::string_view chunk);
     // The input has ended: what is held is all there is.
     void close();
+    // Reading starts inside an input, at the start of a record on line `line`
+    // (counting from 1): the start is not looked at for byte order marks.
+    // Before the first push.
+    void begin_at_line(std::size_t line);
+    // The bytes pushed that no record given out has taken: those of the record
+    // not yet whole. None when the input so far ends where a record ended.
+    std::size_t held() const { return buffer_.size() - start_; }
 
     enum class Step {
         record,      // a record was read

@@ -44,6 +44,22 @@ bool read_bare(const RecordReader& reader, int cell) {
 
 }  // namespace
 
+LogReport& operator+=(LogReport& report, const LogReport& part) {
+    report.rows += part.rows;
+    report.corrected += part.corrected;
+    report.refused += part.refused;
+    report.malformed += part.malformed;
+    report.blank += part.blank;
+    report.warned += part.warned;
+    report.checked = report.checked || part.checked;
+    report.checked_as_left = report.checked_as_left || part.checked_as_left;
+    for (std::size_t k = 0; k < 2; ++k) {
+        report.as_found[k] += part.as_found[k];
+        report.as_left[k] += part.as_left[k];
+    }
+    return report;
+}
+
 std::string log_summary(const LogReport& report) {
     std::string text = counted(report.rows, "row", "rows") + " read, " + std::to_string(report.corrected) +
                        " corrected, " + std::to_string(report.refused) + " refused";
@@ -69,6 +85,25 @@ LogCorrector::LogCorrector(const LogOptions& options)
                                                          ? log_delimiters[0].delimiter
                                                          : options.delimiter) {
     added_.resize(added_column_count);
+}
+
+LogCorrector::LogCorrector(const LogOptions& options, const LogLayout& layout, std::size_t line)
+    : options_(options), reader_(options.max_record, layout.delimiter), state_(State::rows),
+      delimiter_(layout.delimiter), columns_(layout.columns) {
+    reader_.begin_at_line(line);
+    report_.checked = columns_.check;
+    report_.checked_as_left = columns_.as_left;
+    record_options();  // the plan has their columns already
+}
+
+std::optional<LogLayout> LogCorrector::layout() const {
+    if (state_ == State::header || failed())
+        return std::nullopt;
+    return LogLayout{delimiter_, columns_};
+}
+
+bool LogCorrector::between_records(std::size_t ahead) const {
+    return state_ == State::rows && reader_.held() == ahead;
 }
 
 void LogCorrector::push(std::string_view chunk) {
@@ -157,6 +192,7 @@ bool LogCorrector::read_header() {
     report_.checked = columns_.check;
     report_.checked_as_left = columns_.as_left;
     record_options();
+    plan_recorded();
     std::copy(added_columns.begin(), added_columns.end(), added_.begin());
     for (std::size_t r = 0; r < recorded_.size(); ++r)
         added_[added_column_count + r] = recorded_[r].first;
@@ -191,13 +227,17 @@ void LogCorrector::record_options() {
         if (!columns_.rules[k] && rule_on(options_.rules, k))
             recorded_.emplace_back(rule_columns[k].column, rule_columns[k].values[1]);
     }
+    added_.resize(added_column_count + recorded_.size());
+}
+
+// Places the columns that record the options in the plan, once, as the header is read.
+void LogCorrector::plan_recorded() {
     // The user's columns come first in the plan; the added ones follow them.
     const auto users = std::find_if(columns_.plan.begin(), columns_.plan.end(), [](int source) { return source < 0; });
     const std::ptrdiff_t first_added = users - columns_.plan.begin();
     for (std::size_t r = 0; r < recorded_.size(); ++r)
         columns_.plan.insert(columns_.plan.begin() + first_added + static_cast<std::ptrdiff_t>(r),
                              -1 - static_cast<int>(added_column_count + r));
-    added_.resize(added_column_count + recorded_.size());
 }
 
 // Empties the added cells; a row read as a reading gets the recorded options.

@@ -80,9 +80,21 @@ struct LogReport {
     std::string message;  // why, when failure is not none
 };
 
+// Adds the counts of a report of another part of the same log (whose header
+// found the same columns) to report.
+LogReport& operator+=(LogReport& report, const LogReport& part);
+
 // "4 rows read, 2 corrected, 1 refused, 1 malformed", as a summary says it;
 // with the analyzer's checks "...; as found 3 passed, 1 failed; as left 4 passed, 0 failed".
 std::string log_summary(const LogReport& report);
+
+// What a log's header settles for every row after it: its delimiter and its
+// columns (the added ones and those recording the options among them), so
+// that a corrector can start at any record after the header.
+struct LogLayout {
+    char delimiter = ',';
+    LogColumns columns;
+};
 
 // Reads a log whose first record is its header, which must name the six field
 // columns and may name the unit columns and any others, in any order. Writes
@@ -95,6 +107,10 @@ std::string log_summary(const LogReport& report);
 class LogCorrector {
 public:
     explicit LogCorrector(const LogOptions& options);
+    // A corrector of the rows of a log whose header another read with the
+    // same options, settling layout: its input starts at the start of a record
+    // on line `line`, and it writes no header.
+    LogCorrector(const LogOptions& options, const LogLayout& layout, std::size_t line);
 
     // Corrects the rows that the chunk completes; their bytes are appended to output().
     void push(std::string_view chunk);
@@ -107,6 +123,11 @@ public:
     std::string& rejects() { return rejects_; }
     const LogReport& report() const { return report_; }
     bool failed() const { return report_.failure != LogFailure::none; }
+    // The header's layout, once the header has been read.
+    std::optional<LogLayout> layout() const;
+    // Whether the input pushed so far ends where a record ended, but for the
+    // `ahead` bytes of the next record pushed after it; false before the header.
+    bool between_records(std::size_t ahead) const;
 
 private:
     enum class State { header, rows, carrying, done };
@@ -119,6 +140,7 @@ private:
     void correct_row();
     void refuse_row(std::string_view message);
     void record_options();
+    void plan_recorded();
     bool row_rules();
     void clear_added(bool recorded);
     bool row_uncertainties(UncertaintyInputs& uncertainties);

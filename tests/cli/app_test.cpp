@@ -431,7 +431,8 @@ TEST(RunCli, UsageErrorsNameWhatIsAccepted) {
          "--record-lab-name, --record-lab-address, --record-record-number, --record-customer, --record-item-make, "
          "--record-item-model, --record-item-serial, --record-reference-gas-cylinder, "
          "--record-reference-gas-certificate, --record-barometer, --record-calibration-date, --record-issue-date, "
-         "--record-operator, --record-authorized-by, --csv, --rejects, --delimiter, --format, --output, --quiet, --version, --help; the command table "
+         "--record-operator, --record-authorized-by, --csv, --rejects, --threads, --delimiter, --format, --output, "
+         "--quiet, --version, --help; the command table "
          "with --help, --rows, --columns, --result, --format\n"
          "Run with --help for more information.\n"},
         // A file name that is an option is no file name.
@@ -579,6 +580,12 @@ TEST(RunCli, Uncertainties) {
          "kestrane-cli: --seed \"0x10\" is not a whole number; use 0 to 18446744073709551615\n"},
         {{"--monte-carlo", "auto", "--seed", "18446744073709551616"}, "", exit_usage, "",
          "kestrane-cli: --seed 18446744073709551616 is out of range; use 0 to 18446744073709551615\n"},
+        {{"-", "--threads", "0"}, log, exit_usage, "", "kestrane-cli: --threads 0 is out of range; use 1 to 64\n"},
+        {{"-", "--threads", "65"}, log, exit_usage, "", "kestrane-cli: --threads 65 is out of range; use 1 to 64\n"},
+        {{"-", "--threads", "two"}, log, exit_usage, "",
+         "kestrane-cli: --threads \"two\" is not a whole number; use 1 to 64\n"},
+        {{"-", "--threads", "-2"}, log, exit_usage, "",
+         "kestrane-cli: --threads \"-2\" is not a whole number; use 1 to 64\n"},
         {{"-", "--monte-carlo", "200000"}, log, exit_usage, "",
          "kestrane-cli: --monte-carlo goes with one reading: a log states each row's uncertainty\n"},
         {{"table", "--rows", "altitude=0:1:1", "--columns", "temperature=0:1:1", "--u-gas", "0.1"}, "", exit_usage, "",

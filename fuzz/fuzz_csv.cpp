@@ -10,7 +10,8 @@
 // semicolons and points rotated (commas become semicolons, points commas) and
 // read with --decimal-comma, the delimiter left to the header line to decide.
 // Each log is pushed to the corrector in pieces whose size the input picks, and
-// its output, corrected again, must come back byte for byte.
+// its output, corrected again, must come back byte for byte. Corrected in
+// small blocks on several threads, it must give what one thread gives.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include "core/names.h"
 #include "core/number_text.h"
 #include "log/log_corrector.h"
+#include "log/parallel_log.h"
 
 namespace {
 
@@ -401,6 +403,19 @@ void check_again_with_none(const std::string& log, std::size_t max_record, bool 
         fail("corrected again with no options, the output changed", run.output + "\n---\n" + second.output);
 }
 
+// Corrected in blocks of `block` bytes on a few threads, the log gives what one thread gave.
+void check_in_blocks(const std::string& log, const kestrane::LogOptions& options, const Run& one, std::size_t block) {
+    Run many;
+    many.report = kestrane::correct_log_text_in_blocks(log, options, {2 + block % 2, block}, many.output, &many.rejects);
+    if (many.output != one.output)
+        fail("corrected in blocks, the output differs", many.output + "\n---\n" + one.output);
+    if (many.rejects != one.rejects)
+        fail("corrected in blocks, the rejects differ", many.rejects + "\n---\n" + one.rejects);
+    if (kestrane::log_summary(many.report) != kestrane::log_summary(one.report) ||
+        many.report.failure != one.report.failure || many.report.message != one.report.message)
+        fail("corrected in blocks, the report differs", kestrane::log_summary(many.report) + many.report.message);
+}
+
 // Checks the correction of one log, with and without rejects.
 void check_log(const std::string& log, std::size_t max_record, bool header_given, bool european, std::size_t chunk) {
     std::string_view text(log);
@@ -413,6 +428,8 @@ void check_log(const std::string& log, std::size_t max_record, bool header_given
     for (const bool with_rejects : {false, true}) {
         const kestrane::LogOptions options = options_of(max_record, with_rejects, european);
         const Run run = correct(log, options, chunk);
+        if (with_rejects)
+            check_in_blocks(log, options, run, chunk == 0 ? 64 : chunk);
         if (run.report.failure == kestrane::LogFailure::bad_header) {
             if (header_given)
                 fail("a good header refused", run.report.message);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrane {
 
@@ -40,6 +41,9 @@ public:
     // ended); nothing while more is needed, and nothing once every byte has
     // been given out.
     std::optional<LogBlock> next();
+    // Takes back a block's bytes once done with, so that the next block is
+    // cut into memory already in use rather than new.
+    void recycle(std::string bytes);
     // Whether every byte has been given out and no more will come.
     bool done() const { return at_end_ && pending_.size() == taken_; }
 
@@ -48,6 +52,7 @@ private:
 
     std::size_t size_;
     std::string pending_;
+    std::vector<std::string> spare_;
     std::size_t taken_ = 0;  // the bytes of pending_ already given out
     std::size_t line_ = 1;
     bool at_end_ = false;

@@ -18,13 +18,14 @@ namespace {
 
 // The bytes of the log held in blocks at once, whatever the threads: the
 // blocks shrink as threads are added.
-constexpr std::size_t held_bytes = std::size_t{16} << 20;
+constexpr std::size_t held_bytes = std::size_t{8} << 20;
 // The header's block: small, as it is corrected before any thread starts.
 constexpr std::size_t header_block = std::size_t{64} << 10;
 
 // A block and what its correction gave.
 struct Job {
     LogBlock block;
+    std::string out;  // memory for the output, reused from a block before
     std::unique_ptr<LogCorrector> corrector;
     std::exception_ptr error;
     bool taken = false;
@@ -124,6 +125,7 @@ void Workers::work() {
 void Workers::correct(Job& job) const {
     try {
         job.corrector = std::make_unique<LogCorrector>(options_, layout_, job.block.line);
+        job.corrector->output().swap(job.out);
         const std::string_view bytes = job.block.bytes;
         for (std::size_t at = 0; at < bytes.size(); at += log_read_size)
             job.corrector->push(bytes.substr(at, log_read_size));
@@ -148,6 +150,7 @@ private:
     bool settle(Job& job);
     bool follow(const LogBlock& block);
     bool write() { return pipe_.write(current_->output(), current_->rejects()); }
+    void recycle(Job& job, LogCorrector& done);
     LogReport report() const;
 
     const LogOptions& options_;
@@ -161,6 +164,7 @@ private:
     LogCorrector* current_ = &leader_;
     std::size_t ahead_ = 0;  // the bytes of the next block current_ already has
     LogReport retired_;      // the counts of the correctors before current_
+    std::vector<std::string> spare_outputs_;
 };
 
 BlockRun::BlockRun(const LogOptions& options, const BlockSettings& settings, LogPipe& pipe)
@@ -222,6 +226,10 @@ bool BlockRun::correct_rows(const LogLayout& layout) {
                 break;
             jobs.push_back(std::make_unique<Job>());
             jobs.back()->block = std::move(*block);
+            if (!spare_outputs_.empty()) {
+                jobs.back()->out = std::move(spare_outputs_.back());
+                spare_outputs_.pop_back();
+            }
             workers.add(*jobs.back());
         }
         if (jobs.empty())
@@ -238,13 +246,26 @@ bool BlockRun::correct_rows(const LogLayout& layout) {
 bool BlockRun::settle(Job& job) {
     if (job.error)
         std::rethrow_exception(job.error);
-    if (!current_->between_records(ahead_))
-        return follow(job.block);
+    if (!current_->between_records(ahead_)) {
+        const bool written = follow(job.block);
+        recycle(job, *job.corrector);
+        return written;
+    }
     retired_ += current_->report();
+    LogCorrector& retired = *current_;
+    std::unique_ptr<LogCorrector> before = std::move(owned_);
     owned_ = std::move(job.corrector);
     current_ = owned_.get();
+    recycle(job, retired);
     ahead_ = job.block.ahead.size();
     return write();
+}
+
+// Keeps the memory of a settled block and of a corrector done with for the blocks to come.
+void BlockRun::recycle(Job& job, LogCorrector& done) {
+    done.output().clear();
+    spare_outputs_.push_back(std::move(done.output()));
+    cutter_.recycle(std::move(job.block.bytes));
 }
 
 // The current corrector reads on into the block; false when a write failed.

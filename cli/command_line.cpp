@@ -271,8 +271,9 @@ std::string log_footer() {
            dashed(std::string(degrees_of_freedom_option_prefix) + "*") + ", " + dashed(coverage_setting) + " and " +
            dashed(correlation_setting) + " apply to every row.\n" + log_check_footer() +
            "A malformed record comes back with its text whole in its first column, or in the file of --rejects.\n"
-           "Rows are written as they are read, so a live log can be followed. A log that kestrane-cli wrote is\n"
-           "corrected in place; any other with a column named as one of those it adds is refused.\n";
+           "A log file is corrected in blocks on every core (--threads N), the same bytes whatever N; standard\n"
+           "input is written row by row as it is read, so a live log can be followed. A log that kestrane-cli\n"
+           "wrote is corrected in place; any other with a column named as one of those it adds is refused.\n";
 }
 
 std::string main_footer() {

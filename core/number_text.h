@@ -79,6 +79,14 @@ void append_formatted(std::string& out, double value, FixedFormat format);
 // nullptr, with nothing written, when it does not fit.
 char* write_formatted(char* first, char* last, double value, FixedFormat format);
 
+namespace detail {
+// The general ways, which the short ways of scan_field and append_formatted
+// must always agree with: kept callable, as the references that the fuzzers
+// and the tests hold the short ways to.
+std::optional<double> scan_field_exact(std::string_view text, std::size_t& length);
+void append_formatted_exact(std::string& out, double value, FixedFormat format);
+}  // namespace detail
+
 // ---- implementation of the constexpr members ----
 
 constexpr std::optional<FixedFormat> FixedFormat::parse(std::string_view text) {

@@ -302,6 +302,18 @@ void LogCorrector::correct_row() {
     for (std::size_t f = 0; f < field_count; ++f)
         q.texts[f] = fields_[columns_.fields[f]];
     q.rules = rules_;
+    if (!columns_.uncertainty && !columns_.check) {
+        // A log of readings alone, the commonest: corrected as evaluate
+        // corrects a query that asks for nothing more, without the outcome it
+        // makes ready for uncertainties and checks, which cost a row more
+        // than the correction itself.
+        const Correction c = correct(q.texts, q.units, q.rules);
+        if (c.corrected())
+            write_corrected(c, nullptr);
+        else
+            refuse_row(refusal_message(c, q.texts, q.rules, log_mark_hints));
+        return;
+    }
     q.uncertainty = columns_.uncertainty;
     if (columns_.uncertainty) {
         q.known = options_.uncertainties;
@@ -421,25 +433,31 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
         refuse_row(o.message);
         return;
     }
-    const Correction& c = o.correction;
     if (o.uncertainty)
         set_expanded(*o.uncertainty);
+    write_corrected(o.correction, &o);
+}
+
+// A corrected row: its results, and those of the outcome (its expanded
+// uncertainties, set by set_expanded, and its checks) when there is one.
+void LogCorrector::write_corrected(const Correction& c, const ReadingOutcome* o) {
     ++report_.corrected;
     std::string warning;
     if (c.warnings.any() || !reader_.bare_quote_fields().empty())
         ++report_.warned;
     if (c.warnings.any())
         warning = joined_warning_texts(c.warnings, query_.units);
-    if (copies_text() && recorded_.empty() && !columns_.check && append_plain_row(c.values, warning))
+    if (copies_text() && !columns_.check && append_plain_row(c.values, warning))
         return;
     // The general way: every added cell, the recorded options' among them.
     clear_added(true);
-    if (o.uncertainty) {
+    if (o && o->uncertainty) {
         for (const Result result : all_results)
             added_[expanded_column(result)] = expanded_[static_cast<std::size_t>(result)];
         added_[coverage_factor_column] = expanded_[result_count];
     }
-    set_checks(o);
+    if (o)
+        set_checks(*o);
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;
@@ -450,9 +468,10 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
     write_row(fields_, added_);
 }
 
-// The common case, kept short: the row as it stands, then its results (and
-// their expanded uncertainties, when the log has them), an empty error and
-// the warning. False, with nothing written, when a result's text is too long
+// The common case, kept short: the row as it stands, the cells recording the
+// run's options (a decimal comma's mark), then its results (and their
+// expanded uncertainties, when the log has them), an empty error and the
+// warning. False, with nothing written, when a result's text is too long
 // for the short way or has the delimiter in it (the general way quotes it).
 bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view warning) {
     char tail[256];
@@ -479,7 +498,12 @@ bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view
     }
     *p++ = delimiter_;
     *p++ = delimiter_;
-    out_.append(reader_.text()).append(tail, static_cast<std::size_t>(p - tail));
+    out_ += reader_.text();
+    for (const auto& [column, cell] : recorded_) {
+        out_ += delimiter_;
+        append_csv_field(out_, cell, delimiter_);
+    }
+    out_.append(tail, static_cast<std::size_t>(p - tail));
     append_csv_field(out_, warning, delimiter_);
     out_ += '\n';
     return true;

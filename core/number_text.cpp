@@ -68,49 +68,6 @@ NumberSpan find_number(std::string_view text) {
     return span;
 }
 
-// A short plain decimal such as "20.95" or "-1234", read in one pass without
-// the general conversion: a sign at most, digits with an optional point, no
-// white space before it and no "e" after it, at most ten digits after the
-// point, and all its digits (the point left out) an integer below 2^24. The
-// digits and the power of ten are then both exact floats, and one IEEE float
-// division of exact operands rounds correctly, once, as the general
-// conversion does (Clinger's fast path, in single precision). Sets the value
-// and the length and returns true; false, having set neither, for any other
-// text, which the general conversion reads.
-inline bool short_decimal(std::string_view text, double& value, std::size_t& length) {
-    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* p = begin;
-    if (p == end)
-        return false;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    // Unsigned: past 19 digits the sum wraps, harmlessly, as such a text is refused below.
-    std::uint64_t digits = 0;
-    const char* const first_digit = p;
-    for (unsigned d; p != end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
-        digits = digits * 10 + d;
-    const std::ptrdiff_t integers = p - first_digit;
-    std::ptrdiff_t decimals = 0;
-    if (p != end && *p == '.') {
-        const char* const first_decimal = ++p;
-        for (unsigned d; p != end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
-            digits = digits * 10 + d;
-        decimals = p - first_decimal;
-    }
-    const std::ptrdiff_t count = integers + decimals;
-    if (count <= 0 || count > 19 || decimals > 10 || digits >= (std::uint64_t{1} << 24) ||
-        (p != end && (*p == 'e' || *p == 'E')))
-        return false;
-    length = static_cast<std::size_t>(p - begin);
-    const float magnitude = static_cast<float>(static_cast<std::int32_t>(digits)) / powers[decimals];
-    const double widened = static_cast<double>(magnitude);
-    value = negative ? -widened : widened;
-    return true;
-}
-
 }  // namespace
 
 std::string_view trim_blanks(std::string_view text) {
@@ -152,16 +109,7 @@ std::optional<double> scan_field(std::string_view text) {
     return scan_field(text, length);
 }
 
-std::optional<double> scan_field(std::string_view text, std::size_t& length) {
-    // The value comes back through a plain double rather than an optional: the
-    // optional's copy into scan_field's own result stalled on every field.
-    if (double quick = 0.0; short_decimal(text, quick, length))
-        return quick;
-    return detail::scan_field_exact(text, length);
-}
-
-// Out of line, so that the short way pays for none of its frame.
-[[gnu::noinline]] std::optional<double> detail::scan_field_exact(std::string_view text, std::size_t& length) {
+std::optional<double> detail::scan_field_exact(std::string_view text, std::size_t& length) {
     const NumberSpan span = find_number(text);
     length = span.end;
     return number_found<float>(text, span);
@@ -285,8 +233,6 @@ private:
     std::vector<std::uint32_t> limbs_;
 };
 
-constexpr std::uint64_t powers_of_ten[] = {1, 10, 100, 1000};
-
 // The decimal digits of round(|value| * 10^precision), ties away from zero,
 // computed exactly. Small results live in a fixed buffer; the rare long ones
 // (huge values, long precisions) in a string.
@@ -305,7 +251,7 @@ public:
             set_fast(0);
         } else if (precision <= 3 && exponent <= 0) {
             // mantissa * 10^precision < 2^63, so the scaled value fits in 64 bits.
-            const std::uint64_t scaled = mantissa * powers_of_ten[precision];
+            const std::uint64_t scaled = mantissa * detail::powers_of_ten[precision];
             const auto shift = static_cast<unsigned>(-exponent);
             if (shift == 0) {
                 set_fast(scaled);
@@ -348,139 +294,15 @@ private:
     std::string_view digits_;
 };
 
-}  // namespace
-
-namespace {
-
-// The two digits of each number below 100, for writing a number two digits at a time.
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Writes the lowest `count` decimal digits of n to end at `end`, two at a
-// time, and gives n without them. Unsigned is 32 bits wide wherever n fits,
-// which makes each step cheaper.
-template <typename Unsigned>
-Unsigned write_low_digits(char* end, Unsigned n, unsigned count) {
-    for (; count >= 2; count -= 2, n /= 100) {
-        end -= 2;
-        std::memcpy(end, digit_pairs + 2 * (n % 100), 2);
-    }
-    if (count == 1) {
-        end[-1] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    }
-    return n;
-}
-
-// Writes n as `digits` digits (zeros in front), the point before the last
-// `precision` of them when there are any, to end at `end`.
-template <typename Unsigned>
-void write_point_digits(char* end, Unsigned n, unsigned digits, unsigned precision) {
-    if (precision > 0) {
-        n = write_low_digits(end, n, precision);
-        end -= precision + 1;
-        *end = '.';
-    }
-    write_low_digits(end, n, digits - precision);
-}
-
-// The number of decimal digits of n, 1 for 0. The bit length gives it to
-// within one (log10(2) is about 1233 / 4096); one look at a power of ten decides.
-int digit_count(std::uint64_t n) {
-    static constexpr std::uint64_t powers[] = {1,
-                                               10,
-                                               100,
-                                               1'000,
-                                               10'000,
-                                               100'000,
-                                               1'000'000,
-                                               10'000'000,
-                                               100'000'000,
-                                               1'000'000'000,
-                                               10'000'000'000,
-                                               100'000'000'000,
-                                               1'000'000'000'000,
-                                               10'000'000'000'000,
-                                               100'000'000'000'000,
-                                               1'000'000'000'000'000,
-                                               10'000'000'000'000'000,
-                                               100'000'000'000'000'000,
-                                               1'000'000'000'000'000'000,
-                                               10'000'000'000'000'000'000u};
-    const std::uint64_t m = n | 1;
-    const int guess = ((64 - std::countl_zero(m)) * 1233) >> 12;
-    return guess + (m >= powers[guess] ? 1 : 0);
-}
-
-// Whether a format is one write_plain writes: no flags, at most three
-// decimals (so that |value| * 10^precision of a value below 2^53 fits in 64
-// bits) and a width of at most 24 (so that append_plain's buffer holds it).
-bool plain_format(FixedFormat format) {
-    const bool flags = format.left_justify | format.plus_sign | format.space_sign | format.zero_pad | format.keep_point;
-    return !flags && static_cast<unsigned>(format.precision) <= 3 && format.width <= 24;
-}
-
-// The common case of append_formatted, written straight into [first, last): a
-// value below 2^53 in magnitude under a plain format such as "%3.2f". The
-// value times 10^precision is then an integer of at most 63 bits over a power
-// of two, rounded exactly with a shift and written digit by digit. Gives one
-// past the text, or nullptr, with nothing written, for any other value or
-// format or when the text does not fit.
-[[gnu::always_inline]] inline char* write_plain(char* first, char* last, double value, FixedFormat format) {
-    if (!plain_format(format))
-        return nullptr;
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    const auto biased = static_cast<unsigned>(bits >> 52) & 0x7FFu;
-    if (biased > 1075)
-        return nullptr;  // 2^53 or more, or not finite: the general path
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    unsigned shift = 1074;  // subnormal: mantissa * 2^-1074
-    if (biased != 0) {
-        mantissa |= std::uint64_t{1} << 52;
-        shift = 1075 - biased;
-    }
-    // round(|value| * 10^precision), a tie away from zero, as ScaledDigits
-    // does: the remainder is at least half when the bit below the last one
-    // kept is set, so adding that bit rounds. Past 63 bits of shift it is 0.
-    const auto precision = static_cast<unsigned>(format.precision);
-    std::uint64_t scaled = mantissa * powers_of_ten[precision];
-    if (shift >= 64)
-        scaled = 0;
-    else if (shift > 0)
-        scaled = ((scaled >> (shift - 1)) + 1) >> 1;
-    // At least one digit before the point: zeros in front of a value below 1.
-    const int digits = std::max(digit_count(scaled), static_cast<int>(precision) + 1);
-    const bool negative = (bits >> 63) != 0;
-    const int length = (negative ? 1 : 0) + digits + (precision > 0 ? 1 : 0);
-    const int fill = format.width > length ? format.width - length : 0;
-    if (last - first < length + fill)
-        return nullptr;
-    for (int k = 0; k < fill; ++k)
-        *first++ = ' ';
-    if (negative)
-        *first++ = '-';
-    char* const end = first + digits + (precision > 0 ? 1 : 0);
-    if (scaled <= 0xFFFF'FFFFu)
-        write_point_digits(end, static_cast<std::uint32_t>(scaled), static_cast<unsigned>(digits), precision);
-    else
-        write_point_digits(end, scaled, static_cast<unsigned>(digits), precision);
-    return end;
-}
-
+// The short way of append_formatted: write_plain's text appended.
 bool append_plain(std::string& out, double value, FixedFormat format) {
     char buffer[32];
-    const char* const end = write_plain(buffer, buffer + sizeof buffer, value, format);
+    const char* const end = detail::write_plain(buffer, buffer + sizeof buffer, value, format);
     if (end == nullptr)
         return false;
     out.append(buffer, static_cast<std::size_t>(end - buffer));
     return true;
 }
-
-}  // namespace
-
-namespace {
 
 // Copies text into [first, last): one past it, or nullptr when it does not fit.
 char* copy_within(std::string_view text, char* first, char* last) {
@@ -548,20 +370,12 @@ void append_fixed(std::string& out, double value, char sign, FixedFormat format)
                   [&](std::string& text) { append_point_digits(text, digits, precision, point); });
 }
 
-// The general way of write_formatted; out of line, so that the short way pays
-// for none of its frame.
-[[gnu::noinline]] char* write_exact(char* first, char* last, double value, FixedFormat format) {
-    std::string text;
-    detail::append_formatted_exact(text, value, format);
-    return copy_within(text, first, last);
-}
-
 }  // namespace
 
-char* write_formatted(char* first, char* last, double value, FixedFormat format) {
-    if (char* end = write_plain(first, last, value, format))
-        return end;
-    return write_exact(first, last, value, format);
+char* detail::write_formatted_exact(char* first, char* last, double value, FixedFormat format) {
+    std::string text;
+    append_formatted_exact(text, value, format);
+    return copy_within(text, first, last);
 }
 
 void append_formatted(std::string& out, double value, FixedFormat format) {

@@ -69,7 +69,7 @@ inline constexpr char digit_pairs[] =
 // least one digit, two at a time. Gives where the text starts. Unsigned is 32
 // bits wide wherever n fits, which makes each step cheaper.
 template <typename Unsigned>
-char* write_backwards(char* end, Unsigned n, unsigned precision) {
+[[gnu::always_inline]] inline char* write_backwards(char* end, Unsigned n, unsigned precision) {
     if (precision > 0) {
         if (precision != 2) {  // 1 or 3: one digit alone
             *--end = static_cast<char>('0' + n % 10);
@@ -127,7 +127,7 @@ inline std::uint64_t scaled_plain(std::uint64_t bits, unsigned precision) {
 // past the text, or nullptr, with nothing written, for any other value or
 // format or when the text does not fit. The bytes after the text, before
 // last, may be overwritten.
-inline char* write_plain(char* first, char* last, double value, FixedFormat format) {
+[[gnu::always_inline]] inline char* write_plain(char* first, char* last, double value, FixedFormat format) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     if (!plain_format(format) || (static_cast<unsigned>(bits >> 52) & 0x7FFu) > 1075)
         return nullptr;  // 2^53 or more, or not finite: the general path
@@ -154,7 +154,7 @@ inline char* write_plain(char* first, char* last, double value, FixedFormat form
 
 }  // namespace detail
 
-inline std::optional<double> scan_field(std::string_view text, std::size_t& length) {
+[[gnu::always_inline]] inline std::optional<double> scan_field(std::string_view text, std::size_t& length) {
     // The value comes back through a plain double rather than an optional: the
     // optional's copy into scan_field's own result stalled on every field.
     if (double quick = 0.0; detail::short_decimal(text, quick, length))
@@ -162,7 +162,7 @@ inline std::optional<double> scan_field(std::string_view text, std::size_t& leng
     return detail::scan_field_exact(text, length);
 }
 
-inline char* write_formatted(char* first, char* last, double value, FixedFormat format) {
+[[gnu::always_inline]] inline char* write_formatted(char* first, char* last, double value, FixedFormat format) {
     if (char* end = detail::write_plain(first, last, value, format))
         return end;
     return detail::write_formatted_exact(first, last, value, format);

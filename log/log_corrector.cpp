@@ -1,6 +1,8 @@
 #include "log_corrector.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <utility>
 
 #include "core/certificate_text.h"
 #include "core/names.h"
@@ -475,37 +477,49 @@ void LogCorrector::write_corrected(const Correction& c, const ReadingOutcome* o)
 // for the short way or has the delimiter in it (the general way quotes it).
 bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view warning) {
     char tail[256];
-    char* const last = tail + sizeof tail;
+    char* const last = tail + sizeof tail - 3;  // room kept for the error's and the warning's delimiters and a line break
     char* p = tail;
-    for (const ResultInfo& result : result_table) {
+    // Each result in turn, the loop unrolled so that the format of each is
+    // known where its text is written.
+    const auto write_result = [&]<std::size_t k>(std::integral_constant<std::size_t, k>) {
+        constexpr const ResultInfo& result = result_table[k];
         *p++ = delimiter_;
         char* const text = p;
-        if (p == last || !(p = write_formatted(p, last - 2, v.*result.value, result.format)))
+        if (!(p = write_formatted(p, last, v.*result.value, result.format)))
             return false;
         if (rules_.decimal_comma) {
             std::replace(text, p, '.', ',');
-            if (std::find(text, p, delimiter_) != p)
-                return false;
+            return std::find(text, p, delimiter_) == p;
         }
-    }
+        return true;
+    };
+    const auto write_results = [&]<std::size_t... k>(std::index_sequence<k...>) {
+        return (write_result(std::integral_constant<std::size_t, k>{}) && ...);
+    };
+    if (!write_results(std::make_index_sequence<result_count>{}))
+        return false;
     const std::size_t stated = columns_.coverage ? expanded_.size() : result_count;
     for (std::size_t k = 0; k < stated && columns_.uncertainty; ++k) {
         const std::string& text = expanded_[k];
-        if (static_cast<std::size_t>(last - p) < text.size() + 3 || text.find(delimiter_) != std::string::npos)
+        if (static_cast<std::size_t>(last - p) < text.size() + 1 || text.find(delimiter_) != std::string::npos)
             return false;
         *p++ = delimiter_;
         p = std::copy(text.begin(), text.end(), p);
     }
     *p++ = delimiter_;
     *p++ = delimiter_;
+    if (warning.empty())
+        *p++ = '\n';
     out_ += reader_.text();
     for (const auto& [column, cell] : recorded_) {
         out_ += delimiter_;
         append_csv_field(out_, cell, delimiter_);
     }
     out_.append(tail, static_cast<std::size_t>(p - tail));
-    append_csv_field(out_, warning, delimiter_);
-    out_ += '\n';
+    if (!warning.empty()) {
+        append_csv_field(out_, warning, delimiter_);
+        out_ += '\n';
+    }
     return true;
 }
 

@@ -310,8 +310,8 @@ inline std::uint64_t RecordReader::plain_stops_in(const char* p, std::size_t at,
     const auto equal = [&](std::size_t k) {
         return _mm_cmpeq_epi8(block, _mm_load_si128(reinterpret_cast<const __m128i*>(plain_patterns_[k].bytes.data())));
     };
-    const __m128i stops = _mm_or_si128(_mm_or_si128(equal(0), equal(1)), _mm_or_si128(equal(2), equal(3)));
-    const auto found = static_cast<std::uint64_t>(_mm_movemask_epi8(stops));
+    const __m128i ends = _mm_or_si128(_mm_or_si128(equal(0), equal(1)), _mm_or_si128(equal(2), equal(3)));
+    const auto found = static_cast<std::uint64_t>(_mm_movemask_epi8(ends));
     blank = blank || _mm_movemask_epi8(_mm_or_si128(equal(4), equal(5))) != 0;
     return size == stop_block ? found : found & ((std::uint64_t{1} << size) - 1);
 }

@@ -143,6 +143,8 @@ std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts) {
 
 std::variant<CorrectionInputs, Field> read_fields(const FieldTexts& texts, ScanLengths& lengths) {
     std::array<double, field_count> values{};
+    // Unrolled, so that each field's check is known where its value is read.
+#pragma GCC unroll 6
     for (std::size_t i = 0; i < field_count; ++i) {
         const std::optional<double> value = scan_field(texts[i], lengths[i]);
         if (!value || !accepted(all_fields[i], *value))

@@ -2,6 +2,7 @@
 
 #include <fast_float/fast_float.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -67,45 +68,6 @@ NumberSpan find_number(std::string_view text) {
     return span;
 }
 
-// A short plain decimal such as "20.95", read in one pass without the general
-// conversion: no exponent, at most nine digits of which at most seven after
-// the point, and the digits an integer below 2^24. The digits and the power of
-// ten are then both exact floats, and one IEEE float division of exact
-// operands rounds correctly, as the general conversion does. Sets the value
-// and length as find_number would and returns true; false for any other text.
-bool short_decimal(std::string_view text, double& value, std::size_t& length) {
-    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n && is_c_space(text[i]))
-        ++i;
-    const bool negative = i < n && text[i] == '-';
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::uint32_t digits = 0;
-    int count = 0;
-    for (; i < n && is_digit(text[i]) && count < 9; ++i, ++count)
-        digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    int decimals = 0;
-    if (i < n && text[i] == '.') {
-        for (++i; i < n && is_digit(text[i]) && count < 9; ++i, ++count, ++decimals)
-            digits = digits * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    }
-    if (count == 0 || decimals > 7 || digits >= (1u << 24) || (i < n && is_digit(text[i])))
-        return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < n && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        if (j < n && is_digit(text[j]))
-            return false;  // an exponent
-    }
-    length = i;
-    const double widened = static_cast<double>(static_cast<float>(digits) / powers[decimals]);
-    value = negative ? -widened : widened;
-    return true;
-}
-
 }  // namespace
 
 std::string_view trim_blanks(std::string_view text) {
@@ -147,11 +109,7 @@ std::optional<double> scan_field(std::string_view text) {
     return scan_field(text, length);
 }
 
-std::optional<double> scan_field(std::string_view text, std::size_t& length) {
-    // The value comes back through a plain double rather than an optional: the
-    // optional's copy into scan_field's own result stalled on every field.
-    if (double quick = 0.0; short_decimal(text, quick, length))
-        return quick;
+std::optional<double> detail::scan_field_exact(std::string_view text, std::size_t& length) {
     const NumberSpan span = find_number(text);
     length = span.end;
     return number_found<float>(text, span);
@@ -275,8 +233,6 @@ private:
     std::vector<std::uint32_t> limbs_;
 };
 
-constexpr std::uint64_t powers_of_ten[] = {1, 10, 100, 1000};
-
 // The decimal digits of round(|value| * 10^precision), ties away from zero,
 // computed exactly. Small results live in a fixed buffer; the rare long ones
 // (huge values, long precisions) in a string.
@@ -295,7 +251,7 @@ public:
             set_fast(0);
         } else if (precision <= 3 && exponent <= 0) {
             // mantissa * 10^precision < 2^63, so the scaled value fits in 64 bits.
-            const std::uint64_t scaled = mantissa * powers_of_ten[precision];
+            const std::uint64_t scaled = mantissa * detail::powers_of_ten[precision];
             const auto shift = static_cast<unsigned>(-exponent);
             if (shift == 0) {
                 set_fast(scaled);
@@ -338,95 +294,15 @@ private:
     std::string_view digits_;
 };
 
-}  // namespace
-
-namespace {
-
-// The two digits of each number below 100, for writing a number two digits at a time.
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// The number of decimal digits of n.
-int digit_count(std::uint64_t n) {
-    int count = 1;
-    for (; n >= 100; n /= 100)
-        count += 2;
-    return n >= 10 ? count + 1 : count;
-}
-
-// Writes the digits of n, which are `count` many, to end at `end`.
-void write_digits(char* end, std::uint64_t n, int count) {
-    for (; count >= 2; count -= 2, n /= 100) {
-        end -= 2;
-        std::memcpy(end, digit_pairs + 2 * (n % 100), 2);
-    }
-    if (count == 1)
-        end[-1] = static_cast<char>('0' + n);
-}
-
-// The common case of append_formatted, written straight into [first, last): a
-// value below 2^53 in magnitude under a plain format such as "%3.2f" (no
-// flags, at most three decimals, a width of at most 24). Gives one past the
-// text, or nullptr, with nothing written, for any other value or format or
-// when the text does not fit.
-char* write_plain(char* first, char* last, double value, FixedFormat format) {
-    if (format.left_justify || format.plus_sign || format.space_sign || format.zero_pad || format.keep_point ||
-        format.precision > 3 || format.width > 24 || !std::isfinite(value))
-        return nullptr;
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
-    if (biased > 1075)
-        return nullptr;  // 2^53 or more: the general path
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    int exponent = -1074;
-    if (biased != 0) {
-        mantissa |= std::uint64_t{1} << 52;
-        exponent = biased - 1075;
-    }
-    // round(|value| * 10^precision), a tie away from zero, as ScaledDigits does.
-    std::uint64_t scaled = mantissa * powers_of_ten[format.precision];
-    const auto shift = static_cast<unsigned>(-exponent);
-    if (shift >= 64) {
-        scaled = 0;
-    } else if (shift > 0) {
-        const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
-        scaled = (scaled >> shift) + (remainder >= (std::uint64_t{1} << (shift - 1)) ? 1 : 0);
-    }
-    const std::uint64_t unit = powers_of_ten[format.precision];
-    const std::uint64_t whole = scaled / unit;
-    const int whole_digits = digit_count(whole);
-    const bool negative = std::signbit(value);
-    const int length = (negative ? 1 : 0) + whole_digits + (format.precision > 0 ? 1 + format.precision : 0);
-    const int fill = format.width > length ? format.width - length : 0;
-    if (last - first < length + fill)
-        return nullptr;
-    char* p = first;
-    for (int k = 0; k < fill; ++k)
-        *p++ = ' ';
-    if (negative)
-        *p++ = '-';
-    write_digits(p += whole_digits, whole, whole_digits);
-    if (format.precision > 0) {
-        *p++ = '.';
-        write_digits(p += format.precision, scaled - whole * unit, format.precision);
-    }
-    return p;
-}
-
+// The short way of append_formatted: write_plain's text appended.
 bool append_plain(std::string& out, double value, FixedFormat format) {
     char buffer[32];
-    const char* const end = write_plain(buffer, buffer + sizeof buffer, value, format);
+    const char* const end = detail::write_plain(buffer, buffer + sizeof buffer, value, format);
     if (end == nullptr)
         return false;
     out.append(buffer, static_cast<std::size_t>(end - buffer));
     return true;
 }
-
-}  // namespace
-
-namespace {
 
 // Copies text into [first, last): one past it, or nullptr when it does not fit.
 char* copy_within(std::string_view text, char* first, char* last) {
@@ -496,15 +372,18 @@ void append_fixed(std::string& out, double value, char sign, FixedFormat format)
 
 }  // namespace
 
-char* write_formatted(char* first, char* last, double value, FixedFormat format) {
-    if (char* end = write_plain(first, last, value, format))
-        return end;
-    return copy_within(format_value(value, format), first, last);
+char* detail::write_formatted_exact(char* first, char* last, double value, FixedFormat format) {
+    std::string text;
+    append_formatted_exact(text, value, format);
+    return copy_within(text, first, last);
 }
 
 void append_formatted(std::string& out, double value, FixedFormat format) {
-    if (append_plain(out, value, format))
-        return;
+    if (!append_plain(out, value, format))
+        detail::append_formatted_exact(out, value, format);
+}
+
+void detail::append_formatted_exact(std::string& out, double value, FixedFormat format) {
     const char sign = sign_of(value, format);
     if (std::isfinite(value)) {
         append_fixed(out, value, sign, format);

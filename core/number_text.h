@@ -18,8 +18,9 @@ namespace kestrane {
 // "inf", "-") or when the number is too large for single precision.
 std::optional<double> scan_field(std::string_view text);
 
-// As scan_field, also setting length to number_prefix_length(text).
-std::optional<double> scan_field(std::string_view text, std::size_t& length);
+// As scan_field, also setting length to number_prefix_length(text). Inline
+// (number_text_inline.h), as a log reads six fields a row.
+inline std::optional<double> scan_field(std::string_view text, std::size_t& length);
 
 // The number at the start of a text as scan_field reads it, but rounded once,
 // correctly, to double precision: for numbers the program reads itself (a
@@ -76,8 +77,19 @@ std::string significant_text(double value, int digits);
 void append_formatted(std::string& out, double value, FixedFormat format);
 
 // As format_value, writing into [first, last): one past the text written, or
-// nullptr, with nothing written, when it does not fit.
-char* write_formatted(char* first, char* last, double value, FixedFormat format);
+// nullptr, with nothing written, when it does not fit. The bytes after the
+// text, before last, may be overwritten. Inline (number_text_inline.h), as a
+// log writes four results a row.
+inline char* write_formatted(char* first, char* last, double value, FixedFormat format);
+
+namespace detail {
+// The general ways, which the short ways of scan_field and append_formatted
+// must always agree with: kept callable, as the references that the fuzzers
+// and the tests hold the short ways to.
+std::optional<double> scan_field_exact(std::string_view text, std::size_t& length);
+void append_formatted_exact(std::string& out, double value, FixedFormat format);
+char* write_formatted_exact(char* first, char* last, double value, FixedFormat format);
+}  // namespace detail
 
 // ---- implementation of the constexpr members ----
 
@@ -141,3 +153,5 @@ consteval FixedFormat::FixedFormat(const char* literal) {
 }
 
 }  // namespace kestrane
+
+#include "number_text_inline.h"

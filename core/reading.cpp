@@ -45,6 +45,7 @@ Correction correct_as_written(const FieldTexts& texts, UnitSelection units, Read
     // The dialog's reading stops at its first refused field. Read strictly, a
     // field up to that one that is not a number is refused first, for that.
     const std::size_t scanned = refused ? static_cast<std::size_t>(*refused) + 1 : field_count;
+#pragma GCC unroll 6
     for (std::size_t f = 0; mode == ReadingMode::strict && f < scanned; ++f) {
         // Most texts are the number whole; only the others are looked at again.
         const bool whole = lengths[f] != 0 && lengths[f] == texts[f].size();

@@ -1,7 +1,7 @@
 // Fuzzes the fixed-point format against a reference built from exact integer
 // arithmetic on decimal digit strings: the double's value m * 2^e is written
 // out in full, then rounded half away from zero at the precision and laid out
-// by hand.
+// by hand; and the short ways of the format against its general way.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -87,7 +87,8 @@ std::string reference(double value, int width, int precision, bool left, bool pl
 
 }  // namespace
 
-// Input: 8 bytes of a double, then one byte each of width, precision and flags.
+// Input: 8 bytes of a double, then one byte each of width, precision and
+// flags, and optionally of the room to write into.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 11)
         return 0;
@@ -108,6 +109,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string want = reference(value, width, precision, flags & 1, flags & 2, flags & 4, flags & 8);
     if (got != want) {
         std::fprintf(stderr, "%a under %s: got \"%s\", want \"%s\"\n", value, format_text, got.c_str(), want.c_str());
+        std::abort();
+    }
+    // The short ways against the general way: appended, and written into a
+    // buffer with the room the 12th byte gives (the text whole, or nothing).
+    std::string exact;
+    kestrane::detail::append_formatted_exact(exact, value, *format);
+    char buffer[96];
+    const std::size_t room = size > 11 ? data[11] % sizeof buffer : sizeof buffer;
+    const char* end = kestrane::write_formatted(buffer, buffer + room, value, *format);
+    const bool fits = exact.size() <= room;
+    if (exact != got || (end != nullptr) != fits || (end && std::string(static_cast<const char*>(buffer), end) != exact)) {
+        std::fprintf(stderr, "%a under %s in %zu bytes: short ways differ from \"%s\"\n", value, format_text, room,
+                     exact.c_str());
         std::abort();
     }
     return 0;

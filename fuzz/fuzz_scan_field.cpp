@@ -1,6 +1,7 @@
 // Fuzzes the field scan against an independent decision: the longest valid
 // number prefix found by a separate, plain matcher, converted by the C
-// library's strtof in the "C" locale (correctly rounded on glibc).
+// library's strtof in the "C" locale (correctly rounded on glibc); and its
+// short way against its general way.
 #include <cerrno>
 #include <clocale>
 #include <cmath>
@@ -62,6 +63,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::optional<double> got = kestrane::scan_field(text);
     const std::size_t prefix = reference_prefix(text);
+
+    // The short way against the general way it stands in for: the same value,
+    // to the bit, and the same length.
+    std::size_t length = 0;
+    std::size_t exact_length = 0;
+    const std::optional<double> quick = kestrane::scan_field(text, length);
+    const std::optional<double> exact = kestrane::detail::scan_field_exact(text, exact_length);
+    if (quick.has_value() != exact.has_value() || length != exact_length ||
+        (quick && std::memcmp(&*quick, &*exact, sizeof(double)) != 0)) {
+        std::fprintf(stderr, "short way %.17g (%zu bytes), general way %.17g (%zu bytes)\n", quick.value_or(0.0), length,
+                     exact.value_or(0.0), exact_length);
+        std::abort();
+    }
 
     if (prefix != kestrane::number_prefix_length(text)) {
         std::fprintf(stderr, "prefix length: reference %zu, scan %zu\n", prefix, kestrane::number_prefix_length(text));

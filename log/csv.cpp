@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrane {
 namespace {
 
@@ -89,9 +93,9 @@ void RecordReader::set_delimiter(char delimiter) {
     field_stops_['"'] = true;
     plain_stops_ = field_stops_;
     plain_stops_['\n'] = plain_stops_['\r'] = true;
-    const char ends[] = {delimiter, '"', '\n', '\r'};
-    for (std::size_t k = 0; k < plain_stop_words_.size(); ++k)
-        plain_stop_words_[k] = 0x0101010101010101 * static_cast<unsigned char>(ends[k]);
+    const char patterns[] = {delimiter, '"', '\n', '\r', ' ', '\t'};
+    for (std::size_t k = 0; k < plain_patterns_.size(); ++k)
+        plain_patterns_[k].bytes.fill(static_cast<unsigned char>(patterns[k]));
 }
 
 void RecordReader::push(std::string_view chunk) {
@@ -289,31 +293,80 @@ RecordReader::Step RecordReader::too_long(bool found,
     return Step::record;
 }
 
-// The bytes of p[at, at + 8) before n that end a field or a plain record (the
-// delimiter, a quote, a line break), as a mask: the top bit of byte k's place
-// is set for p[at + k]. A log's rows are mostly bytes that end nothing, so
-// eight are looked at a time, as one word.
-inline std::uint64_t RecordReader::plain_stops_in(const char* p, std::size_t at, std::size_t n) const {
-    constexpr std::uint64_t lows = 0x7F7F7F7F7F7F7F7F;
-    const std::size_t size = std::min<std::size_t>(8, n - at);
+// The bytes of a block of the record, p[at, at + stop_block) before n, that
+// end a field or a plain record (the delimiter, a quote, a line break), as a
+// mask: bit k * stop_bit stands for p[at + k]. Sets blank when the block holds
+// a blank. A log's rows are mostly bytes that end nothing, so a block is
+// looked at whole: sixteen bytes in vector registers where there are any,
+// else eight in a word.
+#if defined(__SSE2__)
+constexpr std::size_t stop_block = 16;
+constexpr unsigned stop_bit = 1;
+
+inline std::uint64_t RecordReader::plain_stops_in(const char* p, std::size_t at, std::size_t n, bool& blank) const {
+    const std::size_t size = std::min(stop_block, n - at);
+    __m128i block;
+    if (size == stop_block) {
+        block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    } else {
+        alignas(16) char tail[stop_block] = {};
+        std::memcpy(tail, p + at, size);
+        block = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+    }
+    const auto equal = [&](std::size_t k) {
+        return _mm_cmpeq_epi8(block, _mm_load_si128(reinterpret_cast<const __m128i*>(plain_patterns_[k].bytes.data())));
+    };
+    const __m128i ends = _mm_or_si128(_mm_or_si128(equal(0), equal(1)), _mm_or_si128(equal(2), equal(3)));
+    const auto found = static_cast<std::uint64_t>(_mm_movemask_epi8(ends));
+    blank = blank || _mm_movemask_epi8(_mm_or_si128(equal(4), equal(5))) != 0;
+    return size == stop_block ? found : found & ((std::uint64_t{1} << size) - 1);
+}
+#else
+constexpr std::size_t stop_block = 8;
+constexpr unsigned stop_bit = 8;
+
+inline std::uint64_t RecordReader::plain_stops_in(const char* p, std::size_t at, std::size_t n, bool& blank) const {
+    const std::size_t size = std::min(stop_block, n - at);
     if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t lows = 0x7F7F7F7F7F7F7F7F;
         std::uint64_t word = 0;
         if (size == 8)
             std::memcpy(&word, p + at, 8);  // one load: the size known here
         else
             std::memcpy(&word, p + at, size);
-        std::uint64_t found = 0;
-        for (const std::uint64_t stop : plain_stop_words_) {
-            const std::uint64_t v = word ^ stop;  // a stop byte is a zero byte here
-            found |= ~(((v & lows) + lows) | v | lows);
+        std::array<std::uint64_t, 6> found{};  // the top bit of a byte's place for each byte equal to a pattern's
+        for (std::size_t k = 0; k < found.size(); ++k) {
+            std::uint64_t pattern = 0;
+            std::memcpy(&pattern, plain_patterns_[k].bytes.data(), 8);
+            const std::uint64_t v = word ^ pattern;  // a byte equal to the pattern's is a zero byte here
+            found[k] = ~(((v & lows) + lows) | v | lows);
         }
-        return size == 8 ? found : found & ((std::uint64_t{1} << (8 * size)) - 1);
+        const std::uint64_t within = size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
+        blank = blank || ((found[4] | found[5]) & within) != 0;
+        return (found[0] | found[1] | found[2] | found[3]) & within;
     }
     std::uint64_t found = 0;
-    for (std::size_t k = 0; k < size; ++k)
-        found |= plain_stops_[static_cast<unsigned char>(p[at + k])] ? std::uint64_t{0x80} << (8 * k) : 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        const char c = p[at + k];
+        found |= plain_stops_[static_cast<unsigned char>(c)] ? std::uint64_t{0x80} << (8 * k) : 0;
+        blank = blank || is_blank(c);
+    }
     return found;
 }
+#endif
+
+namespace {
+
+// Sets fields[k] to field, growing fields by one when k is its size: a log's
+// rows all have as many fields, so the vector's elements are reused as they stand.
+inline void put_field(std::vector<std::string_view>& fields, std::size_t k, std::string_view field) {
+    if (k < fields.size())
+        fields[k] = field;
+    else
+        fields.push_back(field);
+}
+
+}  // namespace
 
 // The common record, read in one pass: no quote in it, and its line break
 // held, within the bound. The fields are split as the record's end is looked
@@ -322,31 +375,29 @@ inline std::uint64_t RecordReader::plain_stops_in(const char* p, std::size_t at,
 bool RecordReader::plain_record(std::vector<std::string_view>& fields) {
     const char* const p = buffer_.data() + start_;
     const std::size_t n = std::min(buffer_.size() - start_, max_record_ + 2);
-    fields.clear();
-    bool blank_edge = false;
+    std::size_t count = 0;
+    bool blank = false;  // a blank among the bytes looked at, which may leave a field with a blank edge
     std::size_t begin = 0;
-    for (std::size_t at = 0; at < n; at += 8) {
-        for (std::uint64_t ends = plain_stops_in(p, at, n); ends != 0; ends &= ends - 1) {
-            const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
+    for (std::size_t at = 0; at < n; at += stop_block) {
+        for (std::uint64_t ends = plain_stops_in(p, at, n, blank); ends != 0; ends &= ends - 1) {
+            const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(ends)) / stop_bit;
             const char c = p[i];
-            if (c == '"' || (c == '\r' && i + 1 == n && !at_end_) || (c != delimiter_ && i > max_record_)) {
-                // Quoting, a CR whose pair has not arrived, or past the bound: the careful way.
-                scan_.pos = c == '"' ? 0 : i;
-                return false;
-            }
-            blank_edge = blank_edge || (i > begin && (is_blank(p[begin]) || is_blank(p[i - 1])));
-            fields.emplace_back(p + begin, i - begin);
             if (c == delimiter_) {
+                put_field(fields, count++, std::string_view(p + begin, i - begin));
                 begin = i + 1;
                 continue;
             }
-            if (i == 0) {
-                fields.clear();  // an empty line: the careful way skips it
+            if (c == '"' || (c == '\r' && i + 1 == n && !at_end_) || i > max_record_ || i == 0) {
+                // Quoting, a CR whose pair has not arrived, past the bound, or
+                // an empty line (which it skips): the careful way.
+                scan_.pos = c == '"' ? 0 : i;
                 return false;
             }
+            put_field(fields, count++, std::string_view(p + begin, i - begin));
+            fields.resize(count);
             take(i, c == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1, 0);
             fault_ = RecordFault::none;
-            unchanged_ = !blank_edge;
+            unchanged_ = !blank || std::none_of(fields.begin(), fields.end(), has_blank_edge);
             quotes_unpaired_ = false;
             bare_quote_fields_.clear();
             return true;

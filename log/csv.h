@@ -127,7 +127,7 @@ private:
     bool cut_back();
     void retake_first_line(const Scan& scanned, std::size_t taken, std::vector<std::string_view>& fields);
     void take(std::size_t length, std::size_t break_length, std::size_t lines);
-    std::uint64_t plain_stops_in(const char* p, std::size_t at, std::size_t n) const;
+    std::uint64_t plain_stops_in(const char* p, std::size_t at, std::size_t n, bool& blank) const;
     void split(std::string_view record, std::vector<std::string_view>& fields);
     std::string_view quoted_field(std::string_view record, std::size_t& i);
     std::string_view bare_field(std::string_view record, std::size_t& i, std::size_t column);
@@ -139,7 +139,13 @@ private:
     char delimiter_ = ',';
     std::array<bool, 256> field_stops_{};  // the delimiter and the quote
     std::array<bool, 256> plain_stops_{};  // those and the line breaks
-    std::array<std::uint64_t, 4> plain_stop_words_{};  // each of those four bytes, eight times over
+    // The bytes that end a plain record or a field (the delimiter, the quote,
+    // LF, CR) and then the blanks (space, tab), each sixteen times over: the
+    // patterns a block of the record is compared with.
+    struct alignas(16) Pattern {
+        std::array<unsigned char, 16> bytes;
+    };
+    std::array<Pattern, 6> plain_patterns_{};
     std::string buffer_;
     std::size_t start_ = 0;  // the current record's first byte
     bool at_end_ = false;    // the input has no more

@@ -1,6 +1,8 @@
 #include "log_corrector.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <utility>
 
 #include "core/certificate_text.h"
 #include "core/names.h"
@@ -342,6 +344,18 @@ void LogCorrector::correct_row() {
     for (std::size_t f = 0; f < field_count; ++f)
         q.texts[f] = fields_[columns_.fields[f]];
     q.rules = rules_;
+    if (!columns_.uncertainty && !columns_.check) {
+        // A log of readings alone, the commonest: corrected as evaluate
+        // corrects a query that asks for nothing more, without the outcome it
+        // makes ready for uncertainties and checks, which cost a row more
+        // than the correction itself.
+        const Correction c = correct(q.texts, q.units, q.rules);
+        if (c.corrected())
+            write_corrected(c, nullptr);
+        else
+            refuse_row(refusal_message(c, q.texts, q.rules, log_mark_hints));
+        return;
+    }
     q.uncertainty = columns_.uncertainty;
     if (columns_.uncertainty) {
         q.known = options_.uncertainties;
@@ -461,25 +475,31 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
         refuse_row(o.message);
         return;
     }
-    const Correction& c = o.correction;
     if (o.uncertainty)
         set_expanded(*o.uncertainty);
+    write_corrected(o.correction, &o);
+}
+
+// A corrected row: its results, and those of the outcome (its expanded
+// uncertainties, set by set_expanded, and its checks) when there is one.
+void LogCorrector::write_corrected(const Correction& c, const ReadingOutcome* o) {
     ++report_.corrected;
     std::string warning;
     if (c.warnings.any() || !reader_.bare_quote_fields().empty())
         ++report_.warned;
     if (c.warnings.any())
         warning = joined_warning_texts(c.warnings, query_.units);
-    if (copies_text() && recorded_.empty() && !columns_.check && append_plain_row(c.values, warning))
+    if (copies_text() && !columns_.check && append_plain_row(c.values, warning))
         return;
     // The general way: every added cell, the recorded options' among them.
     clear_added(true);
-    if (o.uncertainty) {
+    if (o && o->uncertainty) {
         for (const Result result : all_results)
             added_[expanded_column(result)] = expanded_[static_cast<std::size_t>(result)];
         added_[coverage_factor_column] = expanded_[result_count];
     }
-    set_checks(o);
+    if (o)
+        set_checks(*o);
     ResultTexts t = c.texts();
     for (std::size_t k = 0; k < result_count; ++k) {
         std::string& text = t.*result_table[k].text;
@@ -490,38 +510,56 @@ void LogCorrector::write_outcome(const ReadingOutcome& o) {
     write_row(fields_, added_);
 }
 
-// The common case, kept short: the row as it stands, then its results (and
-// their expanded uncertainties, when the log has them), an empty error and
-// the warning. False, with nothing written, when a result's text is too long
+// The common case, kept short: the row as it stands, the cells recording the
+// run's options (a decimal comma's mark), then its results (and their
+// expanded uncertainties, when the log has them), an empty error and the
+// warning. False, with nothing written, when a result's text is too long
 // for the short way or has the delimiter in it (the general way quotes it).
 bool LogCorrector::append_plain_row(const CorrectionResults& v, std::string_view warning) {
     char tail[256];
-    char* const last = tail + sizeof tail;
+    char* const last = tail + sizeof tail - 3;  // room kept for the error's and the warning's delimiters and a line break
     char* p = tail;
-    for (const ResultInfo& result : result_table) {
+    // Each result in turn, the loop unrolled so that the format of each is
+    // known where its text is written.
+    const auto write_result = [&]<std::size_t k>(std::integral_constant<std::size_t, k>) {
+        constexpr const ResultInfo& result = result_table[k];
         *p++ = delimiter_;
         char* const text = p;
-        if (p == last || !(p = write_formatted(p, last - 2, v.*result.value, result.format)))
+        if (!(p = write_formatted(p, last, v.*result.value, result.format)))
             return false;
         if (rules_.decimal_comma) {
             std::replace(text, p, '.', ',');
-            if (std::find(text, p, delimiter_) != p)
-                return false;
+            return std::find(text, p, delimiter_) == p;
         }
-    }
+        return true;
+    };
+    const auto write_results = [&]<std::size_t... k>(std::index_sequence<k...>) {
+        return (write_result(std::integral_constant<std::size_t, k>{}) && ...);
+    };
+    if (!write_results(std::make_index_sequence<result_count>{}))
+        return false;
     const std::size_t stated = columns_.coverage ? expanded_.size() : result_count;
     for (std::size_t k = 0; k < stated && columns_.uncertainty; ++k) {
         const std::string& text = expanded_[k];
-        if (static_cast<std::size_t>(last - p) < text.size() + 3 || text.find(delimiter_) != std::string::npos)
+        if (static_cast<std::size_t>(last - p) < text.size() + 1 || text.find(delimiter_) != std::string::npos)
             return false;
         *p++ = delimiter_;
         p = std::copy(text.begin(), text.end(), p);
     }
     *p++ = delimiter_;
     *p++ = delimiter_;
-    out_.append(reader_.text()).append(tail, static_cast<std::size_t>(p - tail));
-    append_csv_field(out_, warning, delimiter_);
-    out_ += '\n';
+    if (warning.empty())
+        *p++ = '\n';
+    out_ += reader_.text();
+    for (const auto& [column, cell] : recorded_) {
+        out_ += delimiter_;
+        append_csv_field(out_, cell, delimiter_);
+    }
+    out_.append(tail, static_cast<std::size_t>(p - tail));
+    if (!warning.empty()) {
+        append_csv_field(out_, warning, delimiter_);
+        out_ += '\n';
+    }
     return true;
 }
 

@@ -148,6 +148,7 @@ private:
     void set_checks(const ReadingOutcome& outcome);
     void set_expanded(const CorrectionUncertainty& u);
     void write_outcome(const ReadingOutcome& outcome);
+    void write_corrected(const Correction& c, const ReadingOutcome* outcome);
     bool append_plain_row(const CorrectionResults& v, std::string_view warning);
     bool copies_text() const;
     void write_row(const std::vector<std::string_view>& cells, const std::vector<std::string_view>& added);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -130,6 +133,94 @@ TEST(ScanField, PrefixLength) {
         std::size_t scanned = 99;
         scan_field(text, scanned);
         EXPECT_EQ(scanned, length) << "text \"" << text << "\"";
+    }
+}
+
+// The short way of the scan against the general way it stands in for: the
+// same value, to the bit, and the same length, at the short way's limits and
+// just past them (where the general way reads the text).
+TEST(ScanField, ShortWayAgreesWithGeneralWay) {
+    const struct {
+        const char* hazard;
+        std::string_view text;
+        double expected;
+        std::size_t length;
+    } cases[] = {
+        {"plain decimal", "20.95", f(20.95f), 5},
+        {"integer", "1013", 1013.0, 4},
+        {"2^24 - 1, the largest integer of the short way", "16777215", 16777215.0, 8},
+        {"2^24 + 1, a tie between floats: to even", "16777217", 16777216.0, 8},
+        {"2^24 + 3, a tie between floats: to even, upward", "16777219", 16777220.0, 8},
+        {"a tie with a point", "1677721.7", f(1677721.7f), 9},
+        {"ten decimals, the most of the short way", "0.0000000001", f(1e-10f), 12},
+        {"eleven decimals", "0.00000000001", f(1e-11f), 13},
+        {"nineteen digits", "0000000000000000001", 1.0, 19},
+        {"twenty digits", "00000000000000000001", 1.0, 20},
+        {"negative zero", "-0", -0.0, 2},
+        {"negative zero with a point", "-0.0", -0.0, 4},
+        {"plus sign", "+5", 5.0, 2},
+        {"point last", "5.", 5.0, 2},
+        {"point first, negative", "-.5", -0.5, 3},
+        {"exponent", "25e-1", 2.5, 5},
+        {"exponent letter without digits", "12E+", 12.0, 2},
+        {"the decimal comma ends the number", "20,95", 20.0, 2},
+        {"percent after the number", "55.5%", 55.5, 4},
+        {"blank before the number", " 30.00", 30.0, 6},
+    };
+    for (const auto& c : cases) {
+        std::size_t length = 99;
+        const std::optional<double> got = scan_field(c.text, length);
+        std::size_t exact_length = 99;
+        const std::optional<double> exact = detail::scan_field_exact(c.text, exact_length);
+        ASSERT_TRUE(got.has_value() && exact.has_value()) << c.hazard << ": \"" << c.text << "\"";
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*got), std::bit_cast<std::uint64_t>(c.expected))
+            << c.hazard << ": \"" << c.text << "\" gave " << *got;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*got), std::bit_cast<std::uint64_t>(*exact)) << c.hazard;
+        EXPECT_EQ(length, c.length) << c.hazard;
+        EXPECT_EQ(length, exact_length) << c.hazard;
+    }
+}
+
+// The short way of the fixed format against the general way: the same text
+// at its limits (2^53, three decimals, a width of 24) and past them, with
+// room for its sixteen-byte copy and with only the text's own room.
+TEST(WriteFormatted, ShortWayAgreesWithGeneralWay) {
+    const struct {
+        const char* hazard;
+        double value;
+        FixedFormat format;
+        const char* expected;
+    } cases[] = {
+        {"tie at two decimals", 0.125, "%3.2f", "0.13"},
+        {"negative tie", -0.125, "%3.2f", "-0.13"},
+        {"below the tie", 1.005, "%3.2f", "1.00"},
+        {"tie at no decimals", 2.5, "%.0f", "3"},
+        {"carry to a new digit", 99.95, "%3.1f", "100.0"},
+        {"three decimals", 0.0005, "%.3f", "0.001"},
+        {"four decimals: the general way", 0.00005, "%.4f", "0.0001"},
+        {"negative rounds to zero", -0.0001, "%3.1f", "-0.0"},
+        {"negative zero", -0.0, "%3.2f", "-0.00"},
+        {"smallest subnormal", 5e-324, "%3.2f", "0.00"},
+        {"padded", 1.5, "%8.3f", "   1.500"},
+        {"width 24", 1.5, "%24.1f", "                     1.5"},
+        {"width 25: the general way", 1.5, "%25.1f", "                      1.5"},
+        {"longer than sixteen bytes", 9007199254740991.0, "%3.2f", "9007199254740991.00"},
+        {"2^53: the general way", 9007199254740992.0, "%3.2f", "9007199254740992.00"},
+        {"tie just below 2^52", 4503599627370495.5, "%.0f", "4503599627370496"},
+        {"more than 32 bits scaled", 123456789.125, "%3.2f", "123456789.13"},
+        {"flag: the general way", 2.5, "%+.1f", "+2.5"},
+    };
+    for (const auto& c : cases) {
+        std::string exact;
+        detail::append_formatted_exact(exact, c.value, c.format);
+        EXPECT_EQ(exact, c.expected) << c.hazard;
+        EXPECT_EQ(format_value(c.value, c.format), c.expected) << c.hazard;
+        for (const std::size_t room : {std::strlen(c.expected), std::size_t{64}}) {
+            char buffer[64];
+            const char* end = write_formatted(buffer, buffer + room, c.value, c.format);
+            ASSERT_NE(end, nullptr) << c.hazard << " in " << room << " bytes";
+            EXPECT_EQ(std::string(static_cast<const char*>(buffer), end), c.expected) << c.hazard << " in " << room;
+        }
     }
 }
 

@@ -45,14 +45,16 @@ Correction correct_as_written(const FieldTexts& texts, UnitSelection units, Read
     // The dialog's reading stops at its first refused field. Read strictly, a
     // field up to that one that is not a number is refused first, for that.
     const std::size_t scanned = refused ? static_cast<std::size_t>(*refused) + 1 : field_count;
+    if (mode == ReadingMode::strict) {
 #pragma GCC unroll 6
-    for (std::size_t f = 0; mode == ReadingMode::strict && f < scanned; ++f) {
-        // Most texts are the number whole; only the others are looked at again.
-        const bool whole = lengths[f] != 0 && lengths[f] == texts[f].size();
-        if (!whole && !only_number(is_percent(all_fields[f]), texts[f], lengths[f])) {
-            c.status = Correction::Status::not_a_number;
-            c.field = all_fields[f];
-            return c;
+        for (std::size_t f = 0; f < scanned; ++f) {
+            // Most texts are the number whole; only the others are looked at again.
+            const bool whole = lengths[f] != 0 && lengths[f] == texts[f].size();
+            if (!whole && !only_number(is_percent(all_fields[f]), texts[f], lengths[f])) {
+                c.status = Correction::Status::not_a_number;
+                c.field = all_fields[f];
+                return c;
+            }
         }
     }
     if (refused) {

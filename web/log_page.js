@@ -1,6 +1,8 @@
-// A logger's CSV file corrected in the page: read a chunk at a time from the
-// file, corrected by the same code as kestrane-cli's, and offered to save. The
-// page holds the corrected log, never a second copy of the file.
+// A logger's CSV file corrected in the page: read a slice at a time from the
+// file and corrected by the same code as kestrane-cli's in a Worker (see
+// log_worker.js), so that the page stays live, with a progress bar and a
+// Cancel button; then offered to save. The page holds the corrected log, never
+// a second copy of the file.
 'use strict';
 
 // "readings.csv" gives "readings-corrected.csv"; a name with no extension gets ".csv".
@@ -17,22 +19,24 @@ const logPageWords = [
 ];
 const inPageWords = (text) => logPageWords.reduce((t, [words, page]) => t.replace(words, page), text);
 
-// A first block holding a NUL byte is not a text log (a spreadsheet's own file, an image, ...).
-const looksBinary = (bytes) => bytes.subarray(0, 4096).includes(0);
-
 class LogCorrection {
   constructor(document, page) {
+    this.document = document;
     this.page = page;
     this.input = document.getElementById('log-file');
     this.progress = document.getElementById('log-progress');
+    this.cancelButton = document.getElementById('log-cancel');
     this.status = document.getElementById('log-status');
     this.link = document.getElementById('log-download');
     this.preview = document.getElementById('log-preview');
-    this.running = false;
+    this.worker = null;
+    this.running = null; // the file being corrected
   }
 
-  // Wires the file control and dropping a file anywhere on the page.
-  ready(document) {
+  // Wires the file control, dropping a file anywhere on the page and Cancel;
+  // bytes are the module's, for the worker.
+  ready(document, bytes) {
+    this.bytes = bytes;
     this.input.disabled = false;
     // The value is cleared once read, so that choosing the same file again corrects it again.
     this.input.addEventListener('change', () => {
@@ -46,29 +50,76 @@ class LogCorrection {
       const file = event.dataTransfer?.files[0];
       if (file) this.correct(file);
     });
+    this.cancelButton.addEventListener('click', () => this.cancel());
   }
 
-  // Corrects one file with the page's units and decimal mark; the summary or
-  // the reason it could not be, and the corrected log to save.
-  async correct(file) {
+  // A new worker of the page's loader and log_worker.js, given the module's bytes.
+  startWorker() {
+    const source = ['kestrane-loader', 'log-worker'].map((id) => this.document.getElementById(id).textContent);
+    const url = URL.createObjectURL(new Blob(source, { type: 'text/javascript' }));
+    this.worker = new Worker(url);
+    URL.revokeObjectURL(url);
+    this.worker.postMessage({ bytes: this.bytes });
+  }
+
+  // Corrects one file with the page's units and decimal mark, in the worker;
+  // the summary or the reason it could not be, and the corrected log to save.
+  correct(file) {
     if (this.running) return;
-    this.running = true;
+    const settings = addressOf(this.page.form, this.page.readingOptions());
+    if (!this.worker) this.startWorker();
     this.forgetDownload();
     this.say(`Correcting ${file.name}…`, false);
     this.changed = false;
-    this.progress.hidden = file.size < 1 << 20;
+    this.setRunning(file);
+    this.worker.onmessage = ({ data }) => {
+      if (data.done !== undefined) this.progress.value = data.done / file.size;
+      else if (data.corrected) this.corrected(file, data.corrected);
+      else this.unread(file, data.error);
+    };
+    this.worker.onerror = (event) => {
+      event.preventDefault();
+      this.unread(file, event.message);
+    };
+    this.worker.postMessage({ file, settings });
+  }
+
+  // A small file is done before a bar or a button would be seen.
+  setRunning(file) {
+    this.running = file;
+    const shown = file !== null && file.size >= 1 << 20;
+    this.progress.hidden = !shown;
     this.progress.value = 0;
-    try {
-      const { parts, report } = await this.run(file);
-      this.say(report.failure ? `${file.name}: ${inPageWords(report.failure)}` : report.summary, !!report.failure);
-      if (this.changed) this.say(LogCorrection.changedWords, false);
-      else if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name), parts);
-    } catch (error) {
-      this.say(`${file.name} could not be read: ${error.message}`, true);
-    } finally {
-      this.progress.hidden = true;
-      this.running = false;
-    }
+    this.cancelButton.hidden = !shown;
+  }
+
+  corrected(file, { blob, start, report }) {
+    this.setRunning(null);
+    this.say(report.failure ? `${file.name}: ${inPageWords(report.failure)}` : report.summary, !!report.failure);
+    if (this.changed) this.say(LogCorrection.changedWords, false);
+    else if (!report.failure) this.offer(blob, correctedName(file.name), start);
+  }
+
+  // The file could not be read or corrected: the worker is ended, whatever state it was left in.
+  unread(file, message) {
+    this.endWorker();
+    this.setRunning(null);
+    this.say(`${file.name} could not be read: ${message}`, true);
+  }
+
+  endWorker() {
+    this.worker.terminate();
+    this.worker = null;
+  }
+
+  // Stops a correction at once: its worker ends, and the next file starts another.
+  cancel() {
+    const file = this.running;
+    if (!file) return;
+    this.endWorker();
+    this.setRunning(null);
+    this.say(`The correction of ${file.name} was cancelled.`, false);
+    this.input.focus();
   }
 
   say(text, failed) {
@@ -87,27 +138,9 @@ class LogCorrection {
 
   static changedWords = 'The units or the decimal mark changed since the log was corrected: choose it again to correct it with these.';
 
-  async run(file) {
-    const log = this.page.core.log(addressOf(this.page.form, this.page.readingOptions()));
-    const parts = [];
-    const reader = file.stream().getReader();
-    let read = 0;
-    for (;;) {
-      const { value, done } = await reader.read();
-      if (done) break;
-      if (read === 0 && looksBinary(value)) throw new Error('it is not a text log (it holds NUL bytes)');
-      parts.push(log.push(value));
-      read += value.length;
-      this.progress.value = read / file.size;
-    }
-    parts.push(log.finish());
-    return { parts, report: log.end() };
-  }
-
-  offer(blob, name, parts) {
-    // The first lines of the corrected log, to see before saving it.
-    const start = new TextDecoder().decode(parts.find((part) => part.length > 0)?.subarray(0, 4096) ?? new Uint8Array());
-    this.preview.textContent = start.split('\n').slice(0, LogCorrection.previewLines).join('\n');
+  // The corrected log to save, and its first lines to see before saving it.
+  offer(blob, name, start) {
+    this.preview.textContent = new TextDecoder().decode(start).split('\n').slice(0, LogCorrection.previewLines).join('\n');
     this.preview.hidden = false;
     this.link.href = URL.createObjectURL(blob);
     this.link.download = name;

@@ -84,12 +84,13 @@ class LogCorrection {
     this.worker.postMessage({ file, settings });
   }
 
-  // A small file is done before a bar or a button would be seen.
+  // A small file is done before a bar or a button would be seen. The bar
+  // starts empty with each file.
   setRunning(file) {
     this.running = file;
     const shown = file !== null && file.size >= 1 << 20;
     this.progress.hidden = !shown;
-    this.progress.value = 0;
+    if (file) this.progress.value = 0;
     this.cancelButton.hidden = !shown;
   }
 

@@ -143,6 +143,18 @@ class KestraneLog {
     this.owner.core.kestrane_free(this.staging);
     return this.owner.takeJson(this.owner.core.kestrane_log_end(this.corrector));
   }
+
+  // The report of a log corrected in two parts, this corrector's the first:
+  // `counts` are the second's report's.
+  endJoined(counts) {
+    const { core } = this.owner;
+    core.kestrane_free(this.staging);
+    const at = core.kestrane_alloc(counts.length * 4);
+    new Uint32Array(core.memory.buffer, at, counts.length).set(counts);
+    const reply = core.kestrane_log_end_joined(this.corrector, at, counts.length);
+    core.kestrane_free(at);
+    return this.owner.takeJson(reply);
+  }
 }
 
 // Instantiates the module from its bytes; resolves to the core's interface.

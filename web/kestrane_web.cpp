@@ -319,6 +319,19 @@ KESTRANE_EXPORT(kestrane_log_end) Reply* kestrane_log_end(LogCorrector* log) {
     return reply(log_report_json(log->report()));
 }
 
+// What became of a log corrected in two parts, this corrector's the first: the
+// second's counts (its report's "counts") added to this one's, as JSON as
+// kestrane_log_end gives it; then the corrector is gone. Nothing when the
+// counts are not a report's.
+KESTRANE_EXPORT(kestrane_log_end_joined)
+Reply* kestrane_log_end_joined(LogCorrector* log, const std::uint32_t* counts, std::int32_t size) {
+    const std::unique_ptr<LogCorrector> owned(log);
+    LogReport report = log->report();
+    if (!add_log_counts(report, counts, static_cast<std::size_t>(size)))
+        return nullptr;
+    return reply(log_report_json(report));
+}
+
 // Monte Carlo's draws for a reading asked for in a text of the address's kind
 // with its "monte-carlo" part, for the page's worker: begin gives the reading
 // as kestrane_reading does but without the draws (or its refusal, and then no

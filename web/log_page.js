@@ -30,6 +30,7 @@ class LogCorrection {
     this.link = document.getElementById('log-download');
     this.preview = document.getElementById('log-preview');
     this.worker = null;
+    this.helper = null; // the second half's worker, while a large log is corrected
     this.running = null; // the file being corrected
   }
 
@@ -54,26 +55,33 @@ class LogCorrection {
   }
 
   // A new worker of the page's loader and log_worker.js, given the module's bytes.
-  startWorker() {
+  newWorker() {
     const source = ['kestrane-loader', 'log-worker'].map((id) => this.document.getElementById(id).textContent);
     const url = URL.createObjectURL(new Blob(source, { type: 'text/javascript' }));
-    this.worker = new Worker(url);
+    const worker = new Worker(url);
     URL.revokeObjectURL(url);
-    this.worker.postMessage({ bytes: this.bytes });
+    worker.postMessage({ bytes: this.bytes });
+    return worker;
   }
 
-  // Corrects one file with the page's units and decimal mark, in the worker;
-  // the summary or the reason it could not be, and the corrected log to save.
+  // Corrects one file with the page's units and decimal mark, in the worker
+  // (a large one in two halves at once, the second in a helper worker started
+  // for it); the summary or the reason it could not be, and the corrected log to save.
   correct(file) {
     if (this.running) return;
     const settings = addressOf(this.page.form, this.page.readingOptions());
-    if (!this.worker) this.startWorker();
+    this.worker ??= this.newWorker();
     this.forgetDownload();
     this.say(`Correcting ${file.name}…`, false);
     this.changed = false;
     this.setRunning(file);
+    const done = [0, 0];
+    const showDone = (which, bytes) => {
+      done[which] = bytes;
+      this.progress.value = Math.min(1, (done[0] + done[1]) / file.size);
+    };
     this.worker.onmessage = ({ data }) => {
-      if (data.done !== undefined) this.progress.value = data.done / file.size;
+      if (data.done !== undefined) showDone(0, data.done);
       else if (data.corrected) this.corrected(file, data.corrected);
       else this.unread(file, data.error);
     };
@@ -81,13 +89,26 @@ class LogCorrection {
       event.preventDefault();
       this.unread(file, event.message);
     };
-    this.worker.postMessage({ file, settings });
+    if (file.size < LogCorrection.halvedFrom) {
+      this.worker.postMessage({ file, settings, part: 'whole' });
+      return;
+    }
+    const { port1, port2 } = new MessageChannel();
+    this.helper = this.newWorker();
+    this.helper.onmessage = ({ data }) => showDone(1, data.done);
+    this.helper.postMessage({ file, settings, part: 'second', port: port2 }, [port2]);
+    this.worker.postMessage({ file, settings, part: 'first', port: port1 }, [port1]);
   }
 
+  // A log this large is corrected in two halves at once: a smaller one is
+  // done before a second worker would have started.
+  static halvedFrom = 8 << 20;
+
   // A small file is done before a bar or a button would be seen. The bar
-  // starts empty with each file.
+  // starts empty with each file; the helper ends with its file.
   setRunning(file) {
     this.running = file;
+    if (!file) this.endHelper();
     const shown = file !== null && file.size >= 1 << 20;
     this.progress.hidden = !shown;
     if (file) this.progress.value = 0;
@@ -111,6 +132,11 @@ class LogCorrection {
   endWorker() {
     this.worker.terminate();
     this.worker = null;
+  }
+
+  endHelper() {
+    this.helper?.terminate();
+    this.helper = null;
   }
 
   // Stops a correction at once: its worker ends, and the next file starts another.

@@ -84,12 +84,30 @@ for (const name of logs) {
   }
 }
 
-// A generated log of `rows` rows (bench/generate_csv.sh), written into `folder`.
-function generatedLog(folder, rows) {
-  const path = join(folder, `log-${rows}.csv`);
-  writeFileSync(path, execFileSync(join(repoRoot, 'bench', 'generate_csv.sh'), [String(rows)], { maxBuffer: 1 << 30 }));
+// A generated log of `rows` rows (bench/generate_csv.sh), changed by edit(text), written into `folder`.
+function generatedLog(folder, name, rows, edit = (text) => text) {
+  const path = join(folder, name);
+  const text = execFileSync(join(repoRoot, 'bench', 'generate_csv.sh'), [String(rows)], { maxBuffer: 1 << 30 }).toString('latin1');
+  writeFileSync(path, edit(text), 'latin1');
   return path;
 }
+
+// A quoted cell across the middle of a log, of lines that each read as a row,
+// its last too (its closing quote then reads as a bare one).
+function acrossTheMiddle(text) {
+  const at = text.indexOf('\n', text.length / 2 - 400) + 1;
+  const cell = `"${'00:00:00,20.95,30.00,29.10,34.3,6616,78\n'.repeat(40)}00:00:00"`;
+  return text.slice(0, at) + cell + text.slice(text.indexOf(',', at));
+}
+
+// Large logs, each corrected in two halves at once unless something in it
+// needs a single pass: a quote in the first half (a field could span the cut)
+// or a malformed record in the second (its message names its line).
+const largeLogs = [
+  { name: 'plain.csv', edit: undefined },
+  { name: 'quoted.csv', edit: acrossTheMiddle },
+  { name: 'malformed.csv', edit: (text) => `${text}1,2,3\n` },
+];
 
 // In the page: every value the log's progress bar is given, from now on.
 function watchProgress() {
@@ -119,33 +137,35 @@ for (const engine of engines) {
       rmSync(folder, { recursive: true, force: true });
     });
 
-    test("the progress bar moves and the corrected log is kestrane-cli's", async () => {
-      const path = generatedLog(folder, 300000);
-      const cli = spawnSync(cliPath, [path], { maxBuffer: 1 << 30 });
-      const page = await browser.open({ url: pageUrl });
-      await page.evaluate(watchProgress);
-      await page.setFiles(await page.findLabelled('Correct a Log'), [path]);
-      await page.waitFor(() => !document.getElementById('log-download').hidden
-        || /^(?!Correcting).+/.test(document.getElementById('log-status').textContent));
-      const progress = await page.evaluate(() => window.logProgress);
-      assert.ok(progress.some((value) => value > 0 && value < 1), `the bar's values: ${progress}`);
-      assert.deepEqual(progress, [...progress].sort((a, b) => a - b), 'the bar never goes back');
-      assert.deepEqual(await page.evaluate(logState), {
-        status: cli.stderr.toString().trim().replace(/^kestrane-cli: /, ''), offered: true, bar: false, cancel: false });
-      const link = await page.find('Save log-300000-corrected.csv', 'link');
-      await page.evaluate((element) => element.scrollIntoView(), link);
-      const { bytes } = await page.download(link);
-      assert.ok(Buffer.compare(Buffer.from(bytes), cli.stdout) === 0, "the page's log is kestrane-cli's");
-      await page.close();
-    });
+    for (const { name, edit } of largeLogs) {
+      test(`${name}: the progress bar moves and the corrected log is kestrane-cli's`, async () => {
+        const path = generatedLog(folder, name, 300000, edit);
+        const cli = spawnSync(cliPath, [path], { maxBuffer: 1 << 30 });
+        const page = await browser.open({ url: pageUrl });
+        await page.evaluate(watchProgress);
+        await page.setFiles(await page.findLabelled('Correct a Log'), [path]);
+        await page.waitFor(() => !document.getElementById('log-download').hidden
+          || /^(?!Correcting).+/.test(document.getElementById('log-status').textContent));
+        const progress = await page.evaluate(() => window.logProgress);
+        assert.ok(progress.some((value) => value > 0 && value < 1), `the bar's values: ${progress}`);
+        assert.deepEqual(progress, [...progress].sort((a, b) => a - b), 'the bar never goes back');
+        assert.deepEqual(await page.evaluate(logState), {
+          status: cli.stderr.toString().trim().replace(/^kestrane-cli: /, ''), offered: true, bar: false, cancel: false });
+        const link = await page.find(`Save ${name.replace('.csv', '-corrected.csv')}`, 'link');
+        await page.evaluate((element) => element.scrollIntoView(), link);
+        const { bytes } = await page.download(link);
+        assert.ok(Buffer.compare(Buffer.from(bytes), cli.stdout) === 0, "the page's log is kestrane-cli's");
+        await page.close();
+      });
+    }
 
     test('Cancel stops a large log: nothing offered, then the next log is corrected', async () => {
-      const path = generatedLog(folder, 1000000);
+      const path = generatedLog(folder, 'million.csv', 1000000);
       const page = await browser.open({ url: pageUrl });
       await page.setFiles(await page.findLabelled('Correct a Log'), [path]);
       await page.waitFor(() => document.getElementById('log-progress').value > 0);
       await page.click(await page.find('Cancel', 'button'));
-      const cancelled = { status: 'The correction of log-1000000.csv was cancelled.', offered: false, bar: false, cancel: false };
+      const cancelled = { status: 'The correction of million.csv was cancelled.', offered: false, bar: false, cancel: false };
       assert.deepEqual(await page.evaluate(logState), cancelled);
       // Long enough for the whole log to have been corrected, had its worker gone on.
       await sleep(3000);

@@ -96,6 +96,7 @@ class LogCorrection {
     const { port1, port2 } = new MessageChannel();
     this.helper = this.newWorker();
     this.helper.onmessage = ({ data }) => showDone(1, data.done);
+    this.helper.onerror = this.worker.onerror;
     this.helper.postMessage({ file, settings, part: 'second', port: port2 }, [port2]);
     this.worker.postMessage({ file, settings, part: 'first', port: port1 }, [port1]);
   }

@@ -125,8 +125,8 @@ namespace {
 
 // Every count of a report, each added up over a log's parts.
 std::array<std::size_t*, 10> log_counts(LogReport& r) {
-    return {&r.rows,         &r.corrected,    &r.refused,     &r.malformed,   &r.blank,
-            &r.warned,       &r.as_found[0],  &r.as_found[1], &r.as_left[0],  &r.as_left[1]};
+    return {&r.rows,   &r.corrected,   &r.refused,     &r.malformed,  &r.blank,
+            &r.warned, &r.as_found[0], &r.as_found[1], &r.as_left[0], &r.as_left[1]};
 }
 
 }  // namespace

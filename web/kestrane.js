@@ -93,7 +93,8 @@ class KestraneCore {
 
   // A log corrected as it is read, with the settings of a text in the
   // address's words: push each chunk (bytes), finish, then end for its report.
-  // push and finish give the corrected bytes that are ready.
+  // push and finish give the corrected bytes that are ready; pushed and
+  // finished give them as a view of the module's memory, good until the next call.
   log(text) {
     const corrector = this.withText(text, this.core.kestrane_log_begin);
     // Only a refused standard uncertainty stops it; the reading of the same text says why.
@@ -111,7 +112,7 @@ class KestraneLog {
     this.room = 0;
   }
 
-  push(chunk) {
+  pushed(chunk) {
     const { core } = this.owner;
     if (chunk.length > this.room) {
       core.kestrane_free(this.staging);
@@ -119,16 +120,40 @@ class KestraneLog {
       this.staging = core.kestrane_alloc(this.room);
     }
     this.owner.bytesAt(this.staging, chunk.length).set(chunk);
-    return this.owner.takeBytes(core.kestrane_log_push(this.corrector, this.staging, chunk.length));
+    return this.output(core.kestrane_log_push(this.corrector, this.staging, chunk.length));
+  }
+
+  finished() {
+    return this.output(this.owner.core.kestrane_log_finish(this.corrector));
+  }
+
+  output(size) {
+    return this.owner.bytesAt(this.owner.core.kestrane_log_output(this.corrector), size);
+  }
+
+  push(chunk) {
+    return this.pushed(chunk).slice();
   }
 
   finish() {
-    return this.owner.takeBytes(this.owner.core.kestrane_log_finish(this.corrector));
+    return this.finished().slice();
   }
 
   end() {
     this.owner.core.kestrane_free(this.staging);
     return this.owner.takeJson(this.owner.core.kestrane_log_end(this.corrector));
+  }
+
+  // The report of a log corrected in two parts, this corrector's the first:
+  // `counts` are the second's report's.
+  endJoined(counts) {
+    const { core } = this.owner;
+    core.kestrane_free(this.staging);
+    const at = core.kestrane_alloc(counts.length * 4);
+    new Uint32Array(core.memory.buffer, at, counts.length).set(counts);
+    const reply = core.kestrane_log_end_joined(this.corrector, at, counts.length);
+    core.kestrane_free(at);
+    return this.owner.takeJson(reply);
   }
 }
 

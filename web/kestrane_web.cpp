@@ -289,21 +289,27 @@ KESTRANE_EXPORT(kestrane_log_begin) LogCorrector* kestrane_log_begin(const char*
     return options ? new LogCorrector(*options) : nullptr;
 }
 
-// Corrects what a chunk completes; the reply holds the corrected bytes that are ready.
+// Corrects what a chunk completes and gives the length of the corrected bytes
+// that are ready, at kestrane_log_output until the next call. The corrector
+// keeps its output's room from chunk to chunk, so that a log of any length is
+// written into the same block rather than into a new one grown for each chunk.
 KESTRANE_EXPORT(kestrane_log_push)
-Reply* kestrane_log_push(LogCorrector* log, const char* chunk, std::int32_t size) {
+std::int32_t kestrane_log_push(LogCorrector* log, const char* chunk, std::int32_t size) {
+    log->output().clear();
     log->push(std::string_view(chunk, static_cast<std::size_t>(size)));
-    auto* r = reply({});
-    r->bytes.swap(log->output());
-    return r;
+    return static_cast<std::int32_t>(log->output().size());
 }
 
-// Ends the log: the reply holds the rest of the corrected bytes.
-KESTRANE_EXPORT(kestrane_log_finish) Reply* kestrane_log_finish(LogCorrector* log) {
+// Ends the log: the length of the rest of the corrected bytes, at kestrane_log_output.
+KESTRANE_EXPORT(kestrane_log_finish) std::int32_t kestrane_log_finish(LogCorrector* log) {
+    log->output().clear();
     log->finish();
-    auto* r = reply({});
-    r->bytes.swap(log->output());
-    return r;
+    return static_cast<std::int32_t>(log->output().size());
+}
+
+// Where the corrected bytes of the last push or finish are.
+KESTRANE_EXPORT(kestrane_log_output) const char* kestrane_log_output(LogCorrector* log) {
+    return log->output().data();
 }
 
 // What became of the log, as JSON: {"rows", ..., "summary"}, or {"failure"}
@@ -311,6 +317,19 @@ KESTRANE_EXPORT(kestrane_log_finish) Reply* kestrane_log_finish(LogCorrector* lo
 KESTRANE_EXPORT(kestrane_log_end) Reply* kestrane_log_end(LogCorrector* log) {
     const std::unique_ptr<LogCorrector> owned(log);
     return reply(log_report_json(log->report()));
+}
+
+// What became of a log corrected in two parts, this corrector's the first: the
+// second's counts (its report's "counts") added to this one's, as JSON as
+// kestrane_log_end gives it; then the corrector is gone. Nothing when the
+// counts are not a report's.
+KESTRANE_EXPORT(kestrane_log_end_joined)
+Reply* kestrane_log_end_joined(LogCorrector* log, const std::uint32_t* counts, std::int32_t size) {
+    const std::unique_ptr<LogCorrector> owned(log);
+    LogReport report = log->report();
+    if (!add_log_counts(report, counts, static_cast<std::size_t>(size)))
+        return nullptr;
+    return reply(log_report_json(report));
 }
 
 // Monte Carlo's draws for a reading asked for in a text of the address's kind

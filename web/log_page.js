@@ -1,6 +1,8 @@
-// A logger's CSV file corrected in the page: read a chunk at a time from the
-// file, corrected by the same code as kestrane-cli's, and offered to save. The
-// page holds the corrected log, never a second copy of the file.
+// A logger's CSV file corrected in the page: read a slice at a time from the
+// file and corrected by the same code as kestrane-cli's in a Worker (see
+// log_worker.js), so that the page stays live, with a progress bar and a
+// Cancel button; then offered to save. The page holds the corrected log, never
+// a second copy of the file.
 'use strict';
 
 // "readings.csv" gives "readings-corrected.csv"; a name with no extension gets ".csv".
@@ -17,22 +19,25 @@ const logPageWords = [
 ];
 const inPageWords = (text) => logPageWords.reduce((t, [words, page]) => t.replace(words, page), text);
 
-// A first block holding a NUL byte is not a text log (a spreadsheet's own file, an image, ...).
-const looksBinary = (bytes) => bytes.subarray(0, 4096).includes(0);
-
 class LogCorrection {
   constructor(document, page) {
+    this.document = document;
     this.page = page;
     this.input = document.getElementById('log-file');
     this.progress = document.getElementById('log-progress');
+    this.cancelButton = document.getElementById('log-cancel');
     this.status = document.getElementById('log-status');
     this.link = document.getElementById('log-download');
     this.preview = document.getElementById('log-preview');
-    this.running = false;
+    this.worker = null;
+    this.helper = null; // the second half's worker, while a large log is corrected
+    this.running = null; // the file being corrected
   }
 
-  // Wires the file control and dropping a file anywhere on the page.
-  ready(document) {
+  // Wires the file control, dropping a file anywhere on the page and Cancel;
+  // bytes are the module's, for the worker.
+  ready(document, bytes) {
+    this.bytes = bytes;
     this.input.disabled = false;
     // The value is cleared once read, so that choosing the same file again corrects it again.
     this.input.addEventListener('change', () => {
@@ -46,29 +51,103 @@ class LogCorrection {
       const file = event.dataTransfer?.files[0];
       if (file) this.correct(file);
     });
+    this.cancelButton.addEventListener('click', () => this.cancel());
   }
 
-  // Corrects one file with the page's units and decimal mark; the summary or
-  // the reason it could not be, and the corrected log to save.
-  async correct(file) {
+  // A new worker of the page's loader and log_worker.js, given the module's bytes.
+  newWorker() {
+    const source = ['kestrane-loader', 'log-worker'].map((id) => this.document.getElementById(id).textContent);
+    const url = URL.createObjectURL(new Blob(source, { type: 'text/javascript' }));
+    const worker = new Worker(url);
+    URL.revokeObjectURL(url);
+    worker.postMessage({ bytes: this.bytes });
+    return worker;
+  }
+
+  // Corrects one file with the page's units and decimal mark, in the worker
+  // (a large one in two halves at once, the second in a helper worker started
+  // for it); the summary or the reason it could not be, and the corrected log to save.
+  correct(file) {
     if (this.running) return;
-    this.running = true;
+    const settings = addressOf(this.page.form, this.page.readingOptions());
+    this.worker ??= this.newWorker();
     this.forgetDownload();
     this.say(`Correcting ${file.name}…`, false);
     this.changed = false;
-    this.progress.hidden = file.size < 1 << 20;
-    this.progress.value = 0;
-    try {
-      const { parts, report } = await this.run(file);
-      this.say(report.failure ? `${file.name}: ${inPageWords(report.failure)}` : report.summary, !!report.failure);
-      if (this.changed) this.say(LogCorrection.changedWords, false);
-      else if (!report.failure) this.offer(new Blob(parts, { type: 'text/csv' }), correctedName(file.name), parts);
-    } catch (error) {
-      this.say(`${file.name} could not be read: ${error.message}`, true);
-    } finally {
-      this.progress.hidden = true;
-      this.running = false;
+    this.setRunning(file);
+    const done = [0, 0];
+    const showDone = (which, bytes) => {
+      done[which] = bytes;
+      this.progress.value = Math.min(1, (done[0] + done[1]) / file.size);
+    };
+    this.worker.onmessage = ({ data }) => {
+      if (data.done !== undefined) showDone(0, data.done);
+      else if (data.corrected) this.corrected(file, data.corrected);
+      else this.unread(file, data.error);
+    };
+    this.worker.onerror = (event) => {
+      event.preventDefault();
+      this.unread(file, event.message);
+    };
+    if (file.size < LogCorrection.halvedFrom) {
+      this.worker.postMessage({ file, settings, part: 'whole' });
+      return;
     }
+    const { port1, port2 } = new MessageChannel();
+    this.helper = this.newWorker();
+    this.helper.onmessage = ({ data }) => showDone(1, data.done);
+    this.helper.onerror = this.worker.onerror;
+    this.helper.postMessage({ file, settings, part: 'second', port: port2 }, [port2]);
+    this.worker.postMessage({ file, settings, part: 'first', port: port1 }, [port1]);
+  }
+
+  // A log this large is corrected in two halves at once: a smaller one is
+  // done before a second worker would have started.
+  static halvedFrom = 8 << 20;
+
+  // A small file is done before a bar or a button would be seen. The bar
+  // starts empty with each file; the helper ends with its file.
+  setRunning(file) {
+    this.running = file;
+    if (!file) this.endHelper();
+    const shown = file !== null && file.size >= 1 << 20;
+    this.progress.hidden = !shown;
+    if (file) this.progress.value = 0;
+    this.cancelButton.hidden = !shown;
+  }
+
+  corrected(file, { blob, start, report }) {
+    this.setRunning(null);
+    this.say(report.failure ? `${file.name}: ${inPageWords(report.failure)}` : report.summary, !!report.failure);
+    if (this.changed) this.say(LogCorrection.changedWords, false);
+    else if (!report.failure) this.offer(blob, correctedName(file.name), start);
+  }
+
+  // The file could not be read or corrected: the worker is ended, whatever state it was left in.
+  unread(file, message) {
+    this.endWorker();
+    this.setRunning(null);
+    this.say(`${file.name} could not be read: ${message}`, true);
+  }
+
+  endWorker() {
+    this.worker.terminate();
+    this.worker = null;
+  }
+
+  endHelper() {
+    this.helper?.terminate();
+    this.helper = null;
+  }
+
+  // Stops a correction at once: its worker ends, and the next file starts another.
+  cancel() {
+    const file = this.running;
+    if (!file) return;
+    this.endWorker();
+    this.setRunning(null);
+    this.say(`The correction of ${file.name} was cancelled.`, false);
+    this.input.focus();
   }
 
   say(text, failed) {
@@ -87,27 +166,9 @@ class LogCorrection {
 
   static changedWords = 'The units or the decimal mark changed since the log was corrected: choose it again to correct it with these.';
 
-  async run(file) {
-    const log = this.page.core.log(addressOf(this.page.form, this.page.readingOptions()));
-    const parts = [];
-    const reader = file.stream().getReader();
-    let read = 0;
-    for (;;) {
-      const { value, done } = await reader.read();
-      if (done) break;
-      if (read === 0 && looksBinary(value)) throw new Error('it is not a text log (it holds NUL bytes)');
-      parts.push(log.push(value));
-      read += value.length;
-      this.progress.value = read / file.size;
-    }
-    parts.push(log.finish());
-    return { parts, report: log.end() };
-  }
-
-  offer(blob, name, parts) {
-    // The first lines of the corrected log, to see before saving it.
-    const start = new TextDecoder().decode(parts.find((part) => part.length > 0)?.subarray(0, 4096) ?? new Uint8Array());
-    this.preview.textContent = start.split('\n').slice(0, LogCorrection.previewLines).join('\n');
+  // The corrected log to save, and its first lines to see before saving it.
+  offer(blob, name, start) {
+    this.preview.textContent = new TextDecoder().decode(start).split('\n').slice(0, LogCorrection.previewLines).join('\n');
     this.preview.hidden = false;
     this.link.href = URL.createObjectURL(blob);
     this.link.download = name;

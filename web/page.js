@@ -110,7 +110,7 @@ class KestranePage {
       this.chartWidth = Math.round(entry.contentRect.width);
       if (this.chart) this.drawChart();
     }).observe(this.chartFigure);
-    this.logCorrection.ready(this.document);
+    this.logCorrection.ready(this.document, bytes);
     this.button.disabled = false;
     performance.mark('kestrane-ready');
     // An address with a Monte Carlo run runs it.

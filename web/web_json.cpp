@@ -1,5 +1,7 @@
 #include "web_json.h"
 
+#include <array>
+
 #include "core/analyzer_inputs.h"
 #include "core/form.h"
 #include "core/reading.h"
@@ -119,6 +121,16 @@ std::string form_json() {
     return json.text();
 }
 
+namespace {
+
+// Every count of a report, each added up over a log's parts.
+std::array<std::size_t*, 10> log_counts(LogReport& r) {
+    return {&r.rows,   &r.corrected,   &r.refused,     &r.malformed,  &r.blank,
+            &r.warned, &r.as_found[0], &r.as_found[1], &r.as_left[0], &r.as_left[1]};
+}
+
+}  // namespace
+
 std::string log_report_json(const LogReport& report) {
     JsonWriter json;
     json.begin_object();
@@ -130,8 +142,22 @@ std::string log_report_json(const LogReport& report) {
     json.key("corrected").integer(static_cast<long long>(report.corrected));
     json.key("refused").integer(static_cast<long long>(report.refused));
     json.key("malformed").integer(static_cast<long long>(report.malformed));
-    json.key("summary").string(log_summary(report)).end_object();
+    json.key("summary").string(log_summary(report));
+    json.key("counts").begin_array();
+    LogReport counted = report;
+    for (const std::size_t* count : log_counts(counted))
+        json.integer(static_cast<long long>(*count));
+    json.end_array().end_object();
     return json.text();
+}
+
+bool add_log_counts(LogReport& report, const std::uint32_t* counts, std::size_t size) {
+    const auto all = log_counts(report);
+    if (size != all.size())
+        return false;
+    for (std::size_t k = 0; k < size; ++k)
+        *all[k] += counts[k];
+    return true;
 }
 
 }  // namespace kestrane

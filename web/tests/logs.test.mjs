@@ -2,13 +2,18 @@
 // log of the repository under a handful of option sets, fed to the page's
 // WebAssembly module whole and a few bytes at a time, gives exactly the
 // command line's standard output, and the same summary or the same refusal.
+// In each browser engine, a large log is corrected in the page's worker with
+// a progress bar that moves, to kestrane-cli's bytes, and Cancel stops one.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { readFileSync, readdirSync } from 'node:fs';
+import { execFileSync, spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { test } from 'node:test';
+import { setTimeout as sleep } from 'node:timers/promises';
+import { after, before, describe, test } from 'node:test';
 import { repoRoot } from './browser.mjs';
+import { engines, pageUrl } from './engines.mjs';
 
 const require = createRequire(import.meta.url);
 const { loadKestrane } = require('../kestrane.js');
@@ -77,4 +82,101 @@ for (const name of logs) {
       assert.deepEqual(chunked.report, whole.report);
     });
   }
+}
+
+// A generated log of `rows` rows (bench/generate_csv.sh), changed by edit(text), written into `folder`.
+function generatedLog(folder, name, rows, edit = (text) => text) {
+  const path = join(folder, name);
+  const text = execFileSync(join(repoRoot, 'bench', 'generate_csv.sh'), [String(rows)], { maxBuffer: 1 << 30 }).toString('latin1');
+  writeFileSync(path, edit(text), 'latin1');
+  return path;
+}
+
+// A quoted cell across the middle of a log, of lines that each read as a row,
+// its last too (its closing quote then reads as a bare one).
+function acrossTheMiddle(text) {
+  const at = text.indexOf('\n', text.length / 2 - 400) + 1;
+  const cell = `"${'00:00:00,20.95,30.00,29.10,34.3,6616,78\n'.repeat(40)}00:00:00"`;
+  return text.slice(0, at) + cell + text.slice(text.indexOf(',', at));
+}
+
+// Large logs, each corrected in two halves at once unless something in it
+// needs a single pass: a quote in the first half (a field could span the cut)
+// or a malformed record in the second (its message names its line).
+const largeLogs = [
+  { name: 'plain.csv', edit: undefined },
+  { name: 'quoted.csv', edit: acrossTheMiddle },
+  { name: 'malformed.csv', edit: (text) => `${text}1,2,3\n` },
+];
+
+// In the page: every value the log's progress bar is given, from now on.
+function watchProgress() {
+  const bar = document.getElementById('log-progress');
+  window.logProgress = [];
+  new MutationObserver(() => window.logProgress.push(bar.value)).observe(bar, { attributeFilter: ['value'] });
+}
+
+// In the page: the log section's state, as a reader of the page finds it.
+const logState = () => ({
+  status: document.getElementById('log-status').textContent,
+  offered: !document.getElementById('log-download').hidden,
+  bar: !document.getElementById('log-progress').hidden,
+  cancel: !document.getElementById('log-cancel').hidden,
+});
+
+for (const engine of engines) {
+  describe(`${engine.name}: a large log in the page's worker`, { skip: engine.skip }, () => {
+    let browser;
+    let folder;
+    before(async () => {
+      folder = mkdtempSync(join(tmpdir(), 'kestrane-logs-'));
+      browser = await engine.launch();
+    });
+    after(async () => {
+      await browser?.close();
+      rmSync(folder, { recursive: true, force: true });
+    });
+
+    for (const { name, edit } of largeLogs) {
+      test(`${name}: the progress bar moves and the corrected log is kestrane-cli's`, async () => {
+        const path = generatedLog(folder, name, 300000, edit);
+        const cli = spawnSync(cliPath, [path], { maxBuffer: 1 << 30 });
+        const page = await browser.open({ url: pageUrl });
+        await page.evaluate(watchProgress);
+        await page.setFiles(await page.findLabelled('Correct a Log'), [path]);
+        await page.waitFor(() => !document.getElementById('log-download').hidden
+          || /^(?!Correcting).+/.test(document.getElementById('log-status').textContent));
+        const progress = await page.evaluate(() => window.logProgress);
+        assert.ok(progress.some((value) => value > 0 && value < 1), `the bar's values: ${progress}`);
+        assert.deepEqual(progress, [...progress].sort((a, b) => a - b), 'the bar never goes back');
+        assert.deepEqual(await page.evaluate(logState), {
+          status: cli.stderr.toString().trim().replace(/^kestrane-cli: /, ''), offered: true, bar: false, cancel: false });
+        const link = await page.find(`Save ${name.replace('.csv', '-corrected.csv')}`, 'link');
+        await page.evaluate((element) => element.scrollIntoView(), link);
+        const { bytes } = await page.download(link);
+        assert.ok(Buffer.compare(Buffer.from(bytes), cli.stdout) === 0, "the page's log is kestrane-cli's");
+        await page.close();
+      });
+    }
+
+    test('Cancel stops a large log: nothing offered, then the next log is corrected', async () => {
+      const path = generatedLog(folder, 'million.csv', 1000000);
+      const page = await browser.open({ url: pageUrl });
+      await page.setFiles(await page.findLabelled('Correct a Log'), [path]);
+      await page.waitFor(() => document.getElementById('log-progress').value > 0);
+      await page.click(await page.find('Cancel', 'button'));
+      const cancelled = { status: 'The correction of million.csv was cancelled.', offered: false, bar: false, cancel: false };
+      assert.deepEqual(await page.evaluate(logState), cancelled);
+      // Long enough for the whole log to have been corrected, had its worker gone on.
+      await sleep(3000);
+      assert.deepEqual(await page.evaluate(logState), cancelled, 'a cancelled log is never offered');
+      const readings = join(repoRoot, 'docs', 'examples', 'readings.csv');
+      await page.setFiles(await page.findLabelled('Correct a Log'), [readings]);
+      await page.waitFor(() => !document.getElementById('log-download').hidden);
+      const cli = spawnSync(cliPath, [readings]);
+      assert.equal(await page.evaluate(() => document.getElementById('log-status').textContent),
+        cli.stderr.toString().trim().replace(/^kestrane-cli: /, ''));
+      await page.close();
+    });
+  });
 }

@@ -2,8 +2,8 @@
 // The page's speed in headless Chromium: ready (defaults shown, module
 // instantiated) after each of 20 loads from disk, and one calculation from the
 // press of Execute Calculation to the results on screen, 50 presses; and a
-// generated log of 1,000,000 rows corrected in the page, from choosing the file
-// to the corrected log offered to save. Prints the medians and the log's time;
+// generated log of 1,000,000 rows corrected in the page 5 times, each from
+// choosing the file to the corrected log offered to save. Prints the medians;
 // exits 1 when one misses its target (150 ms, 5 ms, 0.6 s).
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
@@ -14,6 +14,7 @@ import { launchBrowser, openPage, pageUrl } from '../web/tests/browser.mjs';
 
 const loads = 20;
 const presses = 50;
+const logRuns = 5;
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
   return (sorted[(sorted.length - 1) >> 1] + sorted[sorted.length >> 1]) / 2;
@@ -72,12 +73,9 @@ async function calculationTimes(browser) {
   return times;
 }
 
-// Seconds from choosing a generated log of `rows` rows to its corrected log
-// offered to save, and the page's summary of it.
-async function logTime(browser, rows) {
-  const folder = mkdtempSync(join(tmpdir(), 'kestrane-log-'));
-  const file = join(folder, 'log.csv');
-  writeFileSync(file, execFileSync(join(import.meta.dirname, 'generate_csv.sh'), [String(rows)], { maxBuffer: 1 << 30 }));
+// Seconds from choosing the log `file` to its corrected log offered to save,
+// in a page of its own, and the page's summary of it.
+async function logTime(browser, file) {
   const page = await openPage(browser);
   try {
     await page.goto(pageUrl);
@@ -92,6 +90,19 @@ async function logTime(browser, rows) {
     }));
   } finally {
     await page.close();
+  }
+}
+
+// logTime of a generated log of `rows` rows, `runs` times.
+async function logTimes(browser, rows, runs) {
+  const folder = mkdtempSync(join(tmpdir(), 'kestrane-log-'));
+  const file = join(folder, 'log.csv');
+  writeFileSync(file, execFileSync(join(import.meta.dirname, 'generate_csv.sh'), [String(rows)], { maxBuffer: 1 << 30 }));
+  try {
+    const times = [];
+    for (let run = 0; run < runs; ++run) times.push(await logTime(browser, file));
+    return times;
+  } finally {
     rmSync(folder, { recursive: true, force: true });
   }
 }
@@ -107,9 +118,11 @@ try {
   console.log(`an empty page, for comparison: ${summary(empty)}`);
   console.log(`press to results written and laid out: ${summary(laidOut)} of ${presses} presses; target <= 5 ms`);
   console.log(`press to the next frame after them: ${summary(framed)}`);
-  const log = await logTime(browser, 1000000);
-  console.log(`a 1,000,000-row log corrected in the page: ${log.seconds.toFixed(2)} s; target <= 0.6 s (${log.summary})`);
-  process.exitCode = median(ready) <= 150 && median(laidOut) <= 5 && log.seconds <= 0.6 ? 0 : 1;
+  const logs = await logTimes(browser, 1000000, logRuns);
+  const logSeconds = logs.map((log) => log.seconds);
+  console.log(`a 1,000,000-row log corrected in the page: median ${median(logSeconds).toFixed(2)} s `
+    + `(runs ${logSeconds.map((s) => s.toFixed(2)).join(' ')}); target <= 0.6 s (${logs[0].summary})`);
+  process.exitCode = median(ready) <= 150 && median(laidOut) <= 5 && median(logSeconds) <= 0.6 ? 0 : 1;
 } finally {
   await browser.close();
 }

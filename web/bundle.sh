@@ -8,11 +8,11 @@ set -euo pipefail
 src=$1 module=$2 out=$3
 limit=$((200 * 1024))
 
-# The scripts go in without their whole-line comments and indentation, which
-# are for the reader of the source (no script has a string that spans lines, so
-# neither can be part of one).
+# The scripts go in without their whole-line comments, blank lines and
+# indentation, which are for the reader of the source (no script has a string
+# that spans lines, so none can be part of one).
 strip_script() {
-  sed -e '/^[[:space:]]*\/\//d' -e 's/^[[:space:]]*//' "$1"
+  sed -e '/^[[:space:]]*\/\//d' -e '/^[[:space:]]*$/d' -e 's/^[[:space:]]*//' "$1"
 }
 
 # The style sheet likewise, without its comments and indentation, on one line

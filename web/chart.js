@@ -100,7 +100,8 @@ function chartMarkup(chart) {
 function chartMarker(marker, x, y, box, width) {
   const mx = Math.min(Math.max(x(marker.altitude), box.left), box.right);
   const my = y(marker.gas);
-  const half = (marker.label.length * 7.5) / 2; // about half the label's width in bold 13 px
+  // About half the label's width in bold 13 px.
+  const half = (marker.label.length * 7.5) / 2;
   const labelX = Math.min(Math.max(mx, half + 4), width - half - 4);
   return (
     '<g class="marker">' +

@@ -30,8 +30,10 @@ class LogCorrection {
     this.link = document.getElementById('log-download');
     this.preview = document.getElementById('log-preview');
     this.worker = null;
-    this.helper = null; // the second half's worker, while a large log is corrected
-    this.running = null; // the file being corrected
+    // The second half's worker, while a large log is corrected.
+    this.helper = null;
+    // The file being corrected.
+    this.running = null;
   }
 
   // Wires the file control, dropping a file anywhere on the page and Cancel;
@@ -81,7 +83,8 @@ class LogCorrection {
       this.progress.value = Math.min(1, (done[0] + done[1]) / file.size);
     };
     this.worker.onmessage = ({ data }) => {
-      if (data.done !== undefined) showDone(0, data.done);
+      if (data.read) LogCorrection.readFor(this.worker, file, data.read);
+      else if (data.done !== undefined) showDone(0, data.done);
       else if (data.corrected) this.corrected(file, data.corrected);
       else this.unread(file, data.error);
     };
@@ -89,16 +92,27 @@ class LogCorrection {
       event.preventDefault();
       this.unread(file, event.message);
     };
-    if (file.size < LogCorrection.halvedFrom) {
-      this.worker.postMessage({ file, settings, part: 'whole' });
+    const size = file.size;
+    if (size < LogCorrection.halvedFrom) {
+      this.worker.postMessage({ size, settings, part: 'whole' });
       return;
     }
     const { port1, port2 } = new MessageChannel();
-    this.helper = this.newWorker();
-    this.helper.onmessage = ({ data }) => showDone(1, data.done);
-    this.helper.onerror = this.worker.onerror;
-    this.helper.postMessage({ file, settings, part: 'second', port: port2 }, [port2]);
-    this.worker.postMessage({ file, settings, part: 'first', port: port1 }, [port1]);
+    const helper = this.newWorker();
+    helper.onmessage = ({ data }) => (data.read ? LogCorrection.readFor(helper, file, data.read) : showDone(1, data.done));
+    helper.onerror = this.worker.onerror;
+    helper.postMessage({ size, settings, part: 'second', port: port2 }, [port2]);
+    this.worker.postMessage({ size, settings, part: 'first', port: port1 }, [port1]);
+    this.helper = helper;
+  }
+
+  // The bytes [from, to) of the file a worker asked for, handed over to it
+  // without a copy; or why they could not be read. A worker cannot read the
+  // file itself in every browser (WebKit refuses it).
+  static readFor(worker, file, { id, from, to }) {
+    file.slice(from, to).arrayBuffer().then(
+      (slice) => worker.postMessage({ id, slice }, [slice]),
+      (error) => worker.postMessage({ id, unread: error.message }));
   }
 
   // A log this large is corrected in two halves at once: a smaller one is

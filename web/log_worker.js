@@ -1,10 +1,11 @@
 // The log's worker: the page's loader (kestrane.js) comes before this in the
 // worker's script. It gets the module's bytes once, then one log at a time:
-// the file itself, its settings in the address's words and which part of it
-// to correct. It reads the file in large slices, the next one read while this
-// one is corrected, says how many bytes it has done between slices, and ends
-// with the corrected log as a Blob and its report. Cancelling a log ends the
-// worker itself.
+// the file's size, its settings in the address's words and which part of it
+// to correct. It asks the page for the file in large slices, the next one
+// asked for while this one is corrected (WebKit lets no worker read a file
+// the page was given, so the page reads it and hands each slice over), says
+// how many bytes it has done between slices, and ends with the corrected log
+// as a Blob and its report. Cancelling a log ends the worker itself.
 //
 // A large log is corrected in two halves at once, in two workers: the
 // "first" from its start to a line's end past its middle, the "second" from
@@ -31,16 +32,38 @@ const lineWindow = 1 << 16;
 const quoteByte = 0x22;
 const lineFeedByte = 0x0a;
 
+// The slices asked of the page and not yet given, by their number.
+const asked = new Map();
+let lastAsked = 0;
+
+// The bytes [from, to) of the log, as the page reads them from its file:
+// fewer where the file ends sooner.
+function readLog(from, to) {
+  const id = ++lastAsked;
+  return new Promise((resolve, reject) => {
+    asked.set(id, { resolve, reject });
+    postMessage({ read: { id, from, to } });
+  });
+}
+
+// The page's answer to readLog: {id, slice} or {id, unread (why)}.
+function answered({ id, slice, unread }) {
+  const { resolve, reject } = asked.get(id);
+  asked.delete(id);
+  if (slice) resolve(new Uint8Array(slice));
+  else reject(new Error(unread));
+}
+
 // A first block holding a NUL byte is not a text log (a spreadsheet's own file, an image, ...).
 const looksBinary = (bytes) => bytes.subarray(0, 4096).includes(0);
 
 // Where a log is cut in two: {header (its bytes, through its line end), middle
 // (the offset after the first line end past the middle)}; null for a header
 // with a quote or either line end not found near.
-async function cutOf(file) {
-  const head = new Uint8Array(await file.slice(0, lineWindow).arrayBuffer());
-  const half = Math.floor(file.size / 2);
-  const around = new Uint8Array(await file.slice(half, half + lineWindow).arrayBuffer());
+async function cutOf(size) {
+  const head = await readLog(0, lineWindow);
+  const half = Math.floor(size / 2);
+  const around = await readLog(half, half + lineWindow);
   const header = head.indexOf(lineFeedByte) + 1;
   const middle = around.indexOf(lineFeedByte) + 1;
   if (header === 0 || middle === 0 || head.subarray(0, header).includes(quoteByte)) return null;
@@ -68,11 +91,11 @@ class LogPass {
   }
 
   // Corrects the file's bytes [from, to).
-  async correct(file, from, to) {
-    let next = file.slice(from, Math.min(from + sliceBytes, to)).arrayBuffer();
+  async correct(from, to) {
+    let next = readLog(from, Math.min(from + sliceBytes, to));
     for (let at = from; at < to; at += sliceBytes) {
-      const slice = new Uint8Array(await next);
-      if (at + sliceBytes < to) next = file.slice(at + sliceBytes, Math.min(at + 2 * sliceBytes, to)).arrayBuffer();
+      const slice = await next;
+      if (at + sliceBytes < to) next = readLog(at + sliceBytes, Math.min(at + 2 * sliceBytes, to));
       if (at === 0 && looksBinary(slice)) throw new Error('it is not a text log (it holds NUL bytes)');
       this.quoted ||= slice.includes(quoteByte);
       this.keep(this.log.pushed(slice));
@@ -98,36 +121,36 @@ const nextMessage = (port) => new Promise((resolve) => (port.onmessage = ({ data
 
 // The whole file, or its first half and then, unless the second's worker
 // corrected that, its second half too.
-async function correctFirst(pass, file, port) {
-  const cut = port ? await cutOf(file) : null;
+async function correctFirst(pass, size, port) {
+  const cut = port ? await cutOf(size) : null;
   if (!cut) {
-    await pass.correct(file, 0, file.size);
+    await pass.correct(0, size);
     return pass.end();
   }
-  await pass.correct(file, 0, cut.middle);
+  await pass.correct(0, cut.middle);
   const second = pass.quoted ? null : await nextMessage(port);
   if (second?.counts) return pass.end(second);
-  await pass.correct(file, cut.middle, file.size);
+  await pass.correct(cut.middle, size);
   return pass.end();
 }
 
 // The second half, after the header (whose corrected row the first half has),
 // to the first's worker: {parts, counts}, or {refused} when it would not give one pass's bytes.
-async function correctSecond(pass, file) {
-  const cut = await cutOf(file);
+async function correctSecond(pass, size) {
+  const cut = await cutOf(size);
   if (!cut || pass.log.pushed(cut.header).length === 0) return { refused: true };
-  await pass.correct(file, cut.middle, file.size);
+  await pass.correct(cut.middle, size);
   pass.keep(pass.log.finished());
   const report = pass.log.end();
   return report.failure || report.malformed > 0 ? { refused: true } : { parts: pass.parts, counts: report.counts };
 }
 
-// One part of a file, {file, settings, part ("whole", "first" or "second"), port}.
-async function correctPart(core, { file, settings, part, port }) {
+// One part of a file, {size, settings, part ("whole", "first" or "second"), port}.
+async function correctPart(core, { size, settings, part, port }) {
   const pass = new LogPass(core, settings);
   try {
-    if (part === 'second') port.postMessage(await correctSecond(pass, file));
-    else postMessage({ corrected: await correctFirst(pass, file, port) });
+    if (part === 'second') port.postMessage(await correctSecond(pass, size));
+    else postMessage({ corrected: await correctFirst(pass, size, port) });
   } catch (error) {
     pass.log.end();
     throw error;
@@ -137,6 +160,10 @@ async function correctPart(core, { file, settings, part, port }) {
 onmessage = async ({ data }) => {
   if (data.bytes) {
     logCore = loadKestrane(data.bytes);
+    return;
+  }
+  if (data.id !== undefined) {
+    answered(data);
     return;
   }
   try {

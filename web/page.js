@@ -73,7 +73,8 @@ class KestranePage {
     this.lenient = false;
     this.chart = null;
     this.pendingAddress = undefined;
-    this.chartWidth = 600; // kept by a resize observer, so a calculation forces no extra layout
+    // Kept by a resize observer, so a calculation forces no extra layout.
+    this.chartWidth = 600;
   }
 
   // Wires up the form once the core is loaded: its texts, the address, the button, Enter, the chart's width.

@@ -1,4 +1,4 @@
-// The zsh script: the options as _arguments specifications, the main
+// The zsh script: the options as _arguments descriptions, the main
 // command's alone or, after a command, with that command's own in place of
 // theirs of the same name; a word that is no option is the log's file or the
 // command. zsh finds it on its fpath as _kestrane-cli.
@@ -15,16 +15,16 @@ std::string quoted(std::string_view text) {
     return out + "'";
 }
 
-// Text with each of `specials` after a backslash, as _arguments reads its fields.
-std::string escaped(std::string_view text, std::string_view specials) {
+// Text with each of `escapes` after a backslash, as _arguments reads its fields.
+std::string escaped(std::string_view text, std::string_view escapes) {
     std::string out;
     for (const char c : text)
-        out.append(specials.find(c) != std::string_view::npos ? "\\" : "").append(1, c);
+        out.append(escapes.find(c) != std::string_view::npos ? "\\" : "").append(1, c);
     return out;
 }
 
 // What _arguments does with an option's value: offer its words, files, or only say what it is.
-std::string value_spec(const CompletedOption& option) {
+std::string value_description(const CompletedOption& option) {
     std::string action = " ";
     if (option.value == ValueKind::files) {
         action = "_files";
@@ -37,8 +37,8 @@ std::string value_spec(const CompletedOption& option) {
     return ":" + escaped(option.value_name, "\\:") + ":" + action;
 }
 
-// One option's specification: "'(-o --output)'{-o+,--output=}'[Write ...]:FILE:_files'".
-std::string spec(const CompletedOption& option) {
+// One option's description: "'(-o --output)'{-o+,--output=}'[Write ...]:FILE:_files'".
+std::string option_description(const CompletedOption& option) {
     std::string names;
     std::string exclusions;
     for (const std::string& name : option.names) {
@@ -48,7 +48,7 @@ std::string spec(const CompletedOption& option) {
     }
     std::string text = "[" + escaped(option.description, "\\[]") + "]";
     if (option.takes_value)
-        text += value_spec(option);
+        text += value_description(option);
     if (option.repeatable)
         return quoted("*" + names + text);
     if (option.names.size() == 1)
@@ -56,11 +56,11 @@ std::string spec(const CompletedOption& option) {
     return quoted("(" + exclusions + ")") + "{" + names + "}" + quoted(text);
 }
 
-// The array of a command's specifications, one a line.
-std::string specs(const std::vector<const CompletedOption*>& options, std::string_view argument) {
+// The array of a command's option descriptions, one a line.
+std::string description_lines(const std::vector<const CompletedOption*>& options, std::string_view argument) {
     std::string out;
     for (const CompletedOption* option : options)
-        out += "        " + spec(*option) + "\n";
+        out += "        " + option_description(*option) + "\n";
     return out + "        " + quoted(argument) + "\n";
 }
 
@@ -91,12 +91,12 @@ std::string first_word_function(const CompletionModel& model) {
            quoted("files:" + escaped(model.argument_description, "\\:") + ":_files") + "\n}\n";
 }
 
-// The case of each command: the specifications that hold after it.
+// The case of each command: the descriptions that hold after it.
 std::string command_cases(const CompletionModel& model) {
     std::string cases;
     for (const CompletedCommand& command : model.commands) {
-        cases += "        " + command.name + ") specs=(\n" +
-                 specs(options_in(model, &command), "1:command:(" + command.name + ")") + "    ) ;;\n";
+        cases += "        " + command.name + ") descriptions=(\n" +
+                 description_lines(options_in(model, &command), "1:command:(" + command.name + ")") + "    ) ;;\n";
     }
     return cases;
 }
@@ -108,15 +108,15 @@ constexpr std::string_view script = R"script(#compdef @PROGRAM@
 @FIRST_WORD@
 _kestrane-cli() {
     local command='' word
-    local -a specs
+    local -a descriptions
     for word in ${words[2,CURRENT-1]}; do
         [[ $word == (@COMMANDS@) ]] && command=$word
     done
     case $command in
-@COMMAND_CASES@        *) specs=(
-@MAIN_SPECS@    ) ;;
+@COMMAND_CASES@        *) descriptions=(
+@MAIN_DESCRIPTIONS@    ) ;;
     esac
-    _arguments -S : $specs
+    _arguments -S : $descriptions
 }
 
 _kestrane-cli "$@"
@@ -128,12 +128,13 @@ std::string zsh_completion(const CompletionModel& model) {
     std::string names;
     for (const CompletedCommand& command : model.commands)
         names.append(names.empty() ? "" : "|").append(command.name);
-    return filled(script, {{"@PROGRAM@", model.program},
-                           {"@NOTICE@", std::string(completion_notice)},
-                           {"@FIRST_WORD@", first_word_function(model)},
-                           {"@COMMANDS@", names},
-                           {"@COMMAND_CASES@", command_cases(model)},
-                           {"@MAIN_SPECS@", specs(options_in(model, nullptr), "1: :_kestrane-cli_first")}});
+    return filled(script,
+                  {{"@PROGRAM@", model.program},
+                   {"@NOTICE@", std::string(completion_notice)},
+                   {"@FIRST_WORD@", first_word_function(model)},
+                   {"@COMMANDS@", names},
+                   {"@COMMAND_CASES@", command_cases(model)},
+                   {"@MAIN_DESCRIPTIONS@", description_lines(options_in(model, nullptr), "1: :_kestrane-cli_first")}});
 }
 
 }  // namespace kestrane::cli

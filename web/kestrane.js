@@ -170,4 +170,15 @@ async function loadKestrane(moduleBytes) {
   return new KestraneCore(exports);
 }
 
+// A Worker of this loader and, after it, the page's script of the id given
+// (the page carries both as text), handed the module's bytes.
+function kestraneWorker(document, scriptId, moduleBytes) {
+  const source = ['kestrane-loader', scriptId].map((id) => document.getElementById(id).textContent);
+  const url = URL.createObjectURL(new Blob(source, { type: 'text/javascript' }));
+  const worker = new Worker(url);
+  URL.revokeObjectURL(url);
+  worker.postMessage({ bytes: moduleBytes });
+  return worker;
+}
+
 if (typeof module === 'object') module.exports = { loadKestrane };

@@ -58,12 +58,7 @@ class LogCorrection {
 
   // A new worker of the page's loader and log_worker.js, given the module's bytes.
   newWorker() {
-    const source = ['kestrane-loader', 'log-worker'].map((id) => this.document.getElementById(id).textContent);
-    const url = URL.createObjectURL(new Blob(source, { type: 'text/javascript' }));
-    const worker = new Worker(url);
-    URL.revokeObjectURL(url);
-    worker.postMessage({ bytes: this.bytes });
-    return worker;
+    return kestraneWorker(this.document, 'log-worker', this.bytes);
   }
 
   // Corrects one file with the page's units and decimal mark, in the worker

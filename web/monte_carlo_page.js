@@ -45,11 +45,7 @@ class MonteCarloSection {
 
   // A new worker of the page's loader and this file's companion, given the module's bytes.
   startWorker() {
-    const source = ['kestrane-loader', 'monte-carlo-worker'].map((id) => this.document.getElementById(id).textContent);
-    const url = URL.createObjectURL(new Blob(source, { type: 'text/javascript' }));
-    this.worker = new Worker(url);
-    URL.revokeObjectURL(url);
-    this.worker.postMessage({ bytes: this.bytes });
+    this.worker = kestraneWorker(this.document, 'monte-carlo-worker', this.bytes);
   }
 
   // Runs a request; done(reading) gets the reading with its Monte Carlo, or its refusal.
